@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build, the demo and the tests need. Idempotent.
+set -euo pipefail
+PKGS=(build-essential cmake pkg-config
+      qt6-base-dev libqt6sql6-odbc
+      unixodbc unixodbc-dev odbcinst libsqliteodbc
+      libxml2-dev libxslt1-dev libssl-dev libcurl4-openssl-dev
+      libgtest-dev libgmock-dev sqlite3
+      python3-aiosmtpd xvfb fonts-dejavu-core)
+missing=()
+for p in "${PKGS[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update -qq
+  $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

@@ -1,0 +1,105 @@
+#include "DateTime.h"
+
+#include "Errors.h"
+
+#include <QDate>
+#include <QTime>
+#include <cmath>
+
+namespace pelk {
+
+namespace {
+const QDate kEpoch(1899, 12, 30);
+}
+
+bool IsValidDate(int year, int month, int day)
+{
+    return year >= 1 && year <= 9999 && QDate::isValid(year, month, day);
+}
+
+bool TryEncodeDate(int year, int month, int day, TDateTime &out)
+{
+    if (!IsValidDate(year, month, day))
+        return false;
+    out = static_cast<double>(kEpoch.daysTo(QDate(year, month, day)));
+    return true;
+}
+
+bool TryEncodeTime(int hour, int minute, int second, int msec, TDateTime &out)
+{
+    if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59
+        || msec < 0 || msec > 999)
+        return false;
+    out = (((hour * 60.0 + minute) * 60.0 + second) * 1000.0 + msec) / MSecsPerDay;
+    return true;
+}
+
+TDateTime EncodeDate(int year, int month, int day)
+{
+    TDateTime t = 0;
+    if (!TryEncodeDate(year, month, day, t))
+        throw EConvertError(QStringLiteral("Invalid argument to date encode"));
+    return t;
+}
+
+TDateTime EncodeTime(int hour, int minute, int second, int msec)
+{
+    TDateTime t = 0;
+    if (!TryEncodeTime(hour, minute, second, msec, t))
+        throw EConvertError(QStringLiteral("Invalid argument to time encode"));
+    return t;
+}
+
+void DecodeDateTime(TDateTime t, int &year, int &month, int &day, int &hour, int &minute,
+                    int &second, int &msec)
+{
+    // Whole milliseconds, rounded, so 0.999999 of a millisecond never shows as 59.999.
+    const qint64 totalMs = std::llround(t * MSecsPerDay);
+    qint64 days = totalMs / 86400000;
+    qint64 ms = totalMs % 86400000;
+    if (ms < 0) {
+        // Negative values: the date part counts back, the time part is still positive.
+        ms = -ms;
+    }
+    const QDate d = kEpoch.addDays(days);
+    year = d.year();
+    month = d.month();
+    day = d.day();
+    hour = int(ms / 3600000);
+    minute = int(ms / 60000 % 60);
+    second = int(ms / 1000 % 60);
+    msec = int(ms % 1000);
+}
+
+TDateTime FromQDateTime(const QDateTime &dt)
+{
+    const QDate d = dt.date();
+    const QTime tm = dt.time();
+    return double(kEpoch.daysTo(d)) + tm.msecsSinceStartOfDay() / MSecsPerDay;
+}
+
+QDateTime ToQDateTime(TDateTime t)
+{
+    int y, mo, d, h, mi, s, ms;
+    DecodeDateTime(t, y, mo, d, h, mi, s, ms);
+    return QDateTime(QDate(y, mo, d), QTime(h, mi, s, ms));
+}
+
+TDateTime Now()
+{
+    return FromQDateTime(QDateTime::currentDateTime());
+}
+
+QString DateTimeToText(TDateTime t)
+{
+    int y, mo, d, h, mi, s, ms;
+    DecodeDateTime(t, y, mo, d, h, mi, s, ms);
+    return QString::asprintf("%04d-%02d-%02d %02d:%02d:%02d", y, mo, d, h, mi, s);
+}
+
+QString FormatDateTime(const QString &qtPattern, TDateTime t)
+{
+    return ToQDateTime(t).toString(qtPattern);
+}
+
+} // namespace pelk

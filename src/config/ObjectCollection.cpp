@@ -1,0 +1,69 @@
+#include "ObjectCollection.h"
+
+#include "Errors.h"
+
+#include <QRegularExpression>
+
+namespace pelk {
+
+TObjectCollectionItem::TObjectCollectionItem(TObjectCollection *collection)
+    : TPersistent(collection), m_collection(collection)
+{
+}
+
+int TObjectCollectionItem::Index() const
+{
+    return m_collection ? m_collection->IndexOf(this) : -1;
+}
+
+TObjectCollection::TObjectCollection(const QMetaObject &itemClass, QObject *parent)
+    : TPersistent(parent), m_itemClass(itemClass)
+{
+}
+
+TObjectCollection::~TObjectCollection()
+{
+    Clear();
+}
+
+TObjectCollectionItem *TObjectCollection::Add()
+{
+    QObject *created = m_itemClass.newInstance(Q_ARG(pelk::TObjectCollection *, this));
+    auto *item = qobject_cast<TObjectCollectionItem *>(created);
+    if (!item) {
+        delete created;
+        throw Exception(QStringLiteral("Cannot create collection item of class %1")
+                            .arg(QString::fromLatin1(m_itemClass.className())));
+    }
+    m_items.append(item);
+    return item;
+}
+
+void TObjectCollection::Delete(int index)
+{
+    delete m_items.takeAt(index);
+}
+
+void TObjectCollection::Clear()
+{
+    qDeleteAll(m_items);
+    m_items.clear();
+}
+
+QString TStringList::Text() const
+{
+    QString out;
+    for (const QString &line : Lines)
+        out += line + QStringLiteral("\r\n");
+    return out;
+}
+
+void TStringList::SetText(const QString &text)
+{
+    static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
+    Lines = text.split(lineBreak);
+    if (!Lines.isEmpty() && Lines.last().isEmpty())
+        Lines.removeLast();
+}
+
+} // namespace pelk

@@ -1,0 +1,99 @@
+#include "TestSupport.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTextStream>
+#include <stdexcept>
+
+namespace pelk::test {
+
+void EnsureApplication()
+{
+    if (QCoreApplication::instance())
+        return;
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char arg0[] = "pelk-tests";
+    static char *argv[] = {arg0, nullptr};
+    new QApplication(argc, argv);
+}
+
+namespace {
+QString sqliteDriverPath()
+{
+    for (const char *p : {"/usr/lib/x86_64-linux-gnu/odbc/libsqlite3odbc.so",
+                          "/usr/lib/aarch64-linux-gnu/odbc/libsqlite3odbc.so",
+                          "/usr/lib/odbc/libsqlite3odbc.so"})
+        if (QFile::exists(QString::fromLatin1(p)))
+            return QString::fromLatin1(p);
+    throw std::runtime_error("SQLite3 ODBC driver (libsqliteodbc) not installed");
+}
+} // namespace
+
+OdbcEnvironment::OdbcEnvironment()
+{
+    if (!m_dir.isValid())
+        throw std::runtime_error("cannot create temporary folder");
+    WriteIni();
+    qputenv("ODBCSYSINI", m_dir.path().toLocal8Bit());
+    qputenv("ODBCINI", (m_dir.path() + QStringLiteral("/odbc.ini")).toLocal8Bit());
+}
+
+OdbcEnvironment::~OdbcEnvironment() = default;
+
+QString OdbcEnvironment::AddSqliteDsn(const QString &dsn, const QString &fileName)
+{
+    const QString file = m_dir.filePath(fileName.isEmpty() ? dsn + QStringLiteral(".db") : fileName);
+    for (int i = 0; i < m_dsns.size(); ++i)
+        if (m_dsns[i].first == dsn)
+            m_dsns.removeAt(i--);
+    m_dsns.append({dsn, file});
+    WriteIni();
+    return file;
+}
+
+void OdbcEnvironment::WriteIni()
+{
+    WriteFileText(m_dir.filePath(QStringLiteral("odbcinst.ini")),
+                  QStringLiteral("[SQLite3]\nDescription=SQLite3 ODBC Driver\nDriver=%1\nSetup=%1\n")
+                      .arg(sqliteDriverPath()));
+    QString ini;
+    for (const auto &d : m_dsns)
+        ini += QStringLiteral("[%1]\nDriver=SQLite3\nDatabase=%2\nTimeout=5000\n\n").arg(d.first, d.second);
+    WriteFileText(m_dir.filePath(QStringLiteral("odbc.ini")), ini);
+}
+
+void OdbcEnvironment::ExecSqlite(const QString &dbFile, const QString &sql)
+{
+    QProcess p;
+    p.start(QStringLiteral("sqlite3"), {dbFile});
+    p.write(sql.toUtf8());
+    p.closeWriteChannel();
+    if (!p.waitForFinished(30000) || p.exitCode() != 0)
+        throw std::runtime_error(("sqlite3 failed: " + p.readAllStandardError()).toStdString());
+}
+
+QString ReadFileText(const QString &path)
+{
+    return QString::fromUtf8(ReadFileBytes(path));
+}
+
+QByteArray ReadFileBytes(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return QByteArray();
+    return f.readAll();
+}
+
+void WriteFileText(const QString &path, const QString &text)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        throw std::runtime_error(("cannot write " + path).toStdString());
+    f.write(text.toUtf8());
+}
+
+} // namespace pelk::test

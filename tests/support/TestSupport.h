@@ -1,0 +1,35 @@
+#pragma once
+// Shared test fixtures: temporary folders, a private ODBC set-up with SQLite data sources,
+// and the Qt application object.
+#include <QString>
+#include <QTemporaryDir>
+
+namespace pelk::test {
+
+// Creates the QApplication (offscreen platform) once per test process.
+void EnsureApplication();
+
+// A private odbc.ini / odbcinst.ini in a temporary folder, active through ODBCINI and
+// ODBCSYSINI for this process. DSNs point at SQLite database files in the same folder.
+class OdbcEnvironment
+{
+public:
+    OdbcEnvironment();
+    ~OdbcEnvironment();
+    // Adds (or replaces) a DSN for the SQLite file; returns the file path.
+    QString AddSqliteDsn(const QString &dsn, const QString &fileName = QString());
+    // Runs SQL statements (separated by ';') on the SQLite file directly, outside ODBC.
+    static void ExecSqlite(const QString &dbFile, const QString &sql);
+    QString Folder() const { return m_dir.path(); }
+
+private:
+    void WriteIni();
+    QTemporaryDir m_dir;
+    QList<QPair<QString, QString>> m_dsns;
+};
+
+QString ReadFileText(const QString &path);
+QByteArray ReadFileBytes(const QString &path);
+void WriteFileText(const QString &path, const QString &text);
+
+} // namespace pelk::test

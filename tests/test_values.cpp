@@ -1,0 +1,72 @@
+#include "config/NumberText.h"
+#include "config/Variant.h"
+#include "config/Errors.h"
+
+#include <gtest/gtest.h>
+
+using namespace pelk;
+
+TEST(NumberText, GeneralFormIndependentOfLocale)
+{
+    EXPECT_EQ(FloatToText(1234.5), "1234.5");
+    EXPECT_EQ(FloatToText(0.5), "0.5");
+    EXPECT_EQ(FloatToText(1234567.25), "1234567.25");
+    EXPECT_EQ(FloatToText(-2.0), "-2");
+    EXPECT_EQ(FloatToText(1e20), "1E20");
+    EXPECT_EQ(FloatToText(0.0001), "0.0001");
+    EXPECT_EQ(FloatToText(1.5e-7), "1.5E-7");
+    EXPECT_EQ(FloatToText(0.1 + 0.2), "0.3");
+    EXPECT_EQ(FloatToText(100000000000000.0), "100000000000000");
+}
+
+TEST(NumberText, ParsesPointOrCommaOnly)
+{
+    bool ok = false;
+    EXPECT_DOUBLE_EQ(TextToFloat(" 12.5 ", &ok), 12.5);
+    EXPECT_TRUE(ok);
+    EXPECT_DOUBLE_EQ(TextToFloat("12,5", &ok), 12.5);
+    EXPECT_TRUE(ok);
+    TextToFloat("1.234,5", &ok);
+    EXPECT_FALSE(ok);
+    TextToFloat("abc", &ok);
+    EXPECT_FALSE(ok);
+    TextToFloat("", &ok);
+    EXPECT_FALSE(ok);
+}
+
+TEST(Variant, TypeNamesAndCodes)
+{
+    EXPECT_EQ(VarTypeName(varOleStr), "OleStr");
+    EXPECT_EQ(VarTypeName(varString), "String");
+    EXPECT_EQ(VarTypeName(14), "");
+    EXPECT_EQ(VarTypeFromName("date"), varDate);
+    EXPECT_EQ(VarTypeFromName("nonsense"), 0);
+    EXPECT_EQ(VarTypeFromName(""), 14);
+}
+
+TEST(Variant, StrictTextOfNullRaises)
+{
+    EXPECT_THROW(Variant::Null().toString(), EVariantError);
+    EXPECT_EQ(Variant().toString(), "");
+    EXPECT_EQ(Variant(true).toString(), "True");
+    EXPECT_EQ(Variant::Date(EncodeDate(2009, 3, 14)).toString(), "2009-03-14 00:00:00");
+    EXPECT_EQ(Variant(2.5).toString(), "2.5");
+}
+
+TEST(Variant, ConversionsCheckRange)
+{
+    EXPECT_EQ(Variant("42").convertTo(varInteger).toInt(), 42);
+    EXPECT_THROW(Variant("4x").convertTo(varInteger), EVariantError);
+    EXPECT_THROW(Variant(70000).convertTo(varSmallint), EVariantError);
+    EXPECT_TRUE(Variant("true").convertTo(varBoolean).toBool());
+    EXPECT_EQ(Variant("2009-03-14 10:30:05").convertTo(varDate).toString(), "2009-03-14 10:30:05");
+    EXPECT_EQ(Variant(3), Variant(3.0));
+}
+
+TEST(DateTime, DayNumbersAndTextForm)
+{
+    EXPECT_DOUBLE_EQ(EncodeDate(1970, 1, 1), UnixDateDelta);
+    EXPECT_EQ(DateTimeToText(EncodeDate(2026, 12, 8)), "2026-12-08 00:00:00");
+    EXPECT_EQ(DateTimeToText(EncodeDate(2009, 3, 14) + EncodeTime(23, 59, 59, 999)), "2009-03-14 23:59:59");
+    EXPECT_THROW(EncodeDate(2009, 2, 30), EConvertError);
+}
