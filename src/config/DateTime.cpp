@@ -73,9 +73,10 @@ void DecodeDateTime(TDateTime t, int &year, int &month, int &day, int &hour, int
 
 TDateTime FromQDateTime(const QDateTime &dt)
 {
-    const QDate d = dt.date();
-    const QTime tm = dt.time();
-    return double(kEpoch.daysTo(d)) + tm.msecsSinceStartOfDay() / MSecsPerDay;
+    const double days = double(kEpoch.daysTo(dt.date()));
+    const double fraction = dt.time().msecsSinceStartOfDay() / MSecsPerDay;
+    // Before the epoch the time of day still counts forward: -1.25 is 1899-12-29 06:00.
+    return days < 0 ? days - fraction : days + fraction;
 }
 
 QDateTime ToQDateTime(TDateTime t)

@@ -16,7 +16,9 @@ public:
     using QObject::QObject;
     // Copies the state of another object; the base refuses ("Cannot assign a X to a Y").
     virtual void Assign(const TPersistent *source);
-    QString ClassName() const { return QString::fromLatin1(metaObject()->className()); }
+    QString ClassName() const { return BareClassName(this); }
+    // Class name without namespace, as object files name classes ("TSettingsProcess").
+    static QString BareClassName(const QObject *object);
 };
 
 } // namespace pelk

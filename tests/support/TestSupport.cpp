@@ -75,6 +75,20 @@ void OdbcEnvironment::ExecSqlite(const QString &dbFile, const QString &sql)
         throw std::runtime_error(("sqlite3 failed: " + p.readAllStandardError()).toStdString());
 }
 
+QStringList OdbcEnvironment::QuerySqlite(const QString &dbFile, const QString &sql)
+{
+    QProcess p;
+    p.start(QStringLiteral("sqlite3"), {QStringLiteral("-batch"), dbFile});
+    p.write(sql.toUtf8());
+    p.closeWriteChannel();
+    if (!p.waitForFinished(30000) || p.exitCode() != 0)
+        throw std::runtime_error(("sqlite3 failed: " + p.readAllStandardError()).toStdString());
+    QString out = QString::fromUtf8(p.readAllStandardOutput());
+    if (out.endsWith(QLatin1Char('\n')))
+        out.chop(1);
+    return out.isEmpty() ? QStringList() : out.split(QLatin1Char('\n'));
+}
+
 QString ReadFileText(const QString &path)
 {
     return QString::fromUtf8(ReadFileBytes(path));

@@ -2,6 +2,7 @@
 // Shared test fixtures: temporary folders, a private ODBC set-up with SQLite data sources,
 // and the Qt application object.
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 namespace pelk::test {
@@ -20,6 +21,9 @@ public:
     QString AddSqliteDsn(const QString &dsn, const QString &fileName = QString());
     // Runs SQL statements (separated by ';') on the SQLite file directly, outside ODBC.
     static void ExecSqlite(const QString &dbFile, const QString &sql);
+    // Runs one query on the SQLite file directly (sqlite3 shell, list mode, '|' between
+    // columns); returns its output lines.
+    static QStringList QuerySqlite(const QString &dbFile, const QString &sql);
     QString Folder() const { return m_dir.path(); }
 
 private:

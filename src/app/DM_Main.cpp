@@ -1,0 +1,172 @@
+#include "DM_Main.h"
+
+#include "Log.h"
+#include "MailHook.h"
+#include "Process.h"
+#include "Przelaczniki.h"
+#include "Settings.h"
+#include "config/DateTime.h"
+#include "config/XMLSerializer.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QUuid>
+
+namespace pelk {
+
+TDM_Main::TDM_Main(const QString &appFolder, const QStringList &arguments, ILogView *logView,
+                   IProgressView *progressView, QObject *parent)
+    : QObject(parent), m_arguments(arguments)
+{
+    m_settings = std::make_unique<TSettingsAplikacji>();
+    m_log = std::make_unique<TLog>();
+    m_process = std::make_unique<TProcess>(m_log.get());
+    m_process->BindControls(progressView);
+    m_log->SetView(logView);
+    m_log->SetMailErrorHook([this](const QString &text) { MailError(text); });
+    m_db = std::make_unique<TDatabaseHelpers>(*m_log);
+    m_settings->SetLog(m_log.get());
+    m_settings->SetSerializerFactory([this] { return CreateXMLSerializer(); });
+    DataModuleCreate(appFolder);
+}
+
+TDM_Main::~TDM_Main()
+{
+    DataModuleDestroy();
+}
+
+void TDM_Main::DataModuleCreate(const QString &appFolder)
+{
+    m_log->Info(1, QStringLiteral(" Start aplikacji: %1").arg(DateTimeToText(Now())));
+    QString folder = QDir::toNativeSeparators(appFolder);
+    if (!folder.endsWith(QDir::separator()))
+        folder += QDir::separator();
+    m_settings->AppFolder = folder;
+
+    const QString settingsFile = m_settings->AppFolder + QLatin1String(SettingsFileName);
+    if (!CheckConfigFile(settingsFile))
+        return;
+    m_settings->LoadFromFile(settingsFile);
+    if (!m_settings->CheckSettings())
+        return;
+    m_log->OpenFile(m_settings->DefaultSubDirLog(), m_settings->TraceLevel());
+
+    m_settingsProcess = std::make_unique<TSettingsProcess>();
+    m_settingsProcess->SetLog(m_log.get());
+    m_settingsProcess->SetSerializerFactory([this] { return CreateXMLSerializer(); });
+    m_switches = std::make_unique<TPrzelaczniki>(m_settingsProcess.get(), m_log.get());
+
+    if (LoadProcessSettings()
+        && OpenConnection(ADOConnection_PelkGIS, m_settings->DSN_PelkGISTrasar(), true)) {
+        OpenConnection(ADOConnection_Movex, m_settings->DSN_Movex(), true);
+        OpenConnection(ADOConnection_Caesar, m_settings->DSN_Caesar(), true);
+        m_process->SetCanProcess(true);
+    }
+}
+
+void TDM_Main::DataModuleDestroy()
+{
+    m_mailSender = nullptr;
+    ADOConnection_PelkGIS.Close();
+    ADOConnection_Caesar.Close();
+    ADOConnection_Movex.Close();
+    m_settingsProcess.reset();
+    m_switches.reset();
+    m_log->Info(1, QStringLiteral(" Koniec aplikacji: %1").arg(DateTimeToText(Now())));
+}
+
+bool TDM_Main::CheckConfigFile(const QString &fileName)
+{
+    if (QFileInfo(fileName).isFile())
+        return true;
+    m_log->Error(1, QStringLiteral(" Brak pliku konfiguracyjnego: \r\n      %1").arg(fileName));
+    return false;
+}
+
+bool TDM_Main::LoadProcessSettings()
+{
+    const QString first = m_arguments.value(0);
+    try {
+        if (m_arguments.isEmpty()) {
+            const QString defaultFile = m_settings->DefaultSettingsFileName();
+            if (QFileInfo(defaultFile).isFile()) {
+                m_settingsProcess->LoadFromFile(defaultFile);
+                m_switches->LoadMode = TPrzelaczniki::FromProcessSettingsMode;
+            } else {
+                m_switches->LoadMode = TPrzelaczniki::DefaultsMode;
+                m_settingsProcess->WorkDirectory = m_settings->DefaultSubDirWork();
+            }
+        } else {
+            m_log->Info(3, QStringLiteral(" Parametr 1: %1").arg(first));
+            m_log->Info(3, QStringLiteral(" Parametr 2: %1").arg(m_arguments.value(1)));
+            m_settingsProcess->LoadFromFile(first);
+            m_switches->LoadMode = TPrzelaczniki::FromProcessSettingsMode;
+            if (m_arguments.value(1) == QLatin1String("auto"))
+                m_log->SetAutomatic(true);
+        }
+        m_switches->Load();
+        return true;
+    } catch (const std::exception &) {
+        m_log->Error(1, QStringLiteral(" Błąd ładowania pliku konfiguracyjnego o nazwie %1").arg(first));
+        return false;
+    }
+}
+
+bool TDM_Main::OpenConnection(Connection &connection, const QString &dsn, bool testOnly)
+{
+    try {
+        connection.Close();
+        connection.Open(dsn);
+        if (testOnly)
+            connection.Close();
+        return true;
+    } catch (const std::exception &) {
+        m_log->Error(1, QStringLiteral(" Wystąpił błąd podczas podłączenia do bazy danych DSN = ") + dsn);
+        return false;
+    }
+}
+
+void TDM_Main::ShowVersions()
+{
+    QString program = QStringLiteral("PelkDataExchanger");
+    if (QCoreApplication::instance())
+        program = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
+    QString text = QStringLiteral(" Wersje plików:\r\n");
+    text += QStringLiteral("      Plik: %1 wersja: %2\r\n").arg(program, TProcess::ModuleVersion());
+    text += TProcess::RulesVersionLine(m_settings->AppFolder);
+    text += TProcess::StylesheetVersionLines(m_settings->TransforSubDir());
+    m_log->Note(1, text);
+}
+
+TXMLSerializer *TDM_Main::CreateXMLSerializer()
+{
+    return TXMLSerializer::CreateSystemSerializer(nullptr);
+}
+
+QString TDM_Main::NewGuidString()
+{
+    return QUuid::createUuid().toString(QUuid::WithBraces).toUpper();
+}
+
+void TDM_Main::MailError(const QString &text)
+{
+    if (m_mailing || !m_mailSender || !m_settings->WysylajBledyNaMaila() || text.isEmpty())
+        return;
+    m_mailing = true;
+    bool connected = m_mailSender->Connected() || m_mailSender->Connect();
+    if (connected) {
+        QString subject = text;
+        m_mailSender->Send(subject.replace(QLatin1String("\r\n"), QLatin1String(" ")));
+    }
+    if (connected || m_mailSender->Connected())
+        m_mailSender->Disconnect();
+    m_mailing = false;
+}
+
+void TDM_Main::MailSenderStatus(const QString &text)
+{
+    m_log->Error(m_log->TraceLevel(), text);
+}
+
+} // namespace pelk

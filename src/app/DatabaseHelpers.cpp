@@ -1,0 +1,103 @@
+#include "DatabaseHelpers.h"
+
+#include "Log.h"
+#include "config/Errors.h"
+#include "db/Connection.h"
+#include "db/Query.h"
+#include "db/TableRow.h"
+
+namespace pelk {
+
+TDatabaseHelpers::TDatabaseHelpers(TLog &log) : m_log(log) {}
+
+TDatabaseHelpers::~TDatabaseHelpers() = default;
+
+bool TDatabaseHelpers::ExecSQLQuery(Query &query, const QString &sql)
+{
+    try {
+        query.Close();
+        query.SetSQL(sql);
+        query.ExecSQL();
+        return true;
+    } catch (const Exception &e) {
+        m_log.Error(1, QStringLiteral(" Wyjątek funkcji TDM_Main.ExecSQLQuery"));
+        m_log.Error(1, sql);
+        m_log.Error(1, QStringLiteral(" ") + e.message());
+        return false;
+    }
+}
+
+bool TDatabaseHelpers::RozpocznijTranzakcje(Connection &connection)
+{
+    try {
+        return CheckConnection(connection);
+    } catch (const Exception &e) {
+        m_log.Error(1, QStringLiteral(" TDM_Main.RozpocznijTranzakcje"));
+        m_log.Error(1, QStringLiteral(" ") + e.message());
+        return false;
+    }
+}
+
+void TDatabaseHelpers::ZakonczTranzakcje(Connection &connection, bool success)
+{
+    // Every statement commits by itself; the bracket ends without touching the database.
+    Q_UNUSED(connection);
+    Q_UNUSED(success);
+}
+
+bool TDatabaseHelpers::CheckConnection(Connection &connection)
+{
+    if (connection.IsOpen())
+        return true;
+    try {
+        connection.Close();
+        connection.Open();
+        return true;
+    } catch (const Exception &) {
+        m_log.Error(1, QStringLiteral(" Wystąpił błąd podczas podłączenia do bazy danych: %1")
+                           .arg(connection.ConnectionString()));
+        return false;
+    }
+}
+
+bool TDatabaseHelpers::IsEmptyValue(const Variant &value)
+{
+    return value.isEmpty() || value.toString().isEmpty();
+}
+
+bool TDatabaseHelpers::CheckRequiredField(const QString &fieldName, const Variant &value)
+{
+    if (!IsEmptyValue(value))
+        return false;
+    m_log.Error(2, QStringLiteral(" Pole \"%1\" nie może być puste\r\n      Obiekt nie został przetworzony")
+                       .arg(fieldName));
+    return true;
+}
+
+bool TDatabaseHelpers::CompareFieldValue(TableRow &row, const QString &field, const Variant &newValue)
+{
+    const Field f = row.FieldByName(field);
+    Variant candidate = newValue;
+    if (f.DataType() == ftString && f.Size() > 0)
+        candidate = Variant(newValue.toString().left(f.Size()));
+
+    bool changed = false;
+    if (f.IsNull()) {
+        m_log.Info(3, QStringLiteral(" Pole: %1: stara wartosc: \"NULL\"; nowa wartosc: \"%2\" ")
+                          .arg(field, candidate.toString()));
+        changed = true;
+    } else {
+        const QString oldText = f.Value().toString();
+        const QString newText = candidate.toString();
+        if (oldText != newText) {
+            m_log.Info(3, QStringLiteral(" Pole: %1: stara wartosc: \"%2\"; nowa wartosc: \"%3\" ")
+                              .arg(field, oldText, newText));
+            changed = true;
+        }
+    }
+    if (changed && row.State() == TableRow::dsBrowse)
+        row.Edit();
+    return changed;
+}
+
+} // namespace pelk

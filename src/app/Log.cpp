@@ -1,0 +1,276 @@
+#include "Log.h"
+
+#include "Views.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMetaObject>
+#include <QMutexLocker>
+#include <QRegularExpression>
+#include <QThread>
+#include <array>
+
+namespace pelk {
+
+namespace {
+
+// Unicode code points of ISO 8859-2 bytes 0xA0..0xFF; below 0xA0 the codes are Latin-1's.
+constexpr std::array<char16_t, 96> kLatin2High = {
+    0x00A0, 0x0104, 0x02D8, 0x0141, 0x00A4, 0x013D, 0x015A, 0x00A7,
+    0x00A8, 0x0160, 0x015E, 0x0164, 0x0179, 0x00AD, 0x017D, 0x017B,
+    0x00B0, 0x0105, 0x02DB, 0x0142, 0x00B4, 0x013E, 0x015B, 0x02C7,
+    0x00B8, 0x0161, 0x015F, 0x0165, 0x017A, 0x02DD, 0x017E, 0x017C,
+    0x0154, 0x00C1, 0x00C2, 0x0102, 0x00C4, 0x0139, 0x0106, 0x00C7,
+    0x010C, 0x00C9, 0x0118, 0x00CB, 0x011A, 0x00CD, 0x00CE, 0x010E,
+    0x0110, 0x0143, 0x0147, 0x00D3, 0x00D4, 0x0150, 0x00D6, 0x00D7,
+    0x0158, 0x016E, 0x00DA, 0x0170, 0x00DC, 0x00DD, 0x0162, 0x00DF,
+    0x0155, 0x00E1, 0x00E2, 0x0103, 0x00E4, 0x013A, 0x0107, 0x00E7,
+    0x010D, 0x00E9, 0x0119, 0x00EB, 0x011B, 0x00ED, 0x00EE, 0x010F,
+    0x0111, 0x0144, 0x0148, 0x00F3, 0x00F4, 0x0151, 0x00F6, 0x00F7,
+    0x0159, 0x016F, 0x00FA, 0x0171, 0x00FC, 0x00FD, 0x0163, 0x02D9,
+};
+
+const QString kCrLf = QStringLiteral("\r\n");
+
+// Lines of a message; "\r\n" is the separator the system writes, lone "\n" or "\r" count too.
+QStringList SplitLines(const QString &text)
+{
+    static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
+    return text.split(lineBreak);
+}
+
+} // namespace
+
+TLog::TLog(QObject *parent)
+    : QObject(parent)
+    , m_baseName(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd_hhmmss"))
+                 + QStringLiteral(".log"))
+    , m_fileName(m_baseName)
+{
+}
+
+TLog::~TLog() = default;
+
+void TLog::SetView(ILogView *view)
+{
+    QMutexLocker lock(&m_mutex);
+    m_view = view;
+    if (!view)
+        m_pendingView.clear();
+}
+
+void TLog::SetMailErrorHook(std::function<void(const QString &)> hook)
+{
+    QMutexLocker lock(&m_mutex);
+    m_mailError = std::move(hook);
+}
+
+void TLog::Error(int level, const QString &text)
+{
+    Message(level, ImageError, StyleError, text);
+}
+
+void TLog::Info(int level, const QString &text)
+{
+    Message(level, ImageInfo, StyleInfo, text);
+}
+
+void TLog::Note(int level, const QString &text)
+{
+    Message(level, ImageInfo, StyleNote, text);
+}
+
+void TLog::Warning(int level, const QString &text)
+{
+    Message(level, ImageWarning, StyleWarning, text);
+}
+
+void TLog::Message(int level, Image image, Style style, const QString &text)
+{
+    const QStringList lines = SplitLines(text);
+    bool toView = false;
+    std::function<void(const QString &)> mail;
+    {
+        QMutexLocker lock(&m_mutex);
+        if (level > m_traceLevel)
+            return;
+        if (!m_automatic) {
+            m_pane.append(QString()); // the image
+            m_pane.append(lines);
+            if (m_view) {
+                m_pendingView.append({image, style, lines});
+                toView = true;
+            }
+        }
+        WriteToFileLocked(text);
+        if (image == ImageError)
+            mail = m_mailError;
+    }
+    if (toView) {
+        if (QThread::currentThread() == thread())
+            FlushView();
+        else
+            QMetaObject::invokeMethod(this, &TLog::FlushView, Qt::QueuedConnection);
+    }
+    // Outside the lock: the hook may log itself.
+    if (mail)
+        mail(text);
+}
+
+void TLog::FlushView()
+{
+    // One message at a time, so a nested flush (the view processing events) keeps the order.
+    for (;;) {
+        PaneMessage m;
+        {
+            QMutexLocker lock(&m_mutex);
+            if (m_pendingView.isEmpty() || !m_view)
+                return;
+            m = m_pendingView.takeFirst();
+        }
+        ShowInView(m.image, m.style, m.lines);
+    }
+}
+
+void TLog::ShowInView(int image, int style, const QStringList &lines)
+{
+    ILogView *view;
+    {
+        QMutexLocker lock(&m_mutex);
+        view = m_view;
+    }
+    if (!view)
+        return;
+    view->AddMessage(image, style, lines);
+    view->ScrollToEnd();
+}
+
+void TLog::ScrollToEnd()
+{
+    if (QThread::currentThread() != thread()) {
+        QMetaObject::invokeMethod(this, &TLog::ScrollToEnd, Qt::QueuedConnection);
+        return;
+    }
+    ILogView *view;
+    {
+        QMutexLocker lock(&m_mutex);
+        view = m_view;
+    }
+    if (view)
+        view->ScrollToEnd();
+}
+
+void TLog::SetAutomatic(bool automatic)
+{
+    QMutexLocker lock(&m_mutex);
+    m_automatic = automatic;
+}
+
+bool TLog::Automatic() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_automatic;
+}
+
+int TLog::TraceLevel() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_traceLevel;
+}
+
+void TLog::SetTraceLevel(int level)
+{
+    QMutexLocker lock(&m_mutex);
+    m_traceLevel = level;
+}
+
+QString TLog::FileName() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_fileName;
+}
+
+QStringList TLog::PaneElements() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_pane;
+}
+
+void TLog::OpenFile(const QString &folder, int traceLevel)
+{
+    QMutexLocker lock(&m_mutex);
+    m_traceLevel = traceLevel;
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        return;
+
+    QString path = folder;
+    if (!path.endsWith(QLatin1Char('/')) && !path.endsWith(QDir::separator()))
+        path += QDir::separator();
+    m_fileName = path + m_baseName;
+    m_fileOpened = true;
+
+    // The messages logged before the folder was known, from the pane.
+    QString copy;
+    for (int i = 1; i < m_pane.size(); ++i) {
+        // An empty element is the image that opens a message: it becomes an empty line.
+        const QString &element = m_pane.at(i);
+        if (element.startsWith(QLatin1String("  ")))
+            copy += QLatin1Char(' ') + element.trimmed();
+        else if (!element.isEmpty())
+            copy += QStringLiteral("* ") + element;
+        copy += kCrLf;
+    }
+    copy += kCrLf;
+
+    QFile file(m_fileName);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        file.write(ToIsoLatin2(copy));
+}
+
+void TLog::WriteToFile(const QString &text)
+{
+    QMutexLocker lock(&m_mutex);
+    WriteToFileLocked(text);
+}
+
+void TLog::WriteToFileLocked(const QString &text)
+{
+    if (!m_fileOpened)
+        return;
+    // ExistingOnly: a log file removed while the program runs is not created again, and a
+    // vanished folder simply fails the open.
+    QFile file(m_fileName);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::ExistingOnly))
+        return;
+    const QStringList lines = SplitLines(text);
+    QString out = QStringLiteral("* ") + lines.first() + kCrLf;
+    for (int i = 1; i < lines.size(); ++i)
+        out += QStringLiteral("   ") + lines.at(i).trimmed() + kCrLf;
+    out += kCrLf;
+    file.write(ToIsoLatin2(out));
+}
+
+QByteArray TLog::ToIsoLatin2(const QString &text)
+{
+    QByteArray out;
+    out.reserve(text.size());
+    for (const char32_t c : text.toUcs4()) {
+        if (c < 0xA0) {
+            out.append(char(c));
+            continue;
+        }
+        char byte = '?';
+        for (size_t i = 0; i < kLatin2High.size(); ++i) {
+            if (kLatin2High[i] == c) {
+                byte = char(0xA0 + i);
+                break;
+            }
+        }
+        out.append(byte);
+    }
+    return out;
+}
+
+} // namespace pelk

@@ -1,0 +1,94 @@
+#pragma once
+// The processing state: the flags that gate and interrupt a run, the counters of the current
+// object kind, the progress display and the per-object summaries; also the version helpers
+// of the version listing.
+#include "config/Persistent.h"
+
+namespace pelk {
+
+class IProgressView;
+class TLog;
+
+class TProcess : public TPersistent
+{
+    Q_OBJECT
+    Q_PROPERTY(bool CanProcess READ CanProcess WRITE SetCanProcess)
+    Q_PROPERTY(bool RunProcess READ RunProcess WRITE SetRunProcess)
+    Q_PROPERTY(bool EscProcess READ EscProcess WRITE SetEscProcess)
+    // Written to drive the display; never stored.
+    Q_PROPERTY(int CountObj READ CountObj WRITE SetCountObj STORED false)
+    Q_PROPERTY(int CountElem READ CountElem WRITE SetCountElem)
+    Q_PROPERTY(int CountDezaktyw READ CountDezaktyw WRITE SetCountDezaktyw STORED false)
+public:
+    // Bar kinds of ResetBar / ShowProgress / StepProgress.
+    enum { KindObject = 0, KindElement = 1, KindDeactivation = 2, KindElementQuiet = 3, KindObjectShort = 4 };
+    // Result kinds of CountResult.
+    enum { ResultNew = 0, ResultUpdated = 1, ResultUnchanged = 2, ResultDeleted = 3 };
+    static constexpr int BarStep = 10;
+
+    explicit TProcess(TLog *log, QObject *parent = nullptr);
+
+    // One view stands for the object and element labels and bars; null runs headless.
+    void BindControls(IProgressView *view);
+
+    bool CanProcess() const { return m_canProcess; }
+    void SetCanProcess(bool value) { m_canProcess = value; }
+    bool RunProcess() const { return m_runProcess; }
+    void SetRunProcess(bool value) { m_runProcess = value; }
+    bool EscProcess() const { return m_escProcess; }
+    void SetEscProcess(bool value) { m_escProcess = value; }
+
+    int CountObj() const { return m_countObj; }
+    void SetCountObj(int n);
+    int CountElem() const { return m_countElem; }
+    void SetCountElem(int n);
+    int CountDezaktyw() const { return m_countDezaktyw; }
+    void SetCountDezaktyw(int n);
+
+    int TotalElements() const { return m_totalElements; }
+    int Processed() const { return m_processed; }
+    int NotProcessed() const { return m_notProcessed; }
+    int NewCount() const { return m_newCount; }
+    int UpdatedCount() const { return m_updatedCount; }
+    int UnchangedCount() const { return m_unchangedCount; }
+    int DeletedCount() const { return m_deletedCount; }
+
+    void ResetBar(int kind, int n);
+    void ShowProgress(int kind, const QString &text, int number);
+    void StepProgress(int kind, const QString &text);
+    void ElementDone(bool success);
+    void CountResult(int resultKind, bool counted);
+    // Sets the element label directly (the Start command empties it).
+    void SetElementLabelText(const QString &text);
+
+    QString FullSummary(const QString &label) const;
+    QString ShortSummary(const QString &label) const;
+
+    // The version compiled into the program, "major.minor.release.build".
+    static QString ModuleVersion();
+    // The program's own file gives ModuleVersion(); files carry no version resource here: "?".
+    static QString FileVersion(const QString &file);
+    // Text of the first "<!-- ... -->" line from its sixth character; empty when none.
+    static QString CommentVersion(const QString &file);
+    static QString RulesVersionLine(const QString &folder);
+    static QString StylesheetVersionLines(const QString &folder);
+
+private:
+    TLog *m_log;
+    IProgressView *m_view = nullptr;
+    bool m_canProcess = false;
+    bool m_runProcess = false;
+    bool m_escProcess = false;
+    int m_countObj = 0;
+    int m_countElem = 0;
+    int m_countDezaktyw = 0;
+    int m_totalElements = 0;
+    int m_processed = 0;
+    int m_notProcessed = 0;
+    int m_newCount = 0;
+    int m_updatedCount = 0;
+    int m_unchangedCount = 0;
+    int m_deletedCount = 0;
+};
+
+} // namespace pelk

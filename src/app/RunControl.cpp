@@ -1,0 +1,49 @@
+#include "RunControl.h"
+
+#include "DM_Main.h"
+#include "Log.h"
+#include "Process.h"
+#include "Przelaczniki.h"
+#include "config/Common.h"
+
+namespace pelk {
+
+TRunControl::TRunControl(TDM_Main &dm) : m_dm(dm) {}
+
+void TRunControl::Start()
+{
+    TProcess *process = m_dm.Process();
+    struct Reset {
+        TProcess *process;
+        TRunControl *self;
+        ~Reset()
+        {
+            process->SetRunProcess(false);
+            process->SetEscProcess(false);
+            if (self->OnRunningChanged)
+                self->OnRunningChanged(false);
+        }
+    };
+    m_dm.Przelaczniki()->ToProcessSettings();
+    m_dm.Log()->Info(1, QStringLiteral(" Rozpoczęcie procesu przetwarzania"));
+    Reset reset{process, this};
+    process->ShowProgress(TProcess::KindObject, QString(), 0);
+    process->SetElementLabelText(QString());
+    process->SetRunProcess(true);
+    if (OnRunningChanged)
+        OnRunningChanged(true);
+    m_dm.Przelaczniki()->ToProcessSettings();
+    if (!process->EscProcess())
+        m_dm.Log()->Info(1, QStringLiteral(" Zakończenie procesu przetwarzania"));
+}
+
+bool TRunControl::Stop()
+{
+    if (!AskYesNo(QStringLiteral("Czy przerwać aktualnie wykonywaną operacje?"), QStringLiteral("Pytanie")))
+        return false;
+    m_dm.Process()->SetEscProcess(true);
+    m_dm.Log()->Warning(1, QStringLiteral(" Przerwano proces przetwarzania"));
+    return true;
+}
+
+} // namespace pelk

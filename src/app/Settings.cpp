@@ -1,0 +1,143 @@
+#include "Settings.h"
+
+#include "Log.h"
+#include "config/Errors.h"
+#include "config/XMLSerializer.h"
+
+#include <QDir>
+#include <QFile>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <memory>
+
+namespace pelk {
+
+TSettings::TSettings(QObject *parent) : TPersistent(parent)
+{
+    if (QCoreApplication::instance())
+        AppFolder = QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
+}
+
+bool TSettings::SaveToFile(const QString &fileName)
+{
+    std::unique_ptr<TXMLSerializer> serializer(m_factory ? m_factory() : TXMLSerializer::CreateSystemSerializer(nullptr));
+    serializer->SaveObject(this, ClassName());
+    if (!serializer->SaveDocument(fileName))
+        throw Exception(QStringLiteral("Nie można zapisać pliku %1").arg(fileName));
+    return true;
+}
+
+bool TSettings::LoadFromFile(const QString &fileName)
+{
+    std::unique_ptr<TXMLSerializer> serializer(m_factory ? m_factory() : TXMLSerializer::CreateSystemSerializer(nullptr));
+    // A missing file is a failure, not an empty success.
+    if (!serializer->LoadDocument(fileName))
+        throw Exception(QStringLiteral("Brak pliku %1").arg(fileName));
+    serializer->LoadObject(this, ClassName());
+    return true;
+}
+
+bool TSettings::Guarded(const char *operation, const std::function<bool()> &op)
+{
+    try {
+        return op();
+    } catch (const std::exception &e) {
+        if (m_log) {
+            m_log->Error(1, QStringLiteral(" Wyjątek funkcji %1.%2 ").arg(ClassName(), QLatin1String(operation)));
+            const auto *pe = dynamic_cast<const Exception *>(&e);
+            m_log->Error(1, QStringLiteral(" ") + (pe ? pe->message() : QString::fromLocal8Bit(e.what())));
+        }
+        return false;
+    }
+}
+
+TSettingsAplikacji::TSettingsAplikacji(QObject *parent) : TSettings(parent) {}
+
+bool TSettingsAplikacji::SaveToFile(const QString &fileName)
+{
+    return Guarded("SaveToFile", [&] { return TSettings::SaveToFile(fileName); });
+}
+
+bool TSettingsAplikacji::LoadFromFile(const QString &fileName)
+{
+    return Guarded("LoadFromFile", [&] { return TSettings::LoadFromFile(fileName); });
+}
+
+bool TSettingsAplikacji::IsAbsolutePath(const QString &value)
+{
+    if (value.startsWith(QLatin1Char('/')) || value.startsWith(QLatin1String("\\\\")))
+        return true;
+    return value.size() >= 2 && value.at(0).isLetter() && value.at(1) == QLatin1Char(':');
+}
+
+QString TSettingsAplikacji::Resolve(const QString &value) const
+{
+    return IsAbsolutePath(value) ? value : AppFolder + value;
+}
+
+bool TSettingsAplikacji::CheckSettings()
+{
+    bool ok = true;
+    auto fail = [&](const QString &message) {
+        if (m_log)
+            m_log->Error(1, message);
+        ok = false;
+    };
+    if (!QFileInfo(DefaultSubDirWork()).isDir())
+        fail(QStringLiteral(" Brak domyślnego, roboczego katalogu:\r\n      %1").arg(DefaultSubDirWork()));
+    if (!QFileInfo(TransforSubDir()).isDir())
+        fail(QStringLiteral(" Brak katalogu z plikami do transformacji:\r\n      %1").arg(TransforSubDir()));
+    if (!QFileInfo(DefaultSettingsFileName()).isFile())
+        m_defaultSettingsFileName.clear();
+    if (m_dsnPelkGISTrasar.isEmpty())
+        fail(QStringLiteral(" Brak w pliku konfiguracyjnym wartości zmiennej \"DSN_PelkGISTrasar\"."));
+    if (m_dsnMovex.isEmpty())
+        fail(QStringLiteral(" Brak w pliku konfiguracyjnym wartości zmiennej \"DSN_Movex\"."));
+    if (m_dsnCaesar.isEmpty())
+        fail(QStringLiteral(" Brak w pliku konfiguracyjnym wartości zmiennej \"DSN_Caesar\"."));
+    if (m_traceLevel < 1 || m_traceLevel > 3)
+        fail(QStringLiteral(" Wartość zmiennej \"TraceLevel\" w pliku konfiguracyjnym poza dozwolonym zakresem."));
+    return ok;
+}
+
+TObjectToProcessCollectionItem::TObjectToProcessCollectionItem(TObjectCollection *collection)
+    : TObjectCollectionItem(collection)
+{
+}
+
+void TObjectToProcessCollectionItem::SetDozwolone(int v)
+{
+    if (v < 0 || v > 0xFF)
+        throw EConvertError(QStringLiteral("Niepoprawny zbiór stanów: %1").arg(v));
+    ListaDozwolonychStanow = e_Stany(v);
+}
+
+TObjectToProcessCollection::TObjectToProcessCollection(QObject *parent)
+    : TObjectCollection(TObjectToProcessCollectionItem::staticMetaObject, parent)
+{
+}
+
+TObjectToProcessCollectionItem *TObjectToProcessCollection::FindByName(const QString &name) const
+{
+    for (int i = 0; i < Count(); ++i)
+        if (Items(i)->NazwaObiektu.contains(name, Qt::CaseSensitive))
+            return Items(i);
+    return nullptr;
+}
+
+TSettingsProcess::TSettingsProcess(QObject *parent)
+    : TSettings(parent), m_objects(new TObjectToProcessCollection(this))
+{
+}
+
+bool TSettingsProcess::SaveToFile(const QString &fileName)
+{
+    return Guarded("SaveToFile", [&] { return TSettings::SaveToFile(fileName); });
+}
+
+bool TSettingsProcess::LoadFromFile(const QString &fileName)
+{
+    return Guarded("LoadFromFile", [&] { return TSettings::LoadFromFile(fileName); });
+}
+
+} // namespace pelk

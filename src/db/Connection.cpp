@@ -1,0 +1,181 @@
+#include "Connection.h"
+
+#include "config/Errors.h"
+
+#include <QAtomicInt>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVariant>
+
+#include <sql.h>
+#include <sqlext.h>
+
+namespace pelk {
+
+namespace {
+
+QAtomicInt g_connectionCounter;
+
+}
+
+QString Connection::ErrorText(const QSqlError &e)
+{
+    const QString db = e.databaseText().trimmed();
+    const QString drv = e.driverText().trimmed();
+    if (db.isEmpty())
+        return drv;
+    return drv.isEmpty() ? db : db + QLatin1Char(' ') + drv;
+}
+
+namespace {
+
+// The first SQLSTATE of connection class among the diagnostics of one handle, else the first one.
+QString diagState(SQLSMALLINT type, SQLHANDLE handle)
+{
+    if (!handle)
+        return QString();
+    QString first;
+    for (SQLSMALLINT rec = 1; rec < 20; ++rec) {
+        SQLCHAR state[SQL_SQLSTATE_SIZE + 1] = {0};
+        SQLINTEGER native = 0;
+        SQLCHAR text[8] = {0};
+        SQLSMALLINT len = 0;
+        const SQLRETURN r = SQLGetDiagRec(type, handle, rec, state, &native, text, sizeof text, &len);
+        if (r != SQL_SUCCESS && r != SQL_SUCCESS_WITH_INFO)
+            break;
+        const QString s = QString::fromLatin1(reinterpret_cast<const char *>(state));
+        if (s.startsWith(QLatin1String("08")))
+            return s;
+        if (first.isEmpty())
+            first = s;
+    }
+    return first;
+}
+
+} // namespace
+
+Connection::Connection()
+    : m_name(QStringLiteral("pelk_connection_%1").arg(g_connectionCounter.fetchAndAddRelaxed(1) + 1))
+{
+    m_db = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), m_name);
+}
+
+Connection::~Connection()
+{
+    Close();
+    m_db = QSqlDatabase();
+    QSqlDatabase::removeDatabase(m_name);
+}
+
+QString Connection::ConnectionStringFor(const QString &dsn)
+{
+    return QStringLiteral("Provider=MSDASQL.1;Persist Security Info=False;Data Source=%1").arg(dsn);
+}
+
+void Connection::Open(const QString &dsn)
+{
+    m_dsn = dsn;
+    Open();
+}
+
+void Connection::Open()
+{
+    Close();
+    if (!m_db.isValid()) {
+        m_lastError = QStringLiteral("ODBC driver for Qt SQL (QODBC) is not available");
+        throw Exception(m_lastError);
+    }
+    // The driver connects without prompting; the data source name is the whole connection text.
+    m_db.setDatabaseName(m_dsn);
+    if (!m_db.open()) {
+        m_lastError = ErrorText(m_db.lastError());
+        m_db.close();
+        throw Exception(m_lastError);
+    }
+
+    m_dbmsName.clear();
+    if (SQLHDBC hdbc = static_cast<SQLHDBC>(OdbcHandle())) {
+        SQLCHAR name[256] = {0};
+        SQLSMALLINT len = 0;
+        const SQLRETURN r = SQLGetInfo(hdbc, SQL_DBMS_NAME, name, sizeof name, &len);
+        if (SQL_SUCCEEDED(r))
+            m_dbmsName = QString::fromLatin1(reinterpret_cast<const char *>(name)).trimmed();
+    }
+    if (m_dbmsName.contains(QLatin1String("SQL Server"), Qt::CaseInsensitive))
+        m_dialect = pelk::Dialect::SqlServer;
+    else if (m_dbmsName.contains(QLatin1String("SQLite"), Qt::CaseInsensitive))
+        m_dialect = pelk::Dialect::SQLite;
+    else
+        m_dialect = pelk::Dialect::Other;
+
+    if (m_dialect == pelk::Dialect::SQLite) {
+        try {
+            AttachSelfAsDbo();
+        } catch (...) {
+            m_db.close();
+            throw;
+        }
+    }
+    m_lastError.clear();
+    m_open = true;
+}
+
+void Connection::AttachSelfAsDbo()
+{
+    QSqlQuery list(m_db);
+    if (!list.exec(QStringLiteral("PRAGMA database_list"))) {
+        m_lastError = ErrorText(list.lastError());
+        throw Exception(m_lastError);
+    }
+    QString file;
+    while (list.next()) {
+        const QString schema = list.value(1).toString();
+        if (schema.compare(QLatin1String("dbo"), Qt::CaseInsensitive) == 0)
+            return; // already there
+        if (schema == QLatin1String("main"))
+            file = list.value(2).toString();
+    }
+    list.finish();
+    if (file.isEmpty())
+        return; // in-memory or temporary database: nothing to attach
+    QString quoted = file;
+    quoted.replace(QLatin1Char('\''), QLatin1String("''"));
+    QSqlQuery attach(m_db);
+    if (!attach.exec(QStringLiteral("ATTACH DATABASE '%1' AS dbo").arg(quoted))) {
+        m_lastError = ErrorText(attach.lastError());
+        throw Exception(m_lastError);
+    }
+}
+
+void Connection::Close()
+{
+    m_open = false;
+    if (m_db.isOpen())
+        m_db.close();
+}
+
+void *Connection::OdbcHandle() const
+{
+    if (!m_db.isOpen() || !m_db.driver())
+        return nullptr;
+    const QVariant h = m_db.driver()->handle();
+    if (!h.isValid() || !h.data())
+        return nullptr;
+    return *static_cast<SQLHANDLE const *>(h.constData());
+}
+
+QString Connection::NoteFailure(void *statementHandle)
+{
+    QString state = diagState(SQL_HANDLE_STMT, statementHandle);
+    if (!state.startsWith(QLatin1String("08"))) {
+        const QString dbcState = diagState(SQL_HANDLE_DBC, OdbcHandle());
+        if (state.isEmpty() || dbcState.startsWith(QLatin1String("08")))
+            state = dbcState;
+    }
+    if (state.startsWith(QLatin1String("08")))
+        m_open = false;
+    return state;
+}
+
+} // namespace pelk

@@ -1,0 +1,61 @@
+#pragma once
+// One database connection opened by ODBC data source name (Qt's ODBC driver over the
+// system's ODBC driver manager).
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QString>
+
+namespace pelk {
+
+enum class Dialect { SqlServer, SQLite, Other };
+
+class Connection
+{
+public:
+    Connection();
+    ~Connection();
+    Connection(const Connection &) = delete;
+    Connection &operator=(const Connection &) = delete;
+
+    // Opens the data source; throws pelk::Exception with the driver's text on failure.
+    void Open(const QString &dsn);
+    // Opens the data source given last (again).
+    void Open();
+    void Close();
+    bool IsOpen() const { return m_open; }
+
+    QString Dsn() const { return m_dsn; }
+    void SetDsn(const QString &dsn) { m_dsn = dsn; }
+    // The connection text used in messages.
+    QString ConnectionString() const { return ConnectionStringFor(m_dsn); }
+    static QString ConnectionStringFor(const QString &dsn);
+    QString LastError() const { return m_lastError; }
+    void SetLastError(const QString &text) { m_lastError = text; }
+    // The driver's message of a Qt SQL error.
+    static QString ErrorText(const QSqlError &error);
+
+    // Detected on opening from the DBMS name the driver reports.
+    pelk::Dialect SqlDialect() const { return m_dialect; }
+    QString DbmsName() const { return m_dbmsName; }
+
+    // For Query and TableRow: the Qt connection and the ODBC connection handle.
+    QSqlDatabase &Database() { return m_db; }
+    void *OdbcHandle() const;
+    // Records a failed statement; a connection-class failure (SQLSTATE 08xxx) of the given
+    // statement handle (may be null) or of the connection handle marks the connection dropped.
+    // Returns the SQLSTATE found first ("" when none).
+    QString NoteFailure(void *statementHandle);
+
+private:
+    void AttachSelfAsDbo();
+
+    QString m_name;
+    QSqlDatabase m_db;
+    QString m_dsn;
+    QString m_lastError;
+    QString m_dbmsName;
+    pelk::Dialect m_dialect = pelk::Dialect::Other;
+    bool m_open = false;
+};
+
+} // namespace pelk

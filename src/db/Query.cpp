@@ -1,0 +1,323 @@
+#include "Query.h"
+
+#include "config/Errors.h"
+
+#include <QSqlField>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QSqlResult>
+
+#include <sql.h>
+#include <sqlext.h>
+
+namespace pelk {
+
+namespace {
+
+bool isNameStart(QChar c) { return c.isLetter() || c == QLatin1Char('_'); }
+bool isNameChar(QChar c) { return c.isLetterOrNumber() || c == QLatin1Char('_'); }
+
+SQLHSTMT statementHandle(const QSqlQuery &q)
+{
+    if (!q.result())
+        return nullptr;
+    const QVariant h = q.result()->handle();
+    if (!h.isValid() || !h.constData())
+        return nullptr;
+    return *static_cast<SQLHANDLE const *>(h.constData());
+}
+
+QVariant toDriver(const Variant &v, Dialect dialect)
+{
+    switch (v.type()) {
+    case varEmpty:
+    case varNull:
+        return QVariant(QMetaType(QMetaType::QString));
+    case varDate:
+        // SQLite keeps date-times as text in the one form; other servers get a typed timestamp.
+        if (dialect == Dialect::SQLite)
+            return QVariant(DateTimeToText(v.toDouble()));
+        return QVariant(ToQDateTime(v.toDouble()));
+    case varBoolean:
+        return QVariant(v.toBool());
+    case varString:
+    case varOleStr:
+        return QVariant(v.toString());
+    case varSingle:
+    case varDouble:
+    case varCurrency:
+        return QVariant(v.toDouble());
+    case varInt64:
+    case varLongWord:
+        return QVariant(qlonglong(v.toInt64()));
+    default:
+        if (v.isIntegral())
+            return QVariant(int(v.toInt64()));
+        return QVariant(v.toString());
+    }
+}
+
+QString columnTypeName(SQLHSTMT h, int column)
+{
+    if (!h)
+        return QString();
+    SQLCHAR buf[128] = {0};
+    SQLSMALLINT len = 0;
+    const SQLRETURN r = SQLColAttribute(h, SQLUSMALLINT(column + 1), SQL_DESC_TYPE_NAME, buf, sizeof buf, &len, nullptr);
+    if (!SQL_SUCCEEDED(r))
+        return QString();
+    return QString::fromLatin1(reinterpret_cast<const char *>(buf));
+}
+
+} // namespace
+
+Query::Query(Connection &connection) : m_connection(&connection) {}
+
+void Query::SetConnection(Connection &connection)
+{
+    Close();
+    m_connection = &connection;
+}
+
+QString Query::ToPositional(const QString &sql, QStringList *names)
+{
+    QString out;
+    out.reserve(sql.size());
+    const int n = int(sql.size());
+    int i = 0;
+    while (i < n) {
+        const QChar c = sql[i];
+        if (c == QLatin1Char('\'') || c == QLatin1Char('"') || c == QLatin1Char('[')) {
+            const QChar close = c == QLatin1Char('[') ? QLatin1Char(']') : c;
+            int j = i + 1;
+            while (j < n) {
+                if (sql[j] == close) {
+                    if (close != QLatin1Char(']') && j + 1 < n && sql[j + 1] == close) {
+                        j += 2; // doubled quote inside the text
+                        continue;
+                    }
+                    break;
+                }
+                ++j;
+            }
+            j = qMin(j + 1, n);
+            out += QStringView(sql).mid(i, j - i);
+            i = j;
+        } else if (c == QLatin1Char(':') && i + 1 < n && sql[i + 1] == QLatin1Char(':')) {
+            out += QLatin1String("::");
+            i += 2;
+        } else if (c == QLatin1Char(':') && i + 1 < n && isNameStart(sql[i + 1])) {
+            int j = i + 1;
+            while (j < n && isNameChar(sql[j]))
+                ++j;
+            if (names)
+                names->append(sql.mid(i + 1, j - i - 1));
+            out += QLatin1Char('?');
+            i = j;
+        } else {
+            out += c;
+            ++i;
+        }
+    }
+    return out;
+}
+
+void Query::SetSQL(const QString &sql)
+{
+    Close();
+    m_sql = sql;
+    m_order.clear();
+    m_params.clear();
+    m_positional = ToPositional(sql, &m_order);
+}
+
+QStringList Query::ParamNames() const
+{
+    QStringList out;
+    for (const QString &n : m_order) {
+        bool seen = false;
+        for (const QString &o : out)
+            seen = seen || o.compare(n, Qt::CaseInsensitive) == 0;
+        if (!seen)
+            out.append(n);
+    }
+    return out;
+}
+
+void Query::SetParam(const QString &name, const Variant &value)
+{
+    for (const QString &n : m_order) {
+        if (n.compare(name, Qt::CaseInsensitive) == 0) {
+            m_params.insert(name.toUpper(), value);
+            return;
+        }
+    }
+    throw Exception(QStringLiteral("Parameter '%1' not found").arg(name));
+}
+
+void Query::SetParam(const QString &name, const QDateTime &value)
+{
+    SetParam(name, value.isValid() ? Variant::Date(FromQDateTime(value)) : Variant::Null());
+}
+
+Variant Query::Param(const QString &name) const
+{
+    return m_params.value(name.toUpper());
+}
+
+void Query::Open()
+{
+    Execute(true);
+}
+
+int Query::ExecSQL()
+{
+    return Execute(false);
+}
+
+void Query::Close()
+{
+    m_active = false;
+    m_defs.clear();
+    m_rows.clear();
+    m_pos = 0;
+    m_bof = true;
+    m_eof = true;
+}
+
+int Query::Execute(bool withResult)
+{
+    Close();
+    if (m_sql.trimmed().isEmpty())
+        throw Exception(QStringLiteral("Query has no SQL text"));
+    for (const QString &n : m_order)
+        if (!m_params.contains(n.toUpper()))
+            throw Exception(QStringLiteral("No value given for parameter '%1'").arg(n));
+
+    Connection &conn = *m_connection;
+    if (!conn.IsOpen())
+        conn.Open(); // like a data set on a closed connection: connect first (throws)
+
+    QSqlQuery q(conn.Database());
+    q.setForwardOnly(true);
+    auto fail = [&]() {
+        conn.NoteFailure(statementHandle(q));
+        const QString text = Connection::ErrorText(q.lastError());
+        conn.SetLastError(text);
+        throw Exception(text);
+    };
+    if (!q.prepare(m_positional))
+        fail();
+    if (SQLHSTMT h = statementHandle(q))
+        SQLSetStmtAttr(h, SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(SQLULEN(qMax(0, m_timeout))), 0);
+    for (int i = 0; i < m_order.size(); ++i)
+        q.bindValue(i, toDriver(m_params.value(m_order[i].toUpper()), conn.SqlDialect()));
+    if (!q.exec())
+        fail();
+
+    if (!withResult)
+        return q.numRowsAffected();
+    // A batch may report row counts before its result set.
+    while (!q.isSelect() && q.nextResult()) {
+    }
+    if (!q.isSelect())
+        throw Exception(QStringLiteral("The statement returned no result set"));
+
+    const QSqlRecord rec = q.record();
+    const SQLHSTMT h = statementHandle(q);
+    for (int i = 0; i < rec.count(); ++i) {
+        const QSqlField f = rec.field(i);
+        FieldDef d;
+        d.name = f.name();
+        d.sqlType = f.typeID();
+        d.size = f.length();
+        d.scale = qMax(0, f.precision());
+        d.typeName = columnTypeName(h, i);
+        d.type = FieldDef::Classify(d.sqlType, d.typeName);
+        m_defs.append(d);
+    }
+    while (q.next()) {
+        QList<Variant> row;
+        row.reserve(m_defs.size());
+        for (int i = 0; i < m_defs.size(); ++i)
+            row.append(m_defs[i].FromDriver(q.value(i)));
+        m_rows.append(row);
+    }
+    if (q.lastError().type() != QSqlError::NoError)
+        fail();
+    m_active = true;
+    First();
+    return int(m_rows.size());
+}
+
+void Query::EnsureActive() const
+{
+    if (!m_active)
+        throw Exception(QStringLiteral("Cannot perform this operation on a closed dataset"));
+}
+
+void Query::First()
+{
+    EnsureActive();
+    m_pos = 0;
+    m_bof = true;
+    m_eof = m_rows.isEmpty();
+}
+
+void Query::Next()
+{
+    EnsureActive();
+    if (m_pos + 1 < m_rows.size()) {
+        ++m_pos;
+        m_bof = false;
+    } else {
+        m_eof = true;
+    }
+}
+
+void Query::Prior()
+{
+    EnsureActive();
+    if (m_pos > 0 && !m_rows.isEmpty()) {
+        --m_pos;
+        m_eof = false;
+    } else {
+        m_bof = true;
+    }
+}
+
+void Query::Last()
+{
+    EnsureActive();
+    m_pos = m_rows.isEmpty() ? 0 : int(m_rows.size()) - 1;
+    m_eof = true;
+    m_bof = m_rows.isEmpty();
+}
+
+int Query::FieldIndex(const QString &name) const
+{
+    for (int i = 0; i < m_defs.size(); ++i)
+        if (m_defs[i].name.compare(name, Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
+
+Field Query::FieldAt(int index) const
+{
+    EnsureActive();
+    if (index < 0 || index >= m_defs.size())
+        throw Exception(QStringLiteral("Field index %1 out of range").arg(index));
+    const Variant v = m_rows.isEmpty() ? Variant::Null() : m_rows[m_pos][index];
+    return Field(m_defs[index], v);
+}
+
+Field Query::FieldByName(const QString &name) const
+{
+    EnsureActive();
+    const int i = FieldIndex(name);
+    if (i < 0)
+        throw Exception(QStringLiteral("Field '%1' not found").arg(name));
+    return FieldAt(i);
+}
+
+} // namespace pelk

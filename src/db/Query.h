@@ -1,0 +1,84 @@
+#pragma once
+// An SQL statement with named parameters (":Name") run on one connection. Open() buffers the
+// whole result in memory and releases the statement; ExecSQL() runs a statement without result.
+#include "Connection.h"
+#include "Field.h"
+
+#include <QDateTime>
+#include <QHash>
+#include <QList>
+#include <QStringList>
+
+namespace pelk {
+
+class Query
+{
+public:
+    explicit Query(Connection &connection);
+
+    Connection &GetConnection() const { return *m_connection; }
+    void SetConnection(Connection &connection);
+
+    // Replaces the text (and forgets the parameter values); closes the query.
+    void SetSQL(const QString &sql);
+    QString SQL() const { return m_sql; }
+    // Parameter names in order of appearance, each once.
+    QStringList ParamNames() const;
+
+    // Sets every occurrence of the parameter; throws when the text has no such parameter.
+    void SetParam(const QString &name, const Variant &value);
+    void SetParam(const QString &name, const QDateTime &value);
+    void SetDateParam(const QString &name, TDateTime value) { SetParam(name, Variant::Date(value)); }
+    Variant Param(const QString &name) const;
+
+    // Statement time-out in seconds, 0 for none.
+    void SetCommandTimeout(int seconds) { m_timeout = seconds; }
+    int CommandTimeout() const { return m_timeout; }
+
+    void Open();
+    // Returns the number of rows affected (-1 when the driver does not tell).
+    int ExecSQL();
+    void Close();
+    bool IsActive() const { return m_active; }
+
+    void First();
+    void Next();
+    void Prior();
+    void Last();
+    bool Eof() const { return m_eof; }
+    bool Bof() const { return m_bof; }
+    int RecordCount() const { return int(m_rows.size()); }
+    int RecNo() const { return m_rows.isEmpty() ? -1 : m_pos + 1; }
+    bool IsEmpty() const { return m_rows.isEmpty(); }
+
+    int FieldCount() const { return int(m_defs.size()); }
+    const QList<FieldDef> &FieldDefs() const { return m_defs; }
+    // Case-insensitive; throws when the result has no such field.
+    Field FieldByName(const QString &name) const;
+    Field FieldAt(int index) const;
+    int FieldIndex(const QString &name) const; // -1 when absent
+
+    // The statement text with ":Name" replaced by "?" and the names in order; quoted texts,
+    // quoted and bracketed identifiers and "::" are left alone.
+    static QString ToPositional(const QString &sql, QStringList *names);
+
+private:
+    int Execute(bool withResult);
+    void EnsureActive() const;
+
+    Connection *m_connection;
+    QString m_sql;
+    QString m_positional;
+    QStringList m_order;                 // one entry per placeholder
+    QHash<QString, Variant> m_params;    // key: upper-case name
+    int m_timeout = 30;
+
+    bool m_active = false;
+    QList<FieldDef> m_defs;
+    QList<QList<Variant>> m_rows;
+    int m_pos = 0;
+    bool m_bof = true;
+    bool m_eof = true;
+};
+
+} // namespace pelk

@@ -1,0 +1,77 @@
+#include "LogPane.h"
+
+#include <QApplication>
+#include <QScrollBar>
+#include <QStyle>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextImageFormat>
+#include <QUrl>
+
+namespace pelk {
+
+namespace {
+QUrl imageUrl(int index) { return QUrl(QStringLiteral("log-image:%1").arg(index)); }
+}
+
+LogPane::LogPane(QWidget *parent) : QTextEdit(parent)
+{
+    setReadOnly(true);
+    setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setLineWrapMode(QTextEdit::WidgetWidth);
+    document()->setDocumentMargin(5);
+    QPalette p = palette();
+    p.setColor(QPalette::Base, p.color(QPalette::Window).lighter(110));
+    setPalette(p);
+    const QStyle::StandardPixmap icons[] = {QStyle::SP_MessageBoxInformation,
+                                            QStyle::SP_MessageBoxWarning,
+                                            QStyle::SP_MessageBoxCritical};
+    for (int i = 0; i < 3; ++i)
+        document()->addResource(QTextDocument::ImageResource, imageUrl(i),
+                                style()->standardIcon(icons[i]).pixmap(16, 16).toImage());
+}
+
+QTextCharFormat LogPane::StyleFormat(int styleIndex) const
+{
+    QTextCharFormat f;
+    f.setFontFamilies({QStringLiteral("Arial")});
+    f.setFontPointSize(10);
+    switch (styleIndex) {
+    case 7: f.setForeground(QColor(128, 0, 0)); break; // maroon
+    case 8: f.setForeground(Qt::red); break;
+    case 9: f.setForeground(Qt::blue); break;
+    default: f.setForeground(palette().color(QPalette::WindowText)); break;
+    }
+    return f;
+}
+
+void LogPane::AddMessage(int imageIndex, int styleIndex, const QStringList &lines)
+{
+    QTextCursor c(document());
+    c.movePosition(QTextCursor::End);
+    if (!m_empty)
+        c.insertBlock();
+    m_empty = false;
+    QTextImageFormat img;
+    img.setName(imageUrl(imageIndex).toString());
+    img.setWidth(16);
+    img.setHeight(16);
+    img.setVerticalAlignment(QTextCharFormat::AlignMiddle);
+    c.insertImage(img);
+    const QTextCharFormat f = StyleFormat(styleIndex);
+    for (int i = 0; i < lines.size(); ++i) {
+        if (i > 0)
+            c.insertBlock();
+        c.insertText(lines.at(i), f);
+    }
+}
+
+void LogPane::ScrollToEnd()
+{
+    verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+    viewport()->repaint();
+}
+
+} // namespace pelk

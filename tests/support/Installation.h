@@ -1,0 +1,110 @@
+#pragma once
+// An installation in a temporary folder: settings file, folders and SQLite data sources.
+#include "support/TestSupport.h"
+
+#include "app/Views.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+
+namespace pelk::test {
+
+// Records what the log pane receives.
+class RecordingLogView : public ILogView
+{
+public:
+    struct Message { int image; int style; QStringList lines; };
+    QList<Message> messages;
+    void AddMessage(int image, int style, const QStringList &lines) override { messages.append({image, style, lines}); }
+    void ScrollToEnd() override {}
+    QString AllText() const
+    {
+        QString out;
+        for (const auto &m : messages)
+            out += m.lines.join(QStringLiteral("\n")) + QStringLiteral("\n");
+        return out;
+    }
+};
+
+struct Installation
+{
+    QTemporaryDir dir;
+    OdbcEnvironment odbc;
+    QString gisFile;
+
+    Installation()
+    {
+        for (const char *sub : {"logs", "work", "xsl"})
+            QDir(dir.path()).mkpath(QString::fromLatin1(sub));
+        gisFile = odbc.AddSqliteDsn(QStringLiteral("GIS"));
+        odbc.AddSqliteDsn(QStringLiteral("CRM"));
+        odbc.AddSqliteDsn(QStringLiteral("ERP"));
+        for (const char *db : {"GIS.db", "CRM.db", "ERP.db"})
+            OdbcEnvironment::ExecSqlite(odbc.Folder() + QStringLiteral("/") + QString::fromLatin1(db),
+                                        QStringLiteral("PRAGMA user_version = 1;"));
+    }
+
+    QString Path(const QString &name) const { return dir.filePath(name); }
+
+    // The application settings file; keys can be overridden or removed (value "-").
+    void WriteSettings(const QList<QPair<QString, QString>> &overrides = {}) const
+    {
+        QList<QPair<QString, QString>> keys = {
+            {QStringLiteral("DefaultSubDirLog"), QStringLiteral("logs")},
+            {QStringLiteral("DefaultSubDirWork"), QStringLiteral("work")},
+            {QStringLiteral("TransforSubDir"), QStringLiteral("xsl")},
+            {QStringLiteral("DefaultSettingsFileName"), QStringLiteral("default.xml")},
+            {QStringLiteral("DSN_PelkGISTrasar"), QStringLiteral("GIS")},
+            {QStringLiteral("DSN_Movex"), QStringLiteral("ERP")},
+            {QStringLiteral("DSN_Caesar"), QStringLiteral("CRM")},
+            {QStringLiteral("TraceLevel"), QStringLiteral("3")}};
+        for (const auto &o : overrides)
+            for (auto &k : keys)
+                if (k.first == o.first)
+                    k.second = o.second;
+        QString props;
+        for (const auto &k : keys) {
+            if (k.second == QLatin1String("-"))
+                continue;
+            const QString type = k.first == QLatin1String("TraceLevel") ? QStringLiteral("Integer") : QStringLiteral("String");
+            props += QStringLiteral("      <property name=\"%1\" type=\"%2\">%3</property>\r\n").arg(k.first, type, k.second);
+        }
+        WriteFileText(Path(QStringLiteral("PelkDataExchanger.xml")),
+                      QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n<classes>\r\n"
+                                     "  <class classname=\"TSettingsAplikacji\" name=\"TSettingsAplikacji\">\r\n"
+                                     "    <properties>\r\n%1    </properties>\r\n  </class>\r\n</classes>\r\n")
+                          .arg(props));
+    }
+
+    // A process settings file with the given (name, state identifier, allowed-set) items.
+    QString WriteProcessSettings(const QString &fileName, const QString &workDir,
+                                 const QList<std::tuple<QString, QString, int>> &items) const
+    {
+        QString xml = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<classes>\n"
+                                     "<class classname=\"TSettingsProcess\" name=\"TSettingsProcess\"><properties>\n"
+                                     "<property name=\"WorkDirectory\" type=\"String\">%1</property>\n"
+                                     "<property name=\"ObjectToProcess\" type=\"Object\" class=\"TObjectToProcessCollection\">"
+                                     "<class classname=\"TObjectToProcessCollection\" name=\"ObjectToProcess\"><customdata>\n")
+                          .arg(workDir);
+        int i = 0;
+        for (const auto &[name, state, allowed] : items)
+            xml += QStringLiteral("<class classname=\"TObjectToProcessCollectionItem\" name=\"Item_%1\"><properties>"
+                                  "<property name=\"NazwaObiektu\" type=\"String\">%2</property>"
+                                  "<property name=\"NazwaObiektRules\" type=\"String\">%2</property>"
+                                  "<property name=\"ListaDozwolonychStanow\" type=\"Integer\">%3</property>"
+                                  "<property name=\"Stan\" type=\"Enumeration\">%4</property>"
+                                  "</properties></class>\n")
+                       .arg(++i).arg(name).arg(allowed).arg(state);
+        xml += QStringLiteral("</customdata></class></property></properties></class></classes>\n");
+        const QString path = Path(fileName);
+        WriteFileText(path, xml);
+        return path;
+    }
+
+    QStringList LogFiles() const
+    {
+        return QDir(Path(QStringLiteral("logs"))).entryList({QStringLiteral("*.log")}, QDir::Files);
+    }
+};
+
+} // namespace pelk::test

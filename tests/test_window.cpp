@@ -1,0 +1,242 @@
+// The main window on the offscreen platform, driven as a user would.
+#include "support/Installation.h"
+
+#include "app/DM_Main.h"
+#include "app/Log.h"
+#include "app/Process.h"
+#include "app/Przelaczniki.h"
+#include "app/Settings.h"
+#include "app/SingleInstance.h"
+#include "config/Common.h"
+#include "gui/F_Main.h"
+#include "gui/LogPane.h"
+#include "gui/ProcessingPanel.h"
+
+#include <QAction>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSplitter>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace pelk;
+using namespace pelk::test;
+
+namespace {
+
+class Window : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        EnsureApplication();
+        // Each test has its own temporary folder, so its own single-instance lock.
+        qputenv("TMPDIR", inst.dir.path().toLocal8Bit());
+        inst.WriteSettings();
+    }
+    void TearDown() override
+    {
+        SetAskYesNoHandler(nullptr);
+        qunsetenv("TMPDIR");
+    }
+
+    void Open(const QStringList &args = {})
+    {
+        window = std::make_unique<TF_Main>();
+        dm = std::make_unique<TDM_Main>(inst.dir.path(), args, window->RV_Log, window->Processing);
+        window->SetDataModule(dm.get());
+        window->show();
+        QCoreApplication::processEvents();
+    }
+    QString PaneText() const { return dm->Log()->PaneElements().join(QStringLiteral("\n")); }
+
+    Installation inst;
+    std::unique_ptr<TF_Main> window;
+    std::unique_ptr<TDM_Main> dm;
+};
+
+} // namespace
+
+TEST_F(Window, LayoutCaptionsAndEnabledCommands)
+{
+    Open();
+    EXPECT_EQ(window->size(), QSize(792, 566));
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Interfejs wymiany danych z systemem Pelk·GIS Trasar"));
+    EXPECT_EQ(window->ListView_Objects->count(), 5);
+    EXPECT_EQ(window->ListView_Objects->item(3)->text(), QStringLiteral("Sprzedaż"));
+    EXPECT_EQ(window->Processing->Button_Proces->text(), QStringLiteral("Start"));
+    EXPECT_TRUE(window->A_Start->isEnabled());
+    EXPECT_TRUE(window->A_ZapiszKonfiguracje->isEnabled());
+    EXPECT_EQ(window->A_ZapiszKonfiguracje->toolTip(), QStringLiteral("Zapisz bierzącą konfigurację"));
+    EXPECT_EQ(window->Edit_Dir->text(), dm->SettingsProcess()->WorkDirectory);
+    EXPECT_TRUE(window->IsProcessingPanelShown());
+    EXPECT_GE(window->Processing->width(), window->cxSplitter1->width() - 18);
+
+    if (const QByteArray shot = qgetenv("PELK_SCREENSHOT"); !shot.isEmpty()) {
+        dm->Log()->Warning(1, QStringLiteral(" Przykładowe ostrzeżenie"));
+        dm->Log()->Error(1, QStringLiteral(" Przykładowy błąd\r\n      z drugą linią"));
+        QCoreApplication::processEvents();
+        window->grab().save(QString::fromLocal8Bit(shot));
+    }
+}
+
+TEST_F(Window, WithoutValidStartUpEveryCommandIsDisabled)
+{
+    inst.WriteSettings({{QStringLiteral("TraceLevel"), QStringLiteral("9")}});
+    Open();
+    EXPECT_EQ(window->ListView_Objects->count(), 0);
+    for (QAction *a : {window->A_Start, window->A_Stop, window->A_ZapiszKonfiguracje,
+                       window->A_OtworzKonfiguracje, window->A_WyborKatalogu})
+        EXPECT_FALSE(a->isEnabled()) << a->text().toStdString();
+    EXPECT_FALSE(window->Processing->Button_Proces->isEnabled());
+}
+
+TEST_F(Window, StartRunsAndReturnsToIdle)
+{
+    Open();
+    window->Processing->Button_Proces->click();
+    EXPECT_FALSE(dm->Process()->RunProcess());
+    EXPECT_FALSE(dm->Process()->EscProcess());
+    EXPECT_EQ(window->Processing->Button_Proces->text(), QStringLiteral("Start"));
+    EXPECT_TRUE(window->A_ZapiszKonfiguracje->isEnabled());
+    const QString text = PaneText();
+    EXPECT_LT(text.indexOf(QStringLiteral(" Rozpoczęcie procesu przetwarzania")),
+              text.indexOf(QStringLiteral(" Zakończenie procesu przetwarzania")));
+}
+
+TEST_F(Window, StopAnsweredNoChangesNothingYesSetsEscape)
+{
+    Open();
+    dm->Process()->SetRunProcess(true);
+    int asked = 0;
+    SetAskYesNoHandler([&](const QString &text, const QString &caption) {
+        ++asked;
+        EXPECT_EQ(text, QStringLiteral("Czy przerwać aktualnie wykonywaną operacje?"));
+        EXPECT_EQ(caption, QStringLiteral("Pytanie"));
+        return false;
+    });
+    window->A_StopExecute();
+    EXPECT_EQ(asked, 1);
+    EXPECT_FALSE(dm->Process()->EscProcess());
+    EXPECT_FALSE(PaneText().contains(QStringLiteral("Przerwano")));
+
+    SetAskYesNoHandler([](const QString &, const QString &) { return true; });
+    window->A_StopExecute();
+    EXPECT_TRUE(dm->Process()->EscProcess());
+    EXPECT_TRUE(PaneText().contains(QStringLiteral(" Przerwano proces przetwarzania")));
+}
+
+TEST_F(Window, StopWithoutSomeoneToAskIsAnsweredNo)
+{
+    Open();
+    SetAskYesNoHandler(nullptr);
+    window->A_StopExecute();
+    EXPECT_FALSE(dm->Process()->EscProcess());
+}
+
+TEST_F(Window, CtrlAltVListsVersionsOnlyWhenIdle)
+{
+    Open();
+    auto versionsLogged = [&] { return dm->Log()->PaneElements().count(QStringLiteral(" Wersje plików:")); };
+    QTest::keyClick(window->RV_Log, Qt::Key_V, Qt::ControlModifier | Qt::AltModifier);
+    EXPECT_EQ(versionsLogged(), 1);
+    QTest::keyClick(window->Edit_Dir, Qt::Key_V, Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier);
+    EXPECT_EQ(versionsLogged(), 1);
+    dm->Process()->SetRunProcess(true);
+    QTest::keyClick(window->Processing->Button_Proces, Qt::Key_V, Qt::ControlModifier | Qt::AltModifier);
+    EXPECT_EQ(versionsLogged(), 1);
+    dm->Process()->SetRunProcess(false);
+    QTest::keyClick(window.get(), Qt::Key_V, Qt::ControlModifier | Qt::AltModifier);
+    EXPECT_EQ(versionsLogged(), 2);
+}
+
+TEST_F(Window, ClickingAKindTogglesItsStateAndHint)
+{
+    Open();
+    QListWidgetItem *item = window->ListView_Objects->item(0);
+    const QRect r = window->ListView_Objects->visualItemRect(item);
+    QTest::mouseClick(window->ListView_Objects->viewport(), Qt::LeftButton, {}, r.center());
+    RPrzelacznik s;
+    ASSERT_TRUE(dm->Przelaczniki()->GetSwitch(QStringLiteral("Klient"), s));
+    EXPECT_EQ(s.Stan, esNone);
+    emit window->ListView_Objects->itemEntered(item);
+    EXPECT_EQ(window->ListView_Objects->toolTip(), QStringLiteral("Brak przetwarzania"));
+    QTest::mouseClick(window->ListView_Objects->viewport(), Qt::LeftButton, {}, r.center());
+    ASSERT_TRUE(dm->Przelaczniki()->GetSwitch(QStringLiteral("Klient"), s));
+    EXPECT_EQ(s.Stan, esSysXtoSysY);
+}
+
+TEST_F(Window, OpenSaveAndFolderChoice)
+{
+    Open();
+    const QString file = inst.WriteProcessSettings(QStringLiteral("o.xml"), QStringLiteral("/data/w"),
+                                                   {{QStringLiteral("Wizyta"), QStringLiteral("esNone"), 10}});
+    window->ChooseOpenFile = [&] { return file; };
+    window->A_OtworzKonfiguracjeExecute();
+    EXPECT_EQ(window->ListView_Objects->count(), 1);
+    EXPECT_EQ(window->Edit_Dir->text(), QStringLiteral("/data/w"));
+    EXPECT_TRUE(PaneText().contains(QStringLiteral(" Wczytanie zasad przetwarzania obiektów z pliku:")));
+
+    window->ChooseFolder = [] { return QStringLiteral("/data/inny"); };
+    window->A_WyborKataloguExecute();
+    EXPECT_EQ(dm->SettingsProcess()->WorkDirectory, QStringLiteral("/data/inny"));
+    EXPECT_TRUE(PaneText().contains(QStringLiteral(" Zmiana katalogu roboczego: ")));
+
+    const QString saved = inst.Path(QStringLiteral("saved.xml"));
+    window->ChooseSaveFile = [&] { return saved; };
+    window->A_ZapiszKonfiguracjeExecute();
+    TSettingsProcess back;
+    ASSERT_TRUE(back.LoadFromFile(saved));
+    EXPECT_EQ(back.WorkDirectory, QStringLiteral("/data/inny"));
+    ASSERT_EQ(back.ObjectToProcess()->Count(), 1);
+    EXPECT_EQ(back.ObjectToProcess()->Items(0)->NazwaObiektu, QStringLiteral("Wizyta"));
+
+    window->ChooseOpenFile = [] { return QString(); }; // cancelled
+    window->A_OtworzKonfiguracjeExecute();
+    EXPECT_EQ(window->ListView_Objects->count(), 1);
+}
+
+TEST_F(Window, AutomaticModeRunsOnceAndCloses)
+{
+    const QString file = inst.WriteProcessSettings(QStringLiteral("p.xml"), inst.Path(QStringLiteral("work")),
+                                                   {{QStringLiteral("Klient"), QStringLiteral("esSysXtoSysY"), 10}});
+    Open({file, QStringLiteral("auto")});
+    EXPECT_TRUE(window->isVisible());
+    const QStringList paneBefore = dm->Log()->PaneElements();
+    QElapsedTimer t;
+    t.start();
+    while (window->isVisible() && t.elapsed() < 5000)
+        QTest::qWait(20);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_GE(t.elapsed(), 300);
+    const QString log = QString::fromLatin1(ReadFileBytes(dm->Log()->FileName()));
+    EXPECT_TRUE(log.contains(QStringLiteral("Rozpocz")));
+    EXPECT_TRUE(log.contains(QStringLiteral("*  Zako")));
+    // In automatic mode the pane receives nothing more.
+    EXPECT_EQ(dm->Log()->PaneElements(), paneBefore);
+}
+
+TEST_F(Window, AutomaticModeWithFailedStartUpClosesWithoutRunning)
+{
+    inst.WriteSettings({{QStringLiteral("DSN_PelkGISTrasar"), QStringLiteral("NoSuchGis")}});
+    const QString file = inst.WriteProcessSettings(QStringLiteral("p.xml"), QStringLiteral("/tmp"), {});
+    Open({file, QStringLiteral("auto")});
+    QElapsedTimer t;
+    t.start();
+    while (window->isVisible() && t.elapsed() < 5000)
+        QTest::qWait(20);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_FALSE(QString::fromLatin1(ReadFileBytes(dm->Log()->FileName())).contains(QStringLiteral("Rozpocz")));
+}
+
+TEST_F(Window, SecondInstanceIsRefusedAndCloses)
+{
+    SingleInstance first(QStringLiteral("PelkDataExchanger"));
+    ASSERT_TRUE(first.TryAcquire());
+    Open();
+    QTest::qWait(50);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_TRUE(PaneText().contains(QStringLiteral(" Nie można uruchomić aplikacji, ponieważ w tle działa już jedna instancja tego programu.")));
+}
