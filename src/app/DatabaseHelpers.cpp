@@ -32,8 +32,7 @@ bool TDatabaseHelpers::RozpocznijTranzakcje(Connection &connection)
     try {
         return CheckConnection(connection);
     } catch (const Exception &e) {
-        m_log.Error(1, QStringLiteral(" TDM_Main.RozpocznijTranzakcje"));
-        m_log.Error(1, QStringLiteral(" ") + e.message());
+        m_log.ErrorException(QStringLiteral(" TDM_Main.RozpocznijTranzakcje"), e);
         return false;
     }
 }

@@ -1,5 +1,7 @@
 #include "Log.h"
 
+#include "config/Errors.h"
+
 #include "Views.h"
 
 #include <QDateTime>
@@ -271,6 +273,19 @@ QByteArray TLog::ToIsoLatin2(const QString &text)
         out.append(byte);
     }
     return out;
+}
+
+void TLog::ErrorException(const QString &heading, const std::exception &e)
+{
+    Error(1, heading);
+    Error(1, QStringLiteral(" ") + ExceptionText(e));
+}
+
+QString TLog::ExceptionText(const std::exception &e)
+{
+    if (const auto *pe = dynamic_cast<const Exception *>(&e))
+        return pe->message();
+    return QString::fromLocal8Bit(e.what());
 }
 
 } // namespace pelk

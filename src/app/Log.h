@@ -6,6 +6,7 @@
 #include <QMutex>
 #include <QObject>
 #include <QStringList>
+#include <exception>
 #include <functional>
 
 namespace pelk {
@@ -29,6 +30,11 @@ public:
     void Info(int level, const QString &text);
     void Note(int level, const QString &text);
     void Warning(int level, const QString &text);
+
+    // The two error lines of a caught exception: the heading (e.g. " Wyjątek funkcji X.Y"),
+    // then " " followed by the exception's text; both at level 1.
+    void ErrorException(const QString &heading, const std::exception &e);
+    static QString ExceptionText(const std::exception &e);
 
     void SetAutomatic(bool automatic);
     bool Automatic() const;

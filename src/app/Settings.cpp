@@ -42,11 +42,8 @@ bool TSettings::Guarded(const char *operation, const std::function<bool()> &op)
     try {
         return op();
     } catch (const std::exception &e) {
-        if (m_log) {
-            m_log->Error(1, QStringLiteral(" Wyjątek funkcji %1.%2 ").arg(ClassName(), QLatin1String(operation)));
-            const auto *pe = dynamic_cast<const Exception *>(&e);
-            m_log->Error(1, QStringLiteral(" ") + (pe ? pe->message() : QString::fromLocal8Bit(e.what())));
-        }
+        if (m_log)
+            m_log->ErrorException(QStringLiteral(" Wyjątek funkcji %1.%2 ").arg(ClassName(), QLatin1String(operation)), e);
         return false;
     }
 }

@@ -1,0 +1,40 @@
+#pragma once
+// Exchange objects: records that travel through the staged-file pipeline. Their published
+// properties (ObjectID first, then the subclass's) are their XML form.
+#include "RObiekt.h"
+#include "config/Persistent.h"
+#include "config/Variant.h"
+
+namespace pelk {
+
+class Connection;
+class TDM_Main;
+
+class TInterfaceObject : public TPersistent
+{
+    Q_OBJECT
+    Q_PROPERTY(pelk::Variant ObjectID MEMBER ObjectID)
+public:
+    explicit TInterfaceObject(TDM_Main &dm, QObject *parent = nullptr);
+
+    Variant ObjectID;
+    QString FileName;                   // full path of the object's XML file
+    pelk::Connection *Connection = nullptr; // source for loading, target for saving
+    QString PathSave;
+    QString PathLoad;
+
+    // Read / write the published properties from / to FileName. False on any failure.
+    virtual bool LoadFromXML();
+    virtual bool SaveToXML();
+    // Fill from the source database / store into the target database. The base logs that
+    // it was not overridden and throws.
+    virtual bool LoadObjectData(RObiekt &element);
+    virtual bool SaveObjectData(RObiekt &element);
+
+protected:
+    // Logs " Wyjątek funkcji <Class>.<operation>" and the exception text at error level 1.
+    void LogException(const char *operation, const std::exception &e) const;
+    TDM_Main &m_dm;
+};
+
+} // namespace pelk
