@@ -103,8 +103,10 @@ TEST_F(LogTest, CopyOfPaneAtOpenFile)
 {
     EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d{8}_\\d{6}\\.log$")).match(log.FileName()).hasMatch())
         << log.FileName().toStdString();
-    const QString path = dir.path() + QDir::separator() + log.FileName();
-    test::WriteFileText(path, QStringLiteral("stara zawartość, do nadpisania"));
+    // A log of another start in the same second is kept; this one takes the next free name.
+    const QString taken = dir.path() + QDir::separator() + log.FileName();
+    test::WriteFileText(taken, QStringLiteral("log innego uruchomienia"));
+    const QString path = taken.left(taken.size() - 4) + QStringLiteral("_2.log");
 
     log.Info(1, QStringLiteral(" Start aplikacji: 2026-12-08 03:37:21"));
     log.Error(1, QStringLiteral(" Brak pliku:\r\n      C:\\Pelk\\x.xml"));
@@ -122,6 +124,7 @@ TEST_F(LogTest, CopyOfPaneAtOpenFile)
                                                     "*  dalej\r\n"
                                                     "   ci\xb1g\r\n"
                                                     "\r\n"));
+    EXPECT_EQ(test::ReadFileText(taken), QStringLiteral("log innego uruchomienia"));
 }
 
 TEST_F(LogTest, AutomaticModeWritesOnlyTheFile)

@@ -70,3 +70,12 @@ TEST(DateTime, DayNumbersAndTextForm)
     EXPECT_EQ(DateTimeToText(EncodeDate(2009, 3, 14) + EncodeTime(23, 59, 59, 999)), "2009-03-14 23:59:59");
     EXPECT_THROW(EncodeDate(2009, 2, 30), EConvertError);
 }
+
+TEST(DateTime, ValuesBeforeTheEpochKeepTheirTimeOfDay)
+{
+    const QDateTime dt(QDate(1899, 12, 29), QTime(6, 0));
+    EXPECT_DOUBLE_EQ(FromQDateTime(dt), -1.25);
+    EXPECT_EQ(ToQDateTime(-1.25), dt);
+    const QDateTime old(QDate(1850, 7, 1), QTime(13, 45, 10));
+    EXPECT_EQ(ToQDateTime(FromQDateTime(old)), old);
+}

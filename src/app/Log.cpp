@@ -210,8 +210,7 @@ void TLog::OpenFile(const QString &folder, int traceLevel)
     QString path = folder;
     if (!path.endsWith(QLatin1Char('/')) && !path.endsWith(QDir::separator()))
         path += QDir::separator();
-    m_fileName = path + m_baseName;
-    m_fileOpened = true;
+
 
     // The messages logged before the folder was known, from the pane.
     QString copy;
@@ -226,9 +225,21 @@ void TLog::OpenFile(const QString &folder, int traceLevel)
     }
     copy += kCrLf;
 
-    QFile file(m_fileName);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        file.write(ToIsoLatin2(copy));
+    // Another start in the same second must not overwrite that run's log: the first free
+    // name of "<base>.log", "<base>_2.log", ... is taken, atomically (NewOnly).
+    const QString stem = m_baseName.left(m_baseName.size() - 4);
+    for (int n = 1; n < 1000; ++n) {
+        const QString candidate = path + (n == 1 ? m_baseName : QStringLiteral("%1_%2.log").arg(stem).arg(n));
+        QFile file(candidate);
+        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+            m_fileName = candidate;
+            m_fileOpened = true;
+            file.write(ToIsoLatin2(copy));
+            return;
+        }
+        if (!file.exists())
+            return; // not writable: the run has no log file
+    }
 }
 
 void TLog::WriteToFile(const QString &text)

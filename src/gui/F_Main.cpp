@@ -118,7 +118,9 @@ TF_Main::TF_Main(QWidget *parent) : QWidget(parent)
     ListView_Objects->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ListView_Objects->setIconSize(QSize(24, 24));
     ListView_Objects->setMouseTracking(true);
-    ListView_Objects->setFont(font());
+    QFont normal = font();
+    normal.setBold(false); // explicit, so the group box's bold caption does not propagate
+    ListView_Objects->setFont(normal);
     objectsLayout->addWidget(ListView_Objects);
     top->addWidget(objectsBox);
 
@@ -153,7 +155,6 @@ TF_Main::TF_Main(QWidget *parent) : QWidget(parent)
     toolbar->addAction(A_OtworzKonfiguracje);
     toolbar->addSeparator();
     settingsLayout->addWidget(toolbar);
-    QFont normal = font();
     settingsLayout->addWidget(new QLabel(QStringLiteral("Katalog roboczy:"), settingsBox));
     auto *dirRow = new QHBoxLayout;
     Edit_Dir = new QLineEdit(settingsBox);
