@@ -204,3 +204,9 @@ TEST_F(LogTest, WorkerThreadMessagesReachPaneOnGuiThreadInOrder)
         EXPECT_EQ(mirror[3 * k + 1], s.lines.first());
     }
 }
+
+TEST(LogEncoding, FileBytesDecodeBackToText)
+{
+    const QString text = QStringLiteral("Zażółć gęślą jaźń ĄĆĘŁŃÓŚŹŻ");
+    EXPECT_EQ(TLog::FromIsoLatin2(TLog::ToIsoLatin2(text)), text);
+}

@@ -14,9 +14,17 @@ TDatabaseHelpers::~TDatabaseHelpers() = default;
 
 bool TDatabaseHelpers::ExecSQLQuery(Query &query, const QString &sql)
 {
+    return ExecSQLQuery(query, sql, {});
+}
+
+bool TDatabaseHelpers::ExecSQLQuery(Query &query, const QString &sql,
+                                    const QList<QPair<QString, Variant>> &params)
+{
     try {
         query.Close();
         query.SetSQL(sql);
+        for (const auto &p : params)
+            query.SetParam(p.first, p.second);
         query.ExecSQL();
         return true;
     } catch (const Exception &e) {

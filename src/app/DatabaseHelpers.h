@@ -4,6 +4,8 @@
 // compare-and-log of one field before it is written.
 #include "config/Variant.h"
 
+#include <QList>
+#include <QPair>
 #include <QString>
 
 namespace pelk {
@@ -21,6 +23,8 @@ public:
 
     // Replaces the query's text by the statement and executes it. False (logged) on failure.
     bool ExecSQLQuery(Query &query, const QString &sql);
+    // The same with values bound to the statement's ":Name" parameters.
+    bool ExecSQLQuery(Query &query, const QString &sql, const QList<QPair<QString, Variant>> &params);
     // Opens the connection when it is not (no database transaction is begun).
     bool RozpocznijTranzakcje(Connection &connection);
     void ZakonczTranzakcje(Connection &connection, bool success);

@@ -265,6 +265,17 @@ void TLog::WriteToFileLocked(const QString &text)
     file.write(ToIsoLatin2(out));
 }
 
+QString TLog::FromIsoLatin2(const QByteArray &bytes)
+{
+    QString out;
+    out.reserve(bytes.size());
+    for (const char ch : bytes) {
+        const uchar b = uchar(ch);
+        out.append(b < 0xA0 ? QChar(b) : QChar(char16_t(kLatin2High[b - 0xA0])));
+    }
+    return out;
+}
+
 QByteArray TLog::ToIsoLatin2(const QString &text)
 {
     QByteArray out;

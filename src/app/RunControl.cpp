@@ -4,7 +4,9 @@
 #include "Log.h"
 #include "Process.h"
 #include "Przelaczniki.h"
+#include "Settings.h"
 #include "config/Common.h"
+#include "engine/Queue.h"
 
 namespace pelk {
 
@@ -33,6 +35,11 @@ void TRunControl::Start()
     if (OnRunningChanged)
         OnRunningChanged(true);
     m_dm.Przelaczniki()->ToProcessSettings();
+    {
+        TQueue queue(m_dm);
+        queue.Objects = m_dm.SettingsProcess()->ObjectToProcess();
+        queue.Execute();
+    }
     if (!process->EscProcess())
         m_dm.Log()->Info(1, QStringLiteral(" Zakończenie procesu przetwarzania"));
 }

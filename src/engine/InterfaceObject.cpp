@@ -11,13 +11,26 @@ namespace pelk {
 
 TInterfaceObject::TInterfaceObject(TDM_Main &dm, QObject *parent) : TPersistent(parent), m_dm(dm) {}
 
+void TInterfaceObject::ReadXML()
+{
+    std::unique_ptr<TXMLSerializer> serializer(m_dm.CreateXMLSerializer());
+    if (!serializer->LoadDocument(FileName))
+        throw Exception(QStringLiteral("Brak pliku %1").arg(FileName));
+    serializer->LoadObject(this, ClassName());
+}
+
+void TInterfaceObject::WriteXML()
+{
+    std::unique_ptr<TXMLSerializer> serializer(m_dm.CreateXMLSerializer());
+    serializer->SaveObject(this, ClassName());
+    if (!serializer->SaveDocument(FileName))
+        throw Exception(QStringLiteral("Nie można zapisać pliku %1").arg(FileName));
+}
+
 bool TInterfaceObject::LoadFromXML()
 {
     try {
-        std::unique_ptr<TXMLSerializer> serializer(m_dm.CreateXMLSerializer());
-        if (!serializer->LoadDocument(FileName))
-            return false;
-        serializer->LoadObject(this, ClassName());
+        ReadXML();
         return true;
     } catch (const std::exception &) {
         return false;
@@ -27,10 +40,31 @@ bool TInterfaceObject::LoadFromXML()
 bool TInterfaceObject::SaveToXML()
 {
     try {
-        std::unique_ptr<TXMLSerializer> serializer(m_dm.CreateXMLSerializer());
-        serializer->SaveObject(this, ClassName());
-        return serializer->SaveDocument(FileName);
+        WriteXML();
+        return true;
     } catch (const std::exception &) {
+        return false;
+    }
+}
+
+bool TInterfaceObject::LoadFromXMLLogged()
+{
+    try {
+        ReadXML();
+        return true;
+    } catch (const std::exception &e) {
+        LogException("LoadFromXML ", e);
+        return false;
+    }
+}
+
+bool TInterfaceObject::SaveToXMLLogged()
+{
+    try {
+        WriteXML();
+        return true;
+    } catch (const std::exception &e) {
+        LogException("SaveToXML ", e);
         return false;
     }
 }

@@ -32,6 +32,14 @@ public:
     virtual bool SaveObjectData(RObiekt &element);
 
 protected:
+    // The XML operations without their guard: a missing or malformed file, or a failed
+    // write, throws with the reason (subclasses that log their failures use these).
+    void ReadXML();
+    void WriteXML();
+    // LoadFromXML / SaveToXML that log a failure as " Wyjątek funkcji <Class>.LoadFromXML "
+    // (or ".SaveToXML ") with its reason.
+    bool LoadFromXMLLogged();
+    bool SaveToXMLLogged();
     // Logs " Wyjątek funkcji <Class>.<operation>" and the exception text at error level 1.
     void LogException(const char *operation, const std::exception &e) const;
     TDM_Main &m_dm;

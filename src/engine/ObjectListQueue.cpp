@@ -1,0 +1,201 @@
+#include "ObjectListQueue.h"
+
+#include "Transformation.h"
+#include "app/DM_Main.h"
+#include "app/Log.h"
+#include "app/Process.h"
+#include "app/Settings.h"
+#include "app/Views.h"
+
+#include <QDir>
+#include <QFile>
+
+namespace pelk {
+
+namespace {
+const char *const kBase = "TObjectListQueue";
+}
+
+TObjectListQueue::TObjectListQueue(TDM_Main &dm) : m_dm(dm) {}
+
+TObjectListQueue::~TObjectListQueue() = default;
+
+QString TObjectListQueue::WorkDirectory() const
+{
+    return m_dm.SettingsProcess() ? m_dm.SettingsProcess()->WorkDirectory : QString();
+}
+
+QString TObjectListQueue::WorkPath(const QString &fileName) const
+{
+    return JoinFolder(WorkDirectory(), fileName);
+}
+
+QString TObjectListQueue::SecondStageName() const
+{
+    return Direction ? Rules->SysYSaveName : Rules->SysXSaveName;
+}
+
+QString TObjectListQueue::StagedFileName(const QString &namePart)
+{
+    return namePart + QStringLiteral("__") + TDM_Main::NewGuidString() + QStringLiteral(".xml");
+}
+
+bool TObjectListQueue::Escaped()
+{
+    ProcessPendingEvents();
+    return m_dm.Process()->EscProcess();
+}
+
+void TObjectListQueue::LogException(const char *className, const char *operation,
+                                    const std::exception &e) const
+{
+    m_dm.Log()->ErrorException(QStringLiteral(" Wyjątek funkcji %1.%2").arg(QLatin1String(className), QLatin1String(operation)), e);
+}
+
+bool TObjectListQueue::RemoveFile(const QString &fileName) const
+{
+    return QFile::remove(WorkPath(fileName));
+}
+
+void TObjectListQueue::Run()
+{
+    Elements.clear();
+    m_dm.Process()->SetCountElem(0);
+    if (!PrepareList() || !FindFile())
+        return;
+    ProcessElements();
+}
+
+void TObjectListQueue::ProcessElements()
+{
+    TProcess *process = m_dm.Process();
+    process->SetCountElem(int(Elements.size()));
+    for (size_t i = 0; i < Elements.size(); ++i) {
+        RObiekt &element = *Elements[i];
+        process->ShowProgress(TProcess::KindElement, QString(), int(i) + 1);
+        bool result = false;
+        switch (element.Kind) {
+        case RObiekt::FromDatabase: result = ProcessObject(element); break;
+        case RObiekt::SourceFile: result = ProcessFile(element); break;
+        case RObiekt::TargetFile: result = DeSerializeObject(element); break;
+        default: break;
+        }
+        process->ElementDone(result);
+        if (result)
+            RemoveFile(element.FileName);
+        if (Escaped())
+            return;
+    }
+}
+
+bool TObjectListQueue::FindFile()
+{
+    return Guarded(kBase, "FindFile", [this] {
+        m_dm.Log()->Note(2, QStringLiteral(" Rozpoczęcie zbierania obiektów z plików z katalogu roboczego"));
+        const QString sourceName = Rules->SysXLoadName;
+        const QString targetName = SecondStageName();
+        // Only complete files: results being written carry a suffix after ".xml".
+        const QStringList files = QDir(WorkDirectory()).entryList(
+            {QStringLiteral("*.xml")}, QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+        auto take = [this](quint8 kind, const QString &file) {
+            auto element = std::make_unique<RObiekt>();
+            element->Kind = kind;
+            element->FileName = file;
+            if (FindFileObject(*element))
+                RemoveFile(file);
+            else
+                Elements.push_back(std::move(element));
+        };
+        for (const QString &file : files) {
+            if (!sourceName.isEmpty() && file.contains(sourceName))
+                take(RObiekt::SourceFile, file);
+            if (!targetName.isEmpty() && file.contains(targetName))
+                take(RObiekt::TargetFile, file);
+            if (Escaped())
+                return false;
+        }
+        m_dm.Log()->Note(2, QStringLiteral(" Liczba elementów: %1").arg(int(Elements.size()) - DatabaseCount));
+        m_dm.Log()->Note(2, QStringLiteral(" Zakończenie zbierania obiektów z plików z katalogu roboczego"));
+        return true;
+    });
+}
+
+bool TObjectListQueue::FileObjectOnList(const QString &fileName, std::unique_ptr<TInterfaceObject> object)
+{
+    object->FileName = WorkPath(fileName);
+    object->LoadFromXML();
+    const QString key = object->ObjectID.isNull() ? QString() : object->ObjectID.toString();
+    object.reset();
+    return IsOnList(key, DatabaseCount);
+}
+
+bool TObjectListQueue::IsOnList(const QString &key, int count)
+{
+    for (int i = 0; i < count && i < int(Elements.size()); ++i) {
+        if (Elements[i]->Key == key)
+            return true;
+        if (Escaped())
+            return false;
+    }
+    return false;
+}
+
+bool TObjectListQueue::SerializeSysObject(RObiekt &element, std::unique_ptr<TInterfaceObject> object)
+{
+    return Guarded(kBase, "SerializeSysObject", [&] {
+        object->Connection = SourceConnection;
+        object->PathSave = Rules->PathSave;
+        object->PathLoad = Rules->PathLoad;
+        object->ObjectID = Variant(element.Key);
+        element.FileName = StagedFileName(Rules->SysXLoadName);
+        object->FileName = WorkPath(element.FileName);
+        return object->LoadObjectData(element) && object->SaveToXML();
+    });
+}
+
+bool TObjectListQueue::TransformFile(RObiekt &element)
+{
+    TTransformationObject transformation(*m_dm.Log(), WorkDirectory(), m_dm.Settings()->TransforSubDir(), Stylesheets);
+    transformation.InputName = element.FileName;
+    transformation.StylesheetName = Direction ? Rules->TransSysXtoSysYName : Rules->TransSysYtoSysXName;
+    element.FileName = StagedFileName(SecondStageName());
+    transformation.OutputName = element.FileName;
+    return transformation.Transform();
+}
+
+bool TObjectListQueue::DeSerializeSysObject(RObiekt &element, std::unique_ptr<TInterfaceObject> object)
+{
+    return Guarded(kBase, "DeSerializeSysObject", [&] {
+        object->Connection = TargetConnection;
+        object->PathSave = Rules->PathSave;
+        object->PathLoad = Rules->PathLoad;
+        object->FileName = WorkPath(element.FileName);
+        return object->LoadFromXML() && object->SaveObjectData(element);
+    });
+}
+
+bool TObjectListQueue::ProcessObject(RObiekt &element)
+{
+    return Guarded(kBase, "ProcessObject", [&] {
+        if (!SerializeObject(element))
+            return false;
+        if (Escaped())
+            return false;
+        return ProcessFile(element);
+    });
+}
+
+bool TObjectListQueue::ProcessFile(RObiekt &element)
+{
+    return Guarded(kBase, "ProcessFile", [&] {
+        const QString sourceFile = element.FileName;
+        if (!TransformFile(element))
+            return false;
+        RemoveFile(sourceFile);
+        if (Escaped())
+            return false;
+        return DeSerializeObject(element);
+    });
+}
+
+} // namespace pelk

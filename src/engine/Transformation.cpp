@@ -1,0 +1,180 @@
+#include "Transformation.h"
+
+#include "app/Log.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <libxml/parser.h>
+#include <libxslt/transform.h>
+#include <libxslt/xsltInternals.h>
+#include <libxslt/xsltutils.h>
+#include <memory>
+#include <mutex>
+
+namespace pelk {
+
+namespace {
+
+constexpr int kParseOptions = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
+
+// Stylesheet and transformation errors end in false; their text is not printed.
+void SilentXsltError(void *, const char *, ...) {}
+
+void EnsureQuietXslt()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { xsltSetGenericErrorFunc(nullptr, SilentXsltError); });
+}
+
+struct DocDeleter
+{
+    void operator()(xmlDoc *doc) const { xmlFreeDoc(doc); }
+};
+using DocPtr = std::unique_ptr<xmlDoc, DocDeleter>;
+
+} // namespace
+
+QString JoinFolder(const QString &folder, const QString &name)
+{
+    if (folder.isEmpty() || folder.endsWith(QLatin1Char('/')) || folder.endsWith(QDir::separator()))
+        return folder + name;
+    return folder + QDir::separator() + name;
+}
+
+// ---------------------------------------------------------------------------------------------
+
+TStylesheetCache::~TStylesheetCache()
+{
+    for (const Entry &e : std::as_const(m_entries))
+        Free(e.style);
+}
+
+xsltStylesheetPtr TStylesheetCache::Compile(const QString &path)
+{
+    EnsureQuietXslt();
+    const QByteArray file = QFile::encodeName(path);
+    xmlDocPtr doc = xmlReadFile(file.constData(), nullptr, kParseOptions);
+    if (!doc)
+        return nullptr;
+    xsltStylesheetPtr style = xsltParseStylesheetDoc(doc); // owns doc on success
+    if (!style) {
+        xmlFreeDoc(doc);
+        return nullptr;
+    }
+    // The result is taken as text and given the UTF-8 declaration in front, whatever the
+    // stylesheet's output settings say.
+    xmlFree(const_cast<xmlChar *>(style->encoding));
+    style->encoding = xmlStrdup(BAD_CAST "UTF-8");
+    style->omitXmlDeclaration = 1;
+    return style;
+}
+
+void TStylesheetCache::Free(xsltStylesheetPtr style)
+{
+    if (style)
+        xsltFreeStylesheet(style);
+}
+
+xsltStylesheetPtr TStylesheetCache::Get(const QString &path)
+{
+    const QFileInfo info(path);
+    const QDateTime modified = info.lastModified();
+    const qint64 size = info.size();
+    auto it = m_entries.find(path);
+    if (it != m_entries.end()) {
+        if (it->modified == modified && it->size == size)
+            return it->style;
+        Free(it->style);
+        m_entries.erase(it);
+    }
+    xsltStylesheetPtr style = Compile(path);
+    ++m_compilations;
+    if (style)
+        m_entries.insert(path, Entry{modified, size, style});
+    return style;
+}
+
+// ---------------------------------------------------------------------------------------------
+
+TTransformationObject::TTransformationObject(TLog &log, const QString &workFolder,
+                                             const QString &xslFolder, TStylesheetCache *cache)
+    : m_log(log), m_work(workFolder), m_xsl(xslFolder), m_cache(cache)
+{
+}
+
+bool TTransformationObject::Transform()
+{
+    try {
+        return Run();
+    } catch (const std::exception &) {
+        return false;
+    }
+}
+
+bool TTransformationObject::Run()
+{
+    const QString input = JoinFolder(m_work, InputName);
+    if (!QFileInfo(input).isFile()) {
+        m_log.Error(1, QStringLiteral(" Brak pliku do transformacj: \r\n      %1").arg(input));
+        return false;
+    }
+    DocPtr source(xmlReadFile(QFile::encodeName(input).constData(), nullptr, kParseOptions));
+    if (!source)
+        return false;
+
+    const QString stylesheet = JoinFolder(m_xsl, StylesheetName);
+    if (!QFileInfo(stylesheet).isFile()) {
+        m_log.Error(1, QStringLiteral(" Brak pliku transformacyjnego: \r\n      %1").arg(stylesheet));
+        return false;
+    }
+    std::unique_ptr<xsltStylesheet, void (*)(xsltStylesheetPtr)> own(nullptr, TStylesheetCache::Free);
+    xsltStylesheetPtr style = nullptr;
+    if (m_cache) {
+        style = m_cache->Get(stylesheet);
+    } else {
+        own.reset(TStylesheetCache::Compile(stylesheet));
+        style = own.get();
+    }
+    if (!style)
+        return false;
+
+    DocPtr result(xsltApplyStylesheet(style, source.get(), nullptr));
+    if (!result)
+        return false;
+    xmlChar *text = nullptr;
+    int length = 0;
+    if (xsltSaveResultToString(&text, &length, result.get(), style) != 0)
+        return false;
+    QByteArray bytes("<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
+    if (text) {
+        bytes.append(reinterpret_cast<const char *>(text), length);
+        xmlFree(text);
+    }
+
+    const QString output = JoinFolder(m_work, OutputName);
+    if (QFileInfo::exists(output)) {
+        m_log.Error(1, QStringLiteral(" W katalogu roboczym znajduje się plik: \r\n      %1\r\n"
+                                      "      Proces transformacji został przerwany")
+                           .arg(output));
+        return false;
+    }
+    // A result that is no XML document is refused rather than staged for a load that fails.
+    if (!DocPtr(xmlReadMemory(bytes.constData(), int(bytes.size()), nullptr, nullptr, kParseOptions)))
+        return false;
+
+    const QString part = output + QLatin1String(PartSuffix);
+    QFile file(part);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    const bool written = file.write(bytes) == bytes.size() && file.flush();
+    file.close();
+    // rename never replaces an existing file.
+    if (!written || !QFile::rename(part, output)) {
+        QFile::remove(part);
+        return false;
+    }
+    return true;
+}
+
+} // namespace pelk

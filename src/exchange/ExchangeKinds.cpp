@@ -1,0 +1,12 @@
+#include "ExchangeKinds.h"
+
+#include "customers/ObiektListQueue.h"
+
+namespace pelk {
+
+void RegisterExchangeKinds()
+{
+    RegisterCustomerQueues();
+}
+
+} // namespace pelk

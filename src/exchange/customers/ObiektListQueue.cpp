@@ -1,0 +1,214 @@
+#include "ObiektListQueue.h"
+
+#include "Zamer_Klient.h"
+#include "app/DM_Main.h"
+#include "app/Log.h"
+#include "app/Process.h"
+#include "engine/Queue.h"
+#include "gisdb/Pelk_Obiekt.h"
+
+namespace pelk {
+
+namespace {
+constexpr int kKlient = 102;
+constexpr int kDystrybutor = 108;
+}
+
+TX2Y_ObiektListQueue::TX2Y_ObiektListQueue(TDM_Main &dm, int typObiektu)
+    : TObjectListQueue(dm), TypObiektu(typObiektu), m_crm(dm), m_gis(TDM_PelkFun::Of(dm))
+{
+}
+
+TX2Y_ObiektListQueue::~TX2Y_ObiektListQueue()
+{
+    m_crm.CloseDataSets();
+    if (SourceConnection)
+        SourceConnection->Close();
+    if (TargetConnection)
+        TargetConnection->Close();
+}
+
+QString TX2Y_ObiektListQueue::WatermarkKey(int typObiektu)
+{
+    switch (typObiektu) {
+    case kKlient: return QStringLiteral("interfejs_transport_klient");
+    case kDystrybutor: return QStringLiteral("interfejs_transport_dystrybutor");
+    default: return QString();
+    }
+}
+
+bool TX2Y_ObiektListQueue::IsCustomerType() const
+{
+    return TypObiektu == kKlient || TypObiektu == kDystrybutor;
+}
+
+bool TX2Y_ObiektListQueue::PrepareList()
+{
+    return Guarded("TX2Y_ObiektListQueue", "PrepareList", [&] {
+        switch (TypObiektu) {
+        case kKlient: return PrepareListKlient();
+        case kDystrybutor: return PrepareListDystrybutor();
+        default:
+            m_dm.Log()->Error(1, QStringLiteral(" Brak implementacji listy elementów dla obiektu \"%1\"").arg(Rules->ObjectName));
+            return false;
+        }
+    });
+}
+
+bool TX2Y_ObiektListQueue::PrepareListKlient()
+{
+    return Guarded("TX2Y_ObiektListQueue", "PrepareListKlient", [&] {
+        return PrepareChanged(WatermarkKey(kKlient), [&](TDateTime t) { return m_crm.OpenQ_GetKlientToTransport(t); },
+                              m_crm.Q_GetZamerKlientToTransport);
+    });
+}
+
+bool TX2Y_ObiektListQueue::PrepareListDystrybutor()
+{
+    return Guarded("TX2Y_ObiektListQueue", "PrepareListDystrybutor", [&] {
+        return PrepareChanged(WatermarkKey(kDystrybutor),
+                              [&](TDateTime t) { return m_crm.Open_GetZamerDystrybutorToTransport(t); },
+                              m_crm.Q_GetZamerDystrybutorToTransport);
+    });
+}
+
+bool TX2Y_ObiektListQueue::PrepareChanged(const QString &watermarkKey, const std::function<bool(TDateTime)> &openList,
+                                          Query &list)
+{
+    TLog *log = m_dm.Log();
+    log->Note(2, QStringLiteral(" Rozpoczęcie zbierania elementów obiektu \"%1\"").arg(Rules->ObjectName));
+    if (!m_gis.GetSlownikData(watermarkKey, 0, DataOstatniejWymiany))
+        return false;
+    if (openList(DataOstatniejWymiany)) {
+        for (list.First(); !list.Eof(); list.Next()) {
+            auto element = std::make_unique<RObiekt>();
+            element->Kind = RObiekt::FromDatabase;
+            element->Key = list.FieldByName(QStringLiteral("ID")).Value().toString();
+            element->ChangeDate = list.FieldByName(QStringLiteral("DataAktualizacji")).Value().toDateTime();
+            Elements.push_back(std::move(element));
+            if (Escaped())
+                return false;
+        }
+    }
+    DatabaseCount = int(Elements.size());
+    log->Note(2, QStringLiteral(" Liczba elementów: %1").arg(DatabaseCount));
+    log->Note(2, QStringLiteral(" Zakończenie zbierania elementów obiektu \"%1\"").arg(Rules->ObjectName));
+    return true;
+}
+
+bool TX2Y_ObiektListQueue::FindFileObject(RObiekt &element)
+{
+    return Guarded("TX2Y_ObiektListQueue", "FindFileObject", [&] {
+        if (element.Kind == RObiekt::SourceFile)
+            return IsCustomerType() && FileObjectOnList(element.FileName, std::make_unique<TZamer_Klient>(m_dm, m_crm));
+        if (element.Kind == RObiekt::TargetFile)
+            return FileObjectOnList(element.FileName, std::make_unique<TPelk_Obiekt>(m_dm));
+        return false;
+    });
+}
+
+bool TX2Y_ObiektListQueue::SerializeObject(RObiekt &element)
+{
+    return Guarded("TX2Y_ObiektListQueue", "SerializeObject", [&] {
+        if (IsCustomerType())
+            return SerializeSysObject(element, std::make_unique<TZamer_Klient>(m_dm, m_crm));
+        m_dm.Log()->Error(1, QStringLiteral(" Brak implementacji listy elementów dla obiektu \"%1\"").arg(Rules->ObjectName));
+        return false;
+    });
+}
+
+bool TX2Y_ObiektListQueue::DeSerializeObject(RObiekt &element)
+{
+    return Guarded("TX2Y_ObiektListQueue", "DeSerializeObject",
+                   [&] { return DeSerializeSysObject(element, std::make_unique<TPelk_Obiekt>(m_dm)); });
+}
+
+void TX2Y_ObiektListQueue::Run()
+{
+    TProcess *process = m_dm.Process();
+    Elements.clear();
+    process->SetCountElem(0);
+    TDateTime newWatermark = Now();
+    if (!PrepareList() || !FindFile())
+        return;
+    process->SetCountElem(int(Elements.size()));
+    for (size_t i = 0; i < Elements.size(); ++i) {
+        RObiekt &element = *Elements[i];
+        process->ShowProgress(TProcess::KindElement, QString(), int(i) + 1);
+        bool ok = false;
+        switch (element.Kind) {
+        case RObiekt::FromDatabase: ok = ProcessObject(element); break;
+        case RObiekt::SourceFile: ok = ProcessFile(element); break;
+        case RObiekt::TargetFile: ok = DeSerializeObject(element); break;
+        }
+        process->ElementDone(ok);
+        if (ok)
+            RemoveFile(element.FileName);
+        if (element.ChangeDate > newWatermark)
+            newWatermark = element.ChangeDate;
+        if (Escaped())
+            return;
+    }
+    if (process->EscProcess())
+        return;
+    const QString key = WatermarkKey(TypObiektu);
+    if (!key.isEmpty())
+        m_gis.SetSlownikData(key, 0, newWatermark);
+}
+
+TY2X_ObiektListQueue::TY2X_ObiektListQueue(TDM_Main &dm) : TObjectListQueue(dm), m_crm(dm) {}
+
+TY2X_ObiektListQueue::~TY2X_ObiektListQueue()
+{
+    m_crm.CloseDataSets();
+}
+
+bool TY2X_ObiektListQueue::PrepareList()
+{
+    m_dm.Log()->Error(1, QStringLiteral(" Funkcja TY2X_ObiektListQueue.PrepareList nie jest zaimplementowana"));
+    return false;
+}
+
+bool TY2X_ObiektListQueue::FindFileObject(RObiekt &element)
+{
+    return Guarded("TY2X_ObiektListQueue", "FindFileObject", [&] {
+        if (element.Kind == RObiekt::SourceFile)
+            return FileObjectOnList(element.FileName, std::make_unique<TPelk_Obiekt>(m_dm));
+        if (element.Kind == RObiekt::TargetFile)
+            return FileObjectOnList(element.FileName, std::make_unique<TZamer_Klient>(m_dm, m_crm));
+        return false;
+    });
+}
+
+bool TY2X_ObiektListQueue::SerializeObject(RObiekt &element)
+{
+    return Guarded("TY2X_ObiektListQueue", "SerializeObject",
+                   [&] { return SerializeSysObject(element, std::make_unique<TPelk_Obiekt>(m_dm)); });
+}
+
+bool TY2X_ObiektListQueue::DeSerializeObject(RObiekt &element)
+{
+    return Guarded("TY2X_ObiektListQueue", "DeSerializeObject",
+                   [&] { return DeSerializeSysObject(element, std::make_unique<TZamer_Klient>(m_dm, m_crm)); });
+}
+
+void RegisterCustomerQueues()
+{
+    for (const auto &[name, typ] : {std::pair{QStringLiteral("Klient"), kKlient}, std::pair{QStringLiteral("Dystrybutor"), kDystrybutor}}) {
+        const int type = typ;
+        QueueFactory::Register(name, true, [type](TDM_Main &dm) {
+            auto q = std::make_unique<TX2Y_ObiektListQueue>(dm, type);
+            q->SourceConnection = &dm.ADOConnection_Caesar;
+            q->TargetConnection = &dm.ADOConnection_PelkGIS;
+            return std::unique_ptr<TObjectListQueue>(std::move(q));
+        });
+        QueueFactory::Register(name, false, [](TDM_Main &dm) {
+            auto q = std::make_unique<TY2X_ObiektListQueue>(dm);
+            q->SourceConnection = &dm.ADOConnection_Caesar;
+            q->TargetConnection = &dm.ADOConnection_PelkGIS;
+            return std::unique_ptr<TObjectListQueue>(std::move(q));
+        });
+    }
+}
+
+} // namespace pelk

@@ -1,0 +1,84 @@
+#include "Zamer_Klient.h"
+
+#include "DM_Obiekt.h"
+#include "app/DM_Main.h"
+#include "app/Log.h"
+#include "config/Errors.h"
+
+namespace pelk {
+
+TZamer_Klient::TZamer_Klient(TDM_Main &dm, TDM_Obiekt &crm, QObject *parent)
+    : TInterfaceObject(dm, parent), m_crm(crm)
+{
+}
+
+bool TZamer_Klient::LoadFromXML()
+{
+    return LoadFromXMLLogged();
+}
+
+bool TZamer_Klient::SaveToXML()
+{
+    return SaveToXMLLogged();
+}
+
+bool TZamer_Klient::LoadObjectData(RObiekt &)
+{
+    try {
+        if (m_dm.Db().CheckRequiredField(QStringLiteral("ObjectID"), ObjectID))
+            return false;
+        ID = ObjectID;
+        return LoadKlient();
+    } catch (const std::exception &e) {
+        LogException("LoadObjectData", e);
+        return false;
+    }
+}
+
+bool TZamer_Klient::SaveObjectData(RObiekt &)
+{
+    m_dm.Log()->Error(1, QStringLiteral(" Funkcja TZamer_Klient.SaveObjectData nie jest zaimplementowana"));
+    return false;
+}
+
+bool TZamer_Klient::LoadKlient()
+{
+    try {
+        return GetKlient();
+    } catch (const std::exception &e) {
+        LogException("LoadKlient", e);
+        return false;
+    }
+}
+
+bool TZamer_Klient::GetKlient()
+{
+    try {
+        if (!m_crm.OpenQ_GetZamerKlient(ID.toString()))
+            return false;
+        const Query &q = m_crm.Q_ZamerKlient;
+        auto text = [&](const char *column) { return q.FieldByName(QLatin1String(column)).Value().toString(); };
+        auto value = [&](const char *column) { return q.FieldByName(QLatin1String(column)).Value(); };
+        // No row, or a row without its dates: the strict conversions raise and the element fails.
+        auto date = [&](const char *column) { return Variant(DateTimeToText(value(column).toDateTime())); };
+        if (q.IsEmpty())
+            throw Exception(QStringLiteral("Brak klienta o numerze %1").arg(ID.toString()));
+        Nazwa = text("Nazwa");
+        Miasto = text("Miasto");
+        Ulica = text("Ulica");
+        Kod = value("Kod");
+        Aktywny = Variant(1);
+        DataUtworzenia = date("DataUtworzenia");
+        DataAktualizacji = date("DataAktualizacji");
+        KategoriaABC = value("KategoriaABC");
+        Sektor = value("Sektor");
+        Kategoria = value("Kategoria");
+        OsobaOdpowiedzialna = value("OsobaOdpowiedzialna");
+        return true;
+    } catch (const std::exception &e) {
+        LogException("GetKlient", e);
+        return false;
+    }
+}
+
+} // namespace pelk

@@ -1,0 +1,192 @@
+#include "DM_PelkFun.h"
+
+#include "app/DM_Main.h"
+#include "config/Common.h"
+#include "config/Errors.h"
+
+namespace pelk {
+
+TDM_PelkFun::TDM_PelkFun(TDM_Main &dm)
+    : QObject(&dm),
+      Q_Obiekt(dm.ADOConnection_PelkGIS), Q_Slownik(dm.ADOConnection_PelkGIS),
+      Q_Atrybut(dm.ADOConnection_PelkGIS), Q_WartoscAtrybutu(dm.ADOConnection_PelkGIS),
+      Q_Adres(dm.ADOConnection_PelkGIS), Q_EmptyQueryToExec(dm.ADOConnection_PelkGIS),
+      ObiektRow(dm.ADOConnection_PelkGIS, GisSql::ObiektTable(), {QStringLiteral("OB_ID")}, GisSql::ObiektFields()),
+      AdresRow(dm.ADOConnection_PelkGIS, GisSql::AdresTable(), {QStringLiteral("ADR_ID")}, GisSql::AdresFields()),
+      m_dm(dm)
+{
+}
+
+TDM_PelkFun::~TDM_PelkFun()
+{
+    CloseDataSets();
+}
+
+TDM_PelkFun &TDM_PelkFun::Of(TDM_Main &dm)
+{
+    if (auto *existing = dm.findChild<TDM_PelkFun *>(QString(), Qt::FindDirectChildrenOnly))
+        return *existing;
+    return *new TDM_PelkFun(dm);
+}
+
+Connection &TDM_PelkFun::GIS() const
+{
+    return m_dm.ADOConnection_PelkGIS;
+}
+
+Dialect TDM_PelkFun::SqlDialect() const
+{
+    return GIS().SqlDialect();
+}
+
+QString TDM_PelkFun::GetObiektTypNazwa(int typ)
+{
+    switch (typ) {
+    case TypKlient: return QStringLiteral("KLIENT");
+    case TypPracownik: return QStringLiteral("PRACOWNIK");
+    case TypMagazyn: return QStringLiteral("MAGAZYN");
+    case TypBiuro: return QStringLiteral("BIURO");
+    case TypPojazd: return QStringLiteral("POJAZD");
+    case TypTerytorium: return QStringLiteral("TERYTORIUM");
+    case TypDystrybutor: return QStringLiteral("DYSTRYBUTOR");
+    default: return QStringLiteral("NIEZNANY");
+    }
+}
+
+bool TDM_PelkFun::Open(Query &q, const DialectSql &sql, const QList<QPair<QString, Variant>> &params)
+{
+    const QString &text = sql.For(SqlDialect());
+    if (q.SQL() != text)
+        q.SetSQL(text);
+    else
+        q.Close();
+    for (const auto &p : params)
+        q.SetParam(p.first, p.second);
+    q.Open();
+    return !q.IsEmpty();
+}
+
+bool TDM_PelkFun::FindObiektByEXID(const QString &exid, int typ)
+{
+    return Open(Q_Obiekt, GisSql::FindObiektByEXID(),
+                {{QStringLiteral("ObiektEXID"), Variant(exid)}, {QStringLiteral("Typ"), Variant(typ)}});
+}
+
+bool TDM_PelkFun::GetObiektIDByEXID(const QString &exid, int typ, int &id)
+{
+    if (!FindObiektByEXID(exid, typ))
+        return false;
+    id = Q_Obiekt.FieldByName(QStringLiteral("OB_ID")).AsInteger();
+    return true;
+}
+
+bool TDM_PelkFun::FindSlownikByNazwa(const QString &nazwa, int kategoria)
+{
+    return Open(Q_Slownik, GisSql::FindSlownikByNazwa(),
+                {{QStringLiteral("SlownikNazwa"), Variant::OleStr(nazwa)}, {QStringLiteral("KategID"), Variant(kategoria)}});
+}
+
+bool TDM_PelkFun::GetSlownikData(const QString &nazwa, int kategoria, TDateTime &data)
+{
+    if (!FindSlownikByNazwa(nazwa, kategoria))
+        return false;
+    const QString text = Q_Slownik.FieldByName(QStringLiteral("SLO_TXT1")).AsString();
+    if (!text.isEmpty())
+        data = StrToDateTimeByFormat(QStringLiteral("yyyy-mm-dd hh:nn:ss"), text);
+    return true;
+}
+
+bool TDM_PelkFun::GetSlownikLiczba(const QString &nazwa, int kategoria, int &liczba)
+{
+    if (!FindSlownikByNazwa(nazwa, kategoria))
+        return false;
+    const QString text = Q_Slownik.FieldByName(QStringLiteral("SLO_TXT1")).AsString();
+    if (text.isEmpty())
+        return true;
+    bool ok = false;
+    const int value = text.trimmed().toInt(&ok, 10);
+    if (!ok)
+        throw EConvertError(QStringLiteral("'%1' is not a valid integer value").arg(text));
+    liczba = value;
+    return true;
+}
+
+void TDM_PelkFun::SetSlownikData(const QString &nazwa, int kategoria, TDateTime data)
+{
+    m_dm.Db().ExecSQLQuery(Q_EmptyQueryToExec, GisSql::SetSlownikData().For(SqlDialect()),
+                           {{QStringLiteral("Wartosc"), Variant::OleStr(DateTimeToText(data))},
+                            {QStringLiteral("SlownikNazwa"), Variant::OleStr(nazwa)},
+                            {QStringLiteral("KategID"), Variant(kategoria)}});
+}
+
+bool TDM_PelkFun::FindAtrybutByID(int atrybutId)
+{
+    return Open(Q_Atrybut, GisSql::FindAtrybutByID(), {{QStringLiteral("AtrybutID"), Variant(atrybutId)}});
+}
+
+bool TDM_PelkFun::GetAtrybutTyp(int atrybutId, int &typ)
+{
+    if (!FindAtrybutByID(atrybutId))
+        return false;
+    typ = Q_Atrybut.FieldByName(QStringLiteral("ATR_TYP")).AsInteger();
+    return true;
+}
+
+bool TDM_PelkFun::FindAtrybutByNazwa(const QString &nazwa, int obiektTyp)
+{
+    return Open(Q_Atrybut, GisSql::FindAtrybutByNazwa(),
+                {{QStringLiteral("AtrybutNazwa"), Variant(nazwa)}, {QStringLiteral("AtrybutObiektTyp"), Variant(obiektTyp)}});
+}
+
+bool TDM_PelkFun::GetAtrybutByNazwa(const QString &nazwa, int obiektTyp, int &atrybutId, int &typ)
+{
+    if (!FindAtrybutByNazwa(nazwa, obiektTyp))
+        return false;
+    atrybutId = Q_Atrybut.FieldByName(QStringLiteral("ATR_ID")).AsInteger();
+    typ = Q_Atrybut.FieldByName(QStringLiteral("ATR_TYP")).AsInteger();
+    return true;
+}
+
+bool TDM_PelkFun::GetWartoscAtrybutu(int atrybutId, int obiektId, int &typ, Variant &wartosc)
+{
+    if (!Open(Q_WartoscAtrybutu, GisSql::GetWartoscAtrybutu(),
+              {{QStringLiteral("AtrybutID"), Variant(atrybutId)}, {QStringLiteral("ObiektID"), Variant(obiektId)}}))
+        return false;
+    wartosc = Variant(Q_WartoscAtrybutu.FieldByName(QStringLiteral("ATR_WARTOSC")).AsString().left(128));
+    typ = Q_WartoscAtrybutu.FieldByName(QStringLiteral("ATR_TYP")).AsInteger();
+    return true;
+}
+
+bool TDM_PelkFun::GetAdresID(int obiektId, int adresTyp, int &adresId)
+{
+    if (!Open(Q_Adres, GisSql::GetAdresID(),
+              {{QStringLiteral("ObiektID"), Variant(obiektId)}, {QStringLiteral("AdresAktywny"), Variant(1)},
+               {QStringLiteral("AdresTyp"), Variant(adresTyp)}}))
+        return false;
+    adresId = Q_Adres.FieldByName(QStringLiteral("ADR_ID")).AsInteger();
+    return true;
+}
+
+bool TDM_PelkFun::InsertUprawnienia(int uzytkownikId, int obiektId)
+{
+    try {
+        Q_EmptyQueryToExec.Close();
+        Q_EmptyQueryToExec.SetSQL(GisSql::InsertUprawnienia().For(SqlDialect()));
+        Q_EmptyQueryToExec.SetParam(QStringLiteral("UzytkownikID"), Variant(uzytkownikId));
+        Q_EmptyQueryToExec.SetParam(QStringLiteral("ObiektID"), Variant(obiektId));
+        Q_EmptyQueryToExec.ExecSQL();
+        return true;
+    } catch (const std::exception &) {
+        return false;
+    }
+}
+
+void TDM_PelkFun::CloseDataSets()
+{
+    for (Query *q : {&Q_Obiekt, &Q_Slownik, &Q_Atrybut, &Q_WartoscAtrybutu, &Q_Adres, &Q_EmptyQueryToExec})
+        q->Close();
+    ObiektRow.Close();
+    AdresRow.Close();
+}
+
+} // namespace pelk

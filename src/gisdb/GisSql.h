@@ -1,0 +1,44 @@
+#pragma once
+// The statements of the GIS dictionary and object modules, each as the SQL Server text beside
+// the SQLite text. Values always reach them as bound parameters.
+#include "db/Connection.h"
+
+#include <QString>
+
+namespace pelk {
+
+struct DialectSql
+{
+    QString sqlServer;
+    QString sqlite; // empty: the SQL Server text serves both
+
+    const QString &For(Dialect dialect) const
+    {
+        return dialect == Dialect::SQLite && !sqlite.isEmpty() ? sqlite : sqlServer;
+    }
+};
+
+namespace GisSql {
+
+// Dictionary, objects, attributes, addresses, permissions (lookups and their few writes).
+const DialectSql &FindObiektByEXID();
+const DialectSql &FindSlownikByNazwa();
+const DialectSql &SetSlownikData();
+const DialectSql &FindAtrybutByID();
+const DialectSql &FindAtrybutByNazwa();
+const DialectSql &GetWartoscAtrybutu();
+const DialectSql &GetAdresID();
+const DialectSql &InsertUprawnienia();
+
+// Attribute values by attribute type (1..8); null for a type without a statement.
+const DialectSql *InsertAtrybut(int typAtrybutu);
+const DialectSql *UpdateAtrybut(int typAtrybutu);
+
+// The object and address rows: table, key and columns read and written.
+QString ObiektTable();
+QStringList ObiektFields();
+QString AdresTable();
+QStringList AdresFields();
+
+} // namespace GisSql
+} // namespace pelk

@@ -1,0 +1,528 @@
+#include "Pelk_Obiekt.h"
+
+#include "DM_PelkFun.h"
+#include "app/DM_Main.h"
+#include "app/Log.h"
+#include "app/Process.h"
+#include "config/Common.h"
+#include "config/Errors.h"
+#include "config/NumberText.h"
+
+#include <climits>
+
+namespace pelk {
+
+namespace {
+
+const QString kUprawnieniaKey = QStringLiteral("interfejs_uprawnienia_userid");
+
+void LogStepException(TDM_Main &dm, const char *where, const Exception &e)
+{
+    dm.Log()->ErrorException(QStringLiteral(" Wyjątek funkcji %1").arg(QLatin1String(where)), e);
+}
+
+bool HasAddress(int obiektTyp)
+{
+    switch (obiektTyp) {
+    case TDM_PelkFun::TypKlient:
+    case TDM_PelkFun::TypPracownik:
+    case TDM_PelkFun::TypMagazyn:
+    case TDM_PelkFun::TypBiuro:
+    case TDM_PelkFun::TypDystrybutor:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// A number from text with "." or "," as point, or from a numeric value.
+double ToFloat(const Variant &value)
+{
+    if (!value.isText())
+        return value.toDouble();
+    return StringToFloat(value.toString().trimmed());
+}
+
+// Text for a wide column; an empty text is stored as such, never as NULL.
+Variant WideText(const QString &text)
+{
+    return Variant::OleStr(text.isNull() ? QStringLiteral("") : text);
+}
+
+// Compares the column with the new value, logs a difference and assigns the value then.
+void CompareAndSet(TDatabaseHelpers &db, TableRow &row, const QString &field, const Variant &value)
+{
+    if (db.CompareFieldValue(row, field, value))
+        row.SetField(field, value);
+}
+
+} // namespace
+
+QString NormalizujLiczbe(const QString &text)
+{
+    QString out = text;
+    out.replace(QLatin1Char(','), QLatin1Char('.'));
+    if (out.contains(QLatin1Char('.')))
+        while (out.endsWith(QLatin1Char('0')))
+            out.chop(1);
+    return out;
+}
+
+bool TakieSameLiczby(const QString &a, const QString &b)
+{
+    return NormalizujLiczbe(a) == NormalizujLiczbe(b);
+}
+
+// ---- address ----
+
+TPelk_ObiektAdres::TPelk_ObiektAdres(TDM_Main &dm, QObject *parent) : TPersistent(parent), m_dm(dm) {}
+
+bool TPelk_ObiektAdres::CheckMandatory()
+{
+    return true;
+}
+
+bool TPelk_ObiektAdres::SaveAdres()
+{
+    try {
+        if (!CheckMandatory())
+            return false;
+        if (!HasAddress(ObiektTyp))
+            return true;
+        if (TDM_PelkFun::Of(m_dm).GetAdresID(ObiektID, Typ, ID))
+            return UpdateAdres();
+        return InsertAdres();
+    } catch (const Exception &e) {
+        LogStepException(m_dm, "TPelk_ObiektAdres.SaveAdres", e);
+        return false;
+    }
+}
+
+bool TPelk_ObiektAdres::InsertAdres()
+{
+    try {
+        TableRow &row = TDM_PelkFun::Of(m_dm).AdresRow;
+        row.OpenByKey(Variant(-1));
+        row.Append();
+        row.SetField(QStringLiteral("ADR_ID_OB"), Variant(ObiektID));
+        row.SetField(QStringLiteral("ADR_KRAJ"), WideText(Kraj));
+        row.SetField(QStringLiteral("ADR_KOD"), WideText(Kod));
+        row.SetField(QStringLiteral("ADR_MIASTO"), WideText(Miasto));
+        row.SetField(QStringLiteral("ADR_ULICA"), WideText(Ulica));
+        row.SetField(QStringLiteral("ADR_NUMER1"), WideText(Numer1));
+        row.SetField(QStringLiteral("ADR_NUMER2"), WideText(Numer2));
+        row.SetField(QStringLiteral("ADR_AKTYWNY"), Variant(Aktywny));
+        row.SetField(QStringLiteral("ADR_ID_SLO_TYP"), Variant(Typ));
+        row.Post();
+        StatusZapisu = szNowy;
+        return true;
+    } catch (const Exception &e) {
+        LogStepException(m_dm, "TPelk_ObiektAdres.InsertAdres", e);
+        return false;
+    }
+}
+
+bool TPelk_ObiektAdres::UpdateAdres()
+{
+    try {
+        TableRow &row = TDM_PelkFun::Of(m_dm).AdresRow;
+        TDatabaseHelpers &db = m_dm.Db();
+        row.OpenByKey(Variant(ID));
+        CompareAndSet(db, row, QStringLiteral("ADR_KRAJ"), WideText(Kraj));
+        CompareAndSet(db, row, QStringLiteral("ADR_KOD"), WideText(Kod));
+        CompareAndSet(db, row, QStringLiteral("ADR_MIASTO"), WideText(Miasto));
+        CompareAndSet(db, row, QStringLiteral("ADR_ULICA"), WideText(Ulica));
+        CompareAndSet(db, row, QStringLiteral("ADR_NUMER1"), WideText(Numer1));
+        CompareAndSet(db, row, QStringLiteral("ADR_NUMER2"), WideText(Numer2));
+        if (row.State() == TableRow::dsEdit) {
+            row.Post();
+            StatusZapisu = szZmieniony;
+        } else {
+            StatusZapisu = szBezZmian;
+        }
+        return true;
+    } catch (const Exception &e) {
+        LogStepException(m_dm, "TPelk_ObiektAdres.UpdateAdres", e);
+        return false;
+    }
+}
+
+// ---- attributes ----
+
+TAtrybutyObiektCollectionItem::TAtrybutyObiektCollectionItem(TObjectCollection *collection)
+    : TObjectCollectionItem(collection)
+{
+}
+
+TDM_Main &TAtrybutyObiektCollectionItem::DM() const
+{
+    return static_cast<TAtrybutyObiektCollection *>(Collection())->DM();
+}
+
+bool TAtrybutyObiektCollectionItem::CheckMandatory()
+{
+    TDM_Main &dm = DM();
+    try {
+        TDM_PelkFun &fun = TDM_PelkFun::Of(dm);
+        bool found;
+        if (NumerAtrybutu == 0) {
+            if (dm.Db().CheckRequiredField(QStringLiteral("NazwaAtrybutu"), NazwaAtrybutu))
+                return false;
+            if (!TDM_PelkFun::IsObiektTyp(ObiektTyp)) {
+                dm.Log()->Error(1, QStringLiteral(" Nie zdefiniowany typ %1 przetwarzanego obiektu.").arg(ObiektTyp));
+                return false;
+            }
+            found = fun.GetAtrybutByNazwa(NazwaAtrybutu.toString(), ObiektTyp, NumerAtrybutu, TypAtrybutu);
+        } else {
+            found = fun.GetAtrybutTyp(NumerAtrybutu, TypAtrybutu);
+        }
+        if (TDatabaseHelpers::IsEmptyValue(Wartosc)) {
+            dm.Log()->Warning(2, QStringLiteral(" Pole \"Wartosc\" atrybutu \"%1\" nie może być puste\r\n"
+                                                "      Atrybut nie został zapisany")
+                                     .arg(NazwaAtrybutu.isNull() ? QString() : NazwaAtrybutu.toString()));
+            return false;
+        }
+        if (!found) {
+            dm.Log()->Error(2, QStringLiteral(" Brak w systemie %1 atrybutu o numerze \"%2\" i nazwie \"%3\" dla obiektu %4\r\n"
+                                              "      Obiekt nie został zapisany")
+                                   .arg(QStringLiteral("Pelk·GIS Trasar"))
+                                   .arg(NumerAtrybutu)
+                                   .arg(NazwaAtrybutu.isNull() ? QString() : NazwaAtrybutu.toString(),
+                                        TDM_PelkFun::GetObiektTypNazwa(ObiektTyp)));
+            return false;
+        }
+        return true;
+    } catch (const Exception &e) {
+        LogStepException(dm, "TAtrybutyObiektCollectionItem.CheckMandatory", e);
+        return false;
+    }
+}
+
+bool TAtrybutyObiektCollectionItem::SaveAtrybut()
+{
+    TDM_Main &dm = DM();
+    try {
+        if (!CheckMandatory())
+            return false;
+        if (!TDM_PelkFun::IsObiektTyp(ObiektTyp)) {
+            dm.Log()->Error(1, QStringLiteral(" Nie zdefiniowany typ %1 przetwarzanego obiektu.").arg(ObiektTyp));
+            return false;
+        }
+        if (TDM_PelkFun::Of(dm).GetWartoscAtrybutu(NumerAtrybutu, ObiektID, TypAtrybutu, StaraWartosc))
+            return UpdateAtrybut();
+        return InsertAtrybut();
+    } catch (const Exception &e) {
+        LogStepException(dm, "TAtrybutyObiektCollectionItem.SaveAtrybut", e);
+        return false;
+    }
+}
+
+Variant TAtrybutyObiektCollectionItem::BoundValue() const
+{
+    QString text = Wartosc.toString();
+    switch (TypAtrybutu) {
+    case 1: case 2: case 3: case 8: {
+        text.replace(QLatin1Char(','), QLatin1Char('.'));
+        bool ok = false;
+        const double number = TextToFloat(text, &ok);
+        if (!ok)
+            throw EConvertError(QStringLiteral("'%1' is not a valid floating point value").arg(Wartosc.toString()));
+        return Variant(number);
+    }
+    case 4:
+        return Variant::OleStr(text);
+    default:
+        return Variant(text);
+    }
+}
+
+bool TAtrybutyObiektCollectionItem::InsertAtrybut()
+{
+    TDM_Main &dm = DM();
+    try {
+        const DialectSql *sql = GisSql::InsertAtrybut(TypAtrybutu);
+        if (!sql)
+            return false;
+        TDM_PelkFun &fun = TDM_PelkFun::Of(dm);
+        if (!dm.Db().ExecSQLQuery(fun.Q_EmptyQueryToExec, sql->For(fun.SqlDialect()),
+                                  {{QStringLiteral("AtrybutID"), Variant(NumerAtrybutu)},
+                                   {QStringLiteral("ObiektID"), Variant(ObiektID)},
+                                   {QStringLiteral("Wartosc"), BoundValue()}}))
+            return false;
+        StatusZapisu = szNowy;
+        return true;
+    } catch (const Exception &e) {
+        LogStepException(dm, "TAtrybutyObiektCollectionItem.InsertAtrybut", e);
+        return false;
+    }
+}
+
+bool TAtrybutyObiektCollectionItem::UpdateAtrybut()
+{
+    TDM_Main &dm = DM();
+    try {
+        if (!Edytowany)
+            return true;
+        if (StaraWartosc.toString() == Wartosc.toString())
+            return true;
+        const DialectSql *sql = GisSql::UpdateAtrybut(TypAtrybutu);
+        if (!sql)
+            return false;
+        if (TypAtrybutu == 8 && TakieSameLiczby(StaraWartosc.toString(), Wartosc.toString()))
+            return true;
+        TDM_PelkFun &fun = TDM_PelkFun::Of(dm);
+        if (!dm.Db().ExecSQLQuery(fun.Q_EmptyQueryToExec, sql->For(fun.SqlDialect()),
+                                  {{QStringLiteral("Wartosc"), BoundValue()},
+                                   {QStringLiteral("AtrybutID"), Variant(NumerAtrybutu)},
+                                   {QStringLiteral("ObiektID"), Variant(ObiektID)}}))
+            return false;
+        dm.Log()->Info(3, QStringLiteral(" Atrybut nr: %1 nazwa: %2 - stara wartosc: \"%3\"; nowa wartosc: \"%4\" ")
+                              .arg(NumerAtrybutu)
+                              .arg(NazwaAtrybutu.isNull() ? QString() : NazwaAtrybutu.toString(),
+                                   StaraWartosc.toString(), Wartosc.toString()));
+        StatusZapisu = szZmieniony;
+        return true;
+    } catch (const Exception &e) {
+        LogStepException(dm, "TAtrybutyObiektCollectionItem.UpdateAtrybut", e);
+        return false;
+    }
+}
+
+TAtrybutyObiektCollection::TAtrybutyObiektCollection(TDM_Main &dm, QObject *parent)
+    : TObjectCollection(TAtrybutyObiektCollectionItem::staticMetaObject, parent), m_dm(dm)
+{
+}
+
+// ---- object ----
+
+TPelk_Obiekt::TPelk_Obiekt(TDM_Main &dm, QObject *parent)
+    : TInterfaceObject(dm, parent),
+      m_adres(new TPelk_ObiektAdres(dm, this)),
+      m_atrybuty(new TAtrybutyObiektCollection(dm, this))
+{
+}
+
+TDM_PelkFun &TPelk_Obiekt::Fun() const
+{
+    return TDM_PelkFun::Of(m_dm);
+}
+
+bool TPelk_Obiekt::LoadFromXML()
+{
+    try {
+        return TInterfaceObject::LoadFromXML();
+    } catch (const Exception &e) {
+        LogStepException(m_dm, "TPelk_Obiekt.LoadFromXML ", e);
+        return false;
+    }
+}
+
+bool TPelk_Obiekt::SaveToXML()
+{
+    try {
+        return TInterfaceObject::SaveToXML();
+    } catch (const Exception &e) {
+        LogStepException(m_dm, "TPelk_Obiekt.SaveToXML ", e);
+        return false;
+    }
+}
+
+bool TPelk_Obiekt::LoadObjectData(RObiekt &)
+{
+    m_dm.Log()->Error(1, QStringLiteral(" Funkcja TPelk_Obiekt.LoadObjectData nie jest zaimplementowana"));
+    return false;
+}
+
+bool TPelk_Obiekt::SaveObjectData(RObiekt &)
+{
+    pelk::Connection &gis = m_dm.ADOConnection_PelkGIS;
+    bool result = false;
+    try {
+        m_dm.Log()->Note(2, QStringLiteral(" System Pelk·GIS Trasar przetwarzany obiekt %1: EXID: %2; Nazwa: %3")
+                                .arg(TDM_PelkFun::GetObiektTypNazwa(ObiektTyp), EXID.toString(), Nazwa));
+        if (m_dm.Db().RozpocznijTranzakcje(gis) && CheckMandatory() && SaveObiekt()) {
+            m_dm.Process()->CountResult(StatusZapisu, true);
+            result = true;
+        }
+    } catch (const Exception &e) {
+        LogStepException(m_dm, "TPelk_Obiekt.SaveObjectData", e);
+        result = false;
+    }
+    m_dm.Db().ZakonczTranzakcje(gis, result);
+    return result;
+}
+
+bool TPelk_Obiekt::CheckMandatory()
+{
+    TDatabaseHelpers &db = m_dm.Db();
+    if (!TDM_PelkFun::IsObiektTyp(ObiektTyp)) {
+        m_dm.Log()->Error(2, QStringLiteral(" Pole \"%1\" jest błędnie zdefiniowane: %2\r\n      Obiekt nie został przetworzony")
+                                 .arg(QStringLiteral("ObiektTyp"))
+                                 .arg(ObiektTyp));
+        return false;
+    }
+    if (db.CheckRequiredField(QStringLiteral("EXID"), EXID))
+        return false;
+    int id = 0;
+    if (Fun().GetObiektIDByEXID(EXID.toString(), ObiektTyp, id))
+        ID = Variant(id);
+    else
+        Nowy = true;
+    if (db.CheckRequiredField(QStringLiteral("Nazwa"), WideText(Nazwa)))
+        return false;
+    if (db.CheckRequiredField(QStringLiteral("Aktywny"), Aktywny))
+        return false;
+    return true;
+}
+
+bool TPelk_Obiekt::SaveObiekt()
+{
+    try {
+        bool ok;
+        if (Nowy) {
+            // The permission entry is read before the row is written, so that an entry holding
+            // no number rejects the object instead of leaving it without permissions.
+            int uzytkownik = 0;
+            UzytkownikUprawnien(uzytkownik);
+            ok = InsertObiekt();
+            if (ok)
+                NadajUprawnienia();
+        } else {
+            ok = UpdateObiekt();
+        }
+        if (!ok)
+            return false;
+
+        quint8 status = szBezZmian;
+        ok = SaveAdres(status);
+        if (StatusZapisu == szBezZmian && status != szBezZmian)
+            StatusZapisu = status;
+        if (!ok)
+            return false;
+
+        status = szBezZmian;
+        ok = SaveAtrybuty(status);
+        if (StatusZapisu == szBezZmian && status != szBezZmian)
+            StatusZapisu = status;
+        return ok;
+    } catch (const Exception &e) {
+        LogStepException(m_dm, "TPelk_Obiekt.SaveObiekt", e);
+        return false;
+    }
+}
+
+QList<QPair<QString, Variant>> TPelk_Obiekt::Columns() const
+{
+    QList<QPair<QString, Variant>> out = {{QStringLiteral("OB_NAZWA1"), WideText(Nazwa.mid(0, 40))},
+                                          {QStringLiteral("OB_NAZWA2"), WideText(Nazwa.mid(40, 40))},
+                                          {QStringLiteral("OB_NAZWA3"), WideText(Nazwa.mid(80, 40))}};
+    const QList<QPair<QString, const Variant *>> coords = {
+        {QStringLiteral("OB_X_KM"), &XKM}, {QStringLiteral("OB_Y_KM"), &YKM},
+        {QStringLiteral("OB_X_STO"), &XSTO}, {QStringLiteral("OB_Y_STO"), &YSTO}};
+    for (const auto &c : coords)
+        if (!TDatabaseHelpers::IsEmptyValue(*c.second))
+            out.append({c.first, Variant(ToFloat(*c.second))});
+    return out;
+}
+
+bool TPelk_Obiekt::InsertObiekt()
+{
+    try {
+        TableRow &row = Fun().ObiektRow;
+        row.OpenByKey(Variant(-1));
+        row.Append();
+        row.SetField(QStringLiteral("OB_EXID"), Variant(EXID.toString()));
+        row.SetField(QStringLiteral("OB_ID_SLO_TYP"), Variant(ObiektTyp));
+        for (const auto &[field, value] : Columns())
+            row.SetField(field, value);
+        row.SetField(QStringLiteral("OB_AKTYWNY"), Variant(Aktywny.toInt()));
+        row.Post();
+
+        int id = 0;
+        const bool found = Fun().GetObiektIDByEXID(EXID.toString(), ObiektTyp, id);
+        if (found)
+            ID = Variant(id);
+        StatusZapisu = szNowy;
+        return found;
+    } catch (const Exception &e) {
+        LogStepException(m_dm, "TPelk_Obiekt.InsertObiekt", e);
+        return false;
+    }
+}
+
+bool TPelk_Obiekt::UpdateObiekt()
+{
+    try {
+        TableRow &row = Fun().ObiektRow;
+        TDatabaseHelpers &db = m_dm.Db();
+        row.OpenByKey(Variant(ID.toInt()));
+        for (const auto &[field, value] : Columns())
+            CompareAndSet(db, row, field, value);
+        CompareAndSet(db, row, QStringLiteral("OB_AKTYWNY"), Variant(Aktywny.toInt()));
+        if (row.State() == TableRow::dsEdit) {
+            row.Post();
+            StatusZapisu = szZmieniony;
+        } else {
+            StatusZapisu = szBezZmian;
+        }
+        return true;
+    } catch (const Exception &e) {
+        LogStepException(m_dm, "TPelk_Obiekt.UpdateObiekt", e);
+        return false;
+    }
+}
+
+bool TPelk_Obiekt::UzytkownikUprawnien(int &uzytkownikId)
+{
+    int value = INT_MIN;
+    if (!Fun().GetSlownikLiczba(kUprawnieniaKey, 0, value) || value == INT_MIN)
+        return false;
+    uzytkownikId = value;
+    return true;
+}
+
+void TPelk_Obiekt::NadajUprawnienia()
+{
+    int uzytkownik = 0;
+    if (UzytkownikUprawnien(uzytkownik))
+        Fun().InsertUprawnienia(uzytkownik, ID.toInt());
+}
+
+bool TPelk_Obiekt::SaveAdres(quint8 &status)
+{
+    try {
+        m_adres->ObiektID = ID.toInt();
+        m_adres->ObiektTyp = ObiektTyp;
+        m_adres->ObiektNowy = Nowy;
+        m_adres->StatusZapisu = szBezZmian;
+        const bool ok = m_adres->SaveAdres();
+        if (m_adres->StatusZapisu != szBezZmian)
+            status = m_adres->StatusZapisu;
+        return ok;
+    } catch (const Exception &e) {
+        LogStepException(m_dm, "TPelk_Obiekt.SaveAdres", e);
+        return false;
+    }
+}
+
+bool TPelk_Obiekt::SaveAtrybuty(quint8 &status)
+{
+    try {
+        for (int i = 0; i < m_atrybuty->Count(); ++i) {
+            TAtrybutyObiektCollectionItem *item = m_atrybuty->Items(i);
+            item->ObiektID = ID.toInt();
+            item->ObiektTyp = ObiektTyp;
+            item->ObiektNowy = Nowy;
+            item->StatusZapisu = szBezZmian;
+            item->SaveAtrybut();
+            if (status == szBezZmian && item->StatusZapisu != szBezZmian)
+                status = item->StatusZapisu;
+        }
+        return true;
+    } catch (const Exception &e) {
+        LogStepException(m_dm, "TPelk_Obiekt.SaveAtrybuty", e);
+        return false;
+    }
+}
+
+} // namespace pelk

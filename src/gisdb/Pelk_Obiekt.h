@@ -1,0 +1,161 @@
+#pragma once
+// The GIS object of the customer and distributor exchange: one OBIEKT row with its address
+// (ADRES) and attribute values (ATRYBUT_OBIEKT), inserted or updated with every change logged.
+#include "config/ObjectCollection.h"
+#include "config/Variant.h"
+#include "engine/InterfaceObject.h"
+
+namespace pelk {
+
+class TDM_Main;
+class TDM_PelkFun;
+
+// Save status of an object, an address or an attribute (the result kinds of the processing state).
+enum TStatusZapisu : quint8 { szNowy = 0, szZmieniony = 1, szBezZmian = 2 };
+
+// Decimal text with "." as point and trailing zeros after the point removed (the point stays).
+QString NormalizujLiczbe(const QString &text);
+bool TakieSameLiczby(const QString &a, const QString &b);
+
+class TPelk_ObiektAdres : public TPersistent
+{
+    Q_OBJECT
+    Q_PROPERTY(int ID MEMBER ID)
+    Q_PROPERTY(QString Kraj MEMBER Kraj)
+    Q_PROPERTY(QString Kod MEMBER Kod)
+    Q_PROPERTY(QString Miasto MEMBER Miasto)
+    Q_PROPERTY(QString Ulica MEMBER Ulica)
+    Q_PROPERTY(QString Numer1 MEMBER Numer1)
+    Q_PROPERTY(QString Numer2 MEMBER Numer2)
+    Q_PROPERTY(int Typ MEMBER Typ)
+    Q_PROPERTY(int Aktywny MEMBER Aktywny)
+public:
+    TPelk_ObiektAdres(TDM_Main &dm, QObject *parent = nullptr);
+
+    int ID = 0;
+    QString Kraj, Kod, Miasto, Ulica, Numer1, Numer2;
+    int Typ = 0;
+    int Aktywny = 0;
+
+    // Set by the owner before saving.
+    int ObiektID = 0;
+    int ObiektTyp = 0;
+    bool ObiektNowy = false;
+    quint8 StatusZapisu = szBezZmian;
+
+    bool SaveAdres();
+    bool CheckMandatory();
+    bool InsertAdres();
+    bool UpdateAdres();
+
+private:
+    TDM_Main &m_dm;
+};
+
+class TAtrybutyObiektCollection;
+
+class TAtrybutyObiektCollectionItem : public TObjectCollectionItem
+{
+    Q_OBJECT
+    Q_PROPERTY(int NumerAtrybutu MEMBER NumerAtrybutu)
+    Q_PROPERTY(pelk::Variant NazwaAtrybutu MEMBER NazwaAtrybutu)
+    Q_PROPERTY(pelk::Variant Wartosc MEMBER Wartosc)
+    Q_PROPERTY(bool Edytowany MEMBER Edytowany)
+public:
+    Q_INVOKABLE explicit TAtrybutyObiektCollectionItem(pelk::TObjectCollection *collection);
+
+    int NumerAtrybutu = 0;
+    Variant NazwaAtrybutu;
+    Variant Wartosc;
+    bool Edytowany = false;
+
+    // Set by the owner before saving.
+    int ObiektID = 0;
+    int ObiektTyp = 0;
+    bool ObiektNowy = false;
+    quint8 StatusZapisu = szBezZmian;
+    Variant StaraWartosc;
+    int TypAtrybutu = 0;
+    Variant WartoscZrodlowa;
+
+    bool SaveAtrybut();
+    bool CheckMandatory();
+    bool InsertAtrybut();
+    bool UpdateAtrybut();
+
+private:
+    TDM_Main &DM() const;
+    // The value bound for the attribute type: numbers checked and with "." as point.
+    Variant BoundValue() const;
+};
+
+class TAtrybutyObiektCollection : public TObjectCollection
+{
+    Q_OBJECT
+public:
+    TAtrybutyObiektCollection(TDM_Main &dm, QObject *parent = nullptr);
+    TAtrybutyObiektCollectionItem *Add() { return static_cast<TAtrybutyObiektCollectionItem *>(TObjectCollection::Add()); }
+    TAtrybutyObiektCollectionItem *Items(int i) const { return ItemAs<TAtrybutyObiektCollectionItem>(i); }
+    TDM_Main &DM() const { return m_dm; }
+
+private:
+    TDM_Main &m_dm;
+};
+
+class TPelk_Obiekt : public TInterfaceObject
+{
+    Q_OBJECT
+    Q_PROPERTY(int ObiektTyp MEMBER ObiektTyp)
+    Q_PROPERTY(pelk::Variant ID MEMBER ID)
+    Q_PROPERTY(pelk::Variant EXID MEMBER EXID)
+    Q_PROPERTY(QString Nazwa MEMBER Nazwa)
+    Q_PROPERTY(pelk::Variant XKM MEMBER XKM)
+    Q_PROPERTY(pelk::Variant YKM MEMBER YKM)
+    Q_PROPERTY(pelk::Variant XSTO MEMBER XSTO)
+    Q_PROPERTY(pelk::Variant YSTO MEMBER YSTO)
+    Q_PROPERTY(pelk::Variant Aktywny MEMBER Aktywny)
+    Q_PROPERTY(pelk::TPelk_ObiektAdres *Adres READ Adres)
+    Q_PROPERTY(pelk::TAtrybutyObiektCollection *Atrybuty READ Atrybuty)
+    Q_CLASSINFO("olestr:Nazwa", "")
+public:
+    explicit TPelk_Obiekt(TDM_Main &dm, QObject *parent = nullptr);
+
+    int ObiektTyp = 0;
+    Variant ID;
+    Variant EXID;
+    QString Nazwa;
+    Variant XKM, YKM, XSTO, YSTO;
+    Variant Aktywny;
+    TPelk_ObiektAdres *Adres() const { return m_adres; }
+    TAtrybutyObiektCollection *Atrybuty() const { return m_atrybuty; }
+
+    bool Nowy = false;
+    quint8 StatusZapisu = szBezZmian;
+
+    bool LoadFromXML() override;
+    bool SaveToXML() override;
+    bool LoadObjectData(RObiekt &element) override;
+    bool SaveObjectData(RObiekt &element) override;
+
+    bool CheckMandatory();
+    bool SaveObiekt();
+    bool InsertObiekt();
+    bool UpdateObiekt();
+    bool SaveAdres(quint8 &status);
+    bool SaveAtrybuty(quint8 &status);
+    // Reads the user that gets permissions on new objects; false when the entry is missing or
+    // empty. Throws when the entry holds no number.
+    bool UzytkownikUprawnien(int &uzytkownikId);
+    void NadajUprawnienia();
+
+protected:
+    TDM_PelkFun &Fun() const;
+    // Name slices and the coordinates given, as written to the object row (before OB_AKTYWNY).
+    QList<QPair<QString, Variant>> Columns() const;
+
+private:
+    TPelk_ObiektAdres *m_adres;
+    TAtrybutyObiektCollection *m_atrybuty;
+};
+
+} // namespace pelk

@@ -1,0 +1,207 @@
+// The embedded demo: SQLite databases behind private ODBC data sources, a CRM filled with
+// generated customers and distributors, one unattended exchange, and what landed in the GIS.
+#include "CrmGenerator.h"
+
+#include "app/Log.h"
+#include "app/Settings.h"
+#include "config/DateTime.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTextStream>
+#include <cstdio>
+
+using namespace pelk;
+
+namespace {
+
+QTextStream out(stdout);
+
+[[noreturn]] void fail(const QString &message)
+{
+    out << "pelk-demo: " << message << Qt::endl;
+    std::exit(1);
+}
+
+QString sqlite(const QString &db, const QString &sql)
+{
+    QProcess p;
+    p.start(QStringLiteral("sqlite3"), {QStringLiteral("-batch"), db});
+    if (!p.waitForStarted())
+        fail(QStringLiteral("sqlite3 is not installed"));
+    p.write(sql.toUtf8());
+    p.closeWriteChannel();
+    p.waitForFinished(-1);
+    if (p.exitCode() != 0)
+        fail(QStringLiteral("sqlite3 %1: %2").arg(db, QString::fromUtf8(p.readAllStandardError())));
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+QString readText(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        fail(QStringLiteral("cannot read %1").arg(path));
+    return QString::fromUtf8(f.readAll());
+}
+
+void writeText(const QString &path, const QString &text)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        fail(QStringLiteral("cannot write %1").arg(path));
+    f.write(text.toUtf8());
+}
+
+void copyReplacing(const QString &from, const QString &to)
+{
+    QFile::remove(to);
+    if (!QFile::copy(from, to))
+        fail(QStringLiteral("cannot copy %1 to %2").arg(from, to));
+}
+
+QString sqliteDriver()
+{
+    for (const char *p : {"/usr/lib/x86_64-linux-gnu/odbc/libsqlite3odbc.so", "/usr/lib/aarch64-linux-gnu/odbc/libsqlite3odbc.so",
+                          "/usr/lib/odbc/libsqlite3odbc.so"})
+        if (QFile::exists(QString::fromLatin1(p)))
+            return QString::fromLatin1(p);
+    fail(QStringLiteral("the SQLite3 ODBC driver (libsqliteodbc) is not installed"));
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCommandLineParser cli;
+    cli.setApplicationDescription(QStringLiteral("Runs the exchange on SQLite demo databases."));
+    cli.addHelpOption();
+    cli.addOptions({
+        {QStringLiteral("dir"), QStringLiteral("Demo folder (default: ./demo)."), QStringLiteral("folder"), QStringLiteral("demo")},
+        {QStringLiteral("customers"), QStringLiteral("Customers generated in a new CRM (default 1000)."), QStringLiteral("n"), QStringLiteral("1000")},
+        {QStringLiteral("distributors"), QStringLiteral("Distributors generated in a new CRM (default 50)."), QStringLiteral("n"), QStringLiteral("50")},
+        {QStringLiteral("change"), QStringLiteral("Change n CRM customers and one code before the run."), QStringLiteral("n"), QStringLiteral("0")},
+        {QStringLiteral("fresh"), QStringLiteral("Recreate the databases and the working folder.")},
+        {QStringLiteral("seed"), QStringLiteral("Random seed of the generated data."), QStringLiteral("n"), QStringLiteral("2026")},
+    });
+    cli.process(app);
+
+    const QString dir = QDir(cli.value(QStringLiteral("dir"))).absolutePath();
+    const QString deploy = QStringLiteral(PELK_DEPLOY_DIR);
+    QDir root(dir);
+    if (cli.isSet(QStringLiteral("fresh"))) {
+        QDir(root.filePath(QStringLiteral("data"))).removeRecursively();
+        QDir(root.filePath(QStringLiteral("work"))).removeRecursively();
+    }
+    for (const char *sub : {"logs", "work", "xsl", "odbc", "data"})
+        root.mkpath(QString::fromLatin1(sub));
+
+    // The installation: program, rules and stylesheets side by side.
+    const QString program = root.filePath(QStringLiteral("PelkDataExchanger"));
+    copyReplacing(QStringLiteral(PELK_EXECUTABLE), program);
+    copyReplacing(deploy + QStringLiteral("/ObjectRules.xml"), root.filePath(QStringLiteral("ObjectRules.xml")));
+    for (const QString &xsl : QDir(deploy + QStringLiteral("/xsl")).entryList({QStringLiteral("*.xsl")}, QDir::Files))
+        copyReplacing(deploy + QStringLiteral("/xsl/") + xsl, root.filePath(QStringLiteral("xsl/") + xsl));
+
+    // Databases.
+    const QString gis = root.filePath(QStringLiteral("data/gis.db"));
+    const QString crm = root.filePath(QStringLiteral("data/crm.db"));
+    const QString erp = root.filePath(QStringLiteral("data/erp.db"));
+    const int customers = cli.value(QStringLiteral("customers")).toInt();
+    const int distributors = cli.value(QStringLiteral("distributors")).toInt();
+    demo::CrmGenerator generator(cli.value(QStringLiteral("seed")).toUInt());
+    const QString now = DateTimeToText(Now());
+    if (!QFile::exists(gis)) {
+        sqlite(gis, readText(deploy + QStringLiteral("/sqlite/gis.sql")));
+        for (const QString &ref : QDir(deploy + QStringLiteral("/sqlite")).entryList({QStringLiteral("gis-*.sql")}, QDir::Files, QDir::Name))
+            sqlite(gis, readText(deploy + QStringLiteral("/sqlite/") + ref));
+    }
+    if (!QFile::exists(erp))
+        sqlite(erp, readText(deploy + QStringLiteral("/sqlite/erp.sql")));
+    if (!QFile::exists(crm)) {
+        sqlite(crm, readText(deploy + QStringLiteral("/sqlite/crm.sql")));
+        sqlite(crm, generator.InitialData(customers, distributors, QStringLiteral("2026-01-05 08:00:00")));
+        out << "CRM created: " << customers << " customers, " << distributors << " distributors" << Qt::endl;
+    }
+    if (const int changes = cli.value(QStringLiteral("change")).toInt(); changes > 0) {
+        const int total = sqlite(crm, QStringLiteral("SELECT count(*) FROM Customer;")).trimmed().toInt();
+        sqlite(crm, generator.Changes(changes, total, now));
+        out << "CRM changed: " << changes << " customers and one rating code" << Qt::endl;
+    }
+
+    // Private ODBC data sources.
+    writeText(root.filePath(QStringLiteral("odbc/odbcinst.ini")),
+              QStringLiteral("[SQLite3]\nDescription=SQLite3 ODBC Driver\nDriver=%1\n").arg(sqliteDriver()));
+    writeText(root.filePath(QStringLiteral("odbc/odbc.ini")),
+              QStringLiteral("[PelkGIS_Demo]\nDriver=SQLite3\nDatabase=%1\nTimeout=5000\n\n"
+                             "[Caesar_Demo]\nDriver=SQLite3\nDatabase=%2\nTimeout=5000\n\n"
+                             "[Movex_Demo]\nDriver=SQLite3\nDatabase=%3\nTimeout=5000\n")
+                  .arg(gis, crm, erp));
+
+    // Settings beside the program, and the process settings of the demo.
+    TSettingsAplikacji settings;
+    for (const auto &[key, value] : std::initializer_list<std::pair<const char *, QVariant>>{
+             {"DefaultSubDirLog", QStringLiteral("logs")}, {"DefaultSubDirWork", QStringLiteral("work")},
+             {"TransforSubDir", QStringLiteral("xsl")}, {"DefaultSettingsFileName", QStringLiteral("process.xml")},
+             {"DSN_PelkGISTrasar", QStringLiteral("PelkGIS_Demo")}, {"DSN_Movex", QStringLiteral("Movex_Demo")},
+             {"DSN_Caesar", QStringLiteral("Caesar_Demo")}, {"TraceLevel", 1}, {"WysylajBledyNaMaila", false}})
+        settings.setProperty(key, value);
+    if (!settings.SaveToFile(root.filePath(QStringLiteral("PelkDataExchanger.xml"))))
+        fail(QStringLiteral("cannot write the settings"));
+    TSettingsProcess process;
+    process.WorkDirectory = root.filePath(QStringLiteral("work"));
+    for (const char *kind : {"Klient", "Dystrybutor"}) {
+        auto *item = process.ObjectToProcess()->Add();
+        item->NazwaObiektu = item->NazwaObiektRules = QString::fromLatin1(kind);
+        item->ListaDozwolonychStanow = StanBit(esSysXtoSysY) | StanBit(esNone);
+        item->Stan = esSysXtoSysY;
+    }
+    const QString processFile = root.filePath(QStringLiteral("process.xml"));
+    if (!process.SaveToFile(processFile))
+        fail(QStringLiteral("cannot write the process settings"));
+
+    // One unattended run.
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("ODBCSYSINI"), root.filePath(QStringLiteral("odbc")));
+    env.insert(QStringLiteral("ODBCINI"), root.filePath(QStringLiteral("odbc/odbc.ini")));
+    const QStringList logsBefore = QDir(root.filePath(QStringLiteral("logs"))).entryList({QStringLiteral("*.log")});
+    out << "== " << program << ' ' << processFile << " auto" << Qt::endl;
+    QProcess run;
+    run.setProcessEnvironment(env);
+    run.setWorkingDirectory(dir);
+    run.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    QElapsedTimer clock;
+    clock.start();
+    run.start(program, {processFile, QStringLiteral("auto")});
+    if (!run.waitForFinished(-1) || run.exitCode() != 0)
+        fail(QStringLiteral("the exchange program failed (exit code %1)").arg(run.exitCode()));
+    out << "   finished in " << clock.elapsed() << " ms" << Qt::endl;
+
+    // The log of this run.
+    QStringList logs = QDir(root.filePath(QStringLiteral("logs"))).entryList({QStringLiteral("*.log")}, QDir::Files, QDir::Name);
+    for (const QString &old : logsBefore)
+        logs.removeAll(old);
+    if (!logs.isEmpty()) {
+        const QString logFile = root.filePath(QStringLiteral("logs/") + logs.last());
+        QFile f(logFile);
+        f.open(QIODevice::ReadOnly);
+        out << "== log file " << logFile << Qt::endl << TLog::FromIsoLatin2(f.readAll()).remove(QLatin1Char('\r'));
+    }
+
+    // What landed in the GIS database.
+    out << "== GIS database " << gis << Qt::endl
+        << sqlite(gis, QStringLiteral(
+               ".mode column\n.headers on\n"
+               "SELECT OB_ID_SLO_TYP AS type, CASE OB_ID_SLO_TYP WHEN 102 THEN 'KLIENT' WHEN 108 THEN 'DYSTRYBUTOR' ELSE '?' END AS name, "
+               "count(*) AS objects FROM OBIEKT GROUP BY OB_ID_SLO_TYP;\n"
+               "SELECT (SELECT count(*) FROM ADRES) AS addresses, (SELECT count(*) FROM ATRYBUT_OBIEKT) AS attribute_values, "
+               "(SELECT count(*) FROM UPRAWNIENIA) AS permissions;\n"
+               "SELECT SLO_NAZWA AS watermark, SLO_TXT1 AS last_exchange FROM SLOWNIK WHERE SLO_ID_KAT = 0 AND SLO_NAZWA LIKE 'interfejs_transport_%';\n"
+               "SELECT o.OB_EXID AS exid, o.OB_NAZWA1 AS name, a.ADR_MIASTO AS city FROM OBIEKT o LEFT JOIN ADRES a ON a.ADR_ID_OB = o.OB_ID ORDER BY o.OB_ID LIMIT 5;\n"));
+    return 0;
+}
