@@ -1,7 +1,8 @@
 // Cost of the staged-file pipeline per element: serialise (object to source-layout file),
 // transform (stylesheet to target-layout file), deserialise (file to object), for small
 // elements, with and without the per-run stylesheet cache.
-//   bench_pipeline [elements]      (default 10000)
+//   bench_pipeline [elements [folder]]   (default 10000 elements, in the temporary folder)
+// The working folder lies below folder (e.g. /dev/shm to leave the disk out).
 #include "app/DM_Main.h"
 #include "app/Process.h"
 #include "app/Settings.h"
@@ -14,12 +15,14 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <cstdio>
+#include <ctime>
 
 using namespace pelk;
 
 namespace {
 
-class TBench_Zrodlo : public TInterfaceObject
+// A small element: three fields besides ObjectID.
+class TBench_Obiekt : public TInterfaceObject
 {
     Q_OBJECT
     Q_PROPERTY(QString Nazwa MEMBER Nazwa)
@@ -29,6 +32,13 @@ public:
     using TInterfaceObject::TInterfaceObject;
     QString Nazwa, Miasto;
     double Kwota = 0;
+};
+
+class TBench_Zrodlo : public TBench_Obiekt
+{
+    Q_OBJECT
+public:
+    using TBench_Obiekt::TBench_Obiekt;
     bool LoadObjectData(RObiekt &element) override
     {
         Nazwa = QStringLiteral("Klient numer ") + element.Key;
@@ -38,16 +48,11 @@ public:
     }
 };
 
-class TBench_Cel : public TInterfaceObject
+class TBench_Cel : public TBench_Obiekt
 {
     Q_OBJECT
-    Q_PROPERTY(QString Nazwa MEMBER Nazwa)
-    Q_PROPERTY(QString Miasto MEMBER Miasto)
-    Q_PROPERTY(double Kwota MEMBER Kwota)
 public:
-    using TInterfaceObject::TInterfaceObject;
-    QString Nazwa, Miasto;
-    double Kwota = 0;
+    using TBench_Obiekt::TBench_Obiekt;
     bool SaveObjectData(RObiekt &) override
     {
         m_dm.Process()->CountResult(TProcess::ResultNew, true);
@@ -112,14 +117,21 @@ void WriteText(const QString &path, const QByteArray &text)
         f.write(text);
 }
 
-void Report(const char *title, int n, qint64 total, const TBenchQueue &q, int processed)
+qint64 CpuNanoseconds()
+{
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
+}
+
+void Report(const char *title, int n, qint64 total, qint64 cpu, const TBenchQueue &q, int processed)
 {
     const double us = 1e-3 / n;
     const qint64 rest = total - q.serialize - q.transform - q.deserialize;
     std::printf("%s\n", title);
     std::printf("  elements stored:      %d of %d\n", processed, n);
     std::printf("  elements per second:  %.0f\n", n / (total * 1e-9));
-    std::printf("  per element:          %8.1f us\n", total * us);
+    std::printf("  per element:          %8.1f us wall, %.1f us processor time\n", total * us, cpu * us);
     std::printf("    serialise:          %8.1f us\n", q.serialize * us);
     std::printf("    transform:          %8.1f us\n", q.transform * us);
     std::printf("    deserialise:        %8.1f us\n", q.deserialize * us);
@@ -132,7 +144,8 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     const int n = argc > 1 ? std::atoi(argv[1]) : 10000;
-    QTemporaryDir dir;
+    QTemporaryDir dir(argc > 2 ? QString::fromLocal8Bit(argv[2]) + QStringLiteral("/bench_pipeline-XXXXXX")
+                               : QDir::tempPath() + QStringLiteral("/bench_pipeline-XXXXXX"));
     for (const char *sub : {"logs", "work", "xsl"})
         QDir(dir.path()).mkpath(QLatin1String(sub));
     WriteText(dir.filePath(QStringLiteral("PelkDataExchanger.xml")),
@@ -161,12 +174,14 @@ int main(int argc, char **argv)
         queue.Rules->TransSysXtoSysYName = QStringLiteral("Bench_X2Y.xsl");
         queue.Stylesheets = cached ? &cache : nullptr;
         QElapsedTimer total;
+        const qint64 cpu = CpuNanoseconds();
         total.start();
         queue.Run();
         const qint64 ns = total.nsecsElapsed();
+        const qint64 cpuNs = CpuNanoseconds() - cpu;
         Report(cached ? "with the stylesheet cache (one compilation per run)"
                       : "without the cache (stylesheet compiled for every file)",
-               n, ns, queue, dm.Process()->Processed());
+               n, ns, cpuNs, queue, dm.Process()->Processed());
         const int left = int(QDir(dm.SettingsProcess()->WorkDirectory).entryList(QDir::Files).size());
         if (left)
             std::printf("  files left in the working folder: %d\n", left);

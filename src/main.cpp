@@ -1,6 +1,7 @@
 #include "app/DM_Main.h"
 #include "app/Log.h"
 #include "config/Common.h"
+#include "exchange/ExchangeKinds.h"
 #include "gui/F_Main.h"
 #include "gui/LogPane.h"
 #include "gui/ProcessingPanel.h"
@@ -19,6 +20,7 @@ int main(int argc, char *argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
 
     QApplication app(argc, argv);
+    pelk::RegisterExchangeKinds();
     const QString title = QStringLiteral("Interfejs wymiany danych z systemem Pelk·GIS Trasar");
     QApplication::setApplicationDisplayName(title);
 

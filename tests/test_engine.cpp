@@ -251,12 +251,23 @@ TEST_F(Engine, StopRightAfterSerializationKeepsTheSourceFile)
         if (QLatin1String(stage) == QLatin1String("serialized"))
             Dm().Process()->SetEscProcess(true);
     });
-    RunExchange();
+    TQueue driver(Dm());
+    driver.Objects = Dm().SettingsProcess()->ObjectToProcess();
+    ASSERT_TRUE(driver.BuildQueues());
+    ASSERT_EQ(driver.Queues.size(), 1u);
+    TObjectListQueue &queue = *driver.Queues[0];
+    EXPECT_FALSE(queue.RunElements()); // ended early
     EXPECT_TRUE(Stored().isEmpty());
     EXPECT_EQ(WorkFiles(QStringLiteral("Test_SysX__*")).size(), 1);
     EXPECT_EQ(WorkFiles().size(), 1);
     EXPECT_EQ(Dm().Process()->TotalElements(), 2);
     EXPECT_EQ(Dm().Process()->NotProcessed(), 1);
+
+    SetStageHook(nullptr);
+    Dm().Process()->SetEscProcess(false);
+    EXPECT_TRUE(queue.RunElements());
+    EXPECT_EQ(Stored().size(), 2);
+    EXPECT_TRUE(WorkFiles().isEmpty());
 }
 
 TEST_F(Engine, TransformationMessagesAndOutputRules)
@@ -409,15 +420,11 @@ TEST_F(Engine, DriverBuildsQueuesFromTheObjectListAndTheRules)
                                       Label(QStringLiteral("Krotki"), true) + QStringLiteral("3")}));
     EXPECT_EQ(Stored(), QStringList({QStringLiteral("1|jeden")}));
 
-    // An unknown state stops building at that item; the kinds before it still run.
-    pane.messages.clear();
-    Source(QStringLiteral("(2, 'dwa')"));
+    // The queues built, with their rules and direction.
     TQueue queue(Dm());
     queue.Objects = Dm().SettingsProcess()->ObjectToProcess();
-    queue.Objects->Items(2)->Stan = static_cast<e_Stan>(7);
-    EXPECT_FALSE(queue.BuildQueues());
-    EXPECT_TRUE(Logged(QStringLiteral(" Nieznany typ stanu dla obiektu \"BezNazwy\"\r\n      Przetwarzanie obiektu przerwane")));
-    ASSERT_EQ(queue.Queues.size(), 2u);
+    EXPECT_TRUE(queue.BuildQueues());
+    ASSERT_EQ(queue.Queues.size(), 3u);
     EXPECT_EQ(queue.Queues[1]->Rules->ObjectName, Label(QStringLiteral("Testowy"), false));
     EXPECT_FALSE(queue.Queues[1]->Direction);
     EXPECT_EQ(queue.Queues[1]->Rules->SysXSaveName, QStringLiteral("Test_DoSysX"));
@@ -461,6 +468,12 @@ TEST_F(Engine, MissingRulesFileRunsNothingAndTheStartCommandEndsNormally)
     EXPECT_TRUE(Logged(kSummaryHead + Label(QStringLiteral("Testowy"), true)));
     EXPECT_EQ(Stored(), QStringList({QStringLiteral("1|jeden")}));
     EXPECT_TRUE(Logged(QStringLiteral(" Zakończenie procesu przetwarzania")));
+
+    // A rules file that is no XML: the serializer's error leaves the run to the caller, with
+    // the run flags reset.
+    WriteFileText(inst.Path(QStringLiteral("ObjectRules.xml")), QStringLiteral("<classes><class"));
+    EXPECT_THROW(run.Start(), EXMLParseError);
+    EXPECT_FALSE(Dm().Process()->RunProcess());
 }
 
 TEST_F(Engine, ExchangeObjectsBaseAndTemporaryObjects)

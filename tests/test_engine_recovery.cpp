@@ -1,9 +1,13 @@
-// Runs killed in the middle of an element, in a process of their own: every element is stored
-// or staged after each crash, and the following runs store every element exactly once.
+// The engine in processes of its own: runs killed in the middle of an element (every element is
+// stored or staged after each crash, and the following runs store every element exactly once),
+// and the program's unattended run driving the queues.
 #include "support/EngineTestKind.h"
 #include "support/Installation.h"
 
+#include "app/Log.h"
+
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
@@ -42,6 +46,8 @@ protected:
         p.setProcessEnvironment(env);
         p.start(QStringLiteral(PELK_ENGINE_DRIVER), {inst.dir.path(), settings});
         EXPECT_TRUE(p.waitForFinished(60000));
+        if (p.exitStatus() != QProcess::NormalExit || (p.exitCode() != 0 && p.exitCode() != 3))
+            ADD_FAILURE() << p.readAllStandardError().toStdString();
         return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
     }
     QStringList Staged(const QString &pattern) const
@@ -120,4 +126,42 @@ TEST_F(Recovery, KilledRunsLoseNothingAndStoreEveryElementOnce)
         EXPECT_EQ(rows[i - 1], QStringLiteral("%1|1|element %1").arg(i));
     // No temporary file of a crashed write is left either.
     EXPECT_TRUE(Staged(QStringLiteral("*.part")).isEmpty());
+}
+
+TEST_F(Recovery, UnattendedProgramRunDrivesTheQueuesOfTheObjectList)
+{
+    // The program finds ObjectRules.xml beside itself: run a copy inside the installation.
+    const QString exe = inst.Path(QStringLiteral("PelkDataExchanger"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(PELK_EXECUTABLE), exe));
+    QFile::remove(inst.Path(QStringLiteral("ObjectRules.xml")));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(PELK_SOURCE_DIR "/deploy/ObjectRules.xml"), inst.Path(QStringLiteral("ObjectRules.xml"))));
+    const QString file = inst.WriteProcessSettings(QStringLiteral("auto.xml"), inst.Path(QStringLiteral("work")),
+                                                   {{QStringLiteral("Klient"), QStringLiteral("esNone"), 15},
+                                                    {QStringLiteral("Inny"), QStringLiteral("esBothDirection"), 15}});
+    auto runProgram = [&] {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("TMPDIR"), inst.dir.path());
+        env.remove(QStringLiteral("DISPLAY"));
+        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        p.setProcessEnvironment(env);
+        p.start(exe, {file, QStringLiteral("auto")});
+        EXPECT_TRUE(p.waitForFinished(30000));
+        QDir logs(inst.Path(QStringLiteral("logs")));
+        const QStringList files = logs.entryList({QStringLiteral("*.log")}, QDir::Files, QDir::Time);
+        const QString log = files.isEmpty() ? QString() : pelk::TLog::FromIsoLatin2(ReadFileBytes(logs.filePath(files.first())));
+        for (const QString &f : files)
+            QFile::remove(logs.filePath(f));
+        return log;
+    };
+    QString log = runProgram();
+    EXPECT_EQ(log.count(QStringLiteral(" Nieznany obiekt Inny transfer ")), 2) << log.toStdString();
+    EXPECT_TRUE(log.contains(QStringLiteral(" Zakończenie procesu przetwarzania")));
+    EXPECT_FALSE(log.contains(QStringLiteral("Klient")));
+    EXPECT_FALSE(log.contains(QStringLiteral(" Przetworzono obiekt: ")));
+
+    QFile::remove(inst.Path(QStringLiteral("ObjectRules.xml")));
+    log = runProgram();
+    EXPECT_TRUE(log.contains(QStringLiteral(" Brak pliku konfiguracyjnego zasad przetwarzania:"))) << log.toStdString();
+    EXPECT_TRUE(log.contains(QStringLiteral(" Zakończenie procesu przetwarzania")));
 }

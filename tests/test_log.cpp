@@ -207,6 +207,7 @@ TEST_F(LogTest, WorkerThreadMessagesReachPaneOnGuiThreadInOrder)
 
 TEST(LogEncoding, FileBytesDecodeBackToText)
 {
-    const QString text = QStringLiteral("Zażółć gęślą jaźń ĄĆĘŁŃÓŚŹŻ");
+    const QString text = QStringLiteral("Zażółć gęślą jaźń ĄĆĘŁŃÓŚŹŻ, Pelk·GIS");
     EXPECT_EQ(TLog::FromIsoLatin2(TLog::ToIsoLatin2(text)), text);
+    EXPECT_TRUE(TLog::ToIsoLatin2(QStringLiteral("Pelk·GIS")).contains('\xb7'));
 }

@@ -19,6 +19,10 @@ namespace pelk {
 namespace {
 
 // Unicode code points of ISO 8859-2 bytes 0xA0..0xFF; below 0xA0 the codes are Latin-1's.
+// The middle dot of "Pelk·GIS" has no ISO 8859-2 code; log files have always carried it as its
+// Windows-1250 byte.
+constexpr uchar kMiddleDotByte = 0xB7;
+
 constexpr std::array<char16_t, 96> kLatin2High = {
     0x00A0, 0x0104, 0x02D8, 0x0141, 0x00A4, 0x013D, 0x015A, 0x00A7,
     0x00A8, 0x0160, 0x015E, 0x0164, 0x0179, 0x00AD, 0x017D, 0x017B,
@@ -271,7 +275,7 @@ QString TLog::FromIsoLatin2(const QByteArray &bytes)
     out.reserve(bytes.size());
     for (const char ch : bytes) {
         const uchar b = uchar(ch);
-        out.append(b < 0xA0 ? QChar(b) : QChar(char16_t(kLatin2High[b - 0xA0])));
+        out.append(b < 0xA0 ? QChar(b) : b == kMiddleDotByte ? QChar(0x00B7) : QChar(char16_t(kLatin2High[b - 0xA0])));
     }
     return out;
 }
@@ -285,7 +289,7 @@ QByteArray TLog::ToIsoLatin2(const QString &text)
             out.append(char(c));
             continue;
         }
-        char byte = '?';
+        char byte = c == 0x00B7 ? char(kMiddleDotByte) : '?';
         for (size_t i = 0; i < kLatin2High.size(); ++i) {
             if (kLatin2High[i] == c) {
                 byte = char(0xA0 + i);

@@ -59,14 +59,19 @@ bool TObjectListQueue::RemoveFile(const QString &fileName) const
 
 void TObjectListQueue::Run()
 {
+    RunElements();
+}
+
+bool TObjectListQueue::RunElements()
+{
     Elements.clear();
     m_dm.Process()->SetCountElem(0);
     if (!PrepareList() || !FindFile())
-        return;
-    ProcessElements();
+        return false;
+    return ProcessElements();
 }
 
-void TObjectListQueue::ProcessElements()
+bool TObjectListQueue::ProcessElements()
 {
     TProcess *process = m_dm.Process();
     process->SetCountElem(int(Elements.size()));
@@ -84,8 +89,9 @@ void TObjectListQueue::ProcessElements()
         if (result)
             RemoveFile(element.FileName);
         if (Escaped())
-            return;
+            return false;
     }
+    return true;
 }
 
 bool TObjectListQueue::FindFile()
@@ -140,12 +146,17 @@ bool TObjectListQueue::IsOnList(const QString &key, int count)
     return false;
 }
 
+void TObjectListQueue::Attach(TInterfaceObject &object, Connection *connection) const
+{
+    object.Connection = connection;
+    object.PathSave = Rules->PathSave;
+    object.PathLoad = Rules->PathLoad;
+}
+
 bool TObjectListQueue::SerializeSysObject(RObiekt &element, std::unique_ptr<TInterfaceObject> object)
 {
     return Guarded(kBase, "SerializeSysObject", [&] {
-        object->Connection = SourceConnection;
-        object->PathSave = Rules->PathSave;
-        object->PathLoad = Rules->PathLoad;
+        Attach(*object, SourceConnection);
         object->ObjectID = Variant(element.Key);
         element.FileName = StagedFileName(Rules->SysXLoadName);
         object->FileName = WorkPath(element.FileName);
@@ -166,9 +177,7 @@ bool TObjectListQueue::TransformFile(RObiekt &element)
 bool TObjectListQueue::DeSerializeSysObject(RObiekt &element, std::unique_ptr<TInterfaceObject> object)
 {
     return Guarded(kBase, "DeSerializeSysObject", [&] {
-        object->Connection = TargetConnection;
-        object->PathSave = Rules->PathSave;
-        object->PathLoad = Rules->PathLoad;
+        Attach(*object, TargetConnection);
         object->FileName = WorkPath(element.FileName);
         return object->LoadFromXML() && object->SaveObjectData(element);
     });

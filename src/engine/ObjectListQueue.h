@@ -47,6 +47,10 @@ public:
     // The queue's summary is the short form.
     virtual bool ShortSummary() const { return false; }
 
+    // The base run: gathers the elements (PrepareList, FindFile) and processes them. True when
+    // the run was not ended early (by PrepareList, FindFile or the escape flag); queues that
+    // store a last-exchange time after an uninterrupted run build on it.
+    bool RunElements();
     bool FindFile();
     bool SerializeSysObject(RObiekt &element, std::unique_ptr<TInterfaceObject> object);
     bool TransformFile(RObiekt &element);
@@ -79,8 +83,10 @@ protected:
         }
     }
     void LogException(const char *className, const char *operation, const std::exception &e) const;
-    // The base loop over Elements, from the element count on (PrepareList and FindFile done).
-    void ProcessElements();
+    // The loop over Elements once gathered; false when the escape flag ended it.
+    bool ProcessElements();
+    // Hands the connection and the rules' folders to an exchange object.
+    void Attach(TInterfaceObject &object, Connection *connection) const;
     bool RemoveFile(const QString &fileName) const;
 
     TDM_Main &m_dm;

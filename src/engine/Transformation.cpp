@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 #include <libxml/parser.h>
 #include <libxslt/transform.h>
 #include <libxslt/xsltInternals.h>
@@ -163,14 +164,13 @@ bool TTransformationObject::Run()
     if (!DocPtr(xmlReadMemory(bytes.constData(), int(bytes.size()), nullptr, nullptr, kParseOptions)))
         return false;
 
+    // Written and flushed to disk under the temporary name, then renamed; rename never
+    // replaces an existing file.
     const QString part = output + QLatin1String(PartSuffix);
-    QFile file(part);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    QSaveFile file(part);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
         return false;
-    const bool written = file.write(bytes) == bytes.size() && file.flush();
-    file.close();
-    // rename never replaces an existing file.
-    if (!written || !QFile::rename(part, output)) {
+    if (!QFile::rename(part, output)) {
         QFile::remove(part);
         return false;
     }

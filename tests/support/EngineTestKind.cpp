@@ -25,11 +25,11 @@ void MaybeDie(const char *stage)
 {
     if (Hook())
         Hook()(stage);
-    static const QByteArray spec = qgetenv("PELK_TEST_DIE");
+    static const QByteArray request = qgetenv("PELK_TEST_DIE");
     static QHash<QByteArray, int> passages;
-    if (spec.isEmpty())
+    if (request.isEmpty())
         return;
-    const QList<QByteArray> parts = spec.split(':');
+    const QList<QByteArray> parts = request.split(':');
     if (parts.size() == 2 && parts[0] == stage && ++passages[stage] == parts[1].toInt())
         _exit(3);
 }

@@ -7,6 +7,8 @@
 #include "engine/Queue.h"
 #include "gisdb/Pelk_Obiekt.h"
 
+#include <algorithm>
+
 namespace pelk {
 
 namespace {
@@ -125,32 +127,15 @@ bool TX2Y_ObiektListQueue::DeSerializeObject(RObiekt &element)
 
 void TX2Y_ObiektListQueue::Run()
 {
-    TProcess *process = m_dm.Process();
-    Elements.clear();
-    process->SetCountElem(0);
-    TDateTime newWatermark = Now();
-    if (!PrepareList() || !FindFile())
+    // The stored time has whole seconds and the lists take what changed after it: a change
+    // stamped in the run's starting second after the list was read would be missed for good.
+    // One second earlier, it is listed again by the next run (which finds it unchanged or
+    // stores it).
+    TDateTime newWatermark = Now() - 1.0 / 86400.0;
+    if (!RunElements())
         return;
-    process->SetCountElem(int(Elements.size()));
-    for (size_t i = 0; i < Elements.size(); ++i) {
-        RObiekt &element = *Elements[i];
-        process->ShowProgress(TProcess::KindElement, QString(), int(i) + 1);
-        bool ok = false;
-        switch (element.Kind) {
-        case RObiekt::FromDatabase: ok = ProcessObject(element); break;
-        case RObiekt::SourceFile: ok = ProcessFile(element); break;
-        case RObiekt::TargetFile: ok = DeSerializeObject(element); break;
-        }
-        process->ElementDone(ok);
-        if (ok)
-            RemoveFile(element.FileName);
-        if (element.ChangeDate > newWatermark)
-            newWatermark = element.ChangeDate;
-        if (Escaped())
-            return;
-    }
-    if (process->EscProcess())
-        return;
+    for (const auto &element : Elements)
+        newWatermark = std::max(newWatermark, element->ChangeDate);
     const QString key = WatermarkKey(TypObiektu);
     if (!key.isEmpty())
         m_gis.SetSlownikData(key, 0, newWatermark);
