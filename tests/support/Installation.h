@@ -5,6 +5,7 @@
 #include "app/Views.h"
 
 #include <QDir>
+#include <functional>
 #include <QTemporaryDir>
 
 namespace pelk::test {
@@ -15,7 +16,14 @@ class RecordingLogView : public ILogView
 public:
     struct Message { int image; int style; QStringList lines; };
     QList<Message> messages;
-    void AddMessage(int image, int style, const QStringList &lines) override { messages.append({image, style, lines}); }
+    // Called for every message as it arrives (tests react to the run's progress with it).
+    std::function<void(const QStringList &)> onMessage;
+    void AddMessage(int image, int style, const QStringList &lines) override
+    {
+        messages.append({image, style, lines});
+        if (onMessage)
+            onMessage(lines);
+    }
     void ScrollToEnd() override {}
     QString AllText() const
     {

@@ -1,0 +1,259 @@
+// Customers and distributors from the CRM to the GIS, end to end: the real queues, the shipped
+// stylesheets and rules, SQLite databases created from the shipped scripts.
+#include "support/GisDatabase.h"
+#include "support/Installation.h"
+
+#include "app/DM_Main.h"
+#include "app/Log.h"
+#include "app/Process.h"
+#include "app/Settings.h"
+#include "engine/Queue.h"
+#include "exchange/customers/CustomerSql.h"
+#include "exchange/customers/ObiektListQueue.h"
+
+#include <QDir>
+#include <QFile>
+#include <gtest/gtest.h>
+
+using namespace pelk;
+using namespace pelk::test;
+
+namespace {
+
+class Customers : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        EnsureApplication();
+        inst.WriteSettings({{QStringLiteral("TraceLevel"), QStringLiteral("3")}});
+        CreateGisDatabase(inst.gisFile);
+        CreateSqliteDatabase(Crm(), {QStringLiteral("crm.sql")});
+        const QString deploy = QStringLiteral(PELK_SOURCE_DIR "/deploy");
+        QFile::copy(deploy + QStringLiteral("/ObjectRules.xml"), inst.Path(QStringLiteral("ObjectRules.xml")));
+        for (const QString &xsl : QDir(deploy + QStringLiteral("/xsl")).entryList({QStringLiteral("*.xsl")}))
+            QFile::copy(deploy + QStringLiteral("/xsl/") + xsl, inst.Path(QStringLiteral("xsl/")) + xsl);
+        Crm(QStringLiteral(
+            "INSERT INTO Code VALUES (101, 'Kategoria A', '2026-01-01 00:00:00'), (102, 'Kategoria B', '2026-01-01 00:00:00'),"
+            " (1501, 'Handel detaliczny', '2026-01-01 00:00:00'), (1567, 'Dystrybutor hurtowy', '2026-01-01 00:00:00'),"
+            " (2201, 'Opieka stała', '2026-01-01 00:00:00');"
+            "INSERT INTO CaesarUser VALUES (7, 'Łucja', 'Żółkiewska');"));
+        RegisterCustomerQueues();
+        Objects({{QStringLiteral("Klient"), QStringLiteral("esSysXtoSysY"), 10},
+                 {QStringLiteral("Dystrybutor"), QStringLiteral("esSysXtoSysY"), 10}});
+    }
+    void TearDown() override
+    {
+        for (const char *name : {"Klient", "Dystrybutor"})
+            for (bool direction : {true, false})
+                QueueFactory::Unregister(QString::fromLatin1(name), direction);
+    }
+
+    QString Crm() const { return inst.odbc.Folder() + QStringLiteral("/CRM.db"); }
+    void Crm(const QString &sql) const { OdbcEnvironment::ExecSqlite(Crm(), sql); }
+    QStringList Gis(const QString &sql) const { return OdbcEnvironment::QuerySqlite(inst.gisFile, sql); }
+    void Customer(int id, const QString &number, const QString &name, int line = 1501, int rating = 101,
+                  const QString &updated = QStringLiteral("2026-02-01 10:00:00"))
+    {
+        QString n = name;
+        Crm(QStringLiteral("INSERT INTO Customer VALUES (%1, '%2', 'BPL', '%3', 'ul. Długa 1', '00-950', 'Warszawa', %4, %5, "
+                           "'2026-01-02 08:00:00', '%6');"
+                           "INSERT INTO relCaesarUserCustomer VALUES (%1, 7, 2112, 2201, '2026-01-02 08:00:00');")
+                .arg(id).arg(number, n.replace(QLatin1Char('\''), QLatin1String("''"))).arg(rating).arg(line).arg(updated));
+    }
+    void Objects(const QList<std::tuple<QString, QString, int>> &items)
+    {
+        settingsFile = inst.WriteProcessSettings(QStringLiteral("p.xml"), inst.Path(QStringLiteral("work")), items);
+        dm.reset();
+    }
+    TDM_Main &Dm()
+    {
+        if (!dm)
+            dm = std::make_unique<TDM_Main>(inst.dir.path(), QStringList{settingsFile}, &pane, nullptr);
+        return *dm;
+    }
+    void RunExchange()
+    {
+        pane.messages.clear();
+        TQueue queue(Dm());
+        queue.Objects = Dm().SettingsProcess()->ObjectToProcess();
+        queue.Execute();
+    }
+    QString Watermark(const char *key) const
+    {
+        return Gis(QStringLiteral("SELECT SLO_TXT1 FROM SLOWNIK WHERE SLO_NAZWA = '%1';").arg(QLatin1String(key))).value(0);
+    }
+    QStringList WorkFiles() const { return QDir(inst.Path(QStringLiteral("work"))).entryList(QDir::Files); }
+    QString Pane() const { return pane.AllText(); }
+    // The counters of the summary of the kind's label.
+    std::string Summary(const QString &kind) const
+    {
+        const QString head = QStringLiteral(" Przetworzono obiekt: %1 transfer do systemu Pelk·GIS Trasar").arg(kind);
+        for (const auto &m : pane.messages)
+            if (m.lines.value(0) == head)
+                return m.lines.mid(1).join(QLatin1Char('|')).simplified().toStdString();
+        return std::string();
+    }
+    static std::string Counts(int all, int done, int added, int updated, int unchanged, int failed)
+    {
+        return QStringLiteral("Liczba wszystkich elementów obiektu: %1| Liczba przetworzonych elementów obiektu: %2 | - nowych: %3 "
+                              "| - zaktualizowanych: %4 | - nie zmienionych: %5 | Liczba nieprzetworzonych elementów obiektu: %6| "
+                              "Liczba usuniętych obiektów: 0")
+            .arg(all).arg(done).arg(added).arg(updated).arg(unchanged).arg(failed)
+            .simplified()
+            .toStdString();
+    }
+
+    Installation inst;
+    RecordingLogView pane;
+    QString settingsFile;
+    std::unique_ptr<TDM_Main> dm;
+};
+
+} // namespace
+
+TEST_F(Customers, NewCustomersLandWithAddressAttributesAndPermissionThenNothingChanges)
+{
+    Customer(1, QStringLiteral("100001"), QStringLiteral("Piekarnia \"Złoty Kłos\" s.c."));
+    Customer(2, QStringLiteral("100002"), QStringLiteral("O'Brien & Syn"));
+    Customer(3, QStringLiteral("200001"), QStringLiteral("Hurtownia Bałtyk"), 1567);
+    RunExchange();
+
+    EXPECT_EQ(Summary(QStringLiteral("Klient")), Counts(2, 2, 2, 0, 0, 0)) << Pane().toStdString();
+    EXPECT_EQ(Summary(QStringLiteral("Dystrybutor")), Counts(1, 1, 1, 0, 0, 0));
+    EXPECT_EQ(Gis(QStringLiteral("SELECT OB_EXID || '|' || OB_ID_SLO_TYP || '|' || OB_NAZWA1 || '|' || OB_AKTYWNY FROM OBIEKT ORDER BY OB_EXID;")),
+              QStringList({QStringLiteral("100001|102|Piekarnia \"Złoty Kłos\" s.c.|1"), QStringLiteral("100002|102|O'Brien & Syn|1"),
+                           QStringLiteral("200001|108|Hurtownia Bałtyk|1")}));
+    EXPECT_EQ(Gis(QStringLiteral("SELECT ADR_KRAJ || '|' || ADR_KOD || '|' || ADR_MIASTO || '|' || ADR_ULICA || '|' || ADR_ID_SLO_TYP "
+                                 "FROM ADRES JOIN OBIEKT ON OB_ID = ADR_ID_OB WHERE OB_EXID = '100002';")),
+              QStringList({QStringLiteral("Polska|00-950|Warszawa|ul. Długa 1|201")}));
+    EXPECT_EQ(Gis(QStringLiteral("SELECT ATR_TXT1 || '=' || COALESCE(ATO_VAR_TXT, ATO_VAR_DATA) FROM ATRYBUT_OBIEKT "
+                                 "JOIN ATRYBUT ON ATR_ID = ATO_ID_ATR JOIN OBIEKT ON OB_ID = ATO_ID_OB WHERE OB_EXID = '100001' ORDER BY ATR_ID;")),
+              QStringList({QStringLiteral("KategoriaABC=Kategoria A"), QStringLiteral("Sektor=Handel detaliczny"),
+                           QStringLiteral("Kategoria=Opieka stała"), QStringLiteral("OsobaOdpowiedzialna=Łucja Żółkiewska"),
+                           QStringLiteral("DataUtworzenia=2026-01-02 08:00:00"), QStringLiteral("DataAktualizacji=2026-02-01 10:00:00")}));
+    EXPECT_EQ(Gis(QStringLiteral("SELECT count(*) FROM UPRAWNIENIA WHERE UPR_ID_UZYTKOWNIK = 1;")), QStringList({QStringLiteral("3")}));
+    EXPECT_TRUE(WorkFiles().isEmpty()) << WorkFiles().join(QLatin1Char(' ')).toStdString();
+    EXPECT_FALSE(Watermark("interfejs_transport_klient").isEmpty());
+    EXPECT_FALSE(Watermark("interfejs_transport_dystrybutor").isEmpty());
+
+    RunExchange();
+    EXPECT_EQ(Summary(QStringLiteral("Klient")), Counts(0, 0, 0, 0, 0, 0));
+    EXPECT_EQ(Gis(QStringLiteral("SELECT count(*) FROM OBIEKT;")), QStringList({QStringLiteral("3")}));
+}
+
+TEST_F(Customers, ChangeThroughACodeDescriptionListsTheCustomerAgainAndUpdatesIt)
+{
+    Customer(1, QStringLiteral("100001"), QStringLiteral("Sklep A"), 1501, 101);
+    Customer(2, QStringLiteral("100002"), QStringLiteral("Sklep B"), 1501, 102);
+    RunExchange();
+    const QString later = DateTimeToText(Now() + 2.0 / 86400);
+    Crm(QStringLiteral("UPDATE Code SET Description = 'Kategoria A+', UpdateDate = '%1' WHERE CodeID = 101;").arg(later));
+    RunExchange();
+    EXPECT_EQ(Summary(QStringLiteral("Klient")), Counts(1, 1, 0, 1, 0, 0)) << Pane().toStdString();
+    EXPECT_TRUE(Pane().contains(QStringLiteral("stara wartosc: \"Kategoria A\"; nowa wartosc: \"Kategoria A+\"")));
+    EXPECT_EQ(Gis(QStringLiteral("SELECT ATO_VAR_TXT FROM ATRYBUT_OBIEKT JOIN OBIEKT ON OB_ID = ATO_ID_OB WHERE OB_EXID = '100001' AND ATO_ID_ATR = 1;")),
+              QStringList({QStringLiteral("Kategoria A+")}));
+}
+
+TEST_F(Customers, RowsOutsideTheRegionOrWithoutNumberAreNeverExchangedAndLongNamesAreSliced)
+{
+    const QString longName = QString(40, QLatin1Char('a')) + QString(40, QLatin1Char('b')) + QString(40, QLatin1Char('c')) + QStringLiteral("0123456789");
+    Customer(1, QStringLiteral("100001"), longName);
+    Crm(QStringLiteral("INSERT INTO Customer (CustomerID, CustomerNumber, Region, Name1, BusinessLineCODE, CreateDate, UpdateDate) VALUES "
+                       "(2, 'X1', 'BCZ', 'Czechy', 1501, '2026-01-01 00:00:00', '2026-01-01 00:00:00'),"
+                       "(3, NULL, 'BPL', 'Bez numeru', 1501, '2026-01-01 00:00:00', '2026-01-01 00:00:00');"));
+    RunExchange();
+    EXPECT_EQ(Gis(QStringLiteral("SELECT OB_NAZWA1 || '|' || OB_NAZWA2 || '|' || OB_NAZWA3 FROM OBIEKT;")),
+              QStringList({longName.left(40) + QLatin1Char('|') + longName.mid(40, 40) + QLatin1Char('|') + longName.mid(80, 40)}));
+}
+
+TEST_F(Customers, NullColumnsGiveEmptyTextsAndAMissingDateFailsOnlyThatCustomer)
+{
+    Crm(QStringLiteral("INSERT INTO Customer (CustomerID, CustomerNumber, Region, BusinessLineCODE, CreateDate, UpdateDate) VALUES "
+                       "(1, '100001', 'BPL', 1501, '2026-01-01 00:00:00', '2026-02-01 00:00:00'),"
+                       "(2, '100002', 'BPL', 1501, NULL, '2026-02-02 00:00:00');"));
+    Customer(3, QStringLiteral("100003"), QStringLiteral("Sklep C"));
+    RunExchange();
+    EXPECT_EQ(Summary(QStringLiteral("Klient")), Counts(3, 1, 1, 0, 0, 2)) << Pane().toStdString();
+    // No creation date: the record cannot be read, no file is written.
+    EXPECT_TRUE(Pane().contains(QStringLiteral(" Wyjątek funkcji TZamer_Klient.GetKlient")));
+    // No name: read as empty texts, then refused by the GIS side; its target-layout file stays.
+    EXPECT_TRUE(Pane().contains(QStringLiteral(" Pole \"Nazwa\" nie może być puste\n      Obiekt nie został przetworzony")));
+    ASSERT_EQ(WorkFiles().size(), 1);
+    const QString staged = ReadFileText(inst.Path(QStringLiteral("work/")) + WorkFiles().first());
+    EXPECT_TRUE(staged.contains(QStringLiteral("<property name=\"EXID\" type=\"String\">100001</property>"))) << staged.toStdString();
+    EXPECT_TRUE(staged.contains(QStringLiteral("<property name=\"Miasto\" type=\"String\"")));
+    EXPECT_EQ(Gis(QStringLiteral("SELECT OB_EXID FROM OBIEKT;")), QStringList({QStringLiteral("100003")}));
+    // Failing elements never hold the last-exchange time back.
+    EXPECT_FALSE(Watermark("interfejs_transport_klient").isEmpty());
+}
+
+TEST_F(Customers, MissingDictionaryEntryExchangesAndStoresNothing)
+{
+    Customer(1, QStringLiteral("100001"), QStringLiteral("Sklep A"));
+    OdbcEnvironment::ExecSqlite(inst.gisFile, QStringLiteral("DELETE FROM SLOWNIK WHERE SLO_NAZWA = 'interfejs_transport_klient';"));
+    RunExchange();
+    EXPECT_EQ(Summary(QStringLiteral("Klient")), Counts(0, 0, 0, 0, 0, 0));
+    EXPECT_EQ(Gis(QStringLiteral("SELECT count(*) FROM OBIEKT;")), QStringList({QStringLiteral("0")}));
+}
+
+TEST_F(Customers, ChangesAfterTheStoredTimeAreListedWithATypedTimeParameter)
+{
+    OdbcEnvironment::ExecSqlite(inst.gisFile, QStringLiteral("UPDATE SLOWNIK SET SLO_TXT1 = '2026-02-01 10:00:00' WHERE SLO_NAZWA = 'interfejs_transport_klient';"));
+    Customer(1, QStringLiteral("100001"), QStringLiteral("Wczoraj"), 1501, 101, QStringLiteral("2026-02-01 10:00:00"));
+    Customer(2, QStringLiteral("100002"), QStringLiteral("Sekundę później"), 1501, 101, QStringLiteral("2026-02-01 10:00:01"));
+    Crm(QStringLiteral("UPDATE Code SET UpdateDate = '2026-01-01 00:00:00';"
+                       "UPDATE relCaesarUserCustomer SET UpdateDate = '2026-01-01 00:00:00';"));
+    RunExchange();
+    EXPECT_EQ(Gis(QStringLiteral("SELECT OB_EXID FROM OBIEKT;")), QStringList({QStringLiteral("100002")}));
+    EXPECT_TRUE(CustomerSql::KlienciDoTransportu().sqlServer.contains(QStringLiteral("c.UpdateDate > :DataOd")));
+    EXPECT_FALSE(CustomerSql::KlienciDoTransportu().sqlServer.contains(QStringLiteral("%s")));
+}
+
+TEST_F(Customers, StopAfterTheSecondElementKeepsTheStoredTimeAndGisFailureKeepsTheTargetFile)
+{
+    for (int i = 1; i <= 5; ++i)
+        Customer(i, QStringLiteral("10000%1").arg(i), QStringLiteral("Sklep %1").arg(i));
+    Objects({{QStringLiteral("Klient"), QStringLiteral("esSysXtoSysY"), 10}});
+    int stored = 0;
+    pane.onMessage = [&](const QStringList &lines) {
+        if (lines.value(0) == QStringLiteral(" Obiekt przetworzony poprawnie") && ++stored == 2)
+            Dm().Process()->SetEscProcess(true);
+    };
+    RunExchange();
+    pane.onMessage = nullptr;
+    EXPECT_EQ(Gis(QStringLiteral("SELECT count(*) FROM OBIEKT;")), QStringList({QStringLiteral("2")}));
+    EXPECT_TRUE(Watermark("interfejs_transport_klient").isEmpty());
+    Dm().Process()->SetEscProcess(false);
+
+    // The GIS rejects writes of one customer's address: its target-layout file stays, and the
+    // next run stores it once the database accepts it again.
+    OdbcEnvironment::ExecSqlite(inst.gisFile, QStringLiteral(
+        "CREATE TRIGGER no_addr BEFORE INSERT ON ADRES WHEN NEW.ADR_ULICA = 'ul. Zepsuta 3' BEGIN SELECT RAISE(ABORT, 'awaria'); END;"));
+    Crm(QStringLiteral("UPDATE Customer SET Address = 'ul. Zepsuta 3' WHERE CustomerID = 4;"));
+    RunExchange();
+    // The stopped run stored no time: all five are listed again, the first two unchanged.
+    EXPECT_EQ(Summary(QStringLiteral("Klient")), Counts(5, 4, 2, 0, 2, 1)) << Pane().toStdString();
+    ASSERT_EQ(WorkFiles().size(), 1);
+    EXPECT_TRUE(WorkFiles().first().startsWith(QStringLiteral("Klient_SysY__")));
+    EXPECT_FALSE(Watermark("interfejs_transport_klient").isEmpty());
+
+    OdbcEnvironment::ExecSqlite(inst.gisFile, QStringLiteral("DROP TRIGGER no_addr;"));
+    RunExchange();
+    // The object row was written before the address failed; now its address is added.
+    EXPECT_EQ(Summary(QStringLiteral("Klient")), Counts(1, 1, 1, 0, 0, 0)) << Pane().toStdString();
+    EXPECT_TRUE(WorkFiles().isEmpty());
+    EXPECT_EQ(Gis(QStringLiteral("SELECT count(*) FROM ADRES;")), QStringList({QStringLiteral("5")}));
+}
+
+TEST_F(Customers, TheOtherDirectionIsNotImplementedAndTouchesNoFile)
+{
+    Customer(1, QStringLiteral("100001"), QStringLiteral("Sklep A"));
+    Objects({{QStringLiteral("Klient"), QStringLiteral("esSysYtoSysX"), 15}});
+    WriteFileText(inst.Path(QStringLiteral("work/Klient_SysX__{X}.xml")), QStringLiteral("<classes/>"));
+    RunExchange();
+    EXPECT_TRUE(Pane().contains(QStringLiteral(" Funkcja TY2X_ObiektListQueue.PrepareList nie jest zaimplementowana")));
+    EXPECT_EQ(WorkFiles(), QStringList({QStringLiteral("Klient_SysX__{X}.xml")}));
+    EXPECT_EQ(Gis(QStringLiteral("SELECT count(*) FROM OBIEKT;")), QStringList({QStringLiteral("0")}));
+}
