@@ -8,6 +8,8 @@
 #include "app/Settings.h"
 #include "app/SingleInstance.h"
 #include "config/Common.h"
+#include "engine/Queue.h"
+#include "exchange/ExchangeKinds.h"
 #include "gui/F_Main.h"
 #include "gui/LogPane.h"
 #include "gui/ProcessingPanel.h"
@@ -239,4 +241,22 @@ TEST_F(Window, SecondInstanceIsRefusedAndCloses)
     QTest::qWait(50);
     EXPECT_FALSE(window->isVisible());
     EXPECT_TRUE(PaneText().contains(QStringLiteral(" Nie można uruchomić aplikacji, ponieważ w tle działa już jedna instancja tego programu.")));
+}
+
+TEST_F(Window, ARunEndedByAnErrorIsLoggedShownAndLeavesTheWindowIdle)
+{
+    WriteFileText(inst.Path(QStringLiteral("ObjectRules.xml")), QStringLiteral("<classes><class"));
+    RegisterExchangeKinds(); // the rules are read for a known kind only
+    Open();
+    QStringList shown;
+    window->ShowError = [&](const QString &text) { shown << text; };
+    window->Processing->Button_Proces->click();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_TRUE(PaneText().contains(shown.first()));
+    EXPECT_EQ(window->Processing->Button_Proces->text(), QStringLiteral("Start"));
+    EXPECT_FALSE(dm->Process()->RunProcess());
+    EXPECT_TRUE(window->A_ZapiszKonfiguracje->isEnabled());
+    for (const char *name : {"Klient", "Dystrybutor"})
+        for (bool direction : {true, false})
+            QueueFactory::Unregister(QString::fromLatin1(name), direction);
 }

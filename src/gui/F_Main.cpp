@@ -21,6 +21,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QSplitter>
@@ -212,6 +213,9 @@ TF_Main::TF_Main(QWidget *parent) : QWidget(parent)
         d.setDefaultSuffix(QStringLiteral("xml"));
         return d.exec() == QDialog::Accepted ? d.selectedFiles().value(0) : QString();
     };
+    ShowError = [this](const QString &text) {
+        QMessageBox::critical(this, QApplication::applicationDisplayName(), text.trimmed());
+    };
     ChooseFolder = [this] {
         return QFileDialog::getExistingDirectory(this, QStringLiteral("Wybierz katalog"));
     };
@@ -371,7 +375,16 @@ void TF_Main::A_StartExecute()
     UpdateActions();
     if (!A_Start->isEnabled() || !m_run)
         return;
-    m_run->Start();
+    try {
+        m_run->Start();
+    } catch (const std::exception &e) {
+        // The run has reset the window to idle; the error is logged (and so mailed) and, when
+        // somebody is there, shown.
+        const QString text = TLog::ExceptionText(e);
+        m_dm->Log()->Error(1, QStringLiteral(" ") + text);
+        if (!m_dm->Log()->Automatic() && ShowError)
+            ShowError(text);
+    }
 }
 
 void TF_Main::A_StopExecute()

@@ -48,6 +48,8 @@ public:
     std::function<QString()> ChooseSaveFile;
     std::function<QString()> ChooseOpenFile;
     std::function<QString()> ChooseFolder;
+    // Shows an error that ended a run (not used in automatic mode).
+    std::function<void(const QString &)> ShowError;
 
     void A_StartExecute();
     void A_StopExecute();

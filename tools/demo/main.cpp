@@ -138,9 +138,9 @@ int main(int argc, char *argv[])
     writeText(root.filePath(QStringLiteral("odbc/odbcinst.ini")),
               QStringLiteral("[SQLite3]\nDescription=SQLite3 ODBC Driver\nDriver=%1\n").arg(sqliteDriver()));
     writeText(root.filePath(QStringLiteral("odbc/odbc.ini")),
-              QStringLiteral("[PelkGIS_Demo]\nDriver=SQLite3\nDatabase=%1\nTimeout=5000\n\n"
-                             "[Caesar_Demo]\nDriver=SQLite3\nDatabase=%2\nTimeout=5000\n\n"
-                             "[Movex_Demo]\nDriver=SQLite3\nDatabase=%3\nTimeout=5000\n")
+              QStringLiteral("[PelkGIS_Demo]\nDriver=SQLite3\nDatabase=%1\nTimeout=5000\nSyncPragma=NORMAL\nJournalMode=WAL\n\n"
+                             "[Caesar_Demo]\nDriver=SQLite3\nDatabase=%2\nTimeout=5000\nSyncPragma=NORMAL\nJournalMode=WAL\n\n"
+                             "[Movex_Demo]\nDriver=SQLite3\nDatabase=%3\nTimeout=5000\nSyncPragma=NORMAL\nJournalMode=WAL\n")
                   .arg(gis, crm, erp));
 
     // Settings beside the program, and the process settings of the demo.
