@@ -151,8 +151,29 @@ void Connection::AttachSelfAsDbo()
 void Connection::Close()
 {
     m_open = false;
+    m_statements.clear(); // before the driver's handles go
+
     if (m_db.isOpen())
         m_db.close();
+}
+
+std::shared_ptr<QSqlQuery> Connection::Statement(const QString &sql, bool &prepared)
+{
+    prepared = true;
+    if (const auto it = m_statements.constFind(sql); it != m_statements.constEnd()) {
+        (*it)->finish();
+        return *it;
+    }
+    auto statement = std::make_shared<QSqlQuery>(m_db);
+    statement->setForwardOnly(true);
+    prepared = statement->prepare(sql);
+    if (!prepared)
+        return statement;
+    constexpr int kMaxStatements = 200; // distinct texts; an exchange uses a few dozen
+    if (m_statements.size() >= kMaxStatements)
+        m_statements.clear();
+    m_statements.insert(sql, statement);
+    return statement;
 }
 
 void *Connection::OdbcHandle() const
@@ -173,8 +194,14 @@ QString Connection::NoteFailure(void *statementHandle)
         if (state.isEmpty() || dbcState.startsWith(QLatin1String("08")))
             state = dbcState;
     }
-    if (state.startsWith(QLatin1String("08")))
+    if (state.startsWith(QLatin1String("08"))) {
         m_open = false;
+        // A lost connection may have taken its statements' handles with it; freeing them again
+        // can crash the driver manager. The few prepared statements are abandoned instead.
+        for (const auto &statement : std::as_const(m_statements))
+            new std::shared_ptr<QSqlQuery>(statement);
+        m_statements.clear();
+    }
     return state;
 }
 

@@ -2,7 +2,10 @@
 // One database connection opened by ODBC data source name (Qt's ODBC driver over the
 // system's ODBC driver manager).
 #include <QSqlDatabase>
+#include <QHash>
 #include <QSqlError>
+#include <QSqlQuery>
+#include <memory>
 #include <QString>
 
 namespace pelk {
@@ -40,6 +43,13 @@ public:
 
     // For Query and TableRow: the Qt connection and the ODBC connection handle.
     QSqlDatabase &Database() { return m_db; }
+    // A statement prepared for this SQL text, kept while the connection stays open, so that
+    // the many single-row statements of an exchange are parsed once. `prepared` is false
+    // (and the statement, with its error, not kept) when preparing failed. The caller uses it
+    // at once and to the end (results read, then finish()).
+    std::shared_ptr<QSqlQuery> Statement(const QString &sql, bool &prepared);
+    // Drops a statement whose execution failed.
+    void ForgetStatement(const QString &sql) { m_statements.remove(sql); }
     void *OdbcHandle() const;
     // Records a failed statement; a connection-class failure (SQLSTATE 08xxx) of the given
     // statement handle (may be null) or of the connection handle marks the connection dropped.
@@ -51,6 +61,7 @@ private:
 
     QString m_name;
     QSqlDatabase m_db;
+    QHash<QString, std::shared_ptr<QSqlQuery>> m_statements;
     QString m_dsn;
     QString m_lastError;
     QString m_dbmsName;

@@ -198,15 +198,17 @@ int Query::Execute(bool withResult)
     if (!conn.IsOpen())
         conn.Open(); // like a data set on a closed connection: connect first (throws)
 
-    QSqlQuery q(conn.Database());
-    q.setForwardOnly(true);
+    bool prepared = false;
+    const std::shared_ptr<QSqlQuery> statement = conn.Statement(m_positional, prepared);
+    QSqlQuery &q = *statement;
     auto fail = [&]() {
         conn.NoteFailure(statementHandle(q));
         const QString text = Connection::ErrorText(q.lastError());
         conn.SetLastError(text);
+        conn.ForgetStatement(m_positional);
         throw Exception(text);
     };
-    if (!q.prepare(m_positional))
+    if (!prepared)
         fail();
     if (SQLHSTMT h = statementHandle(q))
         SQLSetStmtAttr(h, SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(SQLULEN(qMax(0, m_timeout))), 0);
@@ -215,8 +217,11 @@ int Query::Execute(bool withResult)
     if (!q.exec())
         fail();
 
-    if (!withResult)
-        return q.numRowsAffected();
+    if (!withResult) {
+        const int affected = q.numRowsAffected();
+        q.finish();
+        return affected;
+    }
     // A batch may report row counts before its result set.
     while (!q.isSelect() && q.nextResult()) {
     }
@@ -245,6 +250,7 @@ int Query::Execute(bool withResult)
     }
     if (q.lastError().type() != QSqlError::NoError)
         fail();
+    q.finish(); // every row is read: release the cursor (and the database's read lock)
     m_active = true;
     First();
     return int(m_rows.size());

@@ -1,22 +1,11 @@
 #pragma once
 // The statements of the GIS dictionary and object modules, each as the SQL Server text beside
 // the SQLite text. Values always reach them as bound parameters.
-#include "db/Connection.h"
+#include "db/DialectSql.h"
 
 #include <QString>
 
 namespace pelk {
-
-struct DialectSql
-{
-    QString sqlServer;
-    QString sqlite; // empty: the SQL Server text serves both
-
-    const QString &For(Dialect dialect) const
-    {
-        return dialect == Dialect::SQLite && !sqlite.isEmpty() ? sqlite : sqlServer;
-    }
-};
 
 namespace GisSql {
 

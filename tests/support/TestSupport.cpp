@@ -43,13 +43,13 @@ OdbcEnvironment::OdbcEnvironment()
 
 OdbcEnvironment::~OdbcEnvironment() = default;
 
-QString OdbcEnvironment::AddSqliteDsn(const QString &dsn, const QString &fileName)
+QString OdbcEnvironment::AddSqliteDsn(const QString &dsn, const QString &fileName, const QString &options)
 {
     const QString file = m_dir.filePath(fileName.isEmpty() ? dsn + QStringLiteral(".db") : fileName);
     for (int i = 0; i < m_dsns.size(); ++i)
-        if (m_dsns[i].first == dsn)
+        if (m_dsns[i].name == dsn)
             m_dsns.removeAt(i--);
-    m_dsns.append({dsn, file});
+    m_dsns.append({dsn, file, options});
     WriteIni();
     return file;
 }
@@ -61,7 +61,7 @@ void OdbcEnvironment::WriteIni()
                       .arg(sqliteDriverPath()));
     QString ini;
     for (const auto &d : m_dsns)
-        ini += QStringLiteral("[%1]\nDriver=SQLite3\nDatabase=%2\nTimeout=5000\n\n").arg(d.first, d.second);
+        ini += QStringLiteral("[%1]\nDriver=SQLite3\nDatabase=%2\nTimeout=5000\n%3\n").arg(d.name, d.file, d.options);
     WriteFileText(m_dir.filePath(QStringLiteral("odbc.ini")), ini);
 }
 

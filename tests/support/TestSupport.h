@@ -18,7 +18,8 @@ public:
     OdbcEnvironment();
     ~OdbcEnvironment();
     // Adds (or replaces) a DSN for the SQLite file; returns the file path.
-    QString AddSqliteDsn(const QString &dsn, const QString &fileName = QString());
+    // `options`: further odbc.ini lines of the DSN ("Key=Value\n"...).
+    QString AddSqliteDsn(const QString &dsn, const QString &fileName = QString(), const QString &options = QString());
     // Runs SQL statements (separated by ';') on the SQLite file directly, outside ODBC.
     static void ExecSqlite(const QString &dbFile, const QString &sql);
     // Runs one query on the SQLite file directly (sqlite3 shell, list mode, '|' between
@@ -29,7 +30,8 @@ public:
 private:
     void WriteIni();
     QTemporaryDir m_dir;
-    QList<QPair<QString, QString>> m_dsns;
+    struct Dsn { QString name, file, options; };
+    QList<Dsn> m_dsns;
 };
 
 QString ReadFileText(const QString &path);

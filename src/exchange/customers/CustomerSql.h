@@ -1,6 +1,6 @@
 #pragma once
 // The CRM statements of the customer and distributor reader, SQL Server text beside SQLite text.
-#include "gisdb/GisSql.h"
+#include "db/DialectSql.h"
 
 namespace pelk::CustomerSql {
 

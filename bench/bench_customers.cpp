@@ -1,0 +1,205 @@
+// Customers end to end on SQLite: elements per second of the whole exchange, the time of each
+// stage measured on its own (CRM read, XML write, transform, XML read, GIS save), and the bare
+// cost of the same GIS writes issued directly, without the pipeline and its look-ups.
+// Usage: bench_customers [customers...]   (default: 1000 10000)
+#include "../tools/demo/CrmGenerator.h"
+#include "support/GisDatabase.h"
+#include "support/Installation.h"
+
+#include "app/DM_Main.h"
+#include "app/Log.h"
+#include "app/Process.h"
+#include "app/Settings.h"
+#include "db/Query.h"
+#include "engine/Queue.h"
+#include "engine/Transformation.h"
+#include "exchange/ExchangeKinds.h"
+#include "exchange/customers/DM_Obiekt.h"
+#include "exchange/customers/ObiektListQueue.h"
+#include "exchange/customers/Zamer_Klient.h"
+#include "gisdb/Pelk_Obiekt.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <cstdio>
+
+using namespace pelk;
+using namespace pelk::test;
+
+namespace {
+
+struct Bench
+{
+    Installation inst;
+    QString crm = inst.odbc.Folder() + QStringLiteral("/CRM.db");
+
+    explicit Bench(int customers)
+    {
+        inst.WriteSettings({{QStringLiteral("TraceLevel"), QStringLiteral("1")}});
+        // As the demo deploys them: WAL journal, normal synchronisation.
+        for (const QString &dsn : {QStringLiteral("GIS"), QStringLiteral("CRM"), QStringLiteral("ERP")})
+            inst.odbc.AddSqliteDsn(dsn, dsn + QStringLiteral(".db"), QStringLiteral("SyncPragma=NORMAL\nJournalMode=WAL\n"));
+        CreateSqliteDatabase(crm, {QStringLiteral("crm.sql")});
+        demo::CrmGenerator generator(7);
+        OdbcEnvironment::ExecSqlite(crm, generator.InitialData(customers, 0, QStringLiteral("2026-01-05 08:00:00")));
+        const QString deploy = QStringLiteral(PELK_SOURCE_DIR "/deploy");
+        QFile::copy(deploy + QStringLiteral("/ObjectRules.xml"), inst.Path(QStringLiteral("ObjectRules.xml")));
+        for (const QString &xsl : QDir(deploy + QStringLiteral("/xsl")).entryList({QStringLiteral("*.xsl")}))
+            QFile::copy(deploy + QStringLiteral("/xsl/") + xsl, inst.Path(QStringLiteral("xsl/")) + xsl);
+        FreshGis();
+    }
+    void FreshGis()
+    {
+        for (const QString &suffix : {QString(), QStringLiteral("-wal"), QStringLiteral("-shm")})
+            QFile::remove(inst.gisFile + suffix);
+        CreateGisDatabase(inst.gisFile);
+    }
+    QString ProcessFile()
+    {
+        return inst.WriteProcessSettings(QStringLiteral("p.xml"), inst.Path(QStringLiteral("work")),
+                                         {{QStringLiteral("Klient"), QStringLiteral("esSysXtoSysY"), 10}});
+    }
+};
+
+double secondsOf(const std::function<void()> &f)
+{
+    QElapsedTimer t;
+    t.start();
+    f();
+    return t.nsecsElapsed() / 1e9;
+}
+
+void run(int customers)
+{
+    Bench b(customers);
+    const QString process = b.ProcessFile();
+
+    // The whole exchange, as Start runs it.
+    double endToEnd = 0;
+    {
+        TDM_Main dm(b.inst.dir.path(), {process}, nullptr, nullptr);
+        endToEnd = secondsOf([&] {
+            TQueue queue(dm);
+            queue.Objects = dm.SettingsProcess()->ObjectToProcess();
+            queue.Execute();
+        });
+        if (dm.Process()->Processed() != customers)
+            std::printf("  warning: %d of %d stored\n", dm.Process()->Processed(), customers);
+    }
+
+    // Each stage on its own, over all customers.
+    b.FreshGis();
+    TDM_Main dm(b.inst.dir.path(), {process}, nullptr, nullptr);
+    TDM_Obiekt crm(dm);
+    QStringList keys;
+    crm.OpenQ_GetKlientToTransport(0);
+    for (Query &q = crm.Q_GetZamerKlientToTransport; !q.Eof(); q.Next())
+        keys << q.FieldByName(QStringLiteral("ID")).Value().toString();
+    const QString work = b.inst.Path(QStringLiteral("work"));
+    std::vector<std::unique_ptr<TZamer_Klient>> sources;
+    RObiekt element;
+    const double crmRead = secondsOf([&] {
+        for (const QString &key : keys) {
+            auto k = std::make_unique<TZamer_Klient>(dm, crm);
+            k->Connection = &dm.ADOConnection_Caesar;
+            k->ObjectID = Variant(key);
+            k->LoadObjectData(element);
+            sources.push_back(std::move(k));
+        }
+    });
+    const double xmlWrite = secondsOf([&] {
+        for (size_t i = 0; i < sources.size(); ++i) {
+            sources[i]->FileName = work + QStringLiteral("/Klient_SysX__%1.xml").arg(i);
+            sources[i]->SaveToXML();
+        }
+    });
+    TStylesheetCache cache;
+    const double transform = secondsOf([&] {
+        for (size_t i = 0; i < sources.size(); ++i) {
+            TTransformationObject t(*dm.Log(), work, b.inst.Path(QStringLiteral("xsl")), &cache);
+            t.InputName = QStringLiteral("Klient_SysX__%1.xml").arg(i);
+            t.OutputName = QStringLiteral("Klient_SysY__%1.xml").arg(i);
+            t.StylesheetName = QStringLiteral("Klient_X2Y.xsl");
+            t.Transform();
+        }
+    });
+    std::vector<std::unique_ptr<TPelk_Obiekt>> targets;
+    const double xmlRead = secondsOf([&] {
+        for (size_t i = 0; i < sources.size(); ++i) {
+            auto o = std::make_unique<TPelk_Obiekt>(dm);
+            o->FileName = work + QStringLiteral("/Klient_SysY__%1.xml").arg(i);
+            o->LoadFromXML();
+            targets.push_back(std::move(o));
+        }
+    });
+    const double gisSave = secondsOf([&] {
+        for (auto &o : targets) {
+            o->Connection = &dm.ADOConnection_PelkGIS;
+            o->SaveObjectData(element);
+        }
+    });
+
+    // The same rows written directly: object, address, the attribute values, permission.
+    b.FreshGis();
+    dm.ADOConnection_PelkGIS.Close();
+    Query write(dm.ADOConnection_PelkGIS);
+    const double bare = secondsOf([&] {
+        int id = 0;
+        for (auto &o : targets) {
+            ++id;
+            write.SetSQL(QStringLiteral("INSERT INTO OBIEKT (OB_ID, OB_EXID, OB_ID_SLO_TYP, OB_NAZWA1, OB_NAZWA2, OB_NAZWA3, OB_AKTYWNY) "
+                                        "VALUES (:Id, :Exid, 102, :N1, :N2, :N3, 1)"));
+            write.SetParam(QStringLiteral("Id"), Variant(id));
+            write.SetParam(QStringLiteral("Exid"), o->EXID);
+            write.SetParam(QStringLiteral("N1"), Variant(o->Nazwa.left(40)));
+            write.SetParam(QStringLiteral("N2"), Variant(o->Nazwa.mid(40, 40)));
+            write.SetParam(QStringLiteral("N3"), Variant(o->Nazwa.mid(80, 40)));
+            write.ExecSQL();
+            write.SetSQL(QStringLiteral("INSERT INTO ADRES (ADR_ID_OB, ADR_KRAJ, ADR_KOD, ADR_MIASTO, ADR_ULICA, ADR_AKTYWNY, ADR_ID_SLO_TYP) "
+                                        "VALUES (:Id, :Kraj, :Kod, :Miasto, :Ulica, 1, 201)"));
+            write.SetParam(QStringLiteral("Id"), Variant(id));
+            write.SetParam(QStringLiteral("Kraj"), Variant(o->Adres()->property("Kraj").toString()));
+            write.SetParam(QStringLiteral("Kod"), Variant(o->Adres()->property("Kod").toString()));
+            write.SetParam(QStringLiteral("Miasto"), Variant(o->Adres()->property("Miasto").toString()));
+            write.SetParam(QStringLiteral("Ulica"), Variant(o->Adres()->property("Ulica").toString()));
+            write.ExecSQL();
+            for (int a = 0; a < o->Atrybuty()->Count(); ++a) {
+                write.SetSQL(QStringLiteral("INSERT INTO ATRYBUT_OBIEKT (ATO_ID_ATR, ATO_ID_OB, ATO_VAR_TXT) VALUES (:Atr, :Id, :W)"));
+                write.SetParam(QStringLiteral("Atr"), Variant(a + 1));
+                write.SetParam(QStringLiteral("Id"), Variant(id));
+                write.SetParam(QStringLiteral("W"), o->Atrybuty()->ItemAs<TAtrybutyObiektCollectionItem>(a)->Wartosc);
+                write.ExecSQL();
+            }
+            write.SetSQL(QStringLiteral("INSERT INTO UPRAWNIENIA (UPR_ID_UZYTKOWNIK, UPR_ID_OBIEKT, UPR_WIDOCZNOSC, UPR_ZARZADZANIE) VALUES (1, :Id, 1, 1)"));
+            write.SetParam(QStringLiteral("Id"), Variant(id));
+            write.ExecSQL();
+        }
+    });
+
+    const double stages = crmRead + xmlWrite + transform + xmlRead + gisSave;
+    auto share = [&](double s) { return 100.0 * s / stages; };
+    std::printf("%d customers\n", customers);
+    std::printf("  end to end:   %7.2f s  %6.0f elements/s  %6.2f ms/element\n", endToEnd, customers / endToEnd, 1000 * endToEnd / customers);
+    std::printf("  stages alone: %7.2f s (CRM read %.0f%%, XML write %.0f%%, transform %.0f%%, XML read %.0f%%, GIS save %.0f%%)\n",
+                stages, share(crmRead), share(xmlWrite), share(transform), share(xmlRead), share(gisSave));
+    std::printf("  GIS save %.2f s against bare writes %.2f s: ratio %.2f; end to end against bare writes: %.2f\n",
+                gisSave, bare, gisSave / bare, endToEnd / bare);
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    RegisterExchangeKinds();
+    QList<int> sizes;
+    for (int i = 1; i < argc; ++i)
+        sizes << QString::fromLocal8Bit(argv[i]).toInt();
+    if (sizes.isEmpty())
+        sizes = {1000, 10000};
+    for (int n : sizes)
+        run(n);
+    return 0;
+}
