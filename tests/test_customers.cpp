@@ -237,11 +237,12 @@ TEST_F(Customers, StopAfterTheSecondElementKeepsTheStoredTimeAndGisFailureKeepsT
     EXPECT_EQ(Summary(QStringLiteral("Klient")), Counts(5, 4, 2, 0, 2, 1)) << Pane().toStdString();
     ASSERT_EQ(WorkFiles().size(), 1);
     EXPECT_TRUE(WorkFiles().first().startsWith(QStringLiteral("Klient_SysY__")));
+    // The element is stored whole or not at all: no object row without its address.
+    EXPECT_EQ(Gis(QStringLiteral("SELECT count(*) FROM OBIEKT WHERE OB_EXID = '100004';")), QStringList({QStringLiteral("0")}));
     EXPECT_FALSE(Watermark("interfejs_transport_klient").isEmpty());
 
     OdbcEnvironment::ExecSqlite(inst.gisFile, QStringLiteral("DROP TRIGGER no_addr;"));
     RunExchange();
-    // The object row was written before the address failed; now its address is added.
     EXPECT_EQ(Summary(QStringLiteral("Klient")), Counts(1, 1, 1, 0, 0, 0)) << Pane().toStdString();
     EXPECT_TRUE(WorkFiles().isEmpty());
     EXPECT_EQ(Gis(QStringLiteral("SELECT count(*) FROM ADRES;")), QStringList({QStringLiteral("5")}));

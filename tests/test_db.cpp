@@ -448,3 +448,35 @@ TEST_F(DbTest, DroppedConnectionIsReopenedByTheNextBracket)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(DbTest, TheBracketStoresAnElementWholeOrNotAtAll)
+{
+    Connection conn;
+    conn.Open(QStringLiteral("PELK_TEST"));
+    Query q(conn);
+    q.SetSQL(QStringLiteral("INSERT INTO dbo.OBIEKT (NAZWA) VALUES (:N)"));
+
+    ASSERT_TRUE(helpers.RozpocznijTranzakcje(conn));
+    q.SetParam(QStringLiteral("N"), Variant(QStringLiteral("porzucony")));
+    q.ExecSQL();
+    EXPECT_TRUE(Sqlite(QStringLiteral("SELECT NAZWA FROM OBIEKT;")).isEmpty()); // not yet visible outside
+    helpers.ZakonczTranzakcje(conn, false);
+    EXPECT_TRUE(Sqlite(QStringLiteral("SELECT NAZWA FROM OBIEKT;")).isEmpty());
+
+    ASSERT_TRUE(helpers.RozpocznijTranzakcje(conn));
+    q.SetParam(QStringLiteral("N"), Variant(QStringLiteral("zapisany")));
+    q.ExecSQL();
+    helpers.ZakonczTranzakcje(conn, true);
+    EXPECT_EQ(Sqlite(QStringLiteral("SELECT NAZWA FROM OBIEKT;")), QStringList({QStringLiteral("zapisany")}));
+
+    // Outside a bracket every statement commits by itself, and ending no bracket does nothing.
+    helpers.ZakonczTranzakcje(conn, false);
+    q.SetParam(QStringLiteral("N"), Variant(QStringLiteral("sam")));
+    q.ExecSQL();
+    EXPECT_EQ(Sqlite(QStringLiteral("SELECT count(*) FROM OBIEKT;")), QStringList({QStringLiteral("2")}));
+    EXPECT_TRUE(TakeLog().isEmpty());
+}
+
+} // namespace

@@ -523,7 +523,7 @@ TEST_F(Engine, ExchangeObjectsBaseAndTemporaryObjects)
 
     // CloseDataSets leaves the queries closed.
     Connection &gis = Dm().ADOConnection_PelkGIS;
-    ASSERT_TRUE(Dm().Db().RozpocznijTranzakcje(gis));
+    ASSERT_TRUE(Dm().Db().CheckConnection(gis));
     Query a(gis), b(gis);
     a.SetSQL(QStringLiteral("SELECT 1"));
     b.SetSQL(QStringLiteral("SELECT 2"));

@@ -75,7 +75,7 @@ protected:
         CreateGisDatabase(inst.gisFile);
         dm = std::make_unique<TDM_Main>(inst.dir.path(), QStringList(), &pane, nullptr);
         fun = &TDM_PelkFun::Of(*dm);
-        ASSERT_TRUE(dm->Db().RozpocznijTranzakcje(dm->ADOConnection_PelkGIS));
+        ASSERT_TRUE(dm->Db().CheckConnection(dm->ADOConnection_PelkGIS));
     }
 
     QStringList Sql(const QString &sql) const { return OdbcEnvironment::QuerySqlite(inst.gisFile, sql); }

@@ -21,7 +21,8 @@ CREATE TABLE IF NOT EXISTS Customer (
   BusinessLineCODE INTEGER REFERENCES Code (CodeID),
   CreateDate DATETIME,
   UpdateDate DATETIME);
-CREATE INDEX IF NOT EXISTS IX_Customer_Number ON Customer (CustomerNumber);
+-- Number and region together, so a look-up by number never prefers the region index.
+CREATE INDEX IF NOT EXISTS IX_Customer_Number ON Customer (CustomerNumber, Region);
 CREATE INDEX IF NOT EXISTS IX_Customer_Update ON Customer (Region, UpdateDate);
 
 CREATE TABLE IF NOT EXISTS relCaesarUserCustomer (

@@ -38,7 +38,10 @@ bool TDatabaseHelpers::ExecSQLQuery(Query &query, const QString &sql,
 bool TDatabaseHelpers::RozpocznijTranzakcje(Connection &connection)
 {
     try {
-        return CheckConnection(connection);
+        if (!CheckConnection(connection))
+            return false;
+        connection.BeginTransaction();
+        return true;
     } catch (const Exception &e) {
         m_log.ErrorException(QStringLiteral(" TDM_Main.RozpocznijTranzakcje"), e);
         return false;
@@ -47,9 +50,13 @@ bool TDatabaseHelpers::RozpocznijTranzakcje(Connection &connection)
 
 void TDatabaseHelpers::ZakonczTranzakcje(Connection &connection, bool success)
 {
-    // Every statement commits by itself; the bracket ends without touching the database.
-    Q_UNUSED(connection);
-    Q_UNUSED(success);
+    // An element is stored whole or not at all: a failure half-way leaves no rows behind, and
+    // its staged file brings it back complete at the next run.
+    try {
+        connection.EndTransaction(success);
+    } catch (const Exception &e) {
+        m_log.ErrorException(QStringLiteral(" TDM_Main.ZakonczTranzakcje"), e);
+    }
 }
 
 bool TDatabaseHelpers::CheckConnection(Connection &connection)

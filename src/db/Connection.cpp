@@ -148,9 +148,38 @@ void Connection::AttachSelfAsDbo()
     }
 }
 
+void Connection::BeginTransaction()
+{
+    if (m_inTransaction)
+        return;
+    if (!m_db.transaction()) {
+        m_lastError = ErrorText(m_db.lastError());
+        throw Exception(m_lastError);
+    }
+    m_inTransaction = true;
+}
+
+void Connection::EndTransaction(bool commit)
+{
+    if (!m_inTransaction)
+        return;
+    m_inTransaction = false;
+    if (!m_open)
+        return; // the connection was lost with its transaction
+    const bool done = commit ? m_db.commit() : m_db.rollback();
+    if (!done) {
+        m_lastError = ErrorText(m_db.lastError());
+        NoteFailure(nullptr);
+        if (commit)
+            m_db.rollback();
+        throw Exception(m_lastError);
+    }
+}
+
 void Connection::Close()
 {
     m_open = false;
+    m_inTransaction = false;
     m_statements.clear(); // before the driver's handles go
 
     if (m_db.isOpen())

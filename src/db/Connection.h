@@ -27,6 +27,12 @@ public:
     void Close();
     bool IsOpen() const { return m_open; }
 
+    // One database transaction at a time; EndTransaction commits or rolls back (nothing when
+    // none is open). Both throw with the driver's text on failure.
+    void BeginTransaction();
+    void EndTransaction(bool commit);
+    bool InTransaction() const { return m_inTransaction; }
+
     QString Dsn() const { return m_dsn; }
     void SetDsn(const QString &dsn) { m_dsn = dsn; }
     // The connection text used in messages.
@@ -67,6 +73,7 @@ private:
     QString m_dbmsName;
     pelk::Dialect m_dialect = pelk::Dialect::Other;
     bool m_open = false;
+    bool m_inTransaction = false;
 };
 
 } // namespace pelk

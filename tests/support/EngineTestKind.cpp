@@ -77,10 +77,12 @@ bool TTest_Cel::SaveObjectData(RObiekt &)
             q.SetParam(QStringLiteral("NAZWA"), Variant(Nazwa));
             q.ExecSQL();
         }
+        m_dm.Db().ZakonczTranzakcje(*Connection, true);
         m_dm.Process()->CountResult(result, true);
         MaybeDie("stored");
         return true;
     } catch (const std::exception &e) {
+        m_dm.Db().ZakonczTranzakcje(*Connection, false);
         LogException("SaveObjectData", e);
         return false;
     }
@@ -89,7 +91,7 @@ bool TTest_Cel::SaveObjectData(RObiekt &)
 bool TTestListQueue::PrepareList()
 {
     return Guarded("TTestListQueue", "PrepareList", [this] {
-        if (!m_dm.Db().RozpocznijTranzakcje(*SourceConnection) || !m_dm.Db().RozpocznijTranzakcje(*TargetConnection))
+        if (!m_dm.Db().CheckConnection(*SourceConnection) || !m_dm.Db().CheckConnection(*TargetConnection))
             return false;
         QSet<QString> stored;
         Query dst(*TargetConnection);
