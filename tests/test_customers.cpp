@@ -258,3 +258,26 @@ TEST_F(Customers, TheOtherDirectionIsNotImplementedAndTouchesNoFile)
     EXPECT_EQ(WorkFiles(), QStringList({QStringLiteral("Klient_SysX__{X}.xml")}));
     EXPECT_EQ(Gis(QStringLiteral("SELECT count(*) FROM OBIEKT;")), QStringList({QStringLiteral("0")}));
 }
+
+TEST(CustomerStatements, SqlServerTextsAsTheCrmKnowsThem)
+{
+    EXPECT_EQ(CustomerSql::ZamerKlient().sqlServer,
+              QStringLiteral("select distinct c.CustomerNumber as 'ID', ISNULL(c.Name1,'') as 'Nazwa', ISNULL(c.Address,'') as 'Ulica', "
+                             "ISNULL(c.ZipCode,'') as 'Kod', ISNULL(c.City,'') as 'Miasto', c.CreateDate as 'DataUtworzenia', "
+                             "c.UpdateDate as 'DataAktualizacji', ISNULL(katABC.Description ,'') as 'KategoriaABC', "
+                             "ISNULL(sek.Description ,'') as 'Sektor', ISNULL(krkat.Description ,'') as 'Kategoria', "
+                             "ISNULL(cu.FirstName + ' ' + cu.Surname ,'') as 'OsobaOdpowiedzialna' from dbo.Customer c "
+                             "left outer join dbo.Code katABC on katABC.CodeID = c.ratingCode left outer join dbo.Code sek on "
+                             "sek.CodeID = c.BusinessLineCODE left outer join dbo.relCaesarUserCustomer rkat on rkat.CustomerID = "
+                             "c.CustomerID and rkat.BusinessAreaCODE = 2112 left outer join dbo.Code krkat on krkat.CodeID = "
+                             "rkat.CategoryCODE left outer join dbo.CaesarUser cu on cu.CaesarUserID=rkat.CaesarUserID where "
+                             "c.Region='BPL' and c.CustomerNumber = :KlientID"));
+    // The change lists: the five comparisons take the typed :DataOd; customers and distributors
+    // differ only in the business-line test.
+    const QString customers = CustomerSql::KlienciDoTransportu().sqlServer;
+    EXPECT_EQ(customers.count(QStringLiteral(" > :DataOd")), 5);
+    EXPECT_TRUE(customers.contains(QStringLiteral("c.BusinessLineCode not in ('1567','1568')  order by c.UpdateDate")));
+    EXPECT_EQ(QString(customers).replace(QStringLiteral(" not in "), QStringLiteral(" in ")),
+              CustomerSql::DystrybutorzyDoTransportu().sqlServer);
+    EXPECT_TRUE(customers.startsWith(QStringLiteral("select c.CustomerNumber as 'ID',         c.UpdateDate as 'DataAktualizacji'    from dbo.Customer c")));
+}

@@ -2,6 +2,7 @@
 #include "support/Installation.h"
 
 #include "app/DM_Main.h"
+#include "app/MailHook.h"
 #include "app/Log.h"
 #include "app/Process.h"
 #include "app/Przelaczniki.h"
@@ -220,4 +221,62 @@ TEST_F(StartUp, EndOfApplicationIsLogged)
     Start().reset();
     EXPECT_TRUE(pane.messages.last().lines.first().startsWith(QStringLiteral(" Koniec aplikacji: ")));
     EXPECT_TRUE(LogFileText().contains(QStringLiteral("*  Koniec aplikacji: ")));
+}
+
+namespace {
+
+// A sender whose connecting reports an error through the log, as a real sender's status
+// callback does when the mail server is unreachable.
+class FailingSender : public IMailSender
+{
+public:
+    explicit FailingSender(TDM_Main *&dm) : m_dm(dm) {}
+    bool Connected() const override { return false; }
+    bool Connect() override
+    {
+        ++connects;
+        m_dm->MailSenderStatus(QStringLiteral(" Błąd połączenia z serwerem poczty"));
+        return false;
+    }
+    void Send(const QString &subject) override { sent << subject; }
+    void Disconnect() override {}
+    int connects = 0;
+    QStringList sent;
+
+private:
+    TDM_Main *&m_dm;
+};
+
+class WorkingSender : public FailingSender
+{
+public:
+    using FailingSender::FailingSender;
+    bool Connect() override { return ++connects, true; }
+};
+
+} // namespace
+
+TEST_F(StartUp, ErrorsAreMailedOnceAndAnErrorWhileMailingIsNotMailedAgain)
+{
+    inst.WriteSettings();
+    WriteFileText(inst.Path(QStringLiteral("PelkDataExchanger.xml")),
+                  ReadFileText(inst.Path(QStringLiteral("PelkDataExchanger.xml")))
+                      .replace(QStringLiteral("</properties>"),
+                               QStringLiteral("<property name=\"WysylajBledyNaMaila\" type=\"Enumeration\">True</property></properties>")));
+    auto dm = Start();
+    TDM_Main *raw = dm.get();
+    ASSERT_TRUE(dm->Settings()->WysylajBledyNaMaila());
+
+    FailingSender failing(raw);
+    dm->SetMailSender(&failing);
+    dm->Log()->Error(1, QStringLiteral(" Pierwszy błąd\r\n      druga linia"));
+    EXPECT_EQ(failing.connects, 1); // the sender's own error did not start another mail
+    EXPECT_TRUE(pane.AllText().contains(QStringLiteral(" Błąd połączenia z serwerem poczty")));
+
+    WorkingSender working(raw);
+    dm->SetMailSender(&working);
+    dm->Log()->Error(1, QStringLiteral(" Drugi błąd\r\n      druga linia"));
+    dm->Log()->Warning(1, QStringLiteral(" Ostrzeżenie nie idzie pocztą"));
+    EXPECT_EQ(working.sent, QStringList({QStringLiteral(" Drugi błąd       druga linia")}));
+    dm->SetMailSender(nullptr);
 }
