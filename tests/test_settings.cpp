@@ -26,40 +26,6 @@ const e_Stany kAll = StanBit(esBothDirection) | StanBit(esSysXtoSysY) | StanBit(
 
 } // namespace
 
-TEST(ProcessSettings, FileLayoutOfOneKind)
-{
-    QTemporaryDir dir;
-    TSettingsProcess s;
-    s.WorkDirectory = QStringLiteral("C:\\Wymiana");
-    addItem(s, QStringLiteral("Klient"), kAll, esSysXtoSysY);
-    const QString file = dir.filePath(QStringLiteral("p.xml"));
-    ASSERT_TRUE(s.SaveToFile(file));
-    const QByteArray expected =
-        "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n"
-        "<classes>\r\n"
-        "  <class classname=\"TSettingsProcess\" name=\"TSettingsProcess\">\r\n"
-        "    <properties>\r\n"
-        "      <property name=\"WorkDirectory\" type=\"String\">C:\\Wymiana</property>\r\n"
-        "      <property name=\"ObjectToProcess\" type=\"Object\" class=\"TObjectToProcessCollection\">\r\n"
-        "        <class classname=\"TObjectToProcessCollection\" name=\"ObjectToProcess\">\r\n"
-        "          <customdata>\r\n"
-        "            <class classname=\"TObjectToProcessCollectionItem\" name=\"Item_1\">\r\n"
-        "              <properties>\r\n"
-        "                <property name=\"NazwaObiektu\" type=\"String\">Klient</property>\r\n"
-        "                <property name=\"NazwaObiektRules\" type=\"String\">Klient</property>\r\n"
-        "                <property name=\"ListaDozwolonychStanow\" type=\"Integer\">15</property>\r\n"
-        "                <property name=\"Stan\" type=\"Enumeration\">esSysXtoSysY</property>\r\n"
-        "              </properties>\r\n"
-        "            </class>\r\n"
-        "          </customdata>\r\n"
-        "        </class>\r\n"
-        "      </property>\r\n"
-        "    </properties>\r\n"
-        "  </class>\r\n"
-        "</classes>\r\n";
-    EXPECT_EQ(ReadFileBytes(file).toStdString(), expected.toStdString());
-}
-
 TEST(ProcessSettings, RoundTripReplacesTheObjectList)
 {
     QTemporaryDir dir;

@@ -1,3 +1,4 @@
+#include "app/Settings.h"
 #include "config/ObjectCollection.h"
 #include "config/XMLSerializer.h"
 #include "support/TestSupport.h"
@@ -18,53 +19,6 @@ const bool zoneSet = [] {
 } // namespace
 
 namespace pelk::xmltest {
-
-class States : public QObject
-{
-    Q_OBJECT
-public:
-    enum e_Stan { esBothDirection = 0, esSysXtoSysY = 1, esSysYtoSysX = 2, esNone = 3 };
-    Q_ENUM(e_Stan)
-};
-
-class TObjectToProcessCollectionItem : public TObjectCollectionItem
-{
-    Q_OBJECT
-    Q_PROPERTY(QString NazwaObiektu MEMBER NazwaObiektu)
-    Q_PROPERTY(QString NazwaObiektRules MEMBER NazwaObiektRules)
-    Q_PROPERTY(int ListaDozwolonychStanow MEMBER ListaDozwolonychStanow)
-    Q_PROPERTY(pelk::xmltest::States::e_Stan Stan MEMBER Stan)
-public:
-    Q_INVOKABLE explicit TObjectToProcessCollectionItem(pelk::TObjectCollection *c)
-        : TObjectCollectionItem(c) {}
-    QString NazwaObiektu, NazwaObiektRules;
-    int ListaDozwolonychStanow = 0;
-    States::e_Stan Stan = States::esBothDirection;
-};
-
-class TObjectToProcessCollection : public TObjectCollection
-{
-    Q_OBJECT
-public:
-    explicit TObjectToProcessCollection(QObject *parent = nullptr)
-        : TObjectCollection(TObjectToProcessCollectionItem::staticMetaObject, parent) {}
-    TObjectToProcessCollectionItem *At(int i) const { return ItemAs<TObjectToProcessCollectionItem>(i); }
-};
-
-class TSettingsProcess : public TPersistent
-{
-    Q_OBJECT
-    Q_PROPERTY(QString WorkDirectory MEMBER WorkDirectory)
-    Q_PROPERTY(pelk::xmltest::TObjectToProcessCollection *ObjectToProcess READ ObjectToProcess)
-public:
-    explicit TSettingsProcess(QObject *parent = nullptr)
-        : TPersistent(parent), m_objects(new TObjectToProcessCollection(this)) {}
-    QString WorkDirectory;
-    TObjectToProcessCollection *ObjectToProcess() const { return m_objects; }
-
-private:
-    TObjectToProcessCollection *m_objects;
-};
 
 class TChild : public TPersistent
 {
@@ -199,10 +153,10 @@ TEST_F(XmlSerializerTest, WorkedExampleBytesAndReadBack)
 {
     TSettingsProcess settings;
     settings.WorkDirectory = QStringLiteral("C:\\Wymiana");
-    auto *item = static_cast<TObjectToProcessCollectionItem *>(settings.ObjectToProcess()->Add());
+    auto *item = settings.ObjectToProcess()->Add();
     item->NazwaObiektu = item->NazwaObiektRules = QStringLiteral("Klient");
     item->ListaDozwolonychStanow = 15;
-    item->Stan = States::esSysXtoSysY;
+    item->Stan = esSysXtoSysY;
 
     std::unique_ptr<TXMLSerializer> s(TXMLSerializer::CreateSystemSerializer(nullptr));
     EXPECT_EQ(SaveBytes(&settings, QStringLiteral("TSettingsProcess"), *s), kWorkedExample);
@@ -214,9 +168,9 @@ TEST_F(XmlSerializerTest, WorkedExampleBytesAndReadBack)
     ASSERT_NE(in->LoadObject(&loaded, QStringLiteral("TSettingsProcess")), nullptr);
     EXPECT_EQ(loaded.WorkDirectory, "C:\\Wymiana");
     ASSERT_EQ(loaded.ObjectToProcess()->Count(), 1);
-    EXPECT_EQ(loaded.ObjectToProcess()->At(0)->NazwaObiektRules, "Klient");
-    EXPECT_EQ(loaded.ObjectToProcess()->At(0)->ListaDozwolonychStanow, 15);
-    EXPECT_EQ(loaded.ObjectToProcess()->At(0)->Stan, States::esSysXtoSysY);
+    EXPECT_EQ(loaded.ObjectToProcess()->Items(0)->NazwaObiektRules, "Klient");
+    EXPECT_EQ(loaded.ObjectToProcess()->Items(0)->ListaDozwolonychStanow, 15);
+    EXPECT_EQ(loaded.ObjectToProcess()->Items(0)->Stan, esSysXtoSysY);
 }
 
 TEST_F(XmlSerializerTest, EveryKindRoundTrips)
@@ -354,7 +308,7 @@ TEST_F(XmlSerializerTest, CollectionItemsAreRecreatedFromTheFront)
 {
     auto fill = [](TSettingsProcess &s, int n) {
         for (int i = 0; i < n; ++i) {
-            auto *item = static_cast<TObjectToProcessCollectionItem *>(s.ObjectToProcess()->Add());
+            auto *item = s.ObjectToProcess()->Add();
             item->NazwaObiektu = QStringLiteral("old%1").arg(i + 1);
             item->NazwaObiektRules = item->NazwaObiektu;
         }
@@ -363,15 +317,15 @@ TEST_F(XmlSerializerTest, CollectionItemsAreRecreatedFromTheFront)
     fill(five, 5);
     Read(CollectionXml(2))->LoadObject(&five, QStringLiteral("s"));
     ASSERT_EQ(five.ObjectToProcess()->Count(), 2);
-    EXPECT_EQ(five.ObjectToProcess()->At(0)->NazwaObiektRules, "old4");
-    EXPECT_EQ(five.ObjectToProcess()->At(0)->NazwaObiektu, "new1");
-    EXPECT_EQ(five.ObjectToProcess()->At(1)->NazwaObiektRules, "old5");
-    EXPECT_EQ(five.ObjectToProcess()->At(1)->NazwaObiektu, "new2");
+    EXPECT_EQ(five.ObjectToProcess()->Items(0)->NazwaObiektRules, "old4");
+    EXPECT_EQ(five.ObjectToProcess()->Items(0)->NazwaObiektu, "new1");
+    EXPECT_EQ(five.ObjectToProcess()->Items(1)->NazwaObiektRules, "old5");
+    EXPECT_EQ(five.ObjectToProcess()->Items(1)->NazwaObiektu, "new2");
 
     TSettingsProcess none;
     Read(CollectionXml(3))->LoadObject(&none, QStringLiteral("s"));
     ASSERT_EQ(none.ObjectToProcess()->Count(), 3);
-    EXPECT_EQ(none.ObjectToProcess()->At(2)->NazwaObiektu, "new3");
+    EXPECT_EQ(none.ObjectToProcess()->Items(2)->NazwaObiektu, "new3");
 
     // Without recreation the existing items are only re-filled.
     TSettingsProcess kept;
@@ -380,8 +334,8 @@ TEST_F(XmlSerializerTest, CollectionItemsAreRecreatedFromTheFront)
     s->SetStorageOptions(0);
     s->LoadObject(&kept, QStringLiteral("s"));
     ASSERT_EQ(kept.ObjectToProcess()->Count(), 5);
-    EXPECT_EQ(kept.ObjectToProcess()->At(1)->NazwaObiektu, "new2");
-    EXPECT_EQ(kept.ObjectToProcess()->At(2)->NazwaObiektu, "old3");
+    EXPECT_EQ(kept.ObjectToProcess()->Items(1)->NazwaObiektu, "new2");
+    EXPECT_EQ(kept.ObjectToProcess()->Items(2)->NazwaObiektu, "old3");
 }
 
 TEST_F(XmlSerializerTest, MatchingIgnoresCaseAndNeedsTheClassName)
@@ -431,7 +385,7 @@ TEST_F(XmlSerializerTest, MalformedStructuresNeitherCrashNorCreateObjects)
     EXPECT_EQ(p.WorkDirectory, "C:\\W");
     // Two element children: two items, neither matched by name, so both as constructed.
     ASSERT_EQ(p.ObjectToProcess()->Count(), 2);
-    EXPECT_EQ(p.ObjectToProcess()->At(0)->NazwaObiektu, "");
+    EXPECT_EQ(p.ObjectToProcess()->Items(0)->NazwaObiektu, "");
 
     TLoop loop;
     TXMLSerializer s;
