@@ -33,6 +33,9 @@ int main(int argc, char *argv[])
             return QMessageBox::question(&window, caption, text, QMessageBox::Yes | QMessageBox::No,
                                          QMessageBox::No) == QMessageBox::Yes;
         });
+    // Without a display nobody sees the window: it runs unpainted.
+    if (QGuiApplication::platformName() == QLatin1String("offscreen"))
+        window.setAttribute(Qt::WA_DontShowOnScreen);
     window.show();
     return app.exec();
 }
