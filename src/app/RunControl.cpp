@@ -26,9 +26,9 @@ void TRunControl::Start()
                 self->OnRunningChanged(false);
         }
     };
+    Reset reset{process, this}; // also when the first steps throw
     m_dm.Przelaczniki()->ToProcessSettings();
     m_dm.Log()->Info(1, QStringLiteral(" Rozpoczęcie procesu przetwarzania"));
-    Reset reset{process, this};
     process->ShowProgress(TProcess::KindObject, QString(), 0);
     process->SetElementLabelText(QString());
     process->SetRunProcess(true);
