@@ -98,9 +98,4 @@ QString DateTimeToText(TDateTime t)
     return QString::asprintf("%04d-%02d-%02d %02d:%02d:%02d", y, mo, d, h, mi, s);
 }
 
-QString FormatDateTime(const QString &qtPattern, TDateTime t)
-{
-    return ToQDateTime(t).toString(qtPattern);
-}
-
 } // namespace pelk

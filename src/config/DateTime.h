@@ -26,7 +26,5 @@ QDateTime ToQDateTime(TDateTime t); // local time spec
 
 // The one text form of a date-time in comparisons, SQL and logs: "yyyy-mm-dd hh:nn:ss".
 QString DateTimeToText(TDateTime t);
-// Qt pattern applied to the decoded value (e.g. "yyyyMMdd_hhmmss").
-QString FormatDateTime(const QString &qtPattern, TDateTime t);
 
 } // namespace pelk

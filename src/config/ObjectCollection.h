@@ -29,7 +29,6 @@ public:
     TObjectCollection(const QMetaObject &itemClass, QObject *parent = nullptr);
     ~TObjectCollection() override;
 
-    const QMetaObject &ItemClass() const { return m_itemClass; }
     TObjectCollectionItem *Add();
     int Count() const { return int(m_items.size()); }
     TObjectCollectionItem *Item(int index) const { return m_items.at(index); }
