@@ -176,27 +176,28 @@ TEST_F(Engine, FailureAtEachStageKeepsItsInputAndTheNextRunRedoesTheElement)
     EXPECT_TRUE(WorkFiles().isEmpty());
 }
 
-TEST_F(Engine, LeftoverFilesOfBothLayoutsAreTakenUpAndIncompleteOnesIgnored)
+TEST_F(Engine, LeftoverFilesOfBothLayoutsAreTakenUpAndIncompleteOnesRemoved)
 {
     Source(QStringLiteral("(5, 'nowa')"));
     const QString source = Stage<TTest_Zrodlo>(QStringLiteral("Test_SysX"), QStringLiteral("7"), QStringLiteral("siedem"));
     const QString target = Stage<TTest_Cel>(QStringLiteral("Test_SysY"), QStringLiteral("8"), QStringLiteral("osiem"));
     const QString superseded = Stage<TTest_Cel>(QStringLiteral("Test_SysY"), QStringLiteral("5"), QStringLiteral("stara"));
     // What a crash while writing leaves: a result under its temporary name, a serializer's
-    // temporary file. Neither is an element.
+    // temporary file. Neither is an element; both are removed. Another kind's are left alone.
     QFile::copy(WorkFile(source), WorkFile(QStringLiteral("Test_SysX__half.xml") + TTransformationObject::PartSuffix));
     WriteFileText(WorkFile(QStringLiteral("Test_SysY__{X}.xml.aB3dEf")), QStringLiteral("<classes><class"));
     // A staged name whose content is no XML: an element that fails and stays.
     WriteFileText(WorkFile(QStringLiteral("Test_SysY__broken.xml")), QStringLiteral("<classes><class"));
     WriteFileText(WorkFile(QStringLiteral("Inny__{A}.xml")), QStringLiteral("<classes/>"));
+    WriteFileText(WorkFile(QStringLiteral("Inny__{B}.xml.part")), QStringLiteral("<classes"));
 
     RunExchange();
     EXPECT_TRUE(Logged(QStringLiteral(" Liczba elementów: 3")));
     EXPECT_EQ(Dm().Process()->TotalElements(), 4);
     EXPECT_EQ(Dm().Process()->Processed(), 3);
     EXPECT_EQ(Stored(), QStringList({QStringLiteral("5|nowa"), QStringLiteral("7|siedem"), QStringLiteral("8|osiem")}));
-    EXPECT_EQ(WorkFiles(), QStringList({QStringLiteral("Inny__{A}.xml"), QStringLiteral("Test_SysX__half.xml.part"),
-                                        QStringLiteral("Test_SysY__broken.xml"), QStringLiteral("Test_SysY__{X}.xml.aB3dEf")}));
+    EXPECT_EQ(WorkFiles(), QStringList({QStringLiteral("Inny__{A}.xml"), QStringLiteral("Inny__{B}.xml.part"),
+                                        QStringLiteral("Test_SysY__broken.xml")}));
     Q_UNUSED(target);
     Q_UNUSED(superseded);
 }

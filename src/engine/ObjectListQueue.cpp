@@ -8,6 +8,7 @@
 #include "app/Views.h"
 
 #include <QDir>
+#include <QRegularExpression>
 #include <QFile>
 
 namespace pelk {
@@ -57,6 +58,22 @@ bool TObjectListQueue::RemoveFile(const QString &fileName) const
     return QFile::remove(WorkPath(fileName));
 }
 
+void TObjectListQueue::RemoveUnfinishedFiles(const QString &sourceName, const QString &targetName) const
+{
+    // Files of this kind that a crash left under their temporary names: a transformation
+    // result (".xml.part") or an object file being saved (".xml" and six random characters).
+    // The stage that wrote them never finished, so their input still exists; one instance
+    // runs at a time, so none of them is being written now.
+    static const QRegularExpression unfinished(QStringLiteral("\\.xml\\.(part|[A-Za-z0-9]{6})$"));
+    const QStringList files = QDir(WorkDirectory()).entryList({QStringLiteral("*.xml.*")}, QDir::Files | QDir::Hidden);
+    for (const QString &file : files) {
+        const bool ours = (!sourceName.isEmpty() && file.contains(sourceName))
+                          || (!targetName.isEmpty() && file.contains(targetName));
+        if (ours && unfinished.match(file).hasMatch())
+            RemoveFile(file);
+    }
+}
+
 void TObjectListQueue::Run()
 {
     RunElements();
@@ -100,6 +117,7 @@ bool TObjectListQueue::FindFile()
         m_dm.Log()->Note(2, QStringLiteral(" Rozpoczęcie zbierania obiektów z plików z katalogu roboczego"));
         const QString sourceName = Rules->SysXLoadName;
         const QString targetName = SecondStageName();
+        RemoveUnfinishedFiles(sourceName, targetName);
         // Only complete files: results being written carry a suffix after ".xml".
         const QStringList files = QDir(WorkDirectory()).entryList(
             {QStringLiteral("*.xml")}, QDir::Files | QDir::Hidden | QDir::System, QDir::Name);

@@ -88,6 +88,7 @@ protected:
     // Hands the connection and the rules' folders to an exchange object.
     void Attach(TInterfaceObject &object, Connection *connection) const;
     bool RemoveFile(const QString &fileName) const;
+    void RemoveUnfinishedFiles(const QString &sourceName, const QString &targetName) const;
 
     TDM_Main &m_dm;
 };
