@@ -83,6 +83,12 @@ bool TInterfaceObject::SaveObjectData(RObiekt &)
     throw Exception(text);
 }
 
+bool TInterfaceObject::NotImplemented(const char *operation) const
+{
+    m_dm.Log()->Error(1, QStringLiteral(" Funkcja %1.%2 nie jest zaimplementowana").arg(ClassName(), QLatin1String(operation)));
+    return false;
+}
+
 void TInterfaceObject::LogException(const char *operation, const std::exception &e) const
 {
     m_dm.Log()->ErrorException(QStringLiteral(" Wyjątek funkcji %1.%2").arg(ClassName(), QLatin1String(operation)), e);

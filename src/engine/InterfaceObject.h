@@ -40,6 +40,8 @@ protected:
     // (or ".SaveToXML ") with its reason.
     bool LoadFromXMLLogged();
     bool SaveToXMLLogged();
+    // Logs " Funkcja <Class>.<operation> nie jest zaimplementowana" at error level 1; false.
+    bool NotImplemented(const char *operation) const;
     // Logs " Wyjątek funkcji <Class>.<operation>" and the exception text at error level 1.
     void LogException(const char *operation, const std::exception &e) const;
     TDM_Main &m_dm;

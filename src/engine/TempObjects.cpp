@@ -25,10 +25,4 @@ bool TTempObj::SaveObjectData(RObiekt &)
     return NotImplemented("SaveObjectData");
 }
 
-bool TTempObj::NotImplemented(const char *operation) const
-{
-    m_dm.Log()->Error(1, QStringLiteral(" Funkcja %1.%2 nie jest zaimplementowana").arg(ClassName(), QLatin1String(operation)));
-    return false;
-}
-
 } // namespace pelk

@@ -15,9 +15,6 @@ public:
     bool SaveToXML() override;
     bool LoadObjectData(RObiekt &element) override;
     bool SaveObjectData(RObiekt &element) override;
-
-private:
-    bool NotImplemented(const char *operation) const;
 };
 
 class TSysX_TempObj : public TTempObj

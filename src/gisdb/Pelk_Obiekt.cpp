@@ -309,28 +309,17 @@ TDM_PelkFun &TPelk_Obiekt::Fun() const
 
 bool TPelk_Obiekt::LoadFromXML()
 {
-    try {
-        return TInterfaceObject::LoadFromXML();
-    } catch (const Exception &e) {
-        LogStepException(m_dm, "TPelk_Obiekt.LoadFromXML ", e);
-        return false;
-    }
+    return LoadFromXMLLogged();
 }
 
 bool TPelk_Obiekt::SaveToXML()
 {
-    try {
-        return TInterfaceObject::SaveToXML();
-    } catch (const Exception &e) {
-        LogStepException(m_dm, "TPelk_Obiekt.SaveToXML ", e);
-        return false;
-    }
+    return SaveToXMLLogged();
 }
 
 bool TPelk_Obiekt::LoadObjectData(RObiekt &)
 {
-    m_dm.Log()->Error(1, QStringLiteral(" Funkcja TPelk_Obiekt.LoadObjectData nie jest zaimplementowana"));
-    return false;
+    return NotImplemented("LoadObjectData");
 }
 
 bool TPelk_Obiekt::SaveObjectData(RObiekt &)

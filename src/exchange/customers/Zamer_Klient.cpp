@@ -37,8 +37,7 @@ bool TZamer_Klient::LoadObjectData(RObiekt &)
 
 bool TZamer_Klient::SaveObjectData(RObiekt &)
 {
-    m_dm.Log()->Error(1, QStringLiteral(" Funkcja TZamer_Klient.SaveObjectData nie jest zaimplementowana"));
-    return false;
+    return NotImplemented("SaveObjectData");
 }
 
 bool TZamer_Klient::LoadKlient()
