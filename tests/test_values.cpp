@@ -1,6 +1,8 @@
 #include "config/NumberText.h"
 #include "config/Variant.h"
 #include "config/Errors.h"
+#include "config/DateTime.h"
+#include "support/FixedClock.h"
 
 #include <gtest/gtest.h>
 
@@ -78,4 +80,16 @@ TEST(DateTime, ValuesBeforeTheEpochKeepTheirTimeOfDay)
     EXPECT_EQ(ToQDateTime(-1.25), dt);
     const QDateTime old(QDate(1850, 7, 1), QTime(13, 45, 10));
     EXPECT_EQ(ToQDateTime(FromQDateTime(old)), old);
+}
+
+TEST(Clock, NowFollowsTheInstalledClockAndTheSystemClockComesBack)
+{
+    const QDateTime fixed(QDate(2009, 3, 14), QTime(8, 30, 0));
+    {
+        test::ScopedFixedClock clock(fixed);
+        EXPECT_EQ(DateTimeToText(Now()), QStringLiteral("2009-03-14 08:30:00"));
+        clock->AddSecs(90);
+        EXPECT_EQ(DateTimeToText(Now()), QStringLiteral("2009-03-14 08:31:30"));
+    }
+    EXPECT_LT(std::abs(Now() - FromQDateTime(QDateTime::currentDateTime())), 1.0 / 24);
 }

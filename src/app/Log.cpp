@@ -1,5 +1,6 @@
 #include "Log.h"
 
+#include "config/Clock.h"
 #include "config/Errors.h"
 
 #include "Views.h"
@@ -51,7 +52,7 @@ QStringList SplitLines(const QString &text)
 
 TLog::TLog(QObject *parent)
     : QObject(parent)
-    , m_baseName(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd_hhmmss"))
+    , m_baseName(CurrentDateTime().toString(QStringLiteral("yyyyMMdd_hhmmss"))
                  + QStringLiteral(".log"))
     , m_fileName(m_baseName)
 {

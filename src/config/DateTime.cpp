@@ -1,5 +1,6 @@
 #include "DateTime.h"
 
+#include "Clock.h"
 #include "Errors.h"
 
 #include <QDate>
@@ -88,7 +89,7 @@ QDateTime ToQDateTime(TDateTime t)
 
 TDateTime Now()
 {
-    return FromQDateTime(QDateTime::currentDateTime());
+    return FromQDateTime(CurrentDateTime());
 }
 
 QString DateTimeToText(TDateTime t)

@@ -19,7 +19,7 @@ TDateTime EncodeTime(int hour, int minute, int second, int msec);
 void DecodeDateTime(TDateTime t, int &year, int &month, int &day, int &hour, int &minute,
                     int &second, int &msec);
 
-// Local wall-clock time, no zone attached.
+// Local wall-clock time of the installed clock (config/Clock.h), no zone attached.
 TDateTime Now();
 TDateTime FromQDateTime(const QDateTime &dt);
 QDateTime ToQDateTime(TDateTime t); // local time spec
