@@ -422,16 +422,14 @@ TEST_F(DbTest, DroppedConnectionIsReopenedByTheNextBracket)
     q.SetSQL(QStringLiteral("INSERT INTO dbo.OBIEKT (NAZWA) VALUES ('przed')"));
     q.ExecSQL();
 
-    // The link goes away underneath (as when the server drops it).
-    ASSERT_TRUE(SQL_SUCCEEDED(SQLDisconnect(static_cast<SQLHDBC>(conn.OdbcHandle()))));
-    q.SetSQL(QStringLiteral("INSERT INTO dbo.OBIEKT (NAZWA) VALUES ('po')"));
-    EXPECT_THROW(q.ExecSQL(), Exception);
+    // The link goes away underneath (as when the server drops it): outside a bracket the next
+    // statement reconnects, like a data set on a closed connection.
+    pelk::test::DropUnderneath(conn);
     EXPECT_FALSE(conn.IsOpen());
-
     EXPECT_TRUE(helpers.RozpocznijTranzakcje(conn));
     EXPECT_TRUE(conn.IsOpen());
     EXPECT_EQ(q.ExecSQL(), 1);
-    helpers.ZakonczTranzakcje(conn, true);
+    EXPECT_TRUE(helpers.ZakonczTranzakcje(conn, true));
     q.SetSQL(QStringLiteral("SELECT COUNT(*) AS N FROM dbo.OBIEKT")); // dbo attached again
     q.Open();
     EXPECT_EQ(q.FieldByName(QStringLiteral("N")).AsInteger(), 2);
@@ -440,11 +438,104 @@ TEST_F(DbTest, DroppedConnectionIsReopenedByTheNextBracket)
     conn.Close();
     EXPECT_TRUE(helpers.RozpocznijTranzakcje(conn));
     EXPECT_TRUE(conn.IsOpen());
+    EXPECT_FALSE(helpers.ZakonczTranzakcje(conn, false)); // rolled back: nothing stored
     conn.Close();
     conn.SetDsn(QStringLiteral("ZNIKNAL"));
     EXPECT_FALSE(helpers.RozpocznijTranzakcje(conn));
     EXPECT_EQ(TakeLog().size(), 1);
     EXPECT_FALSE(conn.IsOpen());
+}
+
+TEST_F(DbTest, ADropInsideTheBracketFailsTheElementInsteadOfReconnectingUnderIt)
+{
+    Connection conn;
+    conn.Open(QStringLiteral("PELK_TEST"));
+    Query q(conn);
+    q.SetSQL(QStringLiteral("INSERT INTO dbo.OBIEKT (NAZWA) VALUES (:N)"));
+    auto insert = [&](const char *name) {
+        q.SetParam(QStringLiteral("N"), Variant(QString::fromLatin1(name)));
+        q.ExecSQL();
+    };
+    {
+        TElementTransaction element(helpers, conn);
+        ASSERT_TRUE(element.Begun());
+        insert("pierwszy");
+        pelk::test::DropUnderneath(conn); // the first row goes with the connection
+        // Neither this statement nor a later one may reconnect and commit on its own.
+        EXPECT_THROW(insert("drugi"), Exception);
+        EXPECT_THROW(insert("trzeci"), Exception);
+        EXPECT_FALSE(element.End(true));
+    }
+    const auto logged = TakeLog();
+    ASSERT_EQ(logged.size(), 2);
+    EXPECT_EQ(logged[0].lines, QStringList{QStringLiteral(" TDM_Main.ZakonczTranzakcje")});
+    EXPECT_TRUE(Sqlite(QStringLiteral("SELECT NAZWA FROM OBIEKT;")).isEmpty());
+
+    // The next element's bracket reconnects and stores it whole.
+    {
+        TElementTransaction element(helpers, conn);
+        ASSERT_TRUE(element.Begun());
+        insert("ponownie");
+        EXPECT_TRUE(element.End(true));
+    }
+    EXPECT_EQ(Sqlite(QStringLiteral("SELECT NAZWA FROM OBIEKT;")), QStringList{QStringLiteral("ponownie")});
+}
+
+TEST_F(DbTest, AnExceptionOfAnyTypeEndsTheBracketWithARollback)
+{
+    Connection conn;
+    conn.Open(QStringLiteral("PELK_TEST"));
+    Query q(conn);
+    q.SetSQL(QStringLiteral("INSERT INTO dbo.OBIEKT (NAZWA) VALUES (:N)"));
+    try {
+        TElementTransaction element(helpers, conn);
+        q.SetParam(QStringLiteral("N"), Variant(QStringLiteral("porzucony")));
+        q.ExecSQL();
+        throw 42; // not a std::exception: nobody logs it, the bracket still ends
+    } catch (int) {
+    }
+    EXPECT_FALSE(conn.InTransaction());
+    // The next statement commits by itself and does not carry the abandoned row along.
+    q.SetParam(QStringLiteral("N"), Variant(QStringLiteral("sam")));
+    q.ExecSQL();
+    EXPECT_EQ(Sqlite(QStringLiteral("SELECT NAZWA FROM OBIEKT;")), QStringList{QStringLiteral("sam")});
+}
+
+TEST_F(DbTest, ACommitTheDatabaseRefusesFailsTheElement)
+{
+    // A short busy time-out: a second connection holding a read lock makes the commit fail
+    // with "database is locked" (on SQL Server: a deadlock victim).
+    env.AddSqliteDsn(QStringLiteral("PELK_TEST"), QString(), QStringLiteral("Timeout=200\n"));
+    Connection conn, reader;
+    conn.Open(QStringLiteral("PELK_TEST"));
+    reader.Open(QStringLiteral("PELK_TEST"));
+    reader.BeginTransaction();
+    Query read(reader);
+    read.SetSQL(QStringLiteral("SELECT COUNT(*) FROM OBIEKT"));
+    read.Open();
+
+    Query q(conn);
+    q.SetSQL(QStringLiteral("INSERT INTO dbo.OBIEKT (NAZWA) VALUES ('zablokowany')"));
+    {
+        TElementTransaction element(helpers, conn);
+        ASSERT_TRUE(element.Begun());
+        q.ExecSQL();
+        EXPECT_FALSE(element.End(true));
+    }
+    const auto logged = TakeLog();
+    ASSERT_EQ(logged.size(), 2);
+    EXPECT_EQ(logged[0].lines, QStringList{QStringLiteral(" TDM_Main.ZakonczTranzakcje")});
+    EXPECT_TRUE(logged[1].lines.value(0).contains(QLatin1String("locked"))) << logged[1].lines.join('|').toStdString();
+    reader.EndTransaction(false);
+    EXPECT_TRUE(Sqlite(QStringLiteral("SELECT NAZWA FROM OBIEKT;")).isEmpty());
+
+    // Nothing is left open: the next element goes through.
+    {
+        TElementTransaction element(helpers, conn);
+        q.ExecSQL();
+        EXPECT_TRUE(element.End(true));
+    }
+    EXPECT_EQ(Sqlite(QStringLiteral("SELECT NAZWA FROM OBIEKT;")), QStringList{QStringLiteral("zablokowany")});
 }
 
 } // namespace

@@ -182,10 +182,14 @@ TEST_F(Engine, LeftoverFilesOfBothLayoutsAreTakenUpAndIncompleteOnesRemoved)
     const QString source = Stage<TTest_Zrodlo>(QStringLiteral("Test_SysX"), QStringLiteral("7"), QStringLiteral("siedem"));
     const QString target = Stage<TTest_Cel>(QStringLiteral("Test_SysY"), QStringLiteral("8"), QStringLiteral("osiem"));
     const QString superseded = Stage<TTest_Cel>(QStringLiteral("Test_SysY"), QStringLiteral("5"), QStringLiteral("stara"));
-    // What a crash while writing leaves: a result under its temporary name, a serializer's
-    // temporary file. Neither is an element; both are removed. Another kind's are left alone.
-    QFile::copy(WorkFile(source), WorkFile(QStringLiteral("Test_SysX__half.xml") + TTransformationObject::PartSuffix));
-    WriteFileText(WorkFile(QStringLiteral("Test_SysY__{X}.xml.aB3dEf")), QStringLiteral("<classes><class"));
+    // What a crash while writing leaves: a staged file under its temporary name (an object
+    // file or a transformation result). Neither is an element; both are removed. Another
+    // kind's, and files the program never writes, are left alone.
+    const QString guid = QStringLiteral("{0F1E2D3C-4B5A-6978-8796-A5B4C3D2E1F0}");
+    QFile::copy(WorkFile(source), WorkFile(QStringLiteral("Test_SysX__") + guid + QStringLiteral(".xml.part")));
+    WriteFileText(WorkFile(QStringLiteral("Test_SysY__") + guid + QStringLiteral(".xml.part")), QStringLiteral("<classes"));
+    WriteFileText(WorkFile(QStringLiteral("Test_SysY__") + guid + QStringLiteral(".xml.backup")), QStringLiteral("<kopia/>"));
+    WriteFileText(WorkFile(QStringLiteral("Test_SysY__notatki.xml.part")), QStringLiteral("notatki"));
     // A staged name whose content is no XML: an element that fails and stays.
     WriteFileText(WorkFile(QStringLiteral("Test_SysY__broken.xml")), QStringLiteral("<classes><class"));
     WriteFileText(WorkFile(QStringLiteral("Inny__{A}.xml")), QStringLiteral("<classes/>"));
@@ -197,7 +201,8 @@ TEST_F(Engine, LeftoverFilesOfBothLayoutsAreTakenUpAndIncompleteOnesRemoved)
     EXPECT_EQ(Dm().Process()->Processed(), 3);
     EXPECT_EQ(Stored(), QStringList({QStringLiteral("5|nowa"), QStringLiteral("7|siedem"), QStringLiteral("8|osiem")}));
     EXPECT_EQ(WorkFiles(), QStringList({QStringLiteral("Inny__{A}.xml"), QStringLiteral("Inny__{B}.xml.part"),
-                                        QStringLiteral("Test_SysY__broken.xml")}));
+                                        QStringLiteral("Test_SysY__broken.xml"), QStringLiteral("Test_SysY__notatki.xml.part"),
+                                        QStringLiteral("Test_SysY__") + guid + QStringLiteral(".xml.backup")}));
     Q_UNUSED(target);
     Q_UNUSED(superseded);
 }

@@ -42,21 +42,43 @@ bool TDatabaseHelpers::RozpocznijTranzakcje(Connection &connection)
             return false;
         connection.BeginTransaction();
         return true;
-    } catch (const Exception &e) {
+    } catch (const std::exception &e) {
         m_log.ErrorException(QStringLiteral(" TDM_Main.RozpocznijTranzakcje"), e);
         return false;
     }
 }
 
-void TDatabaseHelpers::ZakonczTranzakcje(Connection &connection, bool success)
+bool TDatabaseHelpers::ZakonczTranzakcje(Connection &connection, bool success)
 {
     // An element is stored whole or not at all: a failure half-way leaves no rows behind, and
-    // its staged file brings it back complete at the next run.
+    // its staged file brings it back complete at the next run. A commit the database refuses
+    // (a lock, a deadlock victim, a dropped connection) fails the element the same way.
     try {
         connection.EndTransaction(success);
-    } catch (const Exception &e) {
+        return success;
+    } catch (const std::exception &e) {
         m_log.ErrorException(QStringLiteral(" TDM_Main.ZakonczTranzakcje"), e);
+        return false;
     }
+}
+
+TElementTransaction::TElementTransaction(TDatabaseHelpers &db, Connection &connection)
+    : m_db(db), m_connection(connection), m_begun(db.RozpocznijTranzakcje(connection)), m_open(true)
+{
+}
+
+TElementTransaction::~TElementTransaction()
+{
+    if (m_open)
+        m_db.ZakonczTranzakcje(m_connection, false);
+}
+
+bool TElementTransaction::End(bool success)
+{
+    if (!m_open)
+        return false;
+    m_open = false;
+    return m_db.ZakonczTranzakcje(m_connection, success && m_begun);
 }
 
 bool TDatabaseHelpers::CheckConnection(Connection &connection)

@@ -25,9 +25,12 @@ public:
     bool ExecSQLQuery(Query &query, const QString &sql);
     // The same with values bound to the statement's ":Name" parameters.
     bool ExecSQLQuery(Query &query, const QString &sql, const QList<QPair<QString, Variant>> &params);
-    // Opens the connection when it is not (no database transaction is begun).
+    // The bracket around one element's writes: opens the connection when it is not and
+    // begins a transaction. ZakonczTranzakcje commits it when `success`, else rolls it back;
+    // true only when the element's writes are committed (a failed commit is logged, rolled
+    // back and gives false). Prefer TElementTransaction, which cannot be left open.
     bool RozpocznijTranzakcje(Connection &connection);
-    void ZakonczTranzakcje(Connection &connection, bool success);
+    bool ZakonczTranzakcje(Connection &connection, bool success);
     bool CheckConnection(Connection &connection);
 
     // Empty variant or empty text; Null throws EVariantError.
@@ -43,6 +46,29 @@ protected:
 
 private:
     TLog &m_log;
+};
+
+// One element's writes on one connection, stored whole or not at all. Begins the bracket on
+// construction; End() commits or rolls back; a bracket never ended (an early return, any
+// exception) rolls back when it goes out of scope, so no later element joins it.
+class TElementTransaction
+{
+public:
+    TElementTransaction(TDatabaseHelpers &db, Connection &connection);
+    ~TElementTransaction();
+    TElementTransaction(const TElementTransaction &) = delete;
+    TElementTransaction &operator=(const TElementTransaction &) = delete;
+
+    // False when the connection could not be opened or the transaction begun (logged).
+    bool Begun() const { return m_begun; }
+    // Ends the bracket; true only when `success` and the writes were committed.
+    bool End(bool success);
+
+private:
+    TDatabaseHelpers &m_db;
+    Connection &m_connection;
+    bool m_begun;
+    bool m_open;
 };
 
 } // namespace pelk

@@ -1,5 +1,7 @@
 #include "XMLSerializer.h"
 
+#include "AtomicFile.h"
+
 #include "NumberText.h"
 #include "ObjectCollection.h"
 
@@ -7,7 +9,6 @@
 #include <QFileInfo>
 #include <QMetaEnum>
 #include <QMetaProperty>
-#include <QSaveFile>
 #include <QScopeGuard>
 #include <algorithm>
 #include <cmath>
@@ -518,14 +519,7 @@ bool TXMLSerializer::SaveDocument(const QString &fileName)
         if (!IsWideEncoding(encoding))
             bytes.replace("\n", "\r\n");
 
-        QSaveFile file(name);
-        if (!file.open(QIODevice::WriteOnly))
-            return false;
-        if (file.write(bytes) != bytes.size()) {
-            file.cancelWriting();
-            return false;
-        }
-        if (!file.commit())
+        if (!WriteFileAtomically(name, bytes, Overwrite::Replace, nullptr))
             return false;
         if (OnXMLSave)
             OnXMLSave(this);

@@ -81,7 +81,7 @@ void Connection::Open(const QString &dsn)
 
 void Connection::Open()
 {
-    Close();
+    Close(); // a transaction open on the old connection stays lost until its bracket ends
     if (!m_db.isValid()) {
         m_lastError = QStringLiteral("ODBC driver for Qt SQL (QODBC) is not available");
         throw Exception(m_lastError);
@@ -148,43 +148,72 @@ void Connection::AttachSelfAsDbo()
     }
 }
 
+bool Connection::IsOpen() const
+{
+    return m_open && m_db.isOpen();
+}
+
+void Connection::EnsureOpen()
+{
+    if (TransactionLost())
+        throw Exception(QStringLiteral("Połączenie z bazą danych zostało przerwane w trakcie zapisu (%1)")
+                            .arg(ConnectionString()));
+    if (!IsOpen())
+        Open();
+}
+
 void Connection::BeginTransaction()
 {
     if (m_inTransaction)
-        return;
+        EndTransaction(false); // a bracket left open never carries over into the next one
     if (!m_db.transaction()) {
         m_lastError = ErrorText(m_db.lastError());
+        NoteFailure(nullptr);
         throw Exception(m_lastError);
     }
     m_inTransaction = true;
+    m_transactionLost = false;
 }
 
 void Connection::EndTransaction(bool commit)
 {
     if (!m_inTransaction)
         return;
+    const bool lost = TransactionLost();
     m_inTransaction = false;
-    if (!m_open)
-        return; // the connection was lost with its transaction
+    m_transactionLost = false;
+    if (lost) {
+        // The server rolled the element's writes back with the connection.
+        if (commit) {
+            m_lastError = QStringLiteral("Połączenie z bazą danych zostało przerwane w trakcie zapisu; "
+                                         "zmiany wycofano (%1)").arg(ConnectionString());
+            throw Exception(m_lastError);
+        }
+        return;
+    }
     const bool done = commit ? m_db.commit() : m_db.rollback();
     if (!done) {
         m_lastError = ErrorText(m_db.lastError());
-        NoteFailure(nullptr);
         if (commit)
             m_db.rollback();
+        NoteFailure(nullptr);
         throw Exception(m_lastError);
     }
 }
 
 void Connection::Close()
 {
-    m_open = false;
-    m_inTransaction = false;
+    if (m_inTransaction)
+        m_transactionLost = true;
     m_statements.clear(); // before the driver's handles go
-
-    if (m_db.isOpen())
+    if (m_db.isOpen()) {
+        if (m_inTransaction)
+            m_db.rollback();
         m_db.close();
+    }
+    m_open = false;
 }
+
 
 std::shared_ptr<QSqlQuery> Connection::Statement(const QString &sql, bool &prepared)
 {
@@ -223,14 +252,10 @@ QString Connection::NoteFailure(void *statementHandle)
         if (state.isEmpty() || dbcState.startsWith(QLatin1String("08")))
             state = dbcState;
     }
-    if (state.startsWith(QLatin1String("08"))) {
-        m_open = false;
-        // A lost connection may have taken its statements' handles with it; freeing them again
-        // can crash the driver manager. The few prepared statements are abandoned instead.
-        for (const auto &statement : std::as_const(m_statements))
-            new std::shared_ptr<QSqlQuery>(statement);
-        m_statements.clear();
-    }
+    // Close frees the kept statements before it disconnects; a statement still held by its
+    // caller is not freed again after the disconnect (Qt checks the handle's generation).
+    if (state.startsWith(QLatin1String("08")) || !m_db.isOpen())
+        Close();
     return state;
 }
 

@@ -24,14 +24,22 @@ public:
     void Open(const QString &dsn);
     // Opens the data source given last (again).
     void Open();
+    // Closes the connection; an open transaction is rolled back and counts as lost.
     void Close();
-    bool IsOpen() const { return m_open; }
+    bool IsOpen() const;
+    // Before a statement: opens a closed connection (like a data set on a closed connection),
+    // but never under a lost transaction -- that throws, so the element fails whole and the
+    // next element's bracket reconnects.
+    void EnsureOpen();
 
     // One database transaction at a time; EndTransaction commits or rolls back (nothing when
-    // none is open). Both throw with the driver's text on failure.
+    // none is open). Both throw with the driver's text on failure. A transaction whose
+    // connection was dropped or closed before its end is lost: no statement runs on it any
+    // more (Query refuses to reconnect under it), and committing it throws.
     void BeginTransaction();
     void EndTransaction(bool commit);
     bool InTransaction() const { return m_inTransaction; }
+    bool TransactionLost() const { return m_inTransaction && (m_transactionLost || !IsOpen()); }
 
     QString Dsn() const { return m_dsn; }
     void SetDsn(const QString &dsn) { m_dsn = dsn; }
@@ -58,8 +66,9 @@ public:
     void ForgetStatement(const QString &sql) { m_statements.remove(sql); }
     void *OdbcHandle() const;
     // Records a failed statement; a connection-class failure (SQLSTATE 08xxx) of the given
-    // statement handle (may be null) or of the connection handle marks the connection dropped.
-    // Returns the SQLSTATE found first ("" when none).
+    // statement handle (may be null) or of the connection handle, or a database handle that
+    // is no longer open, marks the connection dropped (it is reopened by the next element's
+    // bracket). Returns the SQLSTATE found first ("" when none).
     QString NoteFailure(void *statementHandle);
 
 private:
@@ -74,6 +83,7 @@ private:
     pelk::Dialect m_dialect = pelk::Dialect::Other;
     bool m_open = false;
     bool m_inTransaction = false;
+    bool m_transactionLost = false;
 };
 
 } // namespace pelk

@@ -195,8 +195,7 @@ int Query::Execute(bool withResult)
             throw Exception(QStringLiteral("No value given for parameter '%1'").arg(n));
 
     Connection &conn = *m_connection;
-    if (!conn.IsOpen())
-        conn.Open(); // like a data set on a closed connection: connect first (throws)
+    conn.EnsureOpen();
 
     bool prepared = false;
     const std::shared_ptr<QSqlQuery> statement = conn.Statement(m_positional, prepared);

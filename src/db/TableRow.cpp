@@ -214,8 +214,7 @@ void TableRow::Post()
         }
     } else {
         // The connection may be (re)opened by the statement: take the dialect it reports then.
-        if (!m_connection->IsOpen())
-            m_connection->Open();
+        m_connection->EnsureOpen();
         const Dialect d = m_connection->SqlDialect();
         q.SetSQL(InsertText(changed, d));
         for (int i = 0; i < changed.size(); ++i)

@@ -8,8 +8,9 @@
 #include "app/Views.h"
 
 #include <QDir>
-#include <QRegularExpression>
 #include <QFile>
+#include <QRegularExpression>
+#include <algorithm>
 
 namespace pelk {
 
@@ -60,16 +61,19 @@ bool TObjectListQueue::RemoveFile(const QString &fileName) const
 
 void TObjectListQueue::RemoveUnfinishedFiles(const QString &sourceName, const QString &targetName) const
 {
-    // Files of this kind that a crash left under their temporary names: a transformation
-    // result (".xml.part") or an object file being saved (".xml" and six random characters).
-    // The stage that wrote them never finished, so their input still exists; one instance
-    // runs at a time, so none of them is being written now.
-    static const QRegularExpression unfinished(QStringLiteral("\\.xml\\.(part|[A-Za-z0-9]{6})$"));
-    const QStringList files = QDir(WorkDirectory()).entryList({QStringLiteral("*.xml.*")}, QDir::Files | QDir::Hidden);
+    // Files of this kind that a crash left under their temporary name, exactly as the program
+    // writes them: "<name>__{GUID}.xml.part" (config/AtomicFile.h). The stage that wrote them
+    // never finished, so their input still exists; one instance runs at a time, so none of
+    // them is being written now. Anything else is left alone.
+    static const QRegularExpression unfinished(QStringLiteral(
+        "^(.+)__\\{[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}\\}\\.xml\\.part$"));
+    const QStringList files = QDir(WorkDirectory()).entryList({QStringLiteral("*.xml.part")}, QDir::Files | QDir::Hidden);
     for (const QString &file : files) {
-        const bool ours = (!sourceName.isEmpty() && file.contains(sourceName))
-                          || (!targetName.isEmpty() && file.contains(targetName));
-        if (ours && unfinished.match(file).hasMatch())
+        const QRegularExpressionMatch m = unfinished.match(file);
+        if (!m.hasMatch())
+            continue;
+        const QString name = m.captured(1);
+        if ((!sourceName.isEmpty() && name == sourceName) || (!targetName.isEmpty() && name == targetName))
             RemoveFile(file);
     }
 }
@@ -86,6 +90,37 @@ bool TObjectListQueue::RunElements()
     if (!PrepareList() || !FindFile())
         return false;
     return ProcessElements();
+}
+
+bool TObjectListQueue::RunIncremental(const TDateTime &previous, TDateTime &next)
+{
+    constexpr TDateTime kOneSecond = 1.0 / 86400.0;
+    // The stored time has whole seconds and the lists take what changed after it: a change
+    // stamped in the run's starting second after the list was read would be missed for good.
+    // One second earlier, it is listed again by the next run (which finds it unchanged).
+    next = Now() - kOneSecond;
+    m_listComplete = true;
+    m_hasUnstaged = false;
+    if (!RunElements())
+        return false;
+    if (!m_listComplete) {
+        m_dm.Log()->Warning(1, QStringLiteral(" Lista elementów obiektu \"%1\" nie została odczytana w całości;"
+                                              " czas ostatniej wymiany nie został zmieniony")
+                                   .arg(Rules->ObjectName));
+        return false;
+    }
+    for (const auto &element : Elements)
+        next = std::max(next, element->ChangeDate);
+    if (m_hasUnstaged)
+        next = std::min(next, std::max(previous, m_earliestUnstaged - kOneSecond));
+    return true;
+}
+
+void TObjectListQueue::NoteUnstagedFailure(const RObiekt &element)
+{
+    if (!m_hasUnstaged || element.ChangeDate < m_earliestUnstaged)
+        m_earliestUnstaged = element.ChangeDate;
+    m_hasUnstaged = true;
 }
 
 bool TObjectListQueue::ProcessElements()
@@ -105,6 +140,8 @@ bool TObjectListQueue::ProcessElements()
         process->ElementDone(result);
         if (result)
             RemoveFile(element.FileName);
+        else if (element.Kind == RObiekt::FromDatabase && !m_staged && !element.Refused)
+            NoteUnstagedFailure(element);
         if (Escaped())
             return false;
     }
@@ -203,9 +240,11 @@ bool TObjectListQueue::DeSerializeSysObject(RObiekt &element, std::unique_ptr<TI
 
 bool TObjectListQueue::ProcessObject(RObiekt &element)
 {
+    m_staged = false;
     return Guarded(kBase, "ProcessObject", [&] {
         if (!SerializeObject(element))
             return false;
+        m_staged = true;
         if (Escaped())
             return false;
         return ProcessFile(element);

@@ -48,9 +48,14 @@ public:
     virtual bool ShortSummary() const { return false; }
 
     // The base run: gathers the elements (PrepareList, FindFile) and processes them. True when
-    // the run was not ended early (by PrepareList, FindFile or the escape flag); queues that
-    // store a last-exchange time after an uninterrupted run build on it.
+    // the run was not ended early (by PrepareList, FindFile or the escape flag).
     bool RunElements();
+    // The run of an incremental kind: RunElements, then the last-exchange time to store in
+    // `next`. False (nothing may be stored) when the run ended early or the list was not read
+    // completely. `next` is the later of the run's start (less one second) and the newest
+    // change seen, but never past `previous` plus the change of an element that failed before
+    // its first file was written: the next run lists that element again.
+    bool RunIncremental(const TDateTime &previous, TDateTime &next);
     bool FindFile();
     bool SerializeSysObject(RObiekt &element, std::unique_ptr<TInterfaceObject> object);
     bool TransformFile(RObiekt &element);
@@ -85,12 +90,25 @@ protected:
     void LogException(const char *className, const char *operation, const std::exception &e) const;
     // The loop over Elements once gathered; false when the escape flag ended it.
     bool ProcessElements();
+    // PrepareList of an incremental kind calls this when its list could not be read whole
+    // (the query failed, a row was skipped for a reason that may pass): the run goes on with
+    // what was listed and the files of earlier runs, but stores no last-exchange time.
+    void MarkListIncomplete() { m_listComplete = false; }
     // Hands the connection and the rules' folders to an exchange object.
     void Attach(TInterfaceObject &object, Connection *connection) const;
     bool RemoveFile(const QString &fileName) const;
     void RemoveUnfinishedFiles(const QString &sourceName, const QString &targetName) const;
 
     TDM_Main &m_dm;
+
+private:
+    // A database element failed before its first file was written (and was not refused).
+    void NoteUnstagedFailure(const RObiekt &element);
+
+    bool m_listComplete = true;
+    bool m_staged = false; // the element of the last ProcessObject reached its first file
+    TDateTime m_earliestUnstaged = 0; // change date of the earliest such element
+    bool m_hasUnstaged = false;
 };
 
 } // namespace pelk

@@ -1,11 +1,11 @@
 #include "Transformation.h"
 
 #include "app/Log.h"
+#include "config/AtomicFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <libxml/parser.h>
 #include <libxslt/transform.h>
 #include <libxslt/xsltInternals.h>
@@ -164,17 +164,7 @@ bool TTransformationObject::Run()
     if (!DocPtr(xmlReadMemory(bytes.constData(), int(bytes.size()), nullptr, nullptr, kParseOptions)))
         return false;
 
-    // Written and flushed to disk under the temporary name, then renamed; rename never
-    // replaces an existing file.
-    const QString part = output + QLatin1String(PartSuffix);
-    QSaveFile file(part);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        return false;
-    if (!QFile::rename(part, output)) {
-        QFile::remove(part);
-        return false;
-    }
-    return true;
+    return WriteFileAtomically(output, bytes, Overwrite::Refuse, nullptr);
 }
 
 } // namespace pelk

@@ -56,9 +56,6 @@ public:
     // written under a temporary name and renamed, and never replaces an existing file.
     bool Transform();
 
-    // Suffix of a result being written; such files are never taken for staged files.
-    static constexpr const char *PartSuffix = ".part";
-
 private:
     bool Run();
 

@@ -2,6 +2,7 @@
 
 #include "DM_PelkFun.h"
 #include "app/DM_Main.h"
+#include "app/Guarded.h"
 #include "app/Log.h"
 #include "app/Process.h"
 #include "config/Common.h"
@@ -324,21 +325,17 @@ bool TPelk_Obiekt::LoadObjectData(RObiekt &)
 
 bool TPelk_Obiekt::SaveObjectData(RObiekt &)
 {
-    pelk::Connection &gis = m_dm.ADOConnection_PelkGIS;
-    bool result = false;
-    try {
+    TElementTransaction transaction(m_dm.Db(), m_dm.ADOConnection_PelkGIS);
+    const bool saved = Guarded(*m_dm.Log(), PELK_HERE, [&] {
         m_dm.Log()->Note(2, QStringLiteral(" System Pelk·GIS Trasar przetwarzany obiekt %1: EXID: %2; Nazwa: %3")
                                 .arg(TDM_PelkFun::GetObiektTypNazwa(ObiektTyp), EXID.toString(), Nazwa));
-        if (m_dm.Db().RozpocznijTranzakcje(gis) && CheckMandatory() && SaveObiekt()) {
-            m_dm.Process()->CountResult(StatusZapisu, true);
-            result = true;
-        }
-    } catch (const Exception &e) {
-        LogStepException(m_dm, "TPelk_Obiekt.SaveObjectData", e);
-        result = false;
-    }
-    m_dm.Db().ZakonczTranzakcje(gis, result);
-    return result;
+        return transaction.Begun() && CheckMandatory() && SaveObiekt();
+    });
+    // Counted only once committed: a refused commit leaves the element's file for the next run.
+    if (!transaction.End(saved))
+        return false;
+    m_dm.Process()->CountResult(StatusZapisu, true);
+    return true;
 }
 
 bool TPelk_Obiekt::CheckMandatory()

@@ -1,5 +1,7 @@
 #include "EngineTestKind.h"
 
+#include "app/Guarded.h"
+
 #include "app/DM_Main.h"
 #include "app/Log.h"
 #include "app/Process.h"
@@ -57,14 +59,15 @@ bool TTest_Zrodlo::LoadObjectData(RObiekt &element)
 
 bool TTest_Cel::SaveObjectData(RObiekt &)
 {
-    try {
-        if (!m_dm.Db().RozpocznijTranzakcje(*Connection))
+    TElementTransaction transaction(m_dm.Db(), *Connection);
+    int result = TProcess::ResultUnchanged;
+    const bool saved = Guarded(*m_dm.Log(), PELK_HERE, [&] {
+        if (!transaction.Begun())
             return false;
         Query q(*Connection);
         q.SetSQL(QStringLiteral("SELECT NAZWA FROM DST WHERE ID = :ID"));
         q.SetParam(QStringLiteral("ID"), Variant(ObjectID.toString().toInt()));
         q.Open();
-        int result = TProcess::ResultUnchanged;
         if (q.IsEmpty()) {
             q.SetSQL(QStringLiteral("INSERT INTO DST (ID, NAZWA) VALUES (:ID, :NAZWA)"));
             result = TProcess::ResultNew;
@@ -77,15 +80,13 @@ bool TTest_Cel::SaveObjectData(RObiekt &)
             q.SetParam(QStringLiteral("NAZWA"), Variant(Nazwa));
             q.ExecSQL();
         }
-        m_dm.Db().ZakonczTranzakcje(*Connection, true);
-        m_dm.Process()->CountResult(result, true);
-        MaybeDie("stored");
         return true;
-    } catch (const std::exception &e) {
-        m_dm.Db().ZakonczTranzakcje(*Connection, false);
-        LogException("SaveObjectData", e);
+    });
+    if (!transaction.End(saved))
         return false;
-    }
+    m_dm.Process()->CountResult(result, true);
+    MaybeDie("stored");
+    return true;
 }
 
 bool TTestListQueue::PrepareList()

@@ -1,11 +1,16 @@
 #include "TestSupport.h"
 
+#include "db/Connection.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTextStream>
 #include <stdexcept>
+
+#include <sql.h>
+#include <sqlext.h>
 
 namespace pelk::test {
 
@@ -60,8 +65,11 @@ void OdbcEnvironment::WriteIni()
                   QStringLiteral("[SQLite3]\nDescription=SQLite3 ODBC Driver\nDriver=%1\nSetup=%1\n")
                       .arg(sqliteDriverPath()));
     QString ini;
-    for (const auto &d : m_dsns)
-        ini += QStringLiteral("[%1]\nDriver=SQLite3\nDatabase=%2\nTimeout=5000\n%3\n").arg(d.name, d.file, d.options);
+    for (const auto &d : m_dsns) {
+        // A busy time-out of 5 s unless the options give their own.
+        const QString timeout = d.options.contains(QLatin1String("Timeout=")) ? QString() : QStringLiteral("Timeout=5000\n");
+        ini += QStringLiteral("[%1]\nDriver=SQLite3\nDatabase=%2\n%3%4\n").arg(d.name, d.file, timeout, d.options);
+    }
     WriteFileText(m_dir.filePath(QStringLiteral("odbc.ini")), ini);
 }
 
@@ -108,6 +116,13 @@ void WriteFileText(const QString &path, const QString &text)
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
         throw std::runtime_error(("cannot write " + path).toStdString());
     f.write(text.toUtf8());
+}
+
+void DropUnderneath(pelk::Connection &connection)
+{
+    if (void *handle = connection.OdbcHandle())
+        SQLEndTran(SQL_HANDLE_DBC, static_cast<SQLHDBC>(handle), SQL_ROLLBACK);
+    connection.Database().close();
 }
 
 } // namespace pelk::test

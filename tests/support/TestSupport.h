@@ -5,6 +5,10 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+namespace pelk {
+class Connection;
+}
+
 namespace pelk::test {
 
 // Creates the QApplication (offscreen platform) once per test process.
@@ -33,6 +37,10 @@ private:
     struct Dsn { QString name, file, options; };
     QList<Dsn> m_dsns;
 };
+
+// What a server that goes away does to a connection of ours: the open transaction is discarded
+// and the link is gone (the handle closes), without the Connection object being told.
+void DropUnderneath(pelk::Connection &connection);
 
 QString ReadFileText(const QString &path);
 QByteArray ReadFileBytes(const QString &path);

@@ -81,21 +81,40 @@ bool TX2Y_ObiektListQueue::PrepareChanged(const QString &watermarkKey, const std
     log->Note(2, QStringLiteral(" Rozpoczęcie zbierania elementów obiektu \"%1\"").arg(Rules->ObjectName));
     if (!m_gis.GetSlownikData(watermarkKey, 0, DataOstatniejWymiany))
         return false;
-    if (openList(DataOstatniejWymiany)) {
+    // A list that could not be read goes on with the staged files of earlier runs, but the
+    // last-exchange time stays where it is, so the next run lists the same changes.
+    if (!openList(DataOstatniejWymiany))
+        MarkListIncomplete();
+    else
         for (list.First(); !list.Eof(); list.Next()) {
-            auto element = std::make_unique<RObiekt>();
-            element->Kind = RObiekt::FromDatabase;
-            element->Key = list.FieldByName(QStringLiteral("ID")).Value().toString();
-            element->ChangeDate = list.FieldByName(QStringLiteral("DataAktualizacji")).Value().toDateTime();
-            Elements.push_back(std::move(element));
+            AppendListRow(list);
             if (Escaped())
                 return false;
         }
-    }
     DatabaseCount = int(Elements.size());
     log->Note(2, QStringLiteral(" Liczba elementów: %1").arg(DatabaseCount));
     log->Note(2, QStringLiteral(" Zakończenie zbierania elementów obiektu \"%1\"").arg(Rules->ObjectName));
     return true;
+}
+
+void TX2Y_ObiektListQueue::AppendListRow(const Query &list)
+{
+    // One row that cannot be read is logged with its key and skipped; it never ends the list
+    // for this and every later run. A customer listed through a changed relation or code may
+    // have no change date of its own: that counts as 0.
+    const Variant id = list.FieldByName(QStringLiteral("ID")).Value();
+    try {
+        auto element = std::make_unique<RObiekt>();
+        element->Kind = RObiekt::FromDatabase;
+        element->Key = id.toString();
+        const Variant changed = list.FieldByName(QStringLiteral("DataAktualizacji")).Value();
+        element->ChangeDate = changed.isNull() ? 0 : changed.toDateTime();
+        Elements.push_back(std::move(element));
+    } catch (const std::exception &e) {
+        m_dm.Log()->Error(1, QStringLiteral(" Pominięto element listy obiektu \"%1\" (ID: %2)\r\n      %3")
+                                 .arg(Rules->ObjectName, id.isNull() ? QStringLiteral("NULL") : id.toString(),
+                                      TLog::ExceptionText(e)));
+    }
 }
 
 bool TX2Y_ObiektListQueue::FindFileObject(RObiekt &element)
@@ -127,18 +146,10 @@ bool TX2Y_ObiektListQueue::DeSerializeObject(RObiekt &element)
 
 void TX2Y_ObiektListQueue::Run()
 {
-    // The stored time has whole seconds and the lists take what changed after it: a change
-    // stamped in the run's starting second after the list was read would be missed for good.
-    // One second earlier, it is listed again by the next run (which finds it unchanged or
-    // stores it).
-    TDateTime newWatermark = Now() - 1.0 / 86400.0;
-    if (!RunElements())
-        return;
-    for (const auto &element : Elements)
-        newWatermark = std::max(newWatermark, element->ChangeDate);
     const QString key = WatermarkKey(TypObiektu);
-    if (!key.isEmpty())
-        m_gis.SetSlownikData(key, 0, newWatermark);
+    TDateTime next = 0;
+    if (RunIncremental(DataOstatniejWymiany, next) && !key.isEmpty())
+        m_gis.SetSlownikData(key, 0, next);
 }
 
 TY2X_ObiektListQueue::TY2X_ObiektListQueue(TDM_Main &dm) : TObjectListQueue(dm), m_crm(dm) {}

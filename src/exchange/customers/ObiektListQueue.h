@@ -30,6 +30,7 @@ public:
 
 private:
     bool PrepareChanged(const QString &watermarkKey, const std::function<bool(TDateTime)> &openList, Query &list);
+    void AppendListRow(const Query &list);
     bool IsCustomerType() const;
 
     TDM_Obiekt m_crm;

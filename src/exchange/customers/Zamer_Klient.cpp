@@ -22,17 +22,26 @@ bool TZamer_Klient::SaveToXML()
     return SaveToXMLLogged();
 }
 
-bool TZamer_Klient::LoadObjectData(RObiekt &)
+bool TZamer_Klient::LoadObjectData(RObiekt &element)
 {
-    try {
-        if (m_dm.Db().CheckRequiredField(QStringLiteral("ObjectID"), ObjectID))
+    m_rowRead = false;
+    const bool loaded = [&] {
+        try {
+            if (m_dm.Db().CheckRequiredField(QStringLiteral("ObjectID"), ObjectID)) {
+                m_rowRead = true; // nothing to read: refused as it is
+                return false;
+            }
+            ID = ObjectID;
+            return LoadKlient();
+        } catch (const std::exception &e) {
+            LogException("LoadObjectData", e);
             return false;
-        ID = ObjectID;
-        return LoadKlient();
-    } catch (const std::exception &e) {
-        LogException("LoadObjectData", e);
-        return false;
-    }
+        }
+    }();
+    // A record the CRM gave but that cannot be exchanged (no row, a null date) is refused; a
+    // CRM that could not be asked is not, so the customer is listed again by the next run.
+    element.Refused = !loaded && m_rowRead;
+    return loaded;
 }
 
 bool TZamer_Klient::SaveObjectData(RObiekt &)
@@ -55,6 +64,7 @@ bool TZamer_Klient::GetKlient()
     try {
         if (!m_crm.OpenQ_GetZamerKlient(ID.toString()))
             return false;
+        m_rowRead = true;
         const Query &q = m_crm.Q_ZamerKlient;
         auto text = [&](const char *column) { return q.FieldByName(QLatin1String(column)).Value().toString(); };
         auto value = [&](const char *column) { return q.FieldByName(QLatin1String(column)).Value(); };

@@ -46,6 +46,7 @@ public:
 
 private:
     TDM_Obiekt &m_crm;
+    bool m_rowRead = false; // the CRM answered the record query
 };
 
 } // namespace pelk
