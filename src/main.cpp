@@ -1,5 +1,6 @@
 #include "app/DM_Main.h"
 #include "app/Log.h"
+#include "app/Process.h"
 #include "config/Common.h"
 #include "exchange/ExchangeKinds.h"
 #include "gui/F_Main.h"
@@ -7,7 +8,13 @@
 #include "gui/ProcessingPanel.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QMessageBox>
+#include <QTextStream>
+
+namespace {
+constexpr int kExitStartUpFailed = 2;
+}
 
 int main(int argc, char *argv[])
 {
@@ -16,7 +23,8 @@ int main(int argc, char *argv[])
         arguments << QString::fromLocal8Bit(argv[i]);
     // An unattended run, or a machine without a display, works on the offscreen platform.
     const bool noDisplay = qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && (noDisplay || arguments.value(1) == QLatin1String("auto")))
+    const bool automatic = arguments.value(1) == QLatin1String("auto");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && (noDisplay || automatic))
         qputenv("QT_QPA_PLATFORM", "offscreen");
 
     QApplication app(argc, argv);
@@ -26,6 +34,20 @@ int main(int argc, char *argv[])
 
     pelk::TF_Main window;
     pelk::TDM_Main dm(QCoreApplication::applicationDirPath(), arguments, window.RV_Log, window.Processing);
+    // An unattended run whose start-up failed has nothing to do and nobody to read the window:
+    // it ends at once with what was logged on standard error (the log file, when there is one,
+    // holds it too) and an exit code the scheduler sees, so the next run is not refused.
+    if (automatic && !dm.Process()->CanProcess()) {
+        QTextStream err(stderr);
+        for (const QString &line : dm.Log()->PaneElements())
+            if (!line.isEmpty())
+                err << line << '\n';
+        err << "PelkDataExchanger: start-up failed, nothing exchanged";
+        if (QFileInfo(dm.Log()->FileName()).isAbsolute())
+            err << " (log: " << dm.Log()->FileName() << ')';
+        err << Qt::endl;
+        return kExitStartUpFailed;
+    }
     window.SetDataModule(&dm);
     // Questions are asked only when somebody is there to answer them.
     if (!dm.Log()->Automatic())
@@ -37,5 +59,6 @@ int main(int argc, char *argv[])
     if (QGuiApplication::platformName() == QLatin1String("offscreen"))
         window.setAttribute(Qt::WA_DontShowOnScreen);
     window.show();
-    return app.exec();
+    const int code = app.exec();
+    return code != 0 ? code : window.ExitCode();
 }

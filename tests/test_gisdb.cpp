@@ -9,6 +9,7 @@
 #include "support/GisDatabase.h"
 #include "support/Installation.h"
 
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 using namespace pelk;
@@ -134,6 +135,22 @@ TEST(GisSqlTexts, SqlServerTextsKeepTheirFormWithValuesBound)
     EXPECT_EQ(GisSql::UpdateAtrybut(0), nullptr);
     for (int t = 1; t <= 8; ++t)
         EXPECT_FALSE(GisSql::InsertAtrybut(t)->For(Dialect::SqlServer).contains(QLatin1Char('\'')));
+}
+
+TEST(GisReferenceData, SqlServerScriptHoldsEveryRowOfTheSqliteOne)
+{
+    // A fresh SQL Server GIS exchanges nothing without its reference data: both scripts must
+    // carry the same rows.
+    const QString sqlite = test::ReadFileText(QStringLiteral(PELK_SOURCE_DIR "/deploy/sqlite/gis-reference.sql"));
+    const QString mssql = test::ReadFileText(QStringLiteral(PELK_SOURCE_DIR "/deploy/mssql/gis-reference.sql"))
+                              .replace(QRegularExpression(QStringLiteral("([ (,])N'")), QStringLiteral("\\1'"));
+    const QRegularExpression row(QStringLiteral("\\((\\d+), [^()]*\\)"));
+    int rows = 0;
+    for (auto it = row.globalMatch(sqlite); it.hasNext(); ++rows) {
+        const QString tuple = it.next().captured(0);
+        EXPECT_TRUE(mssql.contains(tuple)) << tuple.toStdString();
+    }
+    EXPECT_GE(rows, 26);
 }
 
 TEST(GisNumbers, NormalisedDecimalTexts)
@@ -279,6 +296,42 @@ TEST_F(GisDb, DecimalAttributesComparedByNormalisedText)
     EXPECT_TRUE(log.contains(QStringLiteral(" Wyjątek funkcji TAtrybutyObiektCollectionItem.UpdateAtrybut")));
     EXPECT_EQ(Sql(QStringLiteral("select ATO_VAR_DEC from ATRYBUT_OBIEKT where ATO_ID_ATR = 100")), QStringList{QStringLiteral("12")});
     EXPECT_EQ(Sql(QStringLiteral("select count(*) from OBIEKT")), QStringList{QStringLiteral("1")});
+}
+
+TEST_F(GisDb, FloatValuesReadBackAsTheSameNumberAndBadDatesAreRefused)
+{
+    ExecSql(QStringLiteral("insert into ATRYBUT (ATR_ID, ATR_NAZWA, ATR_TYP, ATR_TXT1, ATR_ID_SLO_OBTYP) values "
+                           "(101, 'Obrót roczny', 1, 'ObrotRoczny', 102), (102, 'Ostatnia wizyta', 5, 'OstatniaWizyta', 102);"));
+    auto item = [](int number, const QString &v) {
+        return QStringLiteral("<class classname=\"TAtrybutyObiektCollectionItem\" name=\"Item_4\"><properties>"
+                              "<property name=\"NumerAtrybutu\" type=\"Integer\">%1</property>"
+                              "<property name=\"Wartosc\" type=\"String\">%2</property>"
+                              "<property name=\"Edytowany\" type=\"Enumeration\">True</property></properties></class>")
+            .arg(number)
+            .arg(v);
+    };
+    const QString k = QStringLiteral("K9"), n = QStringLiteral("Sklep"), c = QStringLiteral("Opole"), a = QStringLiteral("A");
+    for (const char *value : {"1234567", "0.1", "98765432.125"}) {
+        ASSERT_TRUE(Save(ObiektXml(k, n, c, a, 102, item(101, QString::fromLatin1(value)))));
+        // Saved again in another text of the same number: nothing changes.
+        QString again = QString::fromLatin1(value);
+        again = again.contains(QLatin1Char('.')) ? again.replace(QLatin1Char('.'), QLatin1Char(',')) : again + QStringLiteral(".0");
+        QString log;
+        ASSERT_TRUE(Save(ObiektXml(k, n, c, a, 102, item(101, again)), &log));
+        EXPECT_EQ(lastStatus, szBezZmian) << value << " " << log.toStdString();
+    }
+    // The SQL Server text reads floats back with all 17 digits, not the 6 of a plain cast.
+    EXPECT_TRUE(GisSql::GetWartoscAtrybutu().For(Dialect::SqlServer).contains(QStringLiteral("when 1 then convert(varchar(32), ATO_VAR_NUM, 3)")));
+
+    // A date the database cannot read is refused, not stored as NULL.
+    QString log;
+    ASSERT_TRUE(Save(ObiektXml(k, n, c, a, 102, item(102, QStringLiteral("jutro rano"))), &log));
+    EXPECT_TRUE(log.contains(QStringLiteral(" Wyjątek funkcji TAtrybutyObiektCollectionItem.InsertAtrybut")));
+    EXPECT_TRUE(log.contains(QStringLiteral("'jutro rano' is not a valid date and time")));
+    EXPECT_EQ(Sql(QStringLiteral("select count(*) from ATRYBUT_OBIEKT where ATO_ID_ATR = 102")), QStringList{QStringLiteral("0")});
+    ASSERT_TRUE(Save(ObiektXml(k, n, c, a, 102, item(102, QStringLiteral("2026-03-01 12:30:00")))));
+    EXPECT_EQ(Sql(QStringLiteral("select ATO_VAR_DATA from ATRYBUT_OBIEKT where ATO_ID_ATR = 102")),
+              QStringList{QStringLiteral("2026-03-01 12:30:00")});
 }
 
 TEST_F(GisDb, BadInputIsReportedAndStoresNothingWrong)

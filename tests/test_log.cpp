@@ -211,3 +211,15 @@ TEST(LogEncoding, FileBytesDecodeBackToText)
     EXPECT_EQ(TLog::FromIsoLatin2(TLog::ToIsoLatin2(text)), text);
     EXPECT_TRUE(TLog::ToIsoLatin2(QStringLiteral("Pelk·GIS")).contains('\xb7'));
 }
+
+TEST_F(LogTest, TheMirrorOfALongRunKeepsOnlyItsNewestPart)
+{
+    log.SetView(nullptr);
+    const int messages = TLog::kPaneMirrorLimit; // two elements each: twice the limit
+    for (int i = 0; i < messages; ++i)
+        log.Note(1, QStringLiteral(" Wiadomość %1").arg(i));
+    const QStringList mirror = log.PaneElements();
+    EXPECT_LE(mirror.size(), TLog::kPaneMirrorLimit);
+    EXPECT_GE(mirror.size(), TLog::kPaneMirrorLimit / 2);
+    EXPECT_EQ(mirror.last(), QStringLiteral(" Wiadomość %1").arg(messages - 1));
+}

@@ -96,9 +96,35 @@ TEST_F(Program, SecondInstanceRefusesToRun)
 
     QProcess *second = Launch({file, QStringLiteral("auto")});
     ASSERT_TRUE(second->waitForFinished(20000));
-    EXPECT_EQ(second->exitCode(), 0);
+    EXPECT_EQ(second->exitCode(), 3); // a refused start is a failed start
     const QByteArray refusal = pelk::TLog::ToIsoLatin2(
         QStringLiteral("*  Nie można uruchomić aplikacji, ponieważ w tle działa już jedna instancja tego programu.\r\n"));
     EXPECT_TRUE(AllLogs().contains(refusal));
     EXPECT_EQ(first->state(), QProcess::Running);
+}
+
+TEST_F(Program, UnattendedRunWithBrokenSettingsEndsAtOnceWithAnErrorCode)
+{
+    const QString file = inst.WriteProcessSettings(QStringLiteral("p.xml"), inst.Path(QStringLiteral("work")),
+                                                   {{QStringLiteral("Klient"), QStringLiteral("esSysXtoSysY"), 10}});
+    // A working folder on a drive that is not mounted, then no settings file at all: neither
+    // run may hang (holding its lock and refusing every later scheduled run).
+    inst.WriteSettings({{QStringLiteral("DefaultSubDirWork"), QStringLiteral("/niezamontowany/praca")}});
+    QProcess *invalid = Launch({file, QStringLiteral("auto")});
+    ASSERT_TRUE(invalid->waitForFinished(20000)) << "an unattended run with invalid settings did not end";
+    EXPECT_EQ(invalid->exitCode(), 2);
+    EXPECT_TRUE(QString::fromUtf8(invalid->readAllStandardError()).contains(QStringLiteral(" Brak domyślnego, roboczego katalogu:")));
+
+    QFile::remove(inst.Path(QStringLiteral("PelkDataExchanger.xml")));
+    QProcess *missing = Launch({file, QStringLiteral("auto")});
+    ASSERT_TRUE(missing->waitForFinished(20000)) << "an unattended run without settings did not end";
+    EXPECT_EQ(missing->exitCode(), 2);
+    EXPECT_TRUE(QString::fromUtf8(missing->readAllStandardError()).contains(QStringLiteral(" Brak pliku konfiguracyjnego:")));
+
+    // Nothing was left holding the lock: a run with good settings goes ahead.
+    inst.WriteSettings();
+    QProcess *good = Launch({file, QStringLiteral("auto")});
+    ASSERT_TRUE(good->waitForFinished(20000));
+    EXPECT_EQ(good->exitCode(), 0);
+    EXPECT_FALSE(QFile::exists(inst.Path(QStringLiteral("PelkDataExchanger.lock"))));
 }

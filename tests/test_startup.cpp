@@ -9,7 +9,10 @@
 #include "app/Settings.h"
 
 #include <QRegularExpression>
+#include <QThread>
+#include <atomic>
 #include <gtest/gtest.h>
+#include <thread>
 
 using namespace pelk;
 using namespace pelk::test;
@@ -254,15 +257,31 @@ public:
     bool Connect() override { return ++connects, true; }
 };
 
+// Throws on its first mail; records whether two mails were ever sent at the same time.
+class ThrowingOnceSender : public WorkingSender
+{
+public:
+    using WorkingSender::WorkingSender;
+    void Send(const QString &subject) override
+    {
+        if (busy.fetch_add(1) != 0)
+            overlapped = true;
+        QThread::msleep(2);
+        sentCount.fetch_add(1);
+        busy.fetch_sub(1);
+        if (!thrown.exchange(true))
+            throw std::runtime_error("serwer poczty zamknął połączenie");
+        (void)subject;
+    }
+    std::atomic<int> busy{0}, sentCount{0};
+    std::atomic<bool> thrown{false}, overlapped{false};
+};
+
 } // namespace
 
 TEST_F(StartUp, ErrorsAreMailedOnceAndAnErrorWhileMailingIsNotMailedAgain)
 {
-    inst.WriteSettings();
-    WriteFileText(inst.Path(QStringLiteral("PelkDataExchanger.xml")),
-                  ReadFileText(inst.Path(QStringLiteral("PelkDataExchanger.xml")))
-                      .replace(QStringLiteral("</properties>"),
-                               QStringLiteral("<property name=\"WysylajBledyNaMaila\" type=\"Enumeration\">True</property></properties>")));
+    inst.WriteSettings({{QStringLiteral("WysylajBledyNaMaila"), QStringLiteral("True")}});
     auto dm = Start();
     TDM_Main *raw = dm.get();
     ASSERT_TRUE(dm->Settings()->WysylajBledyNaMaila());
@@ -278,5 +297,31 @@ TEST_F(StartUp, ErrorsAreMailedOnceAndAnErrorWhileMailingIsNotMailedAgain)
     dm->Log()->Error(1, QStringLiteral(" Drugi błąd\r\n      druga linia"));
     dm->Log()->Warning(1, QStringLiteral(" Ostrzeżenie nie idzie pocztą"));
     EXPECT_EQ(working.sent, QStringList({QStringLiteral(" Drugi błąd       druga linia")}));
+    dm->SetMailSender(nullptr);
+}
+
+TEST_F(StartUp, AThrowingSenderNeitherEscapesTheLogNorSwitchesMailingOffAndThreadsTakeTurns)
+{
+    inst.WriteSettings({{QStringLiteral("WysylajBledyNaMaila"), QStringLiteral("True")}});
+    auto dm = Start();
+    TDM_Main *raw = dm.get();
+    ThrowingOnceSender sender(raw);
+    dm->SetMailSender(&sender);
+
+    EXPECT_NO_THROW(dm->Log()->Error(1, QStringLiteral(" Pierwszy błąd")));
+    EXPECT_TRUE(pane.AllText().contains(QStringLiteral("serwer poczty zamknął połączenie")));
+    dm->Log()->Error(1, QStringLiteral(" Drugi błąd")); // mailing is still on
+    EXPECT_EQ(sender.sentCount.load(), 2);
+
+    // Errors of a worker thread (the GPS decoder) and of the main thread, at the same time.
+    std::thread worker([&] {
+        for (int i = 0; i < 20; ++i)
+            dm->Log()->Error(1, QStringLiteral(" Błąd wątku %1").arg(i));
+    });
+    for (int i = 0; i < 20; ++i)
+        dm->Log()->Error(1, QStringLiteral(" Błąd główny %1").arg(i));
+    worker.join();
+    EXPECT_EQ(sender.sentCount.load(), 42);
+    EXPECT_FALSE(sender.overlapped.load());
     dm->SetMailSender(nullptr);
 }

@@ -11,6 +11,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QScopedValueRollback>
 #include <QUuid>
 
 namespace pelk {
@@ -151,17 +152,26 @@ QString TDM_Main::NewGuidString()
 
 void TDM_Main::MailError(const QString &text)
 {
-    if (m_mailing || !m_mailSender || !m_settings->WysylajBledyNaMaila() || text.isEmpty())
+    // Errors raised while a mail is being sent (the sender's own status texts) are not mailed
+    // again: the flag is per thread and restored however the sending ends. Errors of other
+    // threads (the GPS decoder) wait for the sender, which serves one mail at a time.
+    thread_local bool sending = false;
+    if (sending || !m_mailSender || !m_settings->WysylajBledyNaMaila() || text.isEmpty())
         return;
-    m_mailing = true;
-    bool connected = m_mailSender->Connected() || m_mailSender->Connect();
-    if (connected) {
-        QString subject = text;
-        m_mailSender->Send(subject.replace(QLatin1String("\r\n"), QLatin1String(" ")));
+    const QScopedValueRollback<bool> guard(sending, true);
+    const std::lock_guard<std::mutex> serial(m_mailMutex);
+    try {
+        const bool connected = m_mailSender->Connected() || m_mailSender->Connect();
+        if (connected) {
+            QString subject = text;
+            m_mailSender->Send(subject.replace(QLatin1String("\r\n"), QLatin1String(" ")));
+        }
+        if (connected || m_mailSender->Connected())
+            m_mailSender->Disconnect();
+    } catch (const std::exception &e) {
+        // A failing sender never takes the logging call down with it.
+        m_log->Error(1, QStringLiteral(" Błąd wysyłania wiadomości e-mail: %1").arg(TLog::ExceptionText(e)));
     }
-    if (connected || m_mailSender->Connected())
-        m_mailSender->Disconnect();
-    m_mailing = false;
 }
 
 void TDM_Main::MailSenderStatus(const QString &text)

@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QStringList>
 #include <memory>
+#include <mutex>
 
 namespace pelk {
 
@@ -65,7 +66,7 @@ private:
     std::unique_ptr<TPrzelaczniki> m_switches;
     std::unique_ptr<TSettingsProcess> m_settingsProcess;
     IMailSender *m_mailSender = nullptr;
-    bool m_mailing = false; // guards MailError against errors raised while a mail is sent
+    std::mutex m_mailMutex; // one mail at a time, whichever thread logged the error
 };
 
 } // namespace pelk

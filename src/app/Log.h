@@ -48,8 +48,10 @@ public:
     void ScrollToEnd();
 
     // What the pane received so far, one entry per pane element (an empty entry for the image
-    // that opens each message, then one entry per text line).
+    // that opens each message, then one entry per text line); at most kPaneMirrorLimit of the
+    // newest elements.
     QStringList PaneElements() const;
+    static constexpr int kPaneMirrorLimit = 20000;
 
     // Text in ISO 8859-2 bytes; characters outside it become '?'.
     static QByteArray ToIsoLatin2(const QString &text);

@@ -42,21 +42,24 @@ const DialectSql &FindAtrybutByNazwa()
     return s;
 }
 
-// SQLite keeps dates as text "yyyy-mm-dd hh:nn:ss"; decimals are shown with the two decimal
-// places of the SQL Server column, so both dialects read values back in the same text form.
+// Floating-point values come back with 17 significant digits, which round-trip exactly (a
+// plain cast keeps 6, so 1234567 would read as 1.23457e+006 and look changed on every run);
+// the save compares them as numbers. SQLite keeps dates as text "yyyy-mm-dd hh:nn:ss";
+// decimals are shown with the two decimal places of the SQL Server column, so both dialects
+// read values back in the same text form.
 const DialectSql &GetWartoscAtrybutu()
 {
     static const DialectSql s{
         QStringLiteral(
-            "select ATR_ID, ATR_NAZWA, ATR_TYP, ATR_TXT1, (case ATR_TYP when 1 then cast( ATO_VAR_NUM as varchar(128)) "
-            "when 2 then cast( ATO_VAR_NUM as varchar(128)) when 3 then cast( ATO_VAR_NUM as varchar(128)) "
+            "select ATR_ID, ATR_NAZWA, ATR_TYP, ATR_TXT1, (case ATR_TYP when 1 then convert(varchar(32), ATO_VAR_NUM, 3) "
+            "when 2 then convert(varchar(32), ATO_VAR_NUM, 3) when 3 then convert(varchar(32), ATO_VAR_NUM, 3) "
             "when 4 then ATO_VAR_TXT when 5 then CONVERT( varchar(128), ATO_VAR_DATA, 120) "
             "when 6 then CONVERT( varchar(10), ATO_VAR_DATA, 120) when 7 then CONVERT( varchar(128), ATO_VAR_DATA, 120) "
             "when 8 then cast(ATO_VAR_DEC as varchar(128)) end) as ATR_WARTOSC "
             "from dbo.ATRYBUT_OBIEKT inner join dbo.ATRYBUT on ATR_ID = ATO_ID_ATR "
             "where ATR_ID = :AtrybutID and ATO_ID_OB = :ObiektID"),
         QStringLiteral(
-            "select ATR_ID, ATR_NAZWA, ATR_TYP, ATR_TXT1, (case when ATR_TYP in (1, 2, 3) then cast(ATO_VAR_NUM as varchar(128)) "
+            "select ATR_ID, ATR_NAZWA, ATR_TYP, ATR_TXT1, (case when ATR_TYP in (1, 2, 3) then printf('%.17g', ATO_VAR_NUM) "
             "when ATR_TYP = 4 then ATO_VAR_TXT "
             "when ATR_TYP in (5, 7) then strftime('%Y-%m-%d %H:%M:%S', ATO_VAR_DATA) "
             "when ATR_TYP = 6 then strftime('%Y-%m-%d', ATO_VAR_DATA) "

@@ -74,6 +74,43 @@ bool TakieSameLiczby(const QString &a, const QString &b)
     return NormalizujLiczbe(a) == NormalizujLiczbe(b);
 }
 
+namespace {
+
+// Floating-point attribute values are equal when they are the same number, whatever their
+// text ("1234567", "1234567.0", "1.2345670000000000e+006").
+bool SameFloat(const QString &a, const QString &b)
+{
+    bool okA = false, okB = false;
+    const double x = TextToFloat(a, &okA);
+    const double y = TextToFloat(b, &okB);
+    return okA && okB && x == y;
+}
+
+bool IsFloatType(int typAtrybutu)
+{
+    return typAtrybutu >= 1 && typAtrybutu <= 3;
+}
+
+bool IsDateType(int typAtrybutu)
+{
+    return typAtrybutu >= 5 && typAtrybutu <= 7;
+}
+
+// A date attribute's text as the database reads it; anything else is refused before the
+// statement runs (SQLite would store NULL in silence where SQL Server refuses).
+void CheckDateText(const QString &text)
+{
+    static const QStringList formats = {QStringLiteral("yyyy-MM-dd HH:mm:ss"), QStringLiteral("yyyy-MM-dd HH:mm"),
+                                        QStringLiteral("yyyy-MM-dd"), QStringLiteral("yyyy-MM-ddTHH:mm:ss")};
+    const QString trimmed = text.trimmed();
+    for (const QString &format : formats)
+        if (QDateTime::fromString(trimmed, format).isValid())
+            return;
+    throw EConvertError(QStringLiteral("'%1' is not a valid date and time").arg(text));
+}
+
+} // namespace
+
 // ---- address ----
 
 TPelk_ObiektAdres::TPelk_ObiektAdres(TDM_Main &dm, QObject *parent) : TPersistent(parent), m_dm(dm) {}
@@ -233,6 +270,8 @@ Variant TAtrybutyObiektCollectionItem::BoundValue() const
     case 4:
         return Variant::OleStr(text);
     default:
+        if (IsDateType(TypAtrybutu))
+            CheckDateText(text);
         return Variant(text);
     }
 }
@@ -270,6 +309,8 @@ bool TAtrybutyObiektCollectionItem::UpdateAtrybut()
         if (!sql)
             return false;
         if (TypAtrybutu == 8 && TakieSameLiczby(StaraWartosc.toString(), Wartosc.toString()))
+            return true;
+        if (IsFloatType(TypAtrybutu) && SameFloat(StaraWartosc.toString(), Wartosc.toString()))
             return true;
         TDM_PelkFun &fun = TDM_PelkFun::Of(dm);
         if (!dm.Db().ExecSQLQuery(fun.Q_EmptyQueryToExec, sql->For(fun.SqlDialect()),

@@ -280,6 +280,7 @@ void TF_Main::FormShow()
     if (!m_instance->TryAcquire()) {
         if (m_dm)
             m_dm->Log()->Error(1, QStringLiteral(" Nie można uruchomić aplikacji, ponieważ w tle działa już jedna instancja tego programu."));
+        m_exitCode = kExitSecondInstance;
         QTimer::singleShot(0, this, &QWidget::close);
         return;
     }

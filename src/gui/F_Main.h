@@ -59,6 +59,10 @@ public:
     void FillObjectList();
     void UpdateActions();
     bool IsProcessingPanelShown() const;
+    // The program's exit code once the window closed: 0, or kExitSecondInstance when another
+    // instance was running.
+    int ExitCode() const { return m_exitCode; }
+    static constexpr int kExitSecondInstance = 3;
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -80,6 +84,7 @@ private:
     std::unique_ptr<SingleInstance> m_instance;
     QAction *m_buttonAction = nullptr;
     bool m_shown = false;
+    int m_exitCode = 0;
 };
 
 } // namespace pelk

@@ -5,6 +5,7 @@
 #include "app/Views.h"
 
 #include <QDir>
+#include <algorithm>
 #include <functional>
 #include <QTemporaryDir>
 
@@ -54,7 +55,8 @@ struct Installation
 
     QString Path(const QString &name) const { return dir.filePath(name); }
 
-    // The application settings file; keys can be overridden or removed (value "-").
+    // The application settings file; keys can be overridden, removed (value "-") or added
+    // (typed Enumeration for True/False, String otherwise).
     void WriteSettings(const QList<QPair<QString, QString>> &overrides = {}) const
     {
         QList<QPair<QString, QString>> keys = {
@@ -66,15 +68,21 @@ struct Installation
             {QStringLiteral("DSN_Movex"), QStringLiteral("ERP")},
             {QStringLiteral("DSN_Caesar"), QStringLiteral("CRM")},
             {QStringLiteral("TraceLevel"), QStringLiteral("3")}};
-        for (const auto &o : overrides)
-            for (auto &k : keys)
-                if (k.first == o.first)
-                    k.second = o.second;
+        for (const auto &o : overrides) {
+            auto known = std::find_if(keys.begin(), keys.end(), [&](const auto &k) { return k.first == o.first; });
+            if (known != keys.end())
+                known->second = o.second;
+            else
+                keys.append(o);
+        }
         QString props;
         for (const auto &k : keys) {
             if (k.second == QLatin1String("-"))
                 continue;
-            const QString type = k.first == QLatin1String("TraceLevel") ? QStringLiteral("Integer") : QStringLiteral("String");
+            const bool boolean = k.second == QLatin1String("True") || k.second == QLatin1String("False");
+            const QString type = k.first == QLatin1String("TraceLevel") ? QStringLiteral("Integer")
+                                 : boolean                             ? QStringLiteral("Enumeration")
+                                                                       : QStringLiteral("String");
             props += QStringLiteral("      <property name=\"%1\" type=\"%2\">%3</property>\r\n").arg(k.first, type, k.second);
         }
         WriteFileText(Path(QStringLiteral("PelkDataExchanger.xml")),

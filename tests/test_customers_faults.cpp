@@ -1,0 +1,138 @@
+// Faults injected into a customer exchange on real SQLite databases: a commit refused by a
+// lock, a CRM table that is gone for one run, rows without a change date, a connection that
+// drops in the middle of an element. Nothing may be lost and nothing may get stuck.
+#include "support/CustomerExchange.h"
+
+#include "app/Log.h"
+#include "db/Query.h"
+
+using namespace pelk;
+using namespace pelk::test;
+
+namespace {
+using CustomerFaults = CustomerExchange;
+}
+
+TEST_F(CustomerFaults, ACommitRefusedByALockFailsTheElementAndTheNextRunStoresIt)
+{
+    inst.odbc.AddSqliteDsn(QStringLiteral("GIS"), QString(), QStringLiteral("Timeout=200\n"));
+    Objects({{QStringLiteral("Klient"), QStringLiteral("esSysXtoSysY"), 10}});
+    Customer(1, QStringLiteral("100001"), QStringLiteral("Sklep pod zamkiem"));
+    // A reader holds the GIS database while the element commits (on SQL Server: a deadlock
+    // victim); the commit fails with "database is locked".
+    Connection reader;
+    reader.Open(QStringLiteral("GIS"));
+    reader.BeginTransaction();
+    Query read(reader);
+    read.SetSQL(QStringLiteral("SELECT count(*) FROM OBIEKT"));
+    read.Open();
+    RunExchange();
+    reader.EndTransaction(false);
+
+    EXPECT_EQ(Summary(QStringLiteral("Klient")), Counts(1, 0, 0, 0, 0, 1)) << Pane().toStdString();
+    EXPECT_TRUE(Pane().contains(QStringLiteral(" TDM_Main.ZakonczTranzakcje")));
+    EXPECT_EQ(Gis(QStringLiteral("SELECT count(*) FROM OBIEKT;")), QStringList{QStringLiteral("0")});
+    ASSERT_EQ(WorkFiles().size(), 1);
+    EXPECT_TRUE(WorkFiles().first().startsWith(QStringLiteral("Klient_SysY__")));
+
+    RunExchange();
+    EXPECT_EQ(Summary(QStringLiteral("Klient")), Counts(1, 1, 1, 0, 0, 0)) << Pane().toStdString();
+    EXPECT_EQ(Gis(QStringLiteral("SELECT OB_EXID FROM OBIEKT JOIN ADRES ON ADR_ID_OB = OB_ID;")), QStringList{QStringLiteral("100001")});
+    EXPECT_TRUE(WorkFiles().isEmpty());
+}
+
+TEST_F(CustomerFaults, AListThatCannotBeReadKeepsTheLastExchangeTime)
+{
+    Objects({{QStringLiteral("Klient"), QStringLiteral("esSysXtoSysY"), 10}});
+    Customer(1, QStringLiteral("100001"), QStringLiteral("Sklep A"));
+    Crm(QStringLiteral("ALTER TABLE Customer RENAME TO Customer_przeniesiona;"));
+    RunExchange();
+    EXPECT_TRUE(Pane().contains(QStringLiteral(" TDM_Obiekt.OpenQ_GetKlientToTransport")));
+    EXPECT_TRUE(Pane().contains(QStringLiteral("nie została odczytana w całości")));
+    EXPECT_TRUE(Watermark("interfejs_transport_klient").isEmpty());
+
+    Crm(QStringLiteral("ALTER TABLE Customer_przeniesiona RENAME TO Customer;"));
+    RunExchange();
+    EXPECT_EQ(Summary(QStringLiteral("Klient")), Counts(1, 1, 1, 0, 0, 0)) << Pane().toStdString();
+    EXPECT_EQ(Gis(QStringLiteral("SELECT OB_EXID FROM OBIEKT;")), QStringList{QStringLiteral("100001")});
+    EXPECT_FALSE(Watermark("interfejs_transport_klient").isEmpty());
+}
+
+TEST_F(CustomerFaults, ARecordThatCouldNotBeReadHoldsTheLastExchangeTimeBeforeItsChange)
+{
+    Objects({{QStringLiteral("Klient"), QStringLiteral("esSysXtoSysY"), 10}});
+    Customer(1, QStringLiteral("100001"), QStringLiteral("Sklep A"), 1501, 101, QStringLiteral("2026-02-01 10:00:00"));
+    Customer(2, QStringLiteral("100002"), QStringLiteral("Sklep B"), 1501, 101, QStringLiteral("2026-02-01 11:00:00"));
+    // The CRM goes away after the list was read, while the second customer is read.
+    pane.onMessage = [&](const QStringList &lines) {
+        if (lines.value(0) == QStringLiteral(" Przetwarzany element: 2/2"))
+            Crm(QStringLiteral("ALTER TABLE Customer RENAME TO Customer_przeniesiona;"));
+    };
+    RunExchange();
+    pane.onMessage = nullptr;
+    EXPECT_EQ(Summary(QStringLiteral("Klient")), Counts(2, 1, 1, 0, 0, 1)) << Pane().toStdString();
+    // Stored up to just before the change that was never staged, so it is listed again.
+    EXPECT_EQ(Watermark("interfejs_transport_klient"), QStringLiteral("2026-02-01 10:59:59"));
+
+    Crm(QStringLiteral("ALTER TABLE Customer_przeniesiona RENAME TO Customer;"));
+    RunExchange();
+    EXPECT_EQ(Summary(QStringLiteral("Klient")), Counts(1, 1, 1, 0, 0, 0)) << Pane().toStdString();
+    EXPECT_EQ(Gis(QStringLiteral("SELECT OB_EXID FROM OBIEKT ORDER BY 1;")),
+              QStringList({QStringLiteral("100001"), QStringLiteral("100002")}));
+    EXPECT_GT(Watermark("interfejs_transport_klient"), QStringLiteral("2026-02-01 11:00:00"));
+}
+
+TEST_F(CustomerFaults, ARowWithoutAChangeDateNeverStopsTheKind)
+{
+    Objects({{QStringLiteral("Klient"), QStringLiteral("esSysXtoSysY"), 10}});
+    Customer(1, QStringLiteral("100001"), QStringLiteral("Sklep A"));
+    Customer(2, QStringLiteral("100002"), QStringLiteral("Bez daty zmiany"));
+    // Listed through a changed relation, with no change date of its own.
+    Crm(QStringLiteral("UPDATE Customer SET UpdateDate = NULL WHERE CustomerID = 2;"
+                       "UPDATE relCaesarUserCustomer SET UpdateDate = '2026-02-03 09:00:00' WHERE CustomerID = 2;"));
+    RunExchange();
+    // Listed with change date 0, then refused by the record's own check; the kind goes on and
+    // its last-exchange time moves on.
+    EXPECT_TRUE(Pane().contains(QStringLiteral(" Wyjątek funkcji TZamer_Klient.GetKlient")));
+    EXPECT_EQ(Summary(QStringLiteral("Klient")), Counts(2, 1, 1, 0, 0, 1)) << Pane().toStdString();
+    EXPECT_EQ(Gis(QStringLiteral("SELECT OB_EXID FROM OBIEKT;")), QStringList{QStringLiteral("100001")});
+    EXPECT_FALSE(Watermark("interfejs_transport_klient").isEmpty());
+
+    // Later changes still arrive.
+    Crm(QStringLiteral("UPDATE Customer SET Name1 = 'Sklep A2', UpdateDate = '%1' WHERE CustomerID = 1;")
+            .arg(DateTimeToText(Now() + 2.0 / 86400)));
+    RunExchange();
+    EXPECT_EQ(Gis(QStringLiteral("SELECT OB_NAZWA1 FROM OBIEKT;")), QStringList{QStringLiteral("Sklep A2")});
+}
+
+TEST_F(CustomerFaults, AConnectionDroppedInsideAnElementFailsItWholeAndTheNextRunStoresIt)
+{
+    Objects({{QStringLiteral("Klient"), QStringLiteral("esSysXtoSysY"), 10}});
+    Customer(1, QStringLiteral("100001"), QStringLiteral("Sklep A"));
+    RunExchange();
+    Crm(QStringLiteral("UPDATE Customer SET Name1 = 'Sklep A po zmianie', City = 'Kraków', UpdateDate = '%1';")
+            .arg(DateTimeToText(Now() + 2.0 / 86400)));
+    // The object row is updated inside the element's transaction; then, while the address is
+    // compared, the GIS connection goes away with that transaction.
+    bool dropped = false;
+    pane.onMessage = [&](const QStringList &lines) {
+        if (!dropped && lines.value(0).startsWith(QStringLiteral(" Pole: ADR_MIASTO"))) {
+            dropped = true;
+            DropUnderneath(Dm().ADOConnection_PelkGIS);
+        }
+    };
+    RunExchange();
+    pane.onMessage = nullptr;
+    ASSERT_TRUE(dropped);
+    EXPECT_EQ(Summary(QStringLiteral("Klient")), Counts(1, 0, 0, 0, 0, 1)) << Pane().toStdString();
+    // Nothing of the element was committed on its own after the drop.
+    EXPECT_EQ(Gis(QStringLiteral("SELECT OB_NAZWA1 || '|' || ADR_MIASTO FROM OBIEKT JOIN ADRES ON ADR_ID_OB = OB_ID;")),
+              QStringList{QStringLiteral("Sklep A|Warszawa")});
+    ASSERT_EQ(WorkFiles().size(), 1);
+
+    RunExchange();
+    EXPECT_EQ(Summary(QStringLiteral("Klient")), Counts(1, 1, 0, 1, 0, 0)) << Pane().toStdString();
+    EXPECT_EQ(Gis(QStringLiteral("SELECT OB_NAZWA1 || '|' || ADR_MIASTO FROM OBIEKT JOIN ADRES ON ADR_ID_OB = OB_ID;")),
+              QStringList{QStringLiteral("Sklep A po zmianie|Kraków")});
+    EXPECT_TRUE(WorkFiles().isEmpty());
+}
