@@ -6,6 +6,7 @@
 #include "db/Connection.h"
 #include "db/Query.h"
 #include "db/TableRow.h"
+#include "support/RecordingLogView.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -18,23 +19,8 @@ using pelk::test::OdbcEnvironment;
 
 namespace {
 
-struct LoggedMessage
-{
-    int image;
-    int style;
-    QStringList lines;
-};
-
-class RecordingLogView : public ILogView
-{
-public:
-    void AddMessage(int imageIndex, int styleIndex, const QStringList &lines) override
-    {
-        messages.append({imageIndex, styleIndex, lines});
-    }
-    void ScrollToEnd() override {}
-    QList<LoggedMessage> messages;
-};
+using LoggedMessage = pelk::test::RecordingLogView::Message;
+using pelk::test::RecordingLogView;
 
 const char *kSchema =
     "CREATE TABLE OBIEKT (OBIEKT_ID INTEGER PRIMARY KEY AUTOINCREMENT, NAZWA VARCHAR(10),"
@@ -55,12 +41,7 @@ protected:
     QStringList Sqlite(const QString &sql) { return OdbcEnvironment::QuerySqlite(file, sql); }
 
     // The pane lines of every message logged since the last call.
-    QList<LoggedMessage> TakeLog()
-    {
-        QList<LoggedMessage> out = view.messages;
-        view.messages.clear();
-        return out;
-    }
+    QList<LoggedMessage> TakeLog() { return view.Take(); }
 
     OdbcEnvironment env;
     QString file;
@@ -151,14 +132,43 @@ TEST_F(DbTest, ParametersCarryTextVerbatim)
     ASSERT_EQ(q.RecordCount(), 1);
     EXPECT_EQ(q.FieldByName(QStringLiteral("T")).AsString(), QStringLiteral(":Nie"));
     EXPECT_EQ(q.FieldByName(QStringLiteral("OPIS")).AsString(), QStringLiteral("Zażółć gęślą jaźń; DROP TABLE x --"));
-    EXPECT_EQ(Query::ToPositional(QStringLiteral("a = 'x''y:z' AND [c:d] = :P1 AND e::int"), nullptr),
-              QStringLiteral("a = 'x''y:z' AND [c:d] = ? AND e::int"));
-
     // A parameter without a value is refused rather than sent as null.
     q.SetSQL(QStringLiteral("DELETE FROM dbo.OBIEKT WHERE NAZWA = :N"));
     EXPECT_THROW(q.ExecSQL(), Exception);
     EXPECT_EQ(Sqlite(QStringLiteral("SELECT COUNT(*) FROM OBIEKT;")), QStringList{QStringLiteral("1")});
 }
+
+// ":Name" to "?" with the names in order; quoted texts, bracketed identifiers and "::" stay.
+struct PositionalCase
+{
+    const char *sql;
+    const char *positional;
+    QStringList names;
+};
+
+class ToPositional : public ::testing::TestWithParam<PositionalCase>
+{
+};
+
+TEST_P(ToPositional, RewritesOnlyRealParameters)
+{
+    const PositionalCase &c = GetParam();
+    QStringList names;
+    EXPECT_EQ(Query::ToPositional(QString::fromUtf8(c.sql), &names), QString::fromUtf8(c.positional));
+    EXPECT_EQ(names, c.names);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Statements, ToPositional,
+    ::testing::Values(
+        PositionalCase{"select * from T where A = :A and B = :Beta_2", "select * from T where A = ? and B = ?", {"A", "Beta_2"}},
+        PositionalCase{"a = 'x''y:z' AND [c:d] = :P1 AND e::int", "a = 'x''y:z' AND [c:d] = ? AND e::int", {"P1"}},
+        PositionalCase{"x > :D or y > :D", "x > ? or y > ?", {"D", "D"}},
+        PositionalCase{"\"kol:umna\" = :Ż", "\"kol:umna\" = ?", {"Ż"}},
+        PositionalCase{"t = ':nie' and u = :tak", "t = ':nie' and u = ?", {"tak"}},
+        PositionalCase{"czas = '10:30' and :1 = 1", "czas = '10:30' and :1 = 1", {}},
+        PositionalCase{"niedomknięty 'tekst :P", "niedomknięty 'tekst :P", {}},
+        PositionalCase{"koniec :", "koniec :", {}}));
 
 TEST_F(DbTest, DatesTravelAsTypedValuesInTheOneTextForm)
 {

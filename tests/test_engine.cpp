@@ -6,7 +6,7 @@
 #include "app/DM_Main.h"
 #include "app/Log.h"
 #include "app/Process.h"
-#include "app/RunControl.h"
+#include "engine/RunControl.h"
 #include "app/Settings.h"
 #include "config/Common.h"
 #include "db/Query.h"

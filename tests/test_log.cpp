@@ -1,5 +1,6 @@
 #include "app/Log.h"
 #include "app/Views.h"
+#include "support/RecordingLogView.h"
 #include "support/TestSupport.h"
 
 #include <QCoreApplication>
@@ -16,25 +17,8 @@ using namespace pelk;
 
 namespace {
 
-struct Shown
-{
-    int image;
-    int style;
-    QStringList lines;
-    QThread *thread;
-};
-
-class RecordingLogView : public ILogView
-{
-public:
-    void AddMessage(int imageIndex, int styleIndex, const QStringList &lines) override
-    {
-        shown.append({imageIndex, styleIndex, lines, QThread::currentThread()});
-    }
-    void ScrollToEnd() override { ++scrolls; }
-    QList<Shown> shown;
-    int scrolls = 0;
-};
+using test::RecordingLogView;
+using Shown = RecordingLogView::Message;
 
 class LogTest : public ::testing::Test
 {
@@ -66,7 +50,7 @@ TEST_F(LogTest, KindsLevelsAndMailHook)
     log.Warning(1, QStringLiteral(" w"));
     log.Error(2, QStringLiteral(" e"));
     QList<QPair<int, int>> shown;
-    for (const Shown &s : view.shown)
+    for (const Shown &s : view.messages)
         shown.append({s.image, s.style});
     EXPECT_EQ(shown, (QList<QPair<int, int>>{{0, 6}, {0, 9}, {1, 7}, {2, 8}}));
     EXPECT_EQ(view.scrolls, 4);
@@ -85,8 +69,8 @@ TEST_F(LogTest, FileLayoutOfMultiLineMessage)
                                       "\r\n"
                                       "*  Za\xbf\xf3\xb3\xe6 g\xea\xb6l\xb1 ja\xbc\xf1\r\n"
                                       "\r\n"));
-    ASSERT_EQ(view.shown.size(), 2);
-    EXPECT_EQ(view.shown[0].lines.size(), 2);
+    ASSERT_EQ(view.messages.size(), 2);
+    EXPECT_EQ(view.messages[0].lines.size(), 2);
 }
 
 TEST(LogEncoding, IsoLatin2)
@@ -133,7 +117,7 @@ TEST_F(LogTest, AutomaticModeWritesOnlyTheFile)
     log.SetAutomatic(true);
     log.Info(1, QStringLiteral(" a"));
     log.Error(3, QStringLiteral(" b"));
-    EXPECT_TRUE(view.shown.isEmpty());
+    EXPECT_TRUE(view.messages.isEmpty());
     EXPECT_TRUE(log.PaneElements().isEmpty());
     EXPECT_EQ(FileBytes(), QByteArray("\r\n*  a\r\n\r\n*  b\r\n\r\n"));
     EXPECT_EQ(mailed, QStringList{QStringLiteral(" b")});
@@ -146,7 +130,7 @@ TEST_F(LogTest, MissingFolderOrRemovedFileStopsWritingQuietly)
     EXPECT_EQ(log.TraceLevel(), 3);
     EXPECT_EQ(log.FileName(), bare);
     log.Info(3, QStringLiteral(" tylko w panelu"));
-    EXPECT_EQ(view.shown.size(), 1);
+    EXPECT_EQ(view.messages.size(), 1);
     EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("brak"))));
 
     const QString sub = dir.filePath(QStringLiteral("log"));
@@ -178,9 +162,9 @@ TEST_F(LogTest, WorkerThreadMessagesReachPaneOnGuiThreadInOrder)
     worker.join();
 
     QDeadlineTimer deadline(10000);
-    while (view.shown.size() < 2 * perThread && !deadline.hasExpired())
+    while (view.messages.size() < 2 * perThread && !deadline.hasExpired())
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-    ASSERT_EQ(view.shown.size(), 2 * perThread);
+    ASSERT_EQ(view.messages.size(), 2 * perThread);
 
     // The pane, its mirror and the file all see the same order, each source in sequence.
     const QByteArray bytes = FileBytes();
@@ -193,7 +177,7 @@ TEST_F(LogTest, WorkerThreadMessagesReachPaneOnGuiThreadInOrder)
     int next[2] = {0, 0};
     const QRegularExpression form(QStringLiteral("^\\*  ([WM]) (\\d+)\r\n   ci\xb1g \\1 \\2$"));
     for (int k = 0; k < blocks.size(); ++k) {
-        const Shown &s = view.shown[k];
+        const Shown &s = view.messages[k];
         EXPECT_EQ(s.thread, QCoreApplication::instance()->thread());
         const auto m = form.match(blocks[k]);
         ASSERT_TRUE(m.hasMatch()) << blocks[k].toStdString();

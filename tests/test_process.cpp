@@ -1,6 +1,7 @@
 #include "app/Log.h"
 #include "app/Process.h"
 #include "app/Views.h"
+#include "support/RecordingProgressView.h"
 #include "support/TestSupport.h"
 
 #include <QCoreApplication>
@@ -12,22 +13,7 @@ using namespace pelk;
 
 namespace {
 
-class RecordingProgressView : public IProgressView
-{
-public:
-    void SetObjectLabel(const QString &text) override { objectLabel = text; }
-    void SetElementLabel(const QString &text) override { elementLabel = text; }
-    void ResetBar(Bar bar, int maximum) override
-    {
-        max[bar] = maximum;
-        pos[bar] = 0;
-    }
-    void StepBar(Bar bar, int step) override { pos[bar] += step; }
-    int BarPosition(Bar bar) const override { return pos[bar]; }
-    int BarMaximum(Bar bar) const override { return max[bar]; }
-    QString objectLabel = QStringLiteral("-"), elementLabel = QStringLiteral("-");
-    int max[2] = {-1, -1}, pos[2] = {-1, -1};
-};
+using test::RecordingProgressView;
 
 class ProcessTest : public ::testing::Test
 {

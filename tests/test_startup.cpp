@@ -1,5 +1,6 @@
 // Start-up of the main data module: settings checks, process settings, connections, versions.
 #include "support/Installation.h"
+#include "support/Unreadable.h"
 
 #include "app/DM_Main.h"
 #include "app/MailHook.h"
@@ -80,6 +81,15 @@ TEST_F(StartUp, SettingsFileThatIsNotXmlOrHasWrongTypesIsReported)
     auto dm = Start();
     EXPECT_FALSE(dm->Process()->CanProcess());
     EXPECT_TRUE(pane.AllText().contains(QStringLiteral(" Wyjątek funkcji TSettingsAplikacji.LoadFromFile ")));
+    EXPECT_TRUE(pane.AllText().contains(QStringLiteral("(line 1, column "))) << pane.AllText().toStdString();
+
+    // A file that is there but cannot be read is reported with the system's reason.
+    inst.WriteSettings();
+    pane.messages.clear();
+    WhileUnreadable(inst.Path(QStringLiteral("PelkDataExchanger.xml")), [&] { Start().reset(); });
+    EXPECT_TRUE(pane.AllText().contains(QStringLiteral(" Wyjątek funkcji TSettingsAplikacji.LoadFromFile ")));
+    EXPECT_TRUE(pane.AllText().contains(QStringLiteral("Permission denied"))) << pane.AllText().toStdString();
+    EXPECT_FALSE(pane.AllText().contains(QStringLiteral(" Brak pliku konfiguracyjnego")));
 
     Installation typed;
     typed.WriteSettings({{QStringLiteral("TraceLevel"), QStringLiteral("three")}});

@@ -2,6 +2,7 @@
 #include "config/ObjectCollection.h"
 #include "config/XMLSerializer.h"
 #include "support/TestSupport.h"
+#include "support/Unreadable.h"
 
 #include <QTemporaryDir>
 #include <cstdlib>
@@ -490,8 +491,16 @@ TEST_F(XmlSerializerTest, SetPropertyErrorsAbortUnlessIgnoredOrHandled)
 TEST_F(XmlSerializerTest, DocumentFilesAndTheirFailures)
 {
     TXMLSerializer s;
-    EXPECT_FALSE(s.LoadDocument(Path(QStringLiteral("missing.xml"))));
+    // Each failure says why: a file that is not there is not one that cannot be read.
+    QString error;
+    EXPECT_FALSE(s.LoadDocument(Path(QStringLiteral("missing.xml")), &error));
+    EXPECT_EQ(error, Path(QStringLiteral("missing.xml")) + QStringLiteral(": file missing"));
     EXPECT_FALSE(s.LoadDocument(QStringLiteral("  ")));
+    test::WriteFileText(Path(QStringLiteral("locked.xml")), QStringLiteral("<classes/>"));
+    test::WhileUnreadable(Path(QStringLiteral("locked.xml")), [&] {
+        EXPECT_FALSE(s.LoadDocument(Path(QStringLiteral("locked.xml")), &error));
+        EXPECT_TRUE(error.contains(QStringLiteral("Permission denied"))) << error.toStdString();
+    });
 
     test::WriteFileText(Path(QStringLiteral("bad.xml")),
                         QStringLiteral("<?xml version=\"1.0\"?>\n<classes>\n  <class name=\"a\">\n</classes>\n"));
@@ -500,8 +509,10 @@ TEST_F(XmlSerializerTest, DocumentFilesAndTheirFailures)
         ADD_FAILURE() << "no exception";
     } catch (const EXMLParseError &e) {
         EXPECT_EQ(e.Line(), 4);
+        EXPECT_EQ(e.Column(), 11);
         EXPECT_EQ(e.SourceText(), "</classes>");
         EXPECT_FALSE(e.Reason().isEmpty());
+        EXPECT_TRUE(QString::fromUtf8(e.what()).contains(QStringLiteral("(line 4, column 11)"))) << e.what();
     }
     test::WriteFileText(Path(QStringLiteral("text.xml")), QStringLiteral("not xml at all"));
     EXPECT_THROW(s.LoadDocument(Path(QStringLiteral("text.xml"))), EXMLParseError);
@@ -524,10 +535,13 @@ TEST_F(XmlSerializerTest, DocumentFilesAndTheirFailures)
     r.LoadObject(&b, QStringLiteral("a"));
     EXPECT_EQ(b.Name, a.Name);
 
-    EXPECT_FALSE(s.SaveDocument(Path(QStringLiteral("no/such/folder/x.xml"))));
-    EXPECT_FALSE(s.SaveDocument(m_dir.path()));
+    EXPECT_FALSE(s.SaveDocument(Path(QStringLiteral("no/such/folder/x.xml")), &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("No such file or directory"))) << error.toStdString();
+    EXPECT_FALSE(s.SaveDocument(m_dir.path(), &error));
+    EXPECT_FALSE(error.isEmpty());
     s.XMLSettings()->SetEncoding(QStringLiteral("no-such-encoding"));
-    EXPECT_FALSE(s.SaveDocument(Path(QStringLiteral("enc.xml"))));
+    EXPECT_FALSE(s.SaveDocument(Path(QStringLiteral("enc.xml")), &error));
+    EXPECT_EQ(error, QStringLiteral("unknown encoding no-such-encoding"));
     EXPECT_FALSE(QFile::exists(Path(QStringLiteral("enc.xml"))));
     // Clear empties the parent even when nothing is written.
     s.SaveObject(nullptr, QString(), true);
@@ -586,25 +600,40 @@ TEST(XmlTexts, DateTimesCarryTheOffsetOfTheirOwnInstant)
     EXPECT_NEAR(XMLTimeToDateTime("2009-07-14T08:30:00.250-00:00"), july, 1e-9);
 }
 
-TEST(XmlTexts, BadDateTimesGiveTheirMessages)
+struct BadDateTime
 {
-    auto message = [](const QString &text) {
-        try {
-            XMLTimeToDateTime(text);
-        } catch (const EXSDateTimeException &e) {
-            return e.message();
-        }
-        return QStringLiteral("no error");
-    };
-    EXPECT_EQ(message("2009-03-14T10:3"), "'10:3' is not a valid time");
-    EXPECT_EQ(message("2009-03-14T10:30:00."), "'10:30:00.' is not a valid time");
-    EXPECT_EQ(message("2009-03-14T"), "'' is not a valid time");
-    EXPECT_EQ(message("20x9-03-14T10:30:00"), "'20x9-03-14' is not a valid date");
-    EXPECT_EQ(message("20x9-03-14"), "'20x9-03-14' is not a valid date");
-    EXPECT_EQ(message("2009-03-xxT10:xx:00"), "'2009-03-xx 10:xx:00' is not a valid date and time");
-    EXPECT_THROW(XMLTimeToDateTime("2009-02-30"), EConvertError);
-    EXPECT_THROW(XMLTimeToDateTime("2009-03-14T10:30:00.1234"), EConvertError);
+    const char *text;
+    const char *message; // null: an impossible date, refused as a plain conversion error
+};
+
+class XmlBadDateTimes : public ::testing::TestWithParam<BadDateTime>
+{
+};
+
+TEST_P(XmlBadDateTimes, GiveTheirMessages)
+{
+    const BadDateTime &c = GetParam();
+    try {
+        XMLTimeToDateTime(QString::fromLatin1(c.text));
+        ADD_FAILURE() << "no error for " << c.text;
+    } catch (const EXSDateTimeException &e) {
+        ASSERT_NE(c.message, nullptr) << e.what();
+        EXPECT_EQ(e.message(), QString::fromLatin1(c.message));
+    } catch (const EConvertError &e) {
+        EXPECT_EQ(c.message, nullptr) << e.what();
+    }
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, XmlBadDateTimes,
+    ::testing::Values(BadDateTime{"2009-03-14T10:3", "'10:3' is not a valid time"},
+                      BadDateTime{"2009-03-14T10:30:00.", "'10:30:00.' is not a valid time"},
+                      BadDateTime{"2009-03-14T", "'' is not a valid time"},
+                      BadDateTime{"20x9-03-14T10:30:00", "'20x9-03-14' is not a valid date"},
+                      BadDateTime{"20x9-03-14", "'20x9-03-14' is not a valid date"},
+                      BadDateTime{"2009-03-xxT10:xx:00", "'2009-03-xx 10:xx:00' is not a valid date and time"},
+                      BadDateTime{"2009-02-30", nullptr},
+                      BadDateTime{"2009-03-14T10:30:00.1234", nullptr}));
 
 } // namespace
 

@@ -1,5 +1,6 @@
 #include "DatabaseHelpers.h"
 
+#include "Guarded.h"
 #include "Log.h"
 #include "config/Errors.h"
 #include "db/Connection.h"
@@ -20,32 +21,24 @@ bool TDatabaseHelpers::ExecSQLQuery(Query &query, const QString &sql)
 bool TDatabaseHelpers::ExecSQLQuery(Query &query, const QString &sql,
                                     const QList<QPair<QString, Variant>> &params)
 {
-    try {
+    return Guarded(m_log, Where::Heading(QStringLiteral(" Wyjątek funkcji TDM_Main.ExecSQLQuery"), sql), [&] {
         query.Close();
         query.SetSQL(sql);
         for (const auto &p : params)
             query.SetParam(p.first, p.second);
         query.ExecSQL();
         return true;
-    } catch (const Exception &e) {
-        m_log.Error(1, QStringLiteral(" Wyjątek funkcji TDM_Main.ExecSQLQuery"));
-        m_log.Error(1, sql);
-        m_log.Error(1, QStringLiteral(" ") + e.message());
-        return false;
-    }
+    });
 }
 
 bool TDatabaseHelpers::RozpocznijTranzakcje(Connection &connection)
 {
-    try {
+    return Guarded(m_log, Where::Heading(QStringLiteral(" TDM_Main.RozpocznijTranzakcje")), [&] {
         if (!CheckConnection(connection))
             return false;
         connection.BeginTransaction();
         return true;
-    } catch (const std::exception &e) {
-        m_log.ErrorException(QStringLiteral(" TDM_Main.RozpocznijTranzakcje"), e);
-        return false;
-    }
+    });
 }
 
 bool TDatabaseHelpers::ZakonczTranzakcje(Connection &connection, bool success)
@@ -53,13 +46,10 @@ bool TDatabaseHelpers::ZakonczTranzakcje(Connection &connection, bool success)
     // An element is stored whole or not at all: a failure half-way leaves no rows behind, and
     // its staged file brings it back complete at the next run. A commit the database refuses
     // (a lock, a deadlock victim, a dropped connection) fails the element the same way.
-    try {
+    return Guarded(m_log, Where::Heading(QStringLiteral(" TDM_Main.ZakonczTranzakcje")), [&] {
         connection.EndTransaction(success);
         return success;
-    } catch (const std::exception &e) {
-        m_log.ErrorException(QStringLiteral(" TDM_Main.ZakonczTranzakcje"), e);
-        return false;
-    }
+    });
 }
 
 TElementTransaction::TElementTransaction(TDatabaseHelpers &db, Connection &connection)

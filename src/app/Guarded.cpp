@@ -4,6 +4,16 @@
 
 namespace pelk {
 
+Where Where::Of(const QString &className, const char *operation)
+{
+    return Where(QStringLiteral(" Wyjątek funkcji %1.%2").arg(className, QLatin1String(operation)), QString());
+}
+
+Where Where::Heading(const QString &heading, const QString &detail)
+{
+    return Where(heading, detail);
+}
+
 QString Where::OperationName(const char *prettyFunction)
 {
     QString text = QString::fromLatin1(prettyFunction);
@@ -24,13 +34,18 @@ QString Where::OperationName(const char *prettyFunction)
 QString Where::HeadingText() const
 {
     if (!m_signature)
-        return QString::fromUtf8(m_text);
-    return QStringLiteral(" Wyjątek funkcji ") + OperationName(m_text);
+        return m_heading;
+    return QStringLiteral(" Wyjątek funkcji ") + OperationName(m_signature);
 }
 
-void LogCaught(TLog &log, const Where &where, const std::exception &e)
+void LogCaught(TLog *log, const Where &where, const std::exception &e)
 {
-    log.ErrorException(where.HeadingText(), e);
+    if (!log)
+        return;
+    log->Error(1, where.HeadingText());
+    if (!where.Detail().isNull())
+        log->Error(1, where.Detail());
+    log->Error(1, QStringLiteral(" ") + TLog::ExceptionText(e));
 }
 
 } // namespace pelk

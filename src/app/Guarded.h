@@ -1,18 +1,19 @@
 #pragma once
 // The exception policy of the program, in one place.
 //
-// An operation that may fail reports success as a Boolean. Work that can throw runs inside
-// Guarded(): an exception of the general class (std::exception, which pelk::Exception and the
-// conversion and variant errors derive from) is caught there, logged as two errors at level 1
-// -- the heading " Wyjątek funkcji <Class>.<Operation>", then " " and the exception's text --
-// and turned into false. The run goes on; the element is counted as not processed. Anything
-// that is not a std::exception passes through. Database writes of an element sit in a
-// TElementTransaction, which rolls back whatever ends the element early, exceptions included.
+// An operation that may fail reports success as a Boolean; a failure is logged where it happens
+// and never stops a run. Work that can throw runs inside Guarded(): an exception of the general
+// class (std::exception, which pelk::Exception and the conversion and variant errors derive
+// from) is caught there, logged as errors at level 1 -- the heading (" Wyjątek funkcji
+// <Class>.<Operation>"), then " " and the exception's text -- and turned into false. Anything
+// that is not a std::exception passes through. Operations that fail silently by contract
+// (the base XML operations of an exchange object, a transformation, the permission grant) pass
+// no log. Database writes of an element sit in a TElementTransaction, which rolls back
+// whatever ends the element early, exceptions of any type included.
 //
 // The heading names the operation from the compiler's signature (PELK_HERE), so no class or
-// operation name is typed by hand; where the logged name must differ from the function (a
-// module logging under another name, the few headings without " Wyjątek funkcji "), give the
-// heading text itself.
+// operation name is typed by hand; Where::Of names it by a class known only at run time, and
+// Where::Heading gives the text itself where the logged name differs from the function.
 #include <QString>
 #include <exception>
 
@@ -20,33 +21,39 @@ namespace pelk {
 
 class TLog;
 
-// Where a guarded operation runs: a signature from PELK_HERE, or an explicit heading.
+// Where a guarded operation runs, as its logged heading.
 class Where
 {
 public:
-    static Where Signature(const char *prettyFunction) { return Where(prettyFunction, true); }
-    static Where Heading(const char *heading) { return Where(heading, false); }
+    // A signature as __PRETTY_FUNCTION__ gives it; parsed only when something is logged.
+    static Where Signature(const char *prettyFunction) { return Where(prettyFunction); }
+    // " Wyjątek funkcji <className>.<operation>".
+    static Where Of(const QString &className, const char *operation);
+    // The heading text itself; `detail`, when given, is logged as a line of its own after it.
+    static Where Heading(const QString &heading, const QString &detail = QString());
 
-    // " Wyjątek funkcji Class.Method" for a signature; the text itself for a heading.
     QString HeadingText() const;
-    // "Class.Method" of a signature such as "bool pelk::TPelk_Obiekt::Save(pelk::RObiekt&)";
+    const QString &Detail() const { return m_detail; }
+    // "Class.Method" of a signature such as "bool pelk::TPelk_Obiekt::Save(pelk::RObiekt&)":
     // the last two scope parts before the parameter list.
     static QString OperationName(const char *prettyFunction);
 
 private:
-    Where(const char *text, bool signature) : m_text(text), m_signature(signature) {}
-    const char *m_text;
-    bool m_signature;
+    explicit Where(const char *signature) : m_signature(signature) {}
+    Where(const QString &heading, const QString &detail) : m_heading(heading), m_detail(detail) {}
+    const char *m_signature = nullptr;
+    QString m_heading;
+    QString m_detail;
 };
 
 #define PELK_HERE ::pelk::Where::Signature(__PRETTY_FUNCTION__)
 
-// Logs a caught exception under the heading (two errors at level 1).
-void LogCaught(TLog &log, const Where &where, const std::exception &e);
+// Logs a caught exception under the heading; nothing when there is no log.
+void LogCaught(TLog *log, const Where &where, const std::exception &e);
 
 // Runs op (returning bool); a std::exception is logged under `where` and gives false.
 template <class F>
-bool Guarded(TLog &log, const Where &where, F &&op)
+bool Guarded(TLog *log, const Where &where, F &&op)
 {
     try {
         return op();
@@ -54,6 +61,12 @@ bool Guarded(TLog &log, const Where &where, F &&op)
         LogCaught(log, where, e);
         return false;
     }
+}
+
+template <class F>
+bool Guarded(TLog &log, const Where &where, F &&op)
+{
+    return Guarded(&log, where, std::forward<F>(op));
 }
 
 } // namespace pelk

@@ -306,12 +306,6 @@ QByteArray TLog::ToIsoLatin2(const QString &text)
     return out;
 }
 
-void TLog::ErrorException(const QString &heading, const std::exception &e)
-{
-    Error(1, heading);
-    Error(1, QStringLiteral(" ") + ExceptionText(e));
-}
-
 QString TLog::ExceptionText(const std::exception &e)
 {
     if (const auto *pe = dynamic_cast<const Exception *>(&e))

@@ -31,9 +31,7 @@ public:
     void Note(int level, const QString &text);
     void Warning(int level, const QString &text);
 
-    // The two error lines of a caught exception: the heading (e.g. " Wyjątek funkcji X.Y"),
-    // then " " followed by the exception's text; both at level 1.
-    void ErrorException(const QString &heading, const std::exception &e);
+    // The text of a caught exception (app/Guarded.h logs it under its heading).
     static QString ExceptionText(const std::exception &e);
 
     void SetAutomatic(bool automatic);

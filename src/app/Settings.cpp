@@ -1,5 +1,6 @@
 #include "Settings.h"
 
+#include "Guarded.h"
 #include "Log.h"
 #include "config/Errors.h"
 #include "config/XMLSerializer.h"
@@ -22,42 +23,38 @@ bool TSettings::SaveToFile(const QString &fileName)
 {
     std::unique_ptr<TXMLSerializer> serializer(m_factory ? m_factory() : TXMLSerializer::CreateSystemSerializer(nullptr));
     serializer->SaveObject(this, ClassName());
-    if (!serializer->SaveDocument(fileName))
-        throw Exception(QStringLiteral("Nie można zapisać pliku %1").arg(fileName));
+    QString error;
+    if (!serializer->SaveDocument(fileName, &error))
+        throw Exception(QStringLiteral("Nie można zapisać pliku %1").arg(error));
     return true;
 }
 
 bool TSettings::LoadFromFile(const QString &fileName)
 {
     std::unique_ptr<TXMLSerializer> serializer(m_factory ? m_factory() : TXMLSerializer::CreateSystemSerializer(nullptr));
-    // A missing file is a failure, not an empty success.
-    if (!serializer->LoadDocument(fileName))
-        throw Exception(QStringLiteral("Brak pliku %1").arg(fileName));
+    // A missing or unreadable file is a failure (with its reason), not an empty success.
+    QString error;
+    if (!serializer->LoadDocument(fileName, &error))
+        throw Exception(QStringLiteral("Nie można odczytać pliku %1").arg(error));
     serializer->LoadObject(this, ClassName());
     return true;
 }
 
-bool TSettings::Guarded(const char *operation, const std::function<bool()> &op)
+bool TSettings::GuardedFileOperation(const char *operation, const std::function<bool()> &op)
 {
-    try {
-        return op();
-    } catch (const std::exception &e) {
-        if (m_log)
-            m_log->ErrorException(QStringLiteral(" Wyjątek funkcji %1.%2 ").arg(ClassName(), QLatin1String(operation)), e);
-        return false;
-    }
+    return Guarded(m_log, Where::Of(ClassName(), operation), op);
 }
 
 TSettingsAplikacji::TSettingsAplikacji(QObject *parent) : TSettings(parent) {}
 
 bool TSettingsAplikacji::SaveToFile(const QString &fileName)
 {
-    return Guarded("SaveToFile", [&] { return TSettings::SaveToFile(fileName); });
+    return GuardedFileOperation("SaveToFile ", [&] { return TSettings::SaveToFile(fileName); });
 }
 
 bool TSettingsAplikacji::LoadFromFile(const QString &fileName)
 {
-    return Guarded("LoadFromFile", [&] { return TSettings::LoadFromFile(fileName); });
+    return GuardedFileOperation("LoadFromFile ", [&] { return TSettings::LoadFromFile(fileName); });
 }
 
 bool TSettingsAplikacji::IsAbsolutePath(const QString &value)
@@ -129,12 +126,12 @@ TSettingsProcess::TSettingsProcess(QObject *parent)
 
 bool TSettingsProcess::SaveToFile(const QString &fileName)
 {
-    return Guarded("SaveToFile", [&] { return TSettings::SaveToFile(fileName); });
+    return GuardedFileOperation("SaveToFile ", [&] { return TSettings::SaveToFile(fileName); });
 }
 
 bool TSettingsProcess::LoadFromFile(const QString &fileName)
 {
-    return Guarded("LoadFromFile", [&] { return TSettings::LoadFromFile(fileName); });
+    return GuardedFileOperation("LoadFromFile ", [&] { return TSettings::LoadFromFile(fileName); });
 }
 
 } // namespace pelk

@@ -46,8 +46,9 @@ public:
     void SetLog(TLog *log) { m_log = log; }
 
 protected:
-    // Runs the base operation; an escaping exception is logged with the class name.
-    bool Guarded(const char *operation, const std::function<bool()> &op);
+    // Runs the base operation; an escaping exception is logged as " Wyjątek funkcji
+    // <class>.<operation>" with its reason.
+    bool GuardedFileOperation(const char *operation, const std::function<bool()> &op);
     TLog *m_log = nullptr;
 
 private:

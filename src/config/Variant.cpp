@@ -19,7 +19,7 @@ constexpr NamedCode kNames[] = {
     {18, "Word"}, {19, "LongWord"}, {20, "Int64"}, {72, "StrArg"}, {256, "String"},
     {257, "Any"}, {4095, "TypeMask"}, {8192, "Array"}, {16384, "ByRef"}};
 
-QString typeLabel(int code)
+QString TypeLabel(int code)
 {
     const QString n = VarTypeName(code);
     return n.isEmpty() ? QString::number(code) : n;
@@ -28,10 +28,10 @@ QString typeLabel(int code)
 [[noreturn]] void conversionError(int from, int to)
 {
     throw EVariantError(QStringLiteral("Could not convert variant of type (%1) into type (%2)")
-                            .arg(typeLabel(from), typeLabel(to)));
+                            .arg(TypeLabel(from), TypeLabel(to)));
 }
 
-bool integralRange(int code, qint64 &lo, qint64 &hi)
+bool IntegralRange(int code, qint64 &lo, qint64 &hi)
 {
     switch (code) {
     case varSmallint: lo = -32768; hi = 32767; return true;
@@ -96,11 +96,11 @@ Variant Variant::Currency(double c)
 Variant Variant::Integral(int code, qint64 value)
 {
     qint64 lo, hi;
-    if (!integralRange(code, lo, hi))
+    if (!IntegralRange(code, lo, hi))
         conversionError(varInt64, code);
     if (value < lo || value > hi)
         throw EVariantError(QStringLiteral("Overflow while converting variant of type (Int64) into type (%1)")
-                                .arg(typeLabel(code)));
+                                .arg(TypeLabel(code)));
     Variant v(value);
     v.m_type = code;
     return v;
@@ -109,7 +109,7 @@ Variant Variant::Integral(int code, qint64 value)
 bool Variant::isIntegral() const
 {
     qint64 lo, hi;
-    return integralRange(m_type, lo, hi);
+    return IntegralRange(m_type, lo, hi);
 }
 
 bool Variant::isFloat() const
@@ -255,7 +255,7 @@ Variant Variant::convertTo(int code) const
     case varDate: return Date(toDateTime());
     default: {
         qint64 lo, hi;
-        if (!integralRange(code, lo, hi))
+        if (!IntegralRange(code, lo, hi))
             conversionError(m_type, code);
         return Integral(code, toInt64());
     }

@@ -302,7 +302,15 @@ struct FirstError
     bool set = false;
     QString message;
     int line = 0;
+    int column = 0;
 };
+
+bool Failed(QString *error, const QString &reason)
+{
+    if (error)
+        *error = reason;
+    return false;
+}
 
 void KeepFirstError(void *userData, xmlErrorPtr error)
 {
@@ -313,6 +321,7 @@ void KeepFirstError(void *userData, xmlErrorPtr error)
     first->set = true;
     first->message = QString::fromUtf8(error->message).trimmed();
     first->line = error->line;
+    first->column = error->int2;
 }
 
 bool IsWideEncoding(const QString &encoding)
@@ -326,9 +335,9 @@ bool IsWideEncoding(const QString &encoding)
 
 // ---------------------------------------------------------------------------------------------
 
-EXMLParseError::EXMLParseError(const QString &reason, int line, const QString &sourceText)
-    : Exception(QStringLiteral("%1 (line %2): %3").arg(reason).arg(line).arg(sourceText)),
-      m_reason(reason), m_line(line), m_sourceText(sourceText)
+EXMLParseError::EXMLParseError(const QString &reason, int line, int column, const QString &sourceText)
+    : Exception(QStringLiteral("%1 (line %2, column %3): %4").arg(reason).arg(line).arg(column).arg(sourceText)),
+      m_reason(reason), m_line(line), m_column(column), m_sourceText(sourceText)
 {
 }
 
@@ -438,19 +447,23 @@ xmlDocPtr TXMLSerializer::GetDocument()
     return m_doc;
 }
 
-bool TXMLSerializer::LoadDocument(const QString &fileName)
+bool TXMLSerializer::LoadDocument(const QString &fileName, QString *error)
 {
     QString name = fileName.trimmed();
     if (name.isEmpty())
         name = m_fileName.trimmed();
-    if (name.isEmpty() || !QFileInfo(name).isFile())
-        return false;
+    if (name.isEmpty())
+        return Failed(error, QStringLiteral("no file name"));
+    if (!QFileInfo(name).isFile())
+        return Failed(error, QStringLiteral("%1: file missing").arg(name));
     QFile file(name);
     if (!file.open(QIODevice::ReadOnly))
-        return false;
+        return Failed(error, QStringLiteral("%1: %2").arg(name, file.errorString()));
     const QByteArray text = file.readAll();
-    if (file.error() != QFileDevice::NoError || text.size() > std::numeric_limits<int>::max())
-        return false;
+    if (file.error() != QFileDevice::NoError)
+        return Failed(error, QStringLiteral("%1: %2").arg(name, file.errorString()));
+    if (text.size() > std::numeric_limits<int>::max())
+        return Failed(error, QStringLiteral("%1: file too large").arg(name));
 
     xmlParserCtxtPtr ctxt = xmlNewParserCtxt();
     if (!ctxt)
@@ -469,6 +482,7 @@ bool TXMLSerializer::LoadDocument(const QString &fileName)
         if (!first.set && last && last->message) {
             first.message = QString::fromUtf8(last->message).trimmed();
             first.line = last->line;
+            first.column = last->int2;
         }
         const QString reason = first.message.isEmpty() ? QStringLiteral("Document is empty")
                                                         : first.message;
@@ -479,7 +493,7 @@ bool TXMLSerializer::LoadDocument(const QString &fileName)
             if (line <= lines.size())
                 source = QString::fromUtf8(lines.at(line - 1)).remove(QLatin1Char('\r')).left(40);
         }
-        throw EXMLParseError(reason, line, source);
+        throw EXMLParseError(reason, line, first.column, source);
     }
     if (m_doc)
         xmlFreeDoc(m_doc);
@@ -489,21 +503,21 @@ bool TXMLSerializer::LoadDocument(const QString &fileName)
     return true;
 }
 
-bool TXMLSerializer::SaveDocument(const QString &fileName)
+bool TXMLSerializer::SaveDocument(const QString &fileName, QString *error)
 {
     try {
         QString name = fileName.trimmed();
         if (name.isEmpty())
             name = m_fileName.trimmed();
         if (name.isEmpty())
-            return false;
+            return Failed(error, QStringLiteral("no file name"));
         xmlDocPtr doc = GetDocument();
         const QString encoding = m_settings->Encoding();
         const QByteArray enc = encoding.toUtf8();
         if (!encoding.isEmpty()) {
             xmlCharEncodingHandlerPtr handler = xmlFindCharEncodingHandler(enc.constData());
             if (!handler)
-                return false;
+                return Failed(error, QStringLiteral("unknown encoding %1").arg(encoding));
             xmlCharEncCloseFunc(handler);
         }
         xmlChar *mem = nullptr;
@@ -511,7 +525,7 @@ bool TXMLSerializer::SaveDocument(const QString &fileName)
         xmlDocDumpFormatMemoryEnc(doc, &mem, &size, encoding.isEmpty() ? nullptr : enc.constData(),
                                   m_settings->WellFormated() ? 1 : 0);
         if (!mem)
-            return false;
+            return Failed(error, QStringLiteral("the document cannot be written in %1").arg(encoding));
         QByteArray bytes(reinterpret_cast<const char *>(mem), size);
         xmlFree(mem);
         // Line ends CR LF. Line breaks inside texts stay intact: the writer escapes CR, and a
@@ -519,13 +533,15 @@ bool TXMLSerializer::SaveDocument(const QString &fileName)
         if (!IsWideEncoding(encoding))
             bytes.replace("\n", "\r\n");
 
-        if (!WriteFileAtomically(name, bytes, Overwrite::Replace, nullptr))
+        if (!WriteFileAtomically(name, bytes, Overwrite::Replace, error))
             return false;
         if (OnXMLSave)
             OnXMLSave(this);
         return true;
+    } catch (const std::exception &e) {
+        return Failed(error, QString::fromLocal8Bit(e.what()));
     } catch (...) {
-        return false;
+        return Failed(error, QStringLiteral("unknown error"));
     }
 }
 

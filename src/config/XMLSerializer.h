@@ -47,15 +47,17 @@ public:
 class EXMLParseError : public Exception
 {
 public:
-    EXMLParseError(const QString &reason, int line, const QString &sourceText);
+    EXMLParseError(const QString &reason, int line, int column, const QString &sourceText);
     const QString &Reason() const { return m_reason; }
     int Line() const { return m_line; }
+    int Column() const { return m_column; }
     // The first 40 characters of the offending line.
     const QString &SourceText() const { return m_sourceText; }
 
 private:
     QString m_reason;
     int m_line;
+    int m_column;
     QString m_sourceText;
 };
 
@@ -129,11 +131,13 @@ public:
     void Assign(const TPersistent *source) override;
 
     // Reads the file (empty name: FileName) into the document. A missing or unreadable file
-    // gives false and keeps the document; text that is no XML throws EXMLParseError.
-    bool LoadDocument(const QString &fileName = {});
+    // gives false with the reason in *error ("file missing", the system's "Permission
+    // denied", ...) and keeps the document; text that is no XML throws EXMLParseError.
+    bool LoadDocument(const QString &fileName = {}, QString *error = nullptr);
     // Writes the document to the file (empty name: FileName), replacing it atomically.
-    // Never throws; any failure gives false.
-    bool SaveDocument(const QString &fileName = {});
+    // Never throws; any failure gives false with the reason in *error (disk full, folder
+    // missing, permission).
+    bool SaveDocument(const QString &fileName = {}, QString *error = nullptr);
 
     // Fills the object from the first matching "class" element under parentNode (default:
     // the root); returns that element or nullptr.

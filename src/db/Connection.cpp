@@ -31,7 +31,7 @@ QString Connection::ErrorText(const QSqlError &e)
 namespace {
 
 // The first SQLSTATE of connection class among the diagnostics of one handle, else the first one.
-QString diagState(SQLSMALLINT type, SQLHANDLE handle)
+QString DiagState(SQLSMALLINT type, SQLHANDLE handle)
 {
     if (!handle)
         return QString();
@@ -246,9 +246,9 @@ void *Connection::OdbcHandle() const
 
 QString Connection::NoteFailure(void *statementHandle)
 {
-    QString state = diagState(SQL_HANDLE_STMT, statementHandle);
+    QString state = DiagState(SQL_HANDLE_STMT, statementHandle);
     if (!state.startsWith(QLatin1String("08"))) {
-        const QString dbcState = diagState(SQL_HANDLE_DBC, OdbcHandle());
+        const QString dbcState = DiagState(SQL_HANDLE_DBC, OdbcHandle());
         if (state.isEmpty() || dbcState.startsWith(QLatin1String("08")))
             state = dbcState;
     }

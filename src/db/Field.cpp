@@ -13,7 +13,7 @@ namespace pelk {
 
 namespace {
 
-bool startsWithAny(const QString &s, std::initializer_list<const char *> prefixes)
+bool StartsWithAny(const QString &s, std::initializer_list<const char *> prefixes)
 {
     for (const char *p : prefixes)
         if (s.startsWith(QLatin1String(p), Qt::CaseInsensitive))
@@ -30,9 +30,9 @@ FieldType FieldDef::Classify(int sqlType, const QString &typeName)
     case SQL_CHAR:
     case SQL_VARCHAR:
     case SQL_LONGVARCHAR:
-        if (startsWithAny(tn, {"decimal", "numeric", "money", "smallmoney"}))
+        if (StartsWithAny(tn, {"decimal", "numeric", "money", "smallmoney"}))
             return ftBCD;
-        if (startsWithAny(tn, {"nchar", "nvarchar", "ntext", "national"}))
+        if (StartsWithAny(tn, {"nchar", "nvarchar", "ntext", "national"}))
             return ftWideString;
         return ftString;
     case SQL_WCHAR:

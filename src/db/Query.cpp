@@ -14,10 +14,10 @@ namespace pelk {
 
 namespace {
 
-bool isNameStart(QChar c) { return c.isLetter() || c == QLatin1Char('_'); }
-bool isNameChar(QChar c) { return c.isLetterOrNumber() || c == QLatin1Char('_'); }
+bool IsNameStart(QChar c) { return c.isLetter() || c == QLatin1Char('_'); }
+bool IsNameChar(QChar c) { return c.isLetterOrNumber() || c == QLatin1Char('_'); }
 
-SQLHSTMT statementHandle(const QSqlQuery &q)
+SQLHSTMT StatementHandle(const QSqlQuery &q)
 {
     if (!q.result())
         return nullptr;
@@ -27,7 +27,7 @@ SQLHSTMT statementHandle(const QSqlQuery &q)
     return *static_cast<SQLHANDLE const *>(h.constData());
 }
 
-QVariant toDriver(const Variant &v, Dialect dialect)
+QVariant ToDriver(const Variant &v, Dialect dialect)
 {
     switch (v.type()) {
     case varEmpty:
@@ -57,7 +57,7 @@ QVariant toDriver(const Variant &v, Dialect dialect)
     }
 }
 
-QString columnTypeName(SQLHSTMT h, int column)
+QString ColumnTypeName(SQLHSTMT h, int column)
 {
     if (!h)
         return QString();
@@ -106,9 +106,9 @@ QString Query::ToPositional(const QString &sql, QStringList *names)
         } else if (c == QLatin1Char(':') && i + 1 < n && sql[i + 1] == QLatin1Char(':')) {
             out += QLatin1String("::");
             i += 2;
-        } else if (c == QLatin1Char(':') && i + 1 < n && isNameStart(sql[i + 1])) {
+        } else if (c == QLatin1Char(':') && i + 1 < n && IsNameStart(sql[i + 1])) {
             int j = i + 1;
-            while (j < n && isNameChar(sql[j]))
+            while (j < n && IsNameChar(sql[j]))
                 ++j;
             if (names)
                 names->append(sql.mid(i + 1, j - i - 1));
@@ -201,7 +201,7 @@ int Query::Execute(bool withResult)
     const std::shared_ptr<QSqlQuery> statement = conn.Statement(m_positional, prepared);
     QSqlQuery &q = *statement;
     auto fail = [&]() {
-        conn.NoteFailure(statementHandle(q));
+        conn.NoteFailure(StatementHandle(q));
         const QString text = Connection::ErrorText(q.lastError());
         conn.SetLastError(text);
         conn.ForgetStatement(m_positional);
@@ -209,10 +209,10 @@ int Query::Execute(bool withResult)
     };
     if (!prepared)
         fail();
-    if (SQLHSTMT h = statementHandle(q))
+    if (SQLHSTMT h = StatementHandle(q))
         SQLSetStmtAttr(h, SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(SQLULEN(qMax(0, m_timeout))), 0);
     for (int i = 0; i < m_order.size(); ++i)
-        q.bindValue(i, toDriver(m_params.value(m_order[i].toUpper()), conn.SqlDialect()));
+        q.bindValue(i, ToDriver(m_params.value(m_order[i].toUpper()), conn.SqlDialect()));
     if (!q.exec())
         fail();
 
@@ -228,7 +228,7 @@ int Query::Execute(bool withResult)
         throw Exception(QStringLiteral("The statement returned no result set"));
 
     const QSqlRecord rec = q.record();
-    const SQLHSTMT h = statementHandle(q);
+    const SQLHSTMT h = StatementHandle(q);
     for (int i = 0; i < rec.count(); ++i) {
         const QSqlField f = rec.field(i);
         FieldDef d;
@@ -236,7 +236,7 @@ int Query::Execute(bool withResult)
         d.sqlType = f.typeID();
         d.size = f.length();
         d.scale = qMax(0, f.precision());
-        d.typeName = columnTypeName(h, i);
+        d.typeName = ColumnTypeName(h, i);
         d.type = FieldDef::Classify(d.sqlType, d.typeName);
         m_defs.append(d);
     }

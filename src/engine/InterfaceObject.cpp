@@ -1,6 +1,7 @@
 #include "InterfaceObject.h"
 
 #include "app/DM_Main.h"
+#include "app/Guarded.h"
 #include "app/Log.h"
 #include "config/Errors.h"
 #include "config/XMLSerializer.h"
@@ -14,8 +15,9 @@ TInterfaceObject::TInterfaceObject(TDM_Main &dm, QObject *parent) : TPersistent(
 void TInterfaceObject::ReadXML()
 {
     std::unique_ptr<TXMLSerializer> serializer(m_dm.CreateXMLSerializer());
-    if (!serializer->LoadDocument(FileName))
-        throw Exception(QStringLiteral("Brak pliku %1").arg(FileName));
+    QString error;
+    if (!serializer->LoadDocument(FileName, &error))
+        throw Exception(QStringLiteral("Nie można odczytać pliku %1").arg(error));
     serializer->LoadObject(this, ClassName());
 }
 
@@ -23,50 +25,29 @@ void TInterfaceObject::WriteXML()
 {
     std::unique_ptr<TXMLSerializer> serializer(m_dm.CreateXMLSerializer());
     serializer->SaveObject(this, ClassName());
-    if (!serializer->SaveDocument(FileName))
-        throw Exception(QStringLiteral("Nie można zapisać pliku %1").arg(FileName));
+    QString error;
+    if (!serializer->SaveDocument(FileName, &error))
+        throw Exception(QStringLiteral("Nie można zapisać pliku %1").arg(error));
 }
 
 bool TInterfaceObject::LoadFromXML()
 {
-    try {
-        ReadXML();
-        return true;
-    } catch (const std::exception &) {
-        return false;
-    }
+    return Guarded(nullptr, PELK_HERE, [this] { return ReadXML(), true; });
 }
 
 bool TInterfaceObject::SaveToXML()
 {
-    try {
-        WriteXML();
-        return true;
-    } catch (const std::exception &) {
-        return false;
-    }
+    return Guarded(nullptr, PELK_HERE, [this] { return WriteXML(), true; });
 }
 
 bool TInterfaceObject::LoadFromXMLLogged()
 {
-    try {
-        ReadXML();
-        return true;
-    } catch (const std::exception &e) {
-        LogException("LoadFromXML ", e);
-        return false;
-    }
+    return Guarded(Log(), Where::Of(ClassName(), "LoadFromXML "), [this] { return ReadXML(), true; });
 }
 
 bool TInterfaceObject::SaveToXMLLogged()
 {
-    try {
-        WriteXML();
-        return true;
-    } catch (const std::exception &e) {
-        LogException("SaveToXML ", e);
-        return false;
-    }
+    return Guarded(Log(), Where::Of(ClassName(), "SaveToXML "), [this] { return WriteXML(), true; });
 }
 
 bool TInterfaceObject::LoadObjectData(RObiekt &)
@@ -89,9 +70,9 @@ bool TInterfaceObject::NotImplemented(const char *operation) const
     return false;
 }
 
-void TInterfaceObject::LogException(const char *operation, const std::exception &e) const
+TLog &TInterfaceObject::Log() const
 {
-    m_dm.Log()->ErrorException(QStringLiteral(" Wyjątek funkcji %1.%2").arg(ClassName(), QLatin1String(operation)), e);
+    return *m_dm.Log();
 }
 
 } // namespace pelk

@@ -9,6 +9,7 @@ namespace pelk {
 
 class Connection;
 class TDM_Main;
+class TLog;
 
 class TInterfaceObject : public TPersistent
 {
@@ -42,8 +43,7 @@ protected:
     bool SaveToXMLLogged();
     // Logs " Funkcja <Class>.<operation> nie jest zaimplementowana" at error level 1; false.
     bool NotImplemented(const char *operation) const;
-    // Logs " Wyjątek funkcji <Class>.<operation>" and the exception text at error level 1.
-    void LogException(const char *operation, const std::exception &e) const;
+    TLog &Log() const;
     TDM_Main &m_dm;
 };
 

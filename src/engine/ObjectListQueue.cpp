@@ -2,6 +2,7 @@
 
 #include "Transformation.h"
 #include "app/DM_Main.h"
+#include "app/Guarded.h"
 #include "app/Log.h"
 #include "app/Process.h"
 #include "app/Settings.h"
@@ -13,10 +14,6 @@
 #include <algorithm>
 
 namespace pelk {
-
-namespace {
-const char *const kBase = "TObjectListQueue";
-}
 
 TObjectListQueue::TObjectListQueue(TDM_Main &dm) : m_dm(dm) {}
 
@@ -48,10 +45,9 @@ bool TObjectListQueue::Escaped()
     return m_dm.Process()->EscProcess();
 }
 
-void TObjectListQueue::LogException(const char *className, const char *operation,
-                                    const std::exception &e) const
+TLog &TObjectListQueue::Log() const
 {
-    m_dm.Log()->ErrorException(QStringLiteral(" Wyjątek funkcji %1.%2").arg(QLatin1String(className), QLatin1String(operation)), e);
+    return *m_dm.Log();
 }
 
 bool TObjectListQueue::RemoveFile(const QString &fileName) const
@@ -150,7 +146,7 @@ bool TObjectListQueue::ProcessElements()
 
 bool TObjectListQueue::FindFile()
 {
-    return Guarded(kBase, "FindFile", [this] {
+    return Guarded(Log(), PELK_HERE, [this] {
         m_dm.Log()->Note(2, QStringLiteral(" Rozpoczęcie zbierania obiektów z plików z katalogu roboczego"));
         const QString sourceName = Rules->SysXLoadName;
         const QString targetName = SecondStageName();
@@ -210,7 +206,7 @@ void TObjectListQueue::Attach(TInterfaceObject &object, Connection *connection) 
 
 bool TObjectListQueue::SerializeSysObject(RObiekt &element, std::unique_ptr<TInterfaceObject> object)
 {
-    return Guarded(kBase, "SerializeSysObject", [&] {
+    return Guarded(Log(), PELK_HERE, [&] {
         Attach(*object, SourceConnection);
         object->ObjectID = Variant(element.Key);
         element.FileName = StagedFileName(Rules->SysXLoadName);
@@ -231,7 +227,7 @@ bool TObjectListQueue::TransformFile(RObiekt &element)
 
 bool TObjectListQueue::DeSerializeSysObject(RObiekt &element, std::unique_ptr<TInterfaceObject> object)
 {
-    return Guarded(kBase, "DeSerializeSysObject", [&] {
+    return Guarded(Log(), PELK_HERE, [&] {
         Attach(*object, TargetConnection);
         object->FileName = WorkPath(element.FileName);
         return object->LoadFromXML() && object->SaveObjectData(element);
@@ -241,7 +237,7 @@ bool TObjectListQueue::DeSerializeSysObject(RObiekt &element, std::unique_ptr<TI
 bool TObjectListQueue::ProcessObject(RObiekt &element)
 {
     m_staged = false;
-    return Guarded(kBase, "ProcessObject", [&] {
+    return Guarded(Log(), PELK_HERE, [&] {
         if (!SerializeObject(element))
             return false;
         m_staged = true;
@@ -253,7 +249,7 @@ bool TObjectListQueue::ProcessObject(RObiekt &element)
 
 bool TObjectListQueue::ProcessFile(RObiekt &element)
 {
-    return Guarded(kBase, "ProcessFile", [&] {
+    return Guarded(Log(), PELK_HERE, [&] {
         const QString sourceFile = element.FileName;
         if (!TransformFile(element))
             return false;

@@ -13,6 +13,7 @@ namespace pelk {
 
 class Connection;
 class TDM_Main;
+class TLog;
 class TStylesheetCache;
 
 class TObjectListQueue
@@ -75,19 +76,7 @@ public:
 protected:
     // Processes pending window messages; true when the escape flag is set.
     bool Escaped();
-    // Runs op; an escaping exception is logged as " Wyjątek funkcji <className>.<operation>"
-    // with its text, and gives false.
-    template <class F>
-    bool Guarded(const char *className, const char *operation, F &&op)
-    {
-        try {
-            return op();
-        } catch (const std::exception &e) {
-            LogException(className, operation, e);
-            return false;
-        }
-    }
-    void LogException(const char *className, const char *operation, const std::exception &e) const;
+    TLog &Log() const;
     // The loop over Elements once gathered; false when the escape flag ended it.
     bool ProcessElements();
     // PrepareList of an incremental kind calls this when its list could not be read whole

@@ -1,6 +1,7 @@
 #include "Queue.h"
 
 #include "app/DM_Main.h"
+#include "app/Guarded.h"
 #include "app/Log.h"
 #include "app/Process.h"
 #include "app/Settings.h"
@@ -122,12 +123,8 @@ void TQueue::Execute()
     for (auto &queue : Queues) {
         const QString label = queue->Rules->ObjectName;
         process->ShowProgress(TProcess::KindObject, label, 0);
-        try {
-            queue->Run();
-        } catch (const std::exception &e) {
-            // A queue's failure never stops the driver.
-            m_dm.Log()->ErrorException(QStringLiteral(" Wyjątek funkcji TQueue.Execute"), e);
-        }
+        // A queue's failure never stops the driver.
+        Guarded(m_dm.Log(), PELK_HERE, [&] { return queue->Run(), true; });
         process->StepProgress(queue->ShortSummary() ? TProcess::KindObjectShort : TProcess::KindObject, label);
         queue.reset();
         if (process->EscProcess())

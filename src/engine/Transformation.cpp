@@ -1,5 +1,6 @@
 #include "Transformation.h"
 
+#include "app/Guarded.h"
 #include "app/Log.h"
 #include "config/AtomicFile.h"
 
@@ -106,11 +107,8 @@ TTransformationObject::TTransformationObject(TLog &log, const QString &workFolde
 
 bool TTransformationObject::Transform()
 {
-    try {
-        return Run();
-    } catch (const std::exception &) {
-        return false;
-    }
+    // Errors of loading, transforming and saving end in false without a message of their own.
+    return Guarded(nullptr, PELK_HERE, [this] { return Run(); });
 }
 
 bool TTransformationObject::Run()

@@ -1,6 +1,7 @@
 #include "DM_PelkFun.h"
 
 #include "app/DM_Main.h"
+#include "app/Guarded.h"
 #include "config/Common.h"
 #include "config/Errors.h"
 
@@ -169,16 +170,14 @@ bool TDM_PelkFun::GetAdresID(int obiektId, int adresTyp, int &adresId)
 
 bool TDM_PelkFun::InsertUprawnienia(int uzytkownikId, int obiektId)
 {
-    try {
+    return Guarded(nullptr, PELK_HERE, [&] {
         Q_EmptyQueryToExec.Close();
         Q_EmptyQueryToExec.SetSQL(GisSql::InsertUprawnienia().For(SqlDialect()));
         Q_EmptyQueryToExec.SetParam(QStringLiteral("UzytkownikID"), Variant(uzytkownikId));
         Q_EmptyQueryToExec.SetParam(QStringLiteral("ObiektID"), Variant(obiektId));
         Q_EmptyQueryToExec.ExecSQL();
         return true;
-    } catch (const std::exception &) {
-        return false;
-    }
+    });
 }
 
 void TDM_PelkFun::CloseDataSets()

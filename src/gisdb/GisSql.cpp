@@ -104,11 +104,11 @@ const DialectSql *InsertAtrybut(int typAtrybutu)
     static const DialectSql dec{QStringLiteral(
         "insert into dbo.ATRYBUT_OBIEKT( ATO_ID_ATR, ATO_ID_OB, ATO_VAR_DEC) values( :AtrybutID, :ObiektID, :Wartosc ) "), {}};
     switch (typAtrybutu) {
-    case 1: case 2: case 3: return &num;
-    case 4: return &txt;
-    case 5: return &data120;
-    case 6: case 7: return &data;
-    case 8: return &dec;
+    case taLiczba1: case taLiczba2: case taLiczba3: return &num;
+    case taTekst: return &txt;
+    case taDataCzas: return &data120;
+    case taData: case taDataCzas7: return &data;
+    case taDziesietna: return &dec;
     default: return nullptr;
     }
 }
@@ -132,11 +132,11 @@ const DialectSql *UpdateAtrybut(int typAtrybutu)
     static const DialectSql dec{QStringLiteral(
         "update dbo.ATRYBUT_OBIEKT set ATO_VAR_DEC = :Wartosc where ATO_ID_ATR = :AtrybutID and ATO_ID_OB = :ObiektID"), {}};
     switch (typAtrybutu) {
-    case 1: case 2: case 3: return &num;
-    case 4: return &txt;
-    case 5: return &data120;
-    case 6: case 7: return &data;
-    case 8: return &dec;
+    case taLiczba1: case taLiczba2: case taLiczba3: return &num;
+    case taTekst: return &txt;
+    case taDataCzas: return &data120;
+    case taData: case taDataCzas7: return &data;
+    case taDziesietna: return &dec;
     default: return nullptr;
     }
 }

@@ -17,11 +17,6 @@ namespace {
 
 const QString kUprawnieniaKey = QStringLiteral("interfejs_uprawnienia_userid");
 
-void LogStepException(TDM_Main &dm, const char *where, const Exception &e)
-{
-    dm.Log()->ErrorException(QStringLiteral(" Wyjątek funkcji %1").arg(QLatin1String(where)), e);
-}
-
 bool HasAddress(int obiektTyp)
 {
     switch (obiektTyp) {
@@ -86,16 +81,6 @@ bool SameFloat(const QString &a, const QString &b)
     return okA && okB && x == y;
 }
 
-bool IsFloatType(int typAtrybutu)
-{
-    return typAtrybutu >= 1 && typAtrybutu <= 3;
-}
-
-bool IsDateType(int typAtrybutu)
-{
-    return typAtrybutu >= 5 && typAtrybutu <= 7;
-}
-
 // A date attribute's text as the database reads it; anything else is refused before the
 // statement runs (SQLite would store NULL in silence where SQL Server refuses).
 void CheckDateText(const QString &text)
@@ -122,7 +107,7 @@ bool TPelk_ObiektAdres::CheckMandatory()
 
 bool TPelk_ObiektAdres::SaveAdres()
 {
-    try {
+    return Guarded(m_dm.Log(), PELK_HERE, [&] {
         if (!CheckMandatory())
             return false;
         if (!HasAddress(ObiektTyp))
@@ -130,15 +115,12 @@ bool TPelk_ObiektAdres::SaveAdres()
         if (TDM_PelkFun::Of(m_dm).GetAdresID(ObiektID, Typ, ID))
             return UpdateAdres();
         return InsertAdres();
-    } catch (const Exception &e) {
-        LogStepException(m_dm, "TPelk_ObiektAdres.SaveAdres", e);
-        return false;
-    }
+    });
 }
 
 bool TPelk_ObiektAdres::InsertAdres()
 {
-    try {
+    return Guarded(m_dm.Log(), PELK_HERE, [&] {
         TableRow &row = TDM_PelkFun::Of(m_dm).AdresRow;
         row.OpenByKey(Variant(-1));
         row.Append();
@@ -154,15 +136,12 @@ bool TPelk_ObiektAdres::InsertAdres()
         row.Post();
         StatusZapisu = szNowy;
         return true;
-    } catch (const Exception &e) {
-        LogStepException(m_dm, "TPelk_ObiektAdres.InsertAdres", e);
-        return false;
-    }
+    });
 }
 
 bool TPelk_ObiektAdres::UpdateAdres()
 {
-    try {
+    return Guarded(m_dm.Log(), PELK_HERE, [&] {
         TableRow &row = TDM_PelkFun::Of(m_dm).AdresRow;
         TDatabaseHelpers &db = m_dm.Db();
         row.OpenByKey(Variant(ID));
@@ -179,10 +158,7 @@ bool TPelk_ObiektAdres::UpdateAdres()
             StatusZapisu = szBezZmian;
         }
         return true;
-    } catch (const Exception &e) {
-        LogStepException(m_dm, "TPelk_ObiektAdres.UpdateAdres", e);
-        return false;
-    }
+    });
 }
 
 // ---- attributes ----
@@ -200,7 +176,7 @@ TDM_Main &TAtrybutyObiektCollectionItem::DM() const
 bool TAtrybutyObiektCollectionItem::CheckMandatory()
 {
     TDM_Main &dm = DM();
-    try {
+    return Guarded(dm.Log(), PELK_HERE, [&] {
         TDM_PelkFun &fun = TDM_PelkFun::Of(dm);
         bool found;
         if (NumerAtrybutu == 0) {
@@ -230,16 +206,13 @@ bool TAtrybutyObiektCollectionItem::CheckMandatory()
             return false;
         }
         return true;
-    } catch (const Exception &e) {
-        LogStepException(dm, "TAtrybutyObiektCollectionItem.CheckMandatory", e);
-        return false;
-    }
+    });
 }
 
 bool TAtrybutyObiektCollectionItem::SaveAtrybut()
 {
     TDM_Main &dm = DM();
-    try {
+    return Guarded(dm.Log(), PELK_HERE, [&] {
         if (!CheckMandatory())
             return false;
         if (!TDM_PelkFun::IsObiektTyp(ObiektTyp)) {
@@ -249,17 +222,14 @@ bool TAtrybutyObiektCollectionItem::SaveAtrybut()
         if (TDM_PelkFun::Of(dm).GetWartoscAtrybutu(NumerAtrybutu, ObiektID, TypAtrybutu, StaraWartosc))
             return UpdateAtrybut();
         return InsertAtrybut();
-    } catch (const Exception &e) {
-        LogStepException(dm, "TAtrybutyObiektCollectionItem.SaveAtrybut", e);
-        return false;
-    }
+    });
 }
 
 Variant TAtrybutyObiektCollectionItem::BoundValue() const
 {
     QString text = Wartosc.toString();
     switch (TypAtrybutu) {
-    case 1: case 2: case 3: case 8: {
+    case taLiczba1: case taLiczba2: case taLiczba3: case taDziesietna: {
         text.replace(QLatin1Char(','), QLatin1Char('.'));
         bool ok = false;
         const double number = TextToFloat(text, &ok);
@@ -267,10 +237,10 @@ Variant TAtrybutyObiektCollectionItem::BoundValue() const
             throw EConvertError(QStringLiteral("'%1' is not a valid floating point value").arg(Wartosc.toString()));
         return Variant(number);
     }
-    case 4:
+    case taTekst:
         return Variant::OleStr(text);
     default:
-        if (IsDateType(TypAtrybutu))
+        if (IsDataAtrybutu(TypAtrybutu))
             CheckDateText(text);
         return Variant(text);
     }
@@ -279,7 +249,7 @@ Variant TAtrybutyObiektCollectionItem::BoundValue() const
 bool TAtrybutyObiektCollectionItem::InsertAtrybut()
 {
     TDM_Main &dm = DM();
-    try {
+    return Guarded(dm.Log(), PELK_HERE, [&] {
         const DialectSql *sql = GisSql::InsertAtrybut(TypAtrybutu);
         if (!sql)
             return false;
@@ -291,16 +261,13 @@ bool TAtrybutyObiektCollectionItem::InsertAtrybut()
             return false;
         StatusZapisu = szNowy;
         return true;
-    } catch (const Exception &e) {
-        LogStepException(dm, "TAtrybutyObiektCollectionItem.InsertAtrybut", e);
-        return false;
-    }
+    });
 }
 
 bool TAtrybutyObiektCollectionItem::UpdateAtrybut()
 {
     TDM_Main &dm = DM();
-    try {
+    return Guarded(dm.Log(), PELK_HERE, [&] {
         if (!Edytowany)
             return true;
         if (StaraWartosc.toString() == Wartosc.toString())
@@ -308,9 +275,9 @@ bool TAtrybutyObiektCollectionItem::UpdateAtrybut()
         const DialectSql *sql = GisSql::UpdateAtrybut(TypAtrybutu);
         if (!sql)
             return false;
-        if (TypAtrybutu == 8 && TakieSameLiczby(StaraWartosc.toString(), Wartosc.toString()))
+        if (TypAtrybutu == taDziesietna && TakieSameLiczby(StaraWartosc.toString(), Wartosc.toString()))
             return true;
-        if (IsFloatType(TypAtrybutu) && SameFloat(StaraWartosc.toString(), Wartosc.toString()))
+        if (IsLiczbaAtrybutu(TypAtrybutu) && SameFloat(StaraWartosc.toString(), Wartosc.toString()))
             return true;
         TDM_PelkFun &fun = TDM_PelkFun::Of(dm);
         if (!dm.Db().ExecSQLQuery(fun.Q_EmptyQueryToExec, sql->For(fun.SqlDialect()),
@@ -324,10 +291,7 @@ bool TAtrybutyObiektCollectionItem::UpdateAtrybut()
                                    StaraWartosc.toString(), Wartosc.toString()));
         StatusZapisu = szZmieniony;
         return true;
-    } catch (const Exception &e) {
-        LogStepException(dm, "TAtrybutyObiektCollectionItem.UpdateAtrybut", e);
-        return false;
-    }
+    });
 }
 
 TAtrybutyObiektCollection::TAtrybutyObiektCollection(TDM_Main &dm, QObject *parent)
@@ -404,7 +368,7 @@ bool TPelk_Obiekt::CheckMandatory()
 
 bool TPelk_Obiekt::SaveObiekt()
 {
-    try {
+    return Guarded(m_dm.Log(), PELK_HERE, [&] {
         bool ok;
         if (Nowy) {
             // The permission entry is read before the row is written, so that an entry holding
@@ -432,10 +396,7 @@ bool TPelk_Obiekt::SaveObiekt()
         if (StatusZapisu == szBezZmian && status != szBezZmian)
             StatusZapisu = status;
         return ok;
-    } catch (const Exception &e) {
-        LogStepException(m_dm, "TPelk_Obiekt.SaveObiekt", e);
-        return false;
-    }
+    });
 }
 
 QList<QPair<QString, Variant>> TPelk_Obiekt::Columns() const
@@ -454,7 +415,7 @@ QList<QPair<QString, Variant>> TPelk_Obiekt::Columns() const
 
 bool TPelk_Obiekt::InsertObiekt()
 {
-    try {
+    return Guarded(m_dm.Log(), PELK_HERE, [&] {
         TableRow &row = Fun().ObiektRow;
         row.OpenByKey(Variant(-1));
         row.Append();
@@ -471,15 +432,12 @@ bool TPelk_Obiekt::InsertObiekt()
             ID = Variant(id);
         StatusZapisu = szNowy;
         return found;
-    } catch (const Exception &e) {
-        LogStepException(m_dm, "TPelk_Obiekt.InsertObiekt", e);
-        return false;
-    }
+    });
 }
 
 bool TPelk_Obiekt::UpdateObiekt()
 {
-    try {
+    return Guarded(m_dm.Log(), PELK_HERE, [&] {
         TableRow &row = Fun().ObiektRow;
         TDatabaseHelpers &db = m_dm.Db();
         row.OpenByKey(Variant(ID.toInt()));
@@ -493,10 +451,7 @@ bool TPelk_Obiekt::UpdateObiekt()
             StatusZapisu = szBezZmian;
         }
         return true;
-    } catch (const Exception &e) {
-        LogStepException(m_dm, "TPelk_Obiekt.UpdateObiekt", e);
-        return false;
-    }
+    });
 }
 
 bool TPelk_Obiekt::UzytkownikUprawnien(int &uzytkownikId)
@@ -517,7 +472,7 @@ void TPelk_Obiekt::NadajUprawnienia()
 
 bool TPelk_Obiekt::SaveAdres(quint8 &status)
 {
-    try {
+    return Guarded(m_dm.Log(), PELK_HERE, [&] {
         m_adres->ObiektID = ID.toInt();
         m_adres->ObiektTyp = ObiektTyp;
         m_adres->ObiektNowy = Nowy;
@@ -526,15 +481,12 @@ bool TPelk_Obiekt::SaveAdres(quint8 &status)
         if (m_adres->StatusZapisu != szBezZmian)
             status = m_adres->StatusZapisu;
         return ok;
-    } catch (const Exception &e) {
-        LogStepException(m_dm, "TPelk_Obiekt.SaveAdres", e);
-        return false;
-    }
+    });
 }
 
 bool TPelk_Obiekt::SaveAtrybuty(quint8 &status)
 {
-    try {
+    return Guarded(m_dm.Log(), PELK_HERE, [&] {
         for (int i = 0; i < m_atrybuty->Count(); ++i) {
             TAtrybutyObiektCollectionItem *item = m_atrybuty->Items(i);
             item->ObiektID = ID.toInt();
@@ -546,10 +498,7 @@ bool TPelk_Obiekt::SaveAtrybuty(quint8 &status)
                 status = item->StatusZapisu;
         }
         return true;
-    } catch (const Exception &e) {
-        LogStepException(m_dm, "TPelk_Obiekt.SaveAtrybuty", e);
-        return false;
-    }
+    });
 }
 
 } // namespace pelk

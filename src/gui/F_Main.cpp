@@ -7,7 +7,7 @@
 #include "app/Log.h"
 #include "app/Process.h"
 #include "app/Przelaczniki.h"
-#include "app/RunControl.h"
+#include "engine/RunControl.h"
 #include "app/Settings.h"
 #include "app/SingleInstance.h"
 
@@ -39,7 +39,7 @@ const QString kTitle = QStringLiteral("Interfejs wymiany danych z systemem Pelk�
 const QString kHintOpened = QStringLiteral("Zmień panel przetwarzania na panel ustawień.");
 const QString kHintClosed = QStringLiteral("Zmień panel ustawień na panel przetwarzania.");
 
-QGroupBox *boldGroup(const QString &title, QWidget *parent)
+QGroupBox *BoldGroup(const QString &title, QWidget *parent)
 {
     auto *g = new QGroupBox(title, parent);
     QFont f = g->font();
@@ -110,7 +110,7 @@ TF_Main::TF_Main(QWidget *parent) : QWidget(parent)
     top->setContentsMargins(4, 4, 4, 4);
     root->addLayout(top, 1);
 
-    auto *objectsBox = boldGroup(QStringLiteral("Przetwarzane obiekty"), this);
+    auto *objectsBox = BoldGroup(QStringLiteral("Przetwarzane obiekty"), this);
     objectsBox->setFixedWidth(241);
     auto *objectsLayout = new QVBoxLayout(objectsBox);
     ListView_Objects = new QListWidget(objectsBox);
@@ -129,7 +129,7 @@ TF_Main::TF_Main(QWidget *parent) : QWidget(parent)
     cxSplitter1->setHandleWidth(8);
     cxSplitter1->setChildrenCollapsible(true);
     Processing = new ProcessingPanel(cxSplitter1);
-    auto *settingsBox = boldGroup(QStringLiteral("Ustawienia"), cxSplitter1);
+    auto *settingsBox = BoldGroup(QStringLiteral("Ustawienia"), cxSplitter1);
     cxSplitter1->addWidget(Processing);
     cxSplitter1->addWidget(settingsBox);
     cxSplitter1->setCollapsible(0, true);

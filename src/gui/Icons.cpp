@@ -8,7 +8,7 @@ namespace pelk {
 
 namespace {
 
-void arrowHead(QPainterPath &path, QPointF tip, int direction)
+void ArrowHead(QPainterPath &path, QPointF tip, int direction)
 {
     path.moveTo(tip);
     path.lineTo(tip.x() - direction * 5, tip.y() - 5);
@@ -43,14 +43,14 @@ QIcon StateIcon(int state)
     const double y = 12;
     if (state == 0) {
         p.drawLine(QPointF(8, y), QPointF(16, y));
-        arrowHead(heads, QPointF(20, y), 1);
-        arrowHead(heads, QPointF(4, y), -1);
+        ArrowHead(heads, QPointF(20, y), 1);
+        ArrowHead(heads, QPointF(4, y), -1);
     } else if (state == 1) {
         p.drawLine(QPointF(5, y), QPointF(15, y));
-        arrowHead(heads, QPointF(20, y), 1);
+        ArrowHead(heads, QPointF(20, y), 1);
     } else {
         p.drawLine(QPointF(9, y), QPointF(19, y));
-        arrowHead(heads, QPointF(4, y), -1);
+        ArrowHead(heads, QPointF(4, y), -1);
     }
     p.setPen(Qt::NoPen);
     p.drawPath(heads);

@@ -12,7 +12,7 @@
 namespace pelk {
 
 namespace {
-QUrl imageUrl(int index) { return QUrl(QStringLiteral("log-image:%1").arg(index)); }
+QUrl ImageUrl(int index) { return QUrl(QStringLiteral("log-image:%1").arg(index)); }
 }
 
 LogPane::LogPane(QWidget *parent) : QTextEdit(parent)
@@ -29,7 +29,7 @@ LogPane::LogPane(QWidget *parent) : QTextEdit(parent)
                                             QStyle::SP_MessageBoxWarning,
                                             QStyle::SP_MessageBoxCritical};
     for (int i = 0; i < 3; ++i)
-        document()->addResource(QTextDocument::ImageResource, imageUrl(i),
+        document()->addResource(QTextDocument::ImageResource, ImageUrl(i),
                                 style()->standardIcon(icons[i]).pixmap(16, 16).toImage());
 }
 
@@ -55,7 +55,7 @@ void LogPane::AddMessage(int imageIndex, int styleIndex, const QStringList &line
         c.insertBlock();
     m_empty = false;
     QTextImageFormat img;
-    img.setName(imageUrl(imageIndex).toString());
+    img.setName(ImageUrl(imageIndex).toString());
     img.setWidth(16);
     img.setHeight(16);
     img.setVerticalAlignment(QTextCharFormat::AlignMiddle);

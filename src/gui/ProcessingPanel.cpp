@@ -9,7 +9,7 @@
 namespace pelk {
 
 namespace {
-QFont bold(QFont f)
+QFont Bold(QFont f)
 {
     f.setBold(true);
     return f;
@@ -18,7 +18,7 @@ QFont bold(QFont f)
 
 ProcessingPanel::ProcessingPanel(QWidget *parent) : QGroupBox(QStringLiteral("Proces przetwarzania"), parent)
 {
-    setFont(bold(font()));
+    setFont(Bold(font()));
     QFont normal = font();
     normal.setBold(false);
 

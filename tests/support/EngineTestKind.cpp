@@ -40,7 +40,7 @@ void MaybeDie(const char *stage)
 
 bool TTest_Zrodlo::LoadObjectData(RObiekt &element)
 {
-    try {
+    return Guarded(Log(), PELK_HERE, [&] {
         Query q(*Connection);
         q.SetSQL(QStringLiteral("SELECT NAZWA FROM SRC WHERE ID = :ID"));
         q.SetParam(QStringLiteral("ID"), Variant(element.Key.toInt()));
@@ -51,17 +51,14 @@ bool TTest_Zrodlo::LoadObjectData(RObiekt &element)
         }
         Nazwa = q.FieldByName(QStringLiteral("NAZWA")).AsString();
         return true;
-    } catch (const std::exception &e) {
-        LogException("LoadObjectData", e);
-        return false;
-    }
+    });
 }
 
 bool TTest_Cel::SaveObjectData(RObiekt &)
 {
     TElementTransaction transaction(m_dm.Db(), *Connection);
     int result = TProcess::ResultUnchanged;
-    const bool saved = Guarded(*m_dm.Log(), PELK_HERE, [&] {
+    const bool saved = Guarded(Log(), PELK_HERE, [&] {
         if (!transaction.Begun())
             return false;
         Query q(*Connection);
@@ -91,7 +88,7 @@ bool TTest_Cel::SaveObjectData(RObiekt &)
 
 bool TTestListQueue::PrepareList()
 {
-    return Guarded("TTestListQueue", "PrepareList", [this] {
+    return Guarded(Log(), PELK_HERE, [this] {
         if (!m_dm.Db().CheckConnection(*SourceConnection) || !m_dm.Db().CheckConnection(*TargetConnection))
             return false;
         QSet<QString> stored;
@@ -118,7 +115,7 @@ bool TTestListQueue::PrepareList()
 
 bool TTestListQueue::FindFileObject(RObiekt &element)
 {
-    return Guarded("TTestListQueue", "FindFileObject", [&] {
+    return Guarded(Log(), PELK_HERE, [&] {
         std::unique_ptr<TInterfaceObject> object;
         if (element.Kind == RObiekt::SourceFile)
             object = std::make_unique<TTest_Zrodlo>(m_dm);
@@ -130,7 +127,7 @@ bool TTestListQueue::FindFileObject(RObiekt &element)
 
 bool TTestListQueue::SerializeObject(RObiekt &element)
 {
-    return Guarded("TTestListQueue", "SerializeObject", [&] {
+    return Guarded(Log(), PELK_HERE, [&] {
         const bool ok = SerializeSysObject(element, std::make_unique<TTest_Zrodlo>(m_dm));
         if (ok)
             MaybeDie("serialized");
@@ -140,7 +137,7 @@ bool TTestListQueue::SerializeObject(RObiekt &element)
 
 bool TTestListQueue::DeSerializeObject(RObiekt &element)
 {
-    return Guarded("TTestListQueue", "DeSerializeObject", [&] {
+    return Guarded(Log(), PELK_HERE, [&] {
         MaybeDie("transformed");
         return DeSerializeSysObject(element, std::make_unique<TTest_Cel>(m_dm));
     });

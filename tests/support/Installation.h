@@ -2,7 +2,7 @@
 // An installation in a temporary folder: settings file, folders and SQLite data sources.
 #include "support/TestSupport.h"
 
-#include "app/Views.h"
+#include "support/RecordingLogView.h"
 
 #include <QDir>
 #include <algorithm>
@@ -10,30 +10,6 @@
 #include <QTemporaryDir>
 
 namespace pelk::test {
-
-// Records what the log pane receives.
-class RecordingLogView : public ILogView
-{
-public:
-    struct Message { int image; int style; QStringList lines; };
-    QList<Message> messages;
-    // Called for every message as it arrives (tests react to the run's progress with it).
-    std::function<void(const QStringList &)> onMessage;
-    void AddMessage(int image, int style, const QStringList &lines) override
-    {
-        messages.append({image, style, lines});
-        if (onMessage)
-            onMessage(lines);
-    }
-    void ScrollToEnd() override {}
-    QString AllText() const
-    {
-        QString out;
-        for (const auto &m : messages)
-            out += m.lines.join(QStringLiteral("\n")) + QStringLiteral("\n");
-        return out;
-    }
-};
 
 struct Installation
 {

@@ -6,7 +6,7 @@ namespace {
 
 // The last-exchange time is a typed date-time parameter, never a day-number literal: servers
 // that count days from 1900 would read such a literal two days late and miss changes.
-QString changedList(const char *businessLineTest)
+QString ChangedList(const char *businessLineTest)
 {
     return QStringLiteral(
                "select c.CustomerNumber as 'ID',         c.UpdateDate as 'DataAktualizacji'    from dbo.Customer c"
@@ -26,13 +26,13 @@ QString changedList(const char *businessLineTest)
 
 const DialectSql &KlienciDoTransportu()
 {
-    static const DialectSql sql{changedList("not in"), {}};
+    static const DialectSql sql{ChangedList("not in"), {}};
     return sql;
 }
 
 const DialectSql &DystrybutorzyDoTransportu()
 {
-    static const DialectSql sql{changedList("in"), {}};
+    static const DialectSql sql{ChangedList("in"), {}};
     return sql;
 }
 

@@ -2,6 +2,7 @@
 
 #include "CustomerSql.h"
 #include "app/DM_Main.h"
+#include "app/Guarded.h"
 #include "app/Log.h"
 #include "engine/CloseDataSets.h"
 
@@ -20,17 +21,14 @@ bool TDM_Obiekt::OpenQuery(Query &query, const QString &sql, const char *logName
 {
     if (!m_dm.Db().CheckConnection(query.GetConnection()))
         return false;
-    try {
+    return Guarded(m_dm.Log(), Where::Heading(QStringLiteral(" TDM_Obiekt.") + QLatin1String(logName)), [&] {
         query.Close();
         query.SetSQL(sql);
         setParams(query);
         query.Open();
         query.First();
         return true;
-    } catch (const std::exception &e) {
-        m_dm.Log()->ErrorException(QStringLiteral(" TDM_Obiekt.") + QLatin1String(logName), e);
-        return false;
-    }
+    });
 }
 
 bool TDM_Obiekt::OpenQ_GetKlientToTransport(TDateTime lastExchange)

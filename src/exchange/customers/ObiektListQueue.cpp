@@ -2,6 +2,7 @@
 
 #include "Zamer_Klient.h"
 #include "app/DM_Main.h"
+#include "app/Guarded.h"
 #include "app/Log.h"
 #include "app/Process.h"
 #include "engine/Queue.h"
@@ -46,7 +47,7 @@ bool TX2Y_ObiektListQueue::IsCustomerType() const
 
 bool TX2Y_ObiektListQueue::PrepareList()
 {
-    return Guarded("TX2Y_ObiektListQueue", "PrepareList", [&] {
+    return Guarded(Log(), PELK_HERE, [&] {
         switch (TypObiektu) {
         case kKlient: return PrepareListKlient();
         case kDystrybutor: return PrepareListDystrybutor();
@@ -59,7 +60,7 @@ bool TX2Y_ObiektListQueue::PrepareList()
 
 bool TX2Y_ObiektListQueue::PrepareListKlient()
 {
-    return Guarded("TX2Y_ObiektListQueue", "PrepareListKlient", [&] {
+    return Guarded(Log(), PELK_HERE, [&] {
         return PrepareChanged(WatermarkKey(kKlient), [&](TDateTime t) { return m_crm.OpenQ_GetKlientToTransport(t); },
                               m_crm.Q_GetZamerKlientToTransport);
     });
@@ -67,7 +68,7 @@ bool TX2Y_ObiektListQueue::PrepareListKlient()
 
 bool TX2Y_ObiektListQueue::PrepareListDystrybutor()
 {
-    return Guarded("TX2Y_ObiektListQueue", "PrepareListDystrybutor", [&] {
+    return Guarded(Log(), PELK_HERE, [&] {
         return PrepareChanged(WatermarkKey(kDystrybutor),
                               [&](TDateTime t) { return m_crm.Open_GetZamerDystrybutorToTransport(t); },
                               m_crm.Q_GetZamerDystrybutorToTransport);
@@ -103,23 +104,21 @@ void TX2Y_ObiektListQueue::AppendListRow(const Query &list)
     // for this and every later run. A customer listed through a changed relation or code may
     // have no change date of its own: that counts as 0.
     const Variant id = list.FieldByName(QStringLiteral("ID")).Value();
-    try {
+    const QString key = id.isNull() ? QStringLiteral("NULL") : id.toString();
+    Guarded(Log(), Where::Heading(QStringLiteral(" Pominięto element listy obiektu \"%1\" (ID: %2)").arg(Rules->ObjectName, key)), [&] {
         auto element = std::make_unique<RObiekt>();
         element->Kind = RObiekt::FromDatabase;
-        element->Key = id.toString();
+        element->Key = key;
         const Variant changed = list.FieldByName(QStringLiteral("DataAktualizacji")).Value();
         element->ChangeDate = changed.isNull() ? 0 : changed.toDateTime();
         Elements.push_back(std::move(element));
-    } catch (const std::exception &e) {
-        m_dm.Log()->Error(1, QStringLiteral(" Pominięto element listy obiektu \"%1\" (ID: %2)\r\n      %3")
-                                 .arg(Rules->ObjectName, id.isNull() ? QStringLiteral("NULL") : id.toString(),
-                                      TLog::ExceptionText(e)));
-    }
+        return true;
+    });
 }
 
 bool TX2Y_ObiektListQueue::FindFileObject(RObiekt &element)
 {
-    return Guarded("TX2Y_ObiektListQueue", "FindFileObject", [&] {
+    return Guarded(Log(), PELK_HERE, [&] {
         if (element.Kind == RObiekt::SourceFile)
             return IsCustomerType() && FileObjectOnList(element.FileName, std::make_unique<TZamer_Klient>(m_dm, m_crm));
         if (element.Kind == RObiekt::TargetFile)
@@ -130,7 +129,7 @@ bool TX2Y_ObiektListQueue::FindFileObject(RObiekt &element)
 
 bool TX2Y_ObiektListQueue::SerializeObject(RObiekt &element)
 {
-    return Guarded("TX2Y_ObiektListQueue", "SerializeObject", [&] {
+    return Guarded(Log(), PELK_HERE, [&] {
         if (IsCustomerType())
             return SerializeSysObject(element, std::make_unique<TZamer_Klient>(m_dm, m_crm));
         m_dm.Log()->Error(1, QStringLiteral(" Brak implementacji listy elementów dla obiektu \"%1\"").arg(Rules->ObjectName));
@@ -140,8 +139,7 @@ bool TX2Y_ObiektListQueue::SerializeObject(RObiekt &element)
 
 bool TX2Y_ObiektListQueue::DeSerializeObject(RObiekt &element)
 {
-    return Guarded("TX2Y_ObiektListQueue", "DeSerializeObject",
-                   [&] { return DeSerializeSysObject(element, std::make_unique<TPelk_Obiekt>(m_dm)); });
+    return Guarded(Log(), PELK_HERE, [&] { return DeSerializeSysObject(element, std::make_unique<TPelk_Obiekt>(m_dm)); });
 }
 
 void TX2Y_ObiektListQueue::Run()
@@ -167,7 +165,7 @@ bool TY2X_ObiektListQueue::PrepareList()
 
 bool TY2X_ObiektListQueue::FindFileObject(RObiekt &element)
 {
-    return Guarded("TY2X_ObiektListQueue", "FindFileObject", [&] {
+    return Guarded(Log(), PELK_HERE, [&] {
         if (element.Kind == RObiekt::SourceFile)
             return FileObjectOnList(element.FileName, std::make_unique<TPelk_Obiekt>(m_dm));
         if (element.Kind == RObiekt::TargetFile)
@@ -178,14 +176,12 @@ bool TY2X_ObiektListQueue::FindFileObject(RObiekt &element)
 
 bool TY2X_ObiektListQueue::SerializeObject(RObiekt &element)
 {
-    return Guarded("TY2X_ObiektListQueue", "SerializeObject",
-                   [&] { return SerializeSysObject(element, std::make_unique<TPelk_Obiekt>(m_dm)); });
+    return Guarded(Log(), PELK_HERE, [&] { return SerializeSysObject(element, std::make_unique<TPelk_Obiekt>(m_dm)); });
 }
 
 bool TY2X_ObiektListQueue::DeSerializeObject(RObiekt &element)
 {
-    return Guarded("TY2X_ObiektListQueue", "DeSerializeObject",
-                   [&] { return DeSerializeSysObject(element, std::make_unique<TZamer_Klient>(m_dm, m_crm)); });
+    return Guarded(Log(), PELK_HERE, [&] { return DeSerializeSysObject(element, std::make_unique<TZamer_Klient>(m_dm, m_crm)); });
 }
 
 void RegisterCustomerQueues()

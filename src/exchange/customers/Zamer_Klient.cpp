@@ -2,6 +2,7 @@
 
 #include "DM_Obiekt.h"
 #include "app/DM_Main.h"
+#include "app/Guarded.h"
 #include "app/Log.h"
 #include "config/Errors.h"
 
@@ -25,19 +26,14 @@ bool TZamer_Klient::SaveToXML()
 bool TZamer_Klient::LoadObjectData(RObiekt &element)
 {
     m_rowRead = false;
-    const bool loaded = [&] {
-        try {
-            if (m_dm.Db().CheckRequiredField(QStringLiteral("ObjectID"), ObjectID)) {
-                m_rowRead = true; // nothing to read: refused as it is
-                return false;
-            }
-            ID = ObjectID;
-            return LoadKlient();
-        } catch (const std::exception &e) {
-            LogException("LoadObjectData", e);
+    const bool loaded = Guarded(Log(), PELK_HERE, [&] {
+        if (m_dm.Db().CheckRequiredField(QStringLiteral("ObjectID"), ObjectID)) {
+            m_rowRead = true; // nothing to read: refused as it is
             return false;
         }
-    }();
+        ID = ObjectID;
+        return LoadKlient();
+    });
     // A record the CRM gave but that cannot be exchanged (no row, a null date) is refused; a
     // CRM that could not be asked is not, so the customer is listed again by the next run.
     element.Refused = !loaded && m_rowRead;
@@ -51,17 +47,12 @@ bool TZamer_Klient::SaveObjectData(RObiekt &)
 
 bool TZamer_Klient::LoadKlient()
 {
-    try {
-        return GetKlient();
-    } catch (const std::exception &e) {
-        LogException("LoadKlient", e);
-        return false;
-    }
+    return Guarded(Log(), PELK_HERE, [this] { return GetKlient(); });
 }
 
 bool TZamer_Klient::GetKlient()
 {
-    try {
+    return Guarded(Log(), PELK_HERE, [this] {
         if (!m_crm.OpenQ_GetZamerKlient(ID.toString()))
             return false;
         m_rowRead = true;
@@ -84,10 +75,7 @@ bool TZamer_Klient::GetKlient()
         Kategoria = value("Kategoria");
         OsobaOdpowiedzialna = value("OsobaOdpowiedzialna");
         return true;
-    } catch (const std::exception &e) {
-        LogException("GetKlient", e);
-        return false;
-    }
+    });
 }
 
 } // namespace pelk

@@ -1,12 +1,12 @@
 #include "RunControl.h"
 
-#include "DM_Main.h"
-#include "Log.h"
-#include "Process.h"
-#include "Przelaczniki.h"
-#include "Settings.h"
+#include "Queue.h"
+#include "app/DM_Main.h"
+#include "app/Log.h"
+#include "app/Process.h"
+#include "app/Przelaczniki.h"
+#include "app/Settings.h"
 #include "config/Common.h"
-#include "engine/Queue.h"
 
 namespace pelk {
 
