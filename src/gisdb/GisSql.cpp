@@ -42,8 +42,8 @@ const DialectSql &FindAtrybutByNazwa()
     return s;
 }
 
-// SQLite keeps dates as text "yyyy-mm-dd hh:nn:ss"; decimals are shown with the two decimal
-// places of the SQL Server column, so both dialects read values back in the same text form.
+// SQLite keeps dates as text "yyyy-mm-dd hh:nn:ss"; decimals are read back as stored, all
+// their decimals shown (the values are compared as numbers, not as texts).
 const DialectSql &GetWartoscAtrybutu()
 {
     static const DialectSql s{
@@ -60,7 +60,7 @@ const DialectSql &GetWartoscAtrybutu()
             "when ATR_TYP = 4 then ATO_VAR_TXT "
             "when ATR_TYP in (5, 7) then strftime('%Y-%m-%d %H:%M:%S', ATO_VAR_DATA) "
             "when ATR_TYP = 6 then strftime('%Y-%m-%d', ATO_VAR_DATA) "
-            "when ATR_TYP = 8 and ATO_VAR_DEC is not null then printf('%.2f', ATO_VAR_DEC) end) as ATR_WARTOSC "
+            "when ATR_TYP = 8 and ATO_VAR_DEC is not null then cast(ATO_VAR_DEC as varchar(128)) end) as ATR_WARTOSC "
             "from dbo.ATRYBUT_OBIEKT inner join dbo.ATRYBUT on ATR_ID = ATO_ID_ATR "
             "where ATR_ID = :AtrybutID and ATO_ID_OB = :ObiektID")};
     return s;

@@ -71,6 +71,14 @@ QString NormalizujLiczbe(const QString &text)
 
 bool TakieSameLiczby(const QString &a, const QString &b)
 {
+    // Numbers compare as numbers: the database may read a value back as "1234567.0" or with
+    // fewer trailing zeros than it was written with. Texts that are no numbers compare as
+    // normalised texts.
+    bool okA = false, okB = false;
+    const double x = TextToFloat(a, &okA);
+    const double y = TextToFloat(b, &okB);
+    if (okA && okB)
+        return x == y;
     return NormalizujLiczbe(a) == NormalizujLiczbe(b);
 }
 
@@ -269,7 +277,8 @@ bool TAtrybutyObiektCollectionItem::UpdateAtrybut()
         const DialectSql *sql = GisSql::UpdateAtrybut(TypAtrybutu);
         if (!sql)
             return false;
-        if (TypAtrybutu == 8 && TakieSameLiczby(StaraWartosc.toString(), Wartosc.toString()))
+        const bool liczba = TypAtrybutu == 8 || (TypAtrybutu >= 1 && TypAtrybutu <= 3);
+        if (liczba && TakieSameLiczby(StaraWartosc.toString(), Wartosc.toString()))
             return true;
         TDM_PelkFun &fun = TDM_PelkFun::Of(dm);
         if (!dm.Db().ExecSQLQuery(fun.Q_EmptyQueryToExec, sql->For(fun.SqlDialect()),
