@@ -210,7 +210,8 @@ TEST_F(Sales, FiguresPerPeriodAndGroupWithFiltersAndInclusiveMonthEnds)
     const int idle = GisObject(QStringLiteral("100009"), QStringLiteral("K9"));
     SetFigure(k1, 204, 55);    // last run's TIG of March: none now
     SetFigure(idle, 100, 999); // a customer without sales this time
-    Order(QStringLiteral("K1"), 20260331, {{"RB", 1000, 4}});                          // last day of M
+    Order(QStringLiteral("K0"), 20260310, {{"RB", 500, 1}}); // listed first, with whole sums
+    Order(QStringLiteral("K1"), 20260331, {{"RB", 1000.25, 4}});                       // last day of M
     Order(QStringLiteral("K1"), 20260301, {{"PCE", 30, 3}, {"RB", 88888, 100, "WRO"}}); // first day of M; a line of another facility
     Order(QStringLiteral("K1"), 20260228, {{"MMA", 5000, 1234.5678}});                 // last day of M-1
     Order(QStringLiteral("K1"), 20251201, {{"TIG", 50, 2}});                           // first day of M-3
@@ -220,7 +221,7 @@ TEST_F(Sales, FiguresPerPeriodAndGroupWithFiltersAndInclusiveMonthEnds)
     Order(QStringLiteral("K1"), 20250330, {{"RB", 99999, 100}});                       // 366 days back
     RunExchange();
 
-    EXPECT_EQ(Figures(k1), QStringList({QStringLiteral("100=1030.000"),  // PC 12M: RB and PCE amounts
+    EXPECT_EQ(Figures(k1), QStringList({QStringLiteral("100=1030.250"),  // PC 12M: RB and PCE amounts
                                         QStringLiteral("101=5050.000"),  // PE 12M: MMA and TIG amounts
                                         QStringLiteral("110=10.000"),    // PCE rutile/basic M: 4 x 2.5 kg
                                         QStringLiteral("114=3.000"),     // PCE other M
@@ -230,7 +231,7 @@ TEST_F(Sales, FiguresPerPeriodAndGroupWithFiltersAndInclusiveMonthEnds)
                                         QStringLiteral("207=2.000")}))   // TIG DC M-3
         << Pane().toStdString();
     EXPECT_EQ(Figures(idle), QStringList({QStringLiteral("100=0.000")}));
-    EXPECT_EQ(Summary(), Counts(1, 1, 1, 0, 0, 0)) << Pane().toStdString();
+    EXPECT_EQ(Summary(), Counts(2, 1, 1, 0, 0, 1)) << Pane().toStdString(); // K0 is on no GIS object
     for (const char *step : {" Sprzedaż PC 12M", " Sprzedaż PE 12M", " Sprzedaż PCE (rutile\\basic) M", " Sprzedaż PCE (rutile\\basic) M-3",
                              " Sprzedaż PCS (MAG wire MP\\spools) M-2", " Sprzedaż PCE M-1 (kg)", " Sprzedaż TIG manual AC\\DC M",
                              " Sprzedaż MIG\\MAG c. wr250A 35% M-1", " Sprzedaż MIG\\MAG c. m250A 35% M-3"})
@@ -241,7 +242,7 @@ TEST_F(Sales, FiguresPerPeriodAndGroupWithFiltersAndInclusiveMonthEnds)
     // The next run recomputes from scratch: the same figures, each written over its zero.
     RunExchange();
     EXPECT_EQ(Figures(k1).value(5), QStringLiteral("201=1234.568"));
-    EXPECT_EQ(Summary(), Counts(1, 1, 0, 1, 0, 0));
+    EXPECT_EQ(Summary(), Counts(2, 1, 0, 1, 0, 1));
 }
 
 TEST_F(Sales, SharedAmongObjectsOnlyPositiveValuesWrittenInactiveObjectsNotFound)

@@ -41,14 +41,17 @@ const RDefinicja &Definicja(Zapytanie zapytanie)
 
 const DialectSql &Szablon()
 {
-    // SQLite knows TRIM and the rest of the text as SQL Server does.
-    static const DialectSql s{QStringLiteral(
+    // SQLite sums whole amounts to integers, and its ODBC driver takes the type of a computed
+    // column from the first row: a first customer with a whole sum would cut every later
+    // sum to its integer part. The sums are made floating-point there.
+    static const QString text = QStringLiteral(
         "SELECT TRIM( ODHEAD.UACUNO) as ID, %1 as Wartosc "
         "FROM %3ODHEAD ODHEAD "
         "inner join %3ODLINE ODLINE on ODLINE.UBORNO = ODHEAD.UAORNO and ODLINE.UBDLIX = ODHEAD.UADLIX and ODLINE.UBFACI='BPL' "
         "inner join %3MITMAS MITMAS on ODLINE.UBITNO=MITMAS.MMITNO and %2 "
         "WHERE ODHEAD.UAIVDT>= :DataOd and ODHEAD.UAIVDT<= :DataDo and ODHEAD.UAORTP Not In ('PRX','PRP') "
-        "GROUP BY ODHEAD.UACUNO"), {}};
+        "GROUP BY ODHEAD.UACUNO");
+    static const DialectSql s{text, QString(text).replace(QStringLiteral("%1 as Wartosc"), QStringLiteral("CAST(%1 AS REAL) as Wartosc"))};
     return s;
 }
 
