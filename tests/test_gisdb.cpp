@@ -159,7 +159,9 @@ TEST(GisNumbers, NormalisedDecimalTexts)
     EXPECT_EQ(NormalizujLiczbe(QStringLiteral("12.00")), QStringLiteral("12."));
     EXPECT_EQ(NormalizujLiczbe(QStringLiteral("100")), QStringLiteral("100"));
     EXPECT_TRUE(TakieSameLiczby(QStringLiteral("12.50"), QStringLiteral("12,5")));
-    EXPECT_FALSE(TakieSameLiczby(QStringLiteral("12.00"), QStringLiteral("12")));
+    EXPECT_TRUE(TakieSameLiczby(QStringLiteral("12.00"), QStringLiteral("12")));
+    EXPECT_TRUE(TakieSameLiczby(QStringLiteral("1234567.0"), QStringLiteral("1234567")));
+    EXPECT_FALSE(TakieSameLiczby(QStringLiteral("33.33"), QStringLiteral("33.333")));
     EXPECT_FALSE(TakieSameLiczby(QStringLiteral("1.05"), QStringLiteral("1.5")));
 }
 
@@ -268,12 +270,12 @@ TEST_F(GisDb, LongNamesSlicedAndQuotedTextsStoredVerbatim)
     EXPECT_EQ(Sql(QStringLiteral("select count(*) from OBIEKT")), QStringList{QStringLiteral("1")});
 }
 
-TEST_F(GisDb, DecimalAttributesComparedByNormalisedText)
+TEST_F(GisDb, DecimalAttributesComparedAsNumbers)
 {
-    ExecSql(QStringLiteral("insert into ATRYBUT (ATR_ID, ATR_NAZWA, ATR_TYP, ATR_TXT1, ATR_ID_SLO_OBTYP) values (100, 'Obrót', 8, 'Obrot', 102);"));
+    ExecSql(QStringLiteral("insert into ATRYBUT (ATR_ID, ATR_NAZWA, ATR_TYP, ATR_TXT1, ATR_ID_SLO_OBTYP) values (90, 'Obrót', 8, 'Obrot', 102);"));
     auto dec = [](const QString &v) {
         return QStringLiteral("<class classname=\"TAtrybutyObiektCollectionItem\" name=\"Item_4\"><properties>"
-                              "<property name=\"NumerAtrybutu\" type=\"Integer\">100</property>"
+                              "<property name=\"NumerAtrybutu\" type=\"Integer\">90</property>"
                               "<property name=\"NazwaAtrybutu\" type=\"String\">Obrot</property>"
                               "<property name=\"Wartosc\" type=\"String\">%1</property>"
                               "<property name=\"Edytowany\" type=\"Enumeration\">True</property></properties></class>")
@@ -281,27 +283,32 @@ TEST_F(GisDb, DecimalAttributesComparedByNormalisedText)
     };
     const QString k = QStringLiteral("K7"), n = QStringLiteral("Sklep"), c = QStringLiteral("Gdańsk"), a = QStringLiteral("A");
     ASSERT_TRUE(Save(ObiektXml(k, n, c, a, 102, dec(QStringLiteral("12,50")))));
-    EXPECT_EQ(Sql(QStringLiteral("select printf('%.2f', ATO_VAR_DEC) from ATRYBUT_OBIEKT where ATO_ID_ATR = 100")),
+    EXPECT_EQ(Sql(QStringLiteral("select printf('%.2f', ATO_VAR_DEC) from ATRYBUT_OBIEKT where ATO_ID_ATR = 90")),
               QStringList{QStringLiteral("12.50")});
     QString log;
     ASSERT_TRUE(Save(ObiektXml(k, n, c, a, 102, dec(QStringLiteral("12,5"))), &log));
     EXPECT_EQ(lastStatus, szBezZmian);
-    ExecSql(QStringLiteral("update ATRYBUT_OBIEKT set ATO_VAR_DEC = 12 where ATO_ID_ATR = 100;"));
+    ExecSql(QStringLiteral("update ATRYBUT_OBIEKT set ATO_VAR_DEC = 12.0 where ATO_ID_ATR = 90;"));
     ASSERT_TRUE(Save(ObiektXml(k, n, c, a, 102, dec(QStringLiteral("12"))), &log));
-    EXPECT_EQ(lastStatus, szZmieniony); // "12." and "12" differ as texts
-    EXPECT_TRUE(log.contains(QStringLiteral(" Atrybut nr: 100 nazwa: Obrot - stara wartosc: \"12.00\"; nowa wartosc: \"12\" ")));
+    EXPECT_EQ(lastStatus, szBezZmian);
+    EXPECT_FALSE(log.contains(QStringLiteral(" Atrybut nr: 90")));
+    // Three decimals are read back whole: a different third decimal is a change.
+    ASSERT_TRUE(Save(ObiektXml(k, n, c, a, 102, dec(QStringLiteral("12.345"))), &log));
+    ASSERT_TRUE(Save(ObiektXml(k, n, c, a, 102, dec(QStringLiteral("12.346"))), &log));
+    EXPECT_EQ(lastStatus, szZmieniony);
+    EXPECT_TRUE(log.contains(QStringLiteral(" Atrybut nr: 90 nazwa: Obrot - stara wartosc: \"12.345\"; nowa wartosc: \"12.346\" ")));
 
     // A value that is no number is refused before anything is written.
     ASSERT_TRUE(Save(ObiektXml(k, n, c, a, 102, dec(QStringLiteral("12; delete from OBIEKT"))), &log));
     EXPECT_TRUE(log.contains(QStringLiteral(" Wyjątek funkcji TAtrybutyObiektCollectionItem.UpdateAtrybut")));
-    EXPECT_EQ(Sql(QStringLiteral("select ATO_VAR_DEC from ATRYBUT_OBIEKT where ATO_ID_ATR = 100")), QStringList{QStringLiteral("12")});
+    EXPECT_EQ(Sql(QStringLiteral("select ATO_VAR_DEC from ATRYBUT_OBIEKT where ATO_ID_ATR = 90")), QStringList{QStringLiteral("12.346")});
     EXPECT_EQ(Sql(QStringLiteral("select count(*) from OBIEKT")), QStringList{QStringLiteral("1")});
 }
 
 TEST_F(GisDb, FloatValuesReadBackAsTheSameNumberAndBadDatesAreRefused)
 {
     ExecSql(QStringLiteral("insert into ATRYBUT (ATR_ID, ATR_NAZWA, ATR_TYP, ATR_TXT1, ATR_ID_SLO_OBTYP) values "
-                           "(101, 'Obrót roczny', 1, 'ObrotRoczny', 102), (102, 'Ostatnia wizyta', 5, 'OstatniaWizyta', 102);"));
+                           "(95, 'Obrót roczny', 1, 'ObrotRoczny', 102), (96, 'Ostatnia wizyta', 5, 'OstatniaWizyta', 102);"));
     auto item = [](int number, const QString &v) {
         return QStringLiteral("<class classname=\"TAtrybutyObiektCollectionItem\" name=\"Item_4\"><properties>"
                               "<property name=\"NumerAtrybutu\" type=\"Integer\">%1</property>"
@@ -312,12 +319,12 @@ TEST_F(GisDb, FloatValuesReadBackAsTheSameNumberAndBadDatesAreRefused)
     };
     const QString k = QStringLiteral("K9"), n = QStringLiteral("Sklep"), c = QStringLiteral("Opole"), a = QStringLiteral("A");
     for (const char *value : {"1234567", "0.1", "98765432.125"}) {
-        ASSERT_TRUE(Save(ObiektXml(k, n, c, a, 102, item(101, QString::fromLatin1(value)))));
+        ASSERT_TRUE(Save(ObiektXml(k, n, c, a, 102, item(95, QString::fromLatin1(value)))));
         // Saved again in another text of the same number: nothing changes.
         QString again = QString::fromLatin1(value);
         again = again.contains(QLatin1Char('.')) ? again.replace(QLatin1Char('.'), QLatin1Char(',')) : again + QStringLiteral(".0");
         QString log;
-        ASSERT_TRUE(Save(ObiektXml(k, n, c, a, 102, item(101, again)), &log));
+        ASSERT_TRUE(Save(ObiektXml(k, n, c, a, 102, item(95, again)), &log));
         EXPECT_EQ(lastStatus, szBezZmian) << value << " " << log.toStdString();
     }
     // The SQL Server text reads floats back with all 17 digits, not the 6 of a plain cast.
@@ -325,12 +332,12 @@ TEST_F(GisDb, FloatValuesReadBackAsTheSameNumberAndBadDatesAreRefused)
 
     // A date the database cannot read is refused, not stored as NULL.
     QString log;
-    ASSERT_TRUE(Save(ObiektXml(k, n, c, a, 102, item(102, QStringLiteral("jutro rano"))), &log));
+    ASSERT_TRUE(Save(ObiektXml(k, n, c, a, 102, item(96, QStringLiteral("jutro rano"))), &log));
     EXPECT_TRUE(log.contains(QStringLiteral(" Wyjątek funkcji TAtrybutyObiektCollectionItem.InsertAtrybut")));
     EXPECT_TRUE(log.contains(QStringLiteral("'jutro rano' is not a valid date and time")));
-    EXPECT_EQ(Sql(QStringLiteral("select count(*) from ATRYBUT_OBIEKT where ATO_ID_ATR = 102")), QStringList{QStringLiteral("0")});
-    ASSERT_TRUE(Save(ObiektXml(k, n, c, a, 102, item(102, QStringLiteral("2026-03-01 12:30:00")))));
-    EXPECT_EQ(Sql(QStringLiteral("select ATO_VAR_DATA from ATRYBUT_OBIEKT where ATO_ID_ATR = 102")),
+    EXPECT_EQ(Sql(QStringLiteral("select count(*) from ATRYBUT_OBIEKT where ATO_ID_ATR = 96")), QStringList{QStringLiteral("0")});
+    ASSERT_TRUE(Save(ObiektXml(k, n, c, a, 102, item(96, QStringLiteral("2026-03-01 12:30:00")))));
+    EXPECT_EQ(Sql(QStringLiteral("select ATO_VAR_DATA from ATRYBUT_OBIEKT where ATO_ID_ATR = 96")),
               QStringList{QStringLiteral("2026-03-01 12:30:00")});
 }
 

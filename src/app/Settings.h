@@ -67,6 +67,7 @@ class TSettingsAplikacji : public TSettings
     Q_PROPERTY(QString DSN_Caesar MEMBER m_dsnCaesar)
     Q_PROPERTY(int TraceLevel MEMBER m_traceLevel)
     Q_PROPERTY(bool WysylajBledyNaMaila MEMBER m_wysylajBledyNaMaila)
+    Q_PROPERTY(QString BibliotekaMovex MEMBER m_bibliotekaMovex)
 public:
     explicit TSettingsAplikacji(QObject *parent = nullptr);
 
@@ -82,6 +83,10 @@ public:
     QString DSN_PelkGISTrasar() const { return m_dsnPelkGISTrasar; }
     QString DSN_Movex() const { return m_dsnMovex; }
     QString DSN_Caesar() const { return m_dsnCaesar; }
+    // The ERP library as named from the DSN_Movex data source, put before each ERP table
+    // name with a dot: on SQL Server the linked server and library ("MOVEX.MVXADTA500").
+    // Empty (the default): the data source's own tables, as in the embedded SQLite ERP.
+    QString BibliotekaMovex() const { return m_bibliotekaMovex; }
     int TraceLevel() const { return m_traceLevel; }
     bool WysylajBledyNaMaila() const { return m_wysylajBledyNaMaila; }
 
@@ -92,6 +97,7 @@ public:
 private:
     QString m_defaultSubDirLog, m_defaultSubDirWork, m_transforSubDir, m_defaultSettingsFileName;
     QString m_dsnPelkGISTrasar, m_dsnMovex, m_dsnCaesar;
+    QString m_bibliotekaMovex;
     int m_traceLevel = 0;
     bool m_wysylajBledyNaMaila = false;
 };

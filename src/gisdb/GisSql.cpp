@@ -44,9 +44,8 @@ const DialectSql &FindAtrybutByNazwa()
 
 // Floating-point values come back with 17 significant digits, which round-trip exactly (a
 // plain cast keeps 6, so 1234567 would read as 1.23457e+006 and look changed on every run);
-// the save compares them as numbers. SQLite keeps dates as text "yyyy-mm-dd hh:nn:ss";
-// decimals are shown with the two decimal places of the SQL Server column, so both dialects
-// read values back in the same text form.
+// decimals are read back as stored. The save compares numbers as numbers, not as texts.
+// SQLite keeps dates as text "yyyy-mm-dd hh:nn:ss".
 const DialectSql &GetWartoscAtrybutu()
 {
     static const DialectSql s{
@@ -63,7 +62,7 @@ const DialectSql &GetWartoscAtrybutu()
             "when ATR_TYP = 4 then ATO_VAR_TXT "
             "when ATR_TYP in (5, 7) then strftime('%Y-%m-%d %H:%M:%S', ATO_VAR_DATA) "
             "when ATR_TYP = 6 then strftime('%Y-%m-%d', ATO_VAR_DATA) "
-            "when ATR_TYP = 8 and ATO_VAR_DEC is not null then printf('%.2f', ATO_VAR_DEC) end) as ATR_WARTOSC "
+            "when ATR_TYP = 8 and ATO_VAR_DEC is not null then cast(ATO_VAR_DEC as varchar(128)) end) as ATR_WARTOSC "
             "from dbo.ATRYBUT_OBIEKT inner join dbo.ATRYBUT on ATR_ID = ATO_ID_ATR "
             "where ATR_ID = :AtrybutID and ATO_ID_OB = :ObiektID")};
     return s;

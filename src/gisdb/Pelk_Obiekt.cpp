@@ -66,20 +66,18 @@ QString NormalizujLiczbe(const QString &text)
 
 bool TakieSameLiczby(const QString &a, const QString &b)
 {
+    // Numbers compare as numbers: the database may read a value back as "1234567.0" or with
+    // fewer trailing zeros than it was written with. Texts that are no numbers compare as
+    // normalised texts.
+    bool okA = false, okB = false;
+    const double x = TextToFloat(a, &okA);
+    const double y = TextToFloat(b, &okB);
+    if (okA && okB)
+        return x == y;
     return NormalizujLiczbe(a) == NormalizujLiczbe(b);
 }
 
 namespace {
-
-// Floating-point attribute values are equal when they are the same number, whatever their
-// text ("1234567", "1234567.0", "1.2345670000000000e+006").
-bool SameFloat(const QString &a, const QString &b)
-{
-    bool okA = false, okB = false;
-    const double x = TextToFloat(a, &okA);
-    const double y = TextToFloat(b, &okB);
-    return okA && okB && x == y;
-}
 
 // A date attribute's text as the database reads it; anything else is refused before the
 // statement runs (SQLite would store NULL in silence where SQL Server refuses).
@@ -275,9 +273,8 @@ bool TAtrybutyObiektCollectionItem::UpdateAtrybut()
         const DialectSql *sql = GisSql::UpdateAtrybut(TypAtrybutu);
         if (!sql)
             return false;
-        if (TypAtrybutu == taDziesietna && TakieSameLiczby(StaraWartosc.toString(), Wartosc.toString()))
-            return true;
-        if (IsLiczbaAtrybutu(TypAtrybutu) && SameFloat(StaraWartosc.toString(), Wartosc.toString()))
+        if ((TypAtrybutu == taDziesietna || IsLiczbaAtrybutu(TypAtrybutu))
+            && TakieSameLiczby(StaraWartosc.toString(), Wartosc.toString()))
             return true;
         TDM_PelkFun &fun = TDM_PelkFun::Of(dm);
         if (!dm.Db().ExecSQLQuery(fun.Q_EmptyQueryToExec, sql->For(fun.SqlDialect()),

@@ -15,6 +15,7 @@ enum TStatusZapisu : quint8 { szNowy = 0, szZmieniony = 1, szBezZmian = 2 };
 
 // Decimal text with "." as point and trailing zeros after the point removed (the point stays).
 QString NormalizujLiczbe(const QString &text);
+// Equal numbers (by value), or equal normalised texts when either is no number.
 bool TakieSameLiczby(const QString &a, const QString &b);
 
 class TPelk_ObiektAdres : public TPersistent

@@ -4,6 +4,7 @@
 // queues, and helpers to fill the CRM, run the exchange and read what landed.
 #include "support/GisDatabase.h"
 #include "support/Installation.h"
+#include "support/RunSummary.h"
 
 #include "app/DM_Main.h"
 #include "app/Process.h"
@@ -82,23 +83,10 @@ protected:
     }
     QStringList WorkFiles() const { return QDir(inst.Path(QStringLiteral("work"))).entryList(QDir::Files); }
     QString Pane() const { return pane.AllText(); }
-    // The counters of the summary of the kind's label.
-    std::string Summary(const QString &kind) const
-    {
-        const QString head = QStringLiteral(" Przetworzono obiekt: %1 transfer do systemu Pelk·GIS Trasar").arg(kind);
-        for (const auto &m : pane.messages)
-            if (m.lines.value(0) == head)
-                return m.lines.mid(1).join(QLatin1Char('|')).simplified().toStdString();
-        return std::string();
-    }
+    std::string Summary(const QString &kind) const { return RunSummary(pane, kind); }
     static std::string Counts(int all, int done, int added, int updated, int unchanged, int failed)
     {
-        return QStringLiteral("Liczba wszystkich elementów obiektu: %1| Liczba przetworzonych elementów obiektu: %2 | - nowych: %3 "
-                              "| - zaktualizowanych: %4 | - nie zmienionych: %5 | Liczba nieprzetworzonych elementów obiektu: %6| "
-                              "Liczba usuniętych obiektów: 0")
-            .arg(all).arg(done).arg(added).arg(updated).arg(unchanged).arg(failed)
-            .simplified()
-            .toStdString();
+        return SummaryCounts(all, done, added, updated, unchanged, failed);
     }
 
     Installation inst;

@@ -1,6 +1,9 @@
 // The embedded demo: SQLite databases behind private ODBC data sources, a CRM filled with
-// generated customers and distributors, one unattended exchange, and what landed in the GIS.
+// generated customers and distributors and an ERP with their orders, an unattended exchange of
+// the customers, their ERP numbers put on their GIS objects, an unattended exchange of the
+// sales figures, and what landed in the GIS.
 #include "CrmGenerator.h"
+#include "ErpGenerator.h"
 
 #include "app/Log.h"
 #include "app/Settings.h"
@@ -121,8 +124,13 @@ int main(int argc, char *argv[])
         for (const QString &ref : QDir(deploy + QStringLiteral("/sqlite")).entryList({QStringLiteral("gis-*.sql")}, QDir::Files, QDir::Name))
             sqlite(gis, readText(deploy + QStringLiteral("/sqlite/") + ref));
     }
-    if (!QFile::exists(erp))
+    if (!QFile::exists(erp)) {
         sqlite(erp, readText(deploy + QStringLiteral("/sqlite/erp.sql")));
+        sqlite(erp, demo::ErpGenerator(cli.value(QStringLiteral("seed")).toUInt())
+                        .InitialData(customers + distributors, ToQDateTime(Now()).date()));
+        out << "ERP created: " << sqlite(erp, QStringLiteral("SELECT count(*) FROM ODHEAD;")).trimmed() << " orders, "
+            << sqlite(erp, QStringLiteral("SELECT count(*) FROM ODLINE;")).trimmed() << " invoice lines" << Qt::endl;
+    }
     if (!QFile::exists(crm)) {
         sqlite(crm, readText(deploy + QStringLiteral("/sqlite/crm.sql")));
         sqlite(crm, generator.InitialData(customers, distributors, QStringLiteral("2026-01-05 08:00:00")));
@@ -153,45 +161,60 @@ int main(int argc, char *argv[])
         settings.setProperty(key, value);
     if (!settings.SaveToFile(root.filePath(QStringLiteral("PelkDataExchanger.xml"))))
         fail(QStringLiteral("cannot write the settings"));
-    TSettingsProcess process;
-    process.WorkDirectory = root.filePath(QStringLiteral("work"));
-    for (const char *kind : {"Klient", "Dystrybutor"}) {
-        auto *item = process.ObjectToProcess()->Add();
-        item->NazwaObiektu = item->NazwaObiektRules = QString::fromLatin1(kind);
-        item->ListaDozwolonychStanow = StanBit(esSysXtoSysY) | StanBit(esNone);
-        item->Stan = esSysXtoSysY;
-    }
-    const QString processFile = root.filePath(QStringLiteral("process.xml"));
-    if (!process.SaveToFile(processFile))
-        fail(QStringLiteral("cannot write the process settings"));
+    auto processSettings = [&](const QString &fileName, const QStringList &kinds) {
+        TSettingsProcess process;
+        process.WorkDirectory = root.filePath(QStringLiteral("work"));
+        for (const QString &kind : kinds) {
+            auto *item = process.ObjectToProcess()->Add();
+            item->NazwaObiektu = item->NazwaObiektRules = kind;
+            item->ListaDozwolonychStanow = StanBit(esSysXtoSysY) | StanBit(esNone);
+            item->Stan = esSysXtoSysY;
+        }
+        const QString file = root.filePath(fileName);
+        if (!process.SaveToFile(file))
+            fail(QStringLiteral("cannot write the process settings"));
+        return file;
+    };
+    const QString processFile = processSettings(QStringLiteral("process.xml"), {QStringLiteral("Klient"), QStringLiteral("Dystrybutor")});
+    const QString salesFile = processSettings(QStringLiteral("process-sales.xml"), {QStringLiteral("Sprzedaz")});
 
-    // One unattended run.
+    // One unattended run, and its log.
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("ODBCSYSINI"), root.filePath(QStringLiteral("odbc")));
     env.insert(QStringLiteral("ODBCINI"), root.filePath(QStringLiteral("odbc/odbc.ini")));
-    const QStringList logsBefore = QDir(root.filePath(QStringLiteral("logs"))).entryList({QStringLiteral("*.log")});
-    out << "== " << program << ' ' << processFile << " auto" << Qt::endl;
-    QProcess run;
-    run.setProcessEnvironment(env);
-    run.setWorkingDirectory(dir);
-    run.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    QElapsedTimer clock;
-    clock.start();
-    run.start(program, {processFile, QStringLiteral("auto")});
-    if (!run.waitForFinished(-1) || run.exitCode() != 0)
-        fail(QStringLiteral("the exchange program failed (exit code %1)").arg(run.exitCode()));
-    out << "   finished in " << clock.elapsed() << " ms" << Qt::endl;
+    auto exchange = [&](const QString &file) {
+        const QStringList logsBefore = QDir(root.filePath(QStringLiteral("logs"))).entryList({QStringLiteral("*.log")});
+        out << "== " << program << ' ' << file << " auto" << Qt::endl;
+        QProcess run;
+        run.setProcessEnvironment(env);
+        run.setWorkingDirectory(dir);
+        run.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        QElapsedTimer clock;
+        clock.start();
+        run.start(program, {file, QStringLiteral("auto")});
+        if (!run.waitForFinished(-1) || run.exitCode() != 0)
+            fail(QStringLiteral("the exchange program failed (exit code %1)").arg(run.exitCode()));
+        out << "   finished in " << clock.elapsed() << " ms" << Qt::endl;
+        QStringList logs = QDir(root.filePath(QStringLiteral("logs"))).entryList({QStringLiteral("*.log")}, QDir::Files, QDir::Name);
+        for (const QString &old : logsBefore)
+            logs.removeAll(old);
+        if (!logs.isEmpty()) {
+            const QString logFile = root.filePath(QStringLiteral("logs/") + logs.last());
+            QFile f(logFile);
+            f.open(QIODevice::ReadOnly);
+            out << "== log file " << logFile << Qt::endl << TLog::FromIsoLatin2(f.readAll()).remove(QLatin1Char('\r'));
+        }
+    };
+    exchange(processFile);
 
-    // The log of this run.
-    QStringList logs = QDir(root.filePath(QStringLiteral("logs"))).entryList({QStringLiteral("*.log")}, QDir::Files, QDir::Name);
-    for (const QString &old : logsBefore)
-        logs.removeAll(old);
-    if (!logs.isEmpty()) {
-        const QString logFile = root.filePath(QStringLiteral("logs/") + logs.last());
-        QFile f(logFile);
-        f.open(QIODevice::ReadOnly);
-        out << "== log file " << logFile << Qt::endl << TLog::FromIsoLatin2(f.readAll()).remove(QLatin1Char('\r'));
-    }
+    // The GIS administrator's part: the customers' ERP numbers on their GIS objects.
+    const int total = sqlite(crm, QStringLiteral("SELECT count(*) FROM Customer WHERE Region = 'BPL' AND CustomerNumber IS NOT NULL;"))
+                          .trimmed()
+                          .toInt();
+    sqlite(gis, demo::ErpGenerator::ErpIdsForGis(total));
+    out << "== ERP numbers on " << sqlite(gis, QStringLiteral("SELECT count(*) FROM ATRYBUT_OBIEKT WHERE ATO_ID_ATR IN (7, 17);")).trimmed()
+        << " GIS objects" << Qt::endl;
+    exchange(salesFile);
 
     // What landed in the GIS database.
     out << "== GIS database " << gis << Qt::endl
@@ -202,6 +225,16 @@ int main(int argc, char *argv[])
                "SELECT (SELECT count(*) FROM ADRES) AS addresses, (SELECT count(*) FROM ATRYBUT_OBIEKT) AS attribute_values, "
                "(SELECT count(*) FROM UPRAWNIENIA) AS permissions;\n"
                "SELECT SLO_NAZWA AS watermark, SLO_TXT1 AS last_exchange FROM SLOWNIK WHERE SLO_ID_KAT = 0 AND SLO_NAZWA LIKE 'interfejs_transport_%';\n"
-               "SELECT o.OB_EXID AS exid, o.OB_NAZWA1 AS name, a.ADR_MIASTO AS city FROM OBIEKT o LEFT JOIN ADRES a ON a.ADR_ID_OB = o.OB_ID ORDER BY o.OB_ID LIMIT 5;\n"));
+               "SELECT o.OB_EXID AS exid, o.OB_NAZWA1 AS name, a.ADR_MIASTO AS city FROM OBIEKT o LEFT JOIN ADRES a ON a.ADR_ID_OB = o.OB_ID ORDER BY o.OB_ID LIMIT 5;\n"
+               // Sales figures of a few customers, the two objects sharing one ERP number first.
+               "SELECT o.OB_EXID AS exid, e.ATO_VAR_TXT AS erp_id, "
+               "printf('%.2f', sum(CASE v.ATO_ID_ATR WHEN 100 THEN v.ATO_VAR_DEC END)) AS pc_12m, "
+               "printf('%.2f', sum(CASE v.ATO_ID_ATR WHEN 101 THEN v.ATO_VAR_DEC END)) AS pe_12m, "
+               "printf('%.3f', sum(CASE v.ATO_ID_ATR WHEN 150 THEN v.ATO_VAR_DEC END)) AS pce_kg_m, "
+               "printf('%.3f', sum(CASE v.ATO_ID_ATR WHEN 201 THEN v.ATO_VAR_DEC END)) AS mma_m1, "
+               "sum(v.ATO_VAR_DEC > 0) AS figures "
+               "FROM OBIEKT o JOIN ATRYBUT_OBIEKT e ON e.ATO_ID_OB = o.OB_ID AND e.ATO_ID_ATR IN (7, 17) "
+               "LEFT JOIN ATRYBUT_OBIEKT v ON v.ATO_ID_OB = o.OB_ID AND v.ATO_ID_ATR >= 100 "
+               "GROUP BY o.OB_ID ORDER BY (e.ATO_VAR_TXT = 'M300001') DESC, o.OB_ID LIMIT 6;\n"));
     return 0;
 }

@@ -12,6 +12,8 @@ TDM_Obiekt::TDM_Obiekt(TDM_Main &dm)
     : Q_GetZamerKlientToTransport(dm.ADOConnection_Caesar),
       Q_GetZamerDystrybutorToTransport(dm.ADOConnection_Caesar),
       Q_ZamerKlient(dm.ADOConnection_Caesar),
+      Q_ObiektyByERPID(dm.ADOConnection_PelkGIS),
+      Q_ZerujAllAtrybutySprzedaz(dm.ADOConnection_PelkGIS),
       m_dm(dm)
 {
 }
@@ -55,9 +57,29 @@ bool TDM_Obiekt::OpenQ_GetZamerKlient(const QString &customerNumber)
                      [&](Query &query) { query.SetParam(QStringLiteral("KlientID"), Variant(customerNumber)); });
 }
 
+bool TDM_Obiekt::Open_GetPelkObiektyByERPID(const QString &erpId)
+{
+    Query &q = Q_ObiektyByERPID;
+    return OpenQuery(q, CustomerSql::ObiektyByERPID().For(q.GetConnection().SqlDialect()), "Open_GetPelkObiektyByERPID",
+                     [&](Query &query) { query.SetParam(QStringLiteral("ObiektERPID"), Variant(erpId)); });
+}
+
+bool TDM_Obiekt::ZerujAllAtrybutySprzedaz()
+{
+    Query &q = Q_ZerujAllAtrybutySprzedaz;
+    if (!m_dm.Db().CheckConnection(q.GetConnection()))
+        return false;
+    return Guarded(m_dm.Log(), Where::Heading(QStringLiteral(" TDM_Obiekt.ZerujAllAtrybutySprzedaz")), [&] {
+        q.SetSQL(CustomerSql::ZerujAllAtrybutySprzedaz().For(q.GetConnection().SqlDialect()));
+        q.ExecSQL();
+        return true;
+    });
+}
+
 void TDM_Obiekt::CloseDataSets()
 {
-    pelk::CloseDataSets({&Q_GetZamerKlientToTransport, &Q_GetZamerDystrybutorToTransport, &Q_ZamerKlient});
+    pelk::CloseDataSets({&Q_GetZamerKlientToTransport, &Q_GetZamerDystrybutorToTransport, &Q_ZamerKlient,
+                         &Q_ObiektyByERPID, &Q_ZerujAllAtrybutySprzedaz});
 }
 
 } // namespace pelk

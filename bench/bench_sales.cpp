@@ -1,0 +1,168 @@
+// Sales end to end on SQLite: the 58 ERP steps and the element phase (zeroing, staged files,
+// stylesheet, attribute save) of a run, beside the bare attribute writes of the same values.
+// Usage: bench_sales [customers] [lines]   (default 5000 customers, 60000 invoice lines)
+#include "support/GisDatabase.h"
+#include "support/Installation.h"
+
+#include "app/DM_Main.h"
+#include "app/Process.h"
+#include "app/Settings.h"
+#include "db/Query.h"
+#include "engine/Queue.h"
+#include "exchange/sales/SprzedazListQueue.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <cstdio>
+
+using namespace pelk;
+using namespace pelk::test;
+
+namespace {
+
+// The queue with its list phase timed.
+class TimedSales : public TX2Y_SprzedazListQueue
+{
+public:
+    using TX2Y_SprzedazListQueue::TX2Y_SprzedazListQueue;
+    static inline double Steps = 0;
+    bool PrepareList() override
+    {
+        QElapsedTimer t;
+        t.start();
+        const bool ok = TX2Y_SprzedazListQueue::PrepareList();
+        Steps = t.nsecsElapsed() / 1e9;
+        return ok;
+    }
+};
+
+struct Bench
+{
+    Installation inst;
+    QString erp = inst.odbc.Folder() + QStringLiteral("/ERP.db");
+
+    Bench(int customers, int lines)
+    {
+        inst.WriteSettings({{QStringLiteral("TraceLevel"), QStringLiteral("1")}});
+        for (const QString &dsn : {QStringLiteral("GIS"), QStringLiteral("CRM"), QStringLiteral("ERP")})
+            inst.odbc.AddSqliteDsn(dsn, dsn + QStringLiteral(".db"), QStringLiteral("SyncPragma=NORMAL\nJournalMode=WAL\n"));
+        const QString deploy = QStringLiteral(PELK_SOURCE_DIR "/deploy");
+        QFile::copy(deploy + QStringLiteral("/ObjectRules.xml"), inst.Path(QStringLiteral("ObjectRules.xml")));
+        for (const QString &xsl : QDir(deploy + QStringLiteral("/xsl")).entryList({QStringLiteral("*.xsl")}))
+            QFile::copy(deploy + QStringLiteral("/xsl/") + xsl, inst.Path(QStringLiteral("xsl/")) + xsl);
+        CreateGisDatabase(inst.gisFile);
+        CreateSqliteDatabase(erp, {QStringLiteral("erp.sql")});
+        // An item of every product group; one order per line, over the last 13 months, every
+        // 50th of type PRX and every 40th line of another facility.
+        OdbcEnvironment::ExecSqlite(erp, QStringLiteral(
+            "INSERT INTO MITMAS VALUES ('I00','C10','200',2.5),('I01','C10','202',3),('I02','C10','100',1),('I03','C20','206',1.5),"
+            "('I04','C20','207',2),('I05','C20','100',1),('I06','C21','100',4),('I07','C22','100',5),('I08','E30','310',12),"
+            "('I09','E31','335',9),('I10','E32','397',11),('I11','E40','322',30),('I12','E30','396',40),('I13','E30','320',25),"
+            "('I14','E31','100',1),('I15','C10','100',0.5);"
+            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < {lines}) "
+            "INSERT INTO ODHEAD SELECT printf('O%07d', i), 1, printf('E%05d', (i * 7) % {customers} + 1), "
+            "CAST(strftime('%Y%m%d', date('now', '-' || ((i * 7919) % 395) || ' days')) AS INTEGER), "
+            "CASE WHEN i % 50 = 0 THEN 'PRX' ELSE 'ZAM' END FROM n;"
+            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < {lines}) "
+            "INSERT INTO ODLINE SELECT printf('O%07d', i), 1, 1, CASE WHEN i % 40 = 0 THEN 'WRO' ELSE 'BPL' END, "
+            "printf('I%02d', (i * 31) % 16), ((i * 37) % 5000) / 10.0 + 0.99, (i % 9) + 1 FROM n;")
+                                        .replace(QStringLiteral("{lines}"), QString::number(lines))
+                                        .replace(QStringLiteral("{customers}"), QString::number(customers)));
+        // (Texts with printf patterns are filled by replace(), never by arg(), which reads
+        // "%02d" as a placeholder.)
+        OdbcEnvironment::ExecSqlite(inst.gisFile, QStringLiteral(
+            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < {customers}) "
+            "INSERT INTO OBIEKT (OB_ID, OB_EXID, OB_ID_SLO_TYP, OB_NAZWA1, OB_AKTYWNY) SELECT i, printf('C%05d', i), 102, 'Klient', 1 FROM n;"
+            "INSERT INTO ATRYBUT_OBIEKT (ATO_ID_ATR, ATO_ID_OB, ATO_VAR_TXT) SELECT 7, OB_ID, printf('E%05d', OB_ID) FROM OBIEKT;")
+                                        .replace(QStringLiteral("{customers}"), QString::number(customers)));
+    }
+};
+
+double secondsOf(const std::function<void()> &f)
+{
+    QElapsedTimer t;
+    t.start();
+    f();
+    return t.nsecsElapsed() / 1e9;
+}
+
+struct Figure { int attribute, object; double value; };
+
+// The same values written directly, one transaction per customer (object), as the elements do.
+double BareWrites(Connection &gis, const QList<Figure> &figures, bool insert)
+{
+    Query write(gis);
+    write.SetSQL(insert ? QStringLiteral("INSERT INTO ATRYBUT_OBIEKT (ATO_ID_ATR, ATO_ID_OB, ATO_VAR_DEC) VALUES (:A, :O, :W)")
+                        : QStringLiteral("UPDATE ATRYBUT_OBIEKT SET ATO_VAR_DEC = :W WHERE ATO_ID_ATR = :A AND ATO_ID_OB = :O"));
+    return secondsOf([&] {
+        int object = -1;
+        for (const Figure &f : figures) {
+            if (f.object != object) {
+                if (object >= 0)
+                    gis.EndTransaction(true);
+                gis.BeginTransaction();
+                object = f.object;
+            }
+            write.SetParam(QStringLiteral("A"), Variant(f.attribute));
+            write.SetParam(QStringLiteral("O"), Variant(f.object));
+            write.SetParam(QStringLiteral("W"), Variant(f.value));
+            write.ExecSQL();
+        }
+        gis.EndTransaction(true);
+    });
+}
+
+void run(int customers, int lines)
+{
+    Bench b(customers, lines);
+    const QString process = b.inst.WriteProcessSettings(QStringLiteral("p.xml"), b.inst.Path(QStringLiteral("work")),
+                                                        {{QStringLiteral("Sprzedaz"), QStringLiteral("esSysXtoSysY"), 10}});
+    TDM_Main dm(b.inst.dir.path(), {process}, nullptr, nullptr);
+    std::printf("%d customers, %d invoice lines\n", customers, lines);
+    double elementSeconds[2] = {0, 0};
+    int elements = 0;
+    for (int pass = 0; pass < 2; ++pass) {
+        const double total = secondsOf([&] {
+            TQueue queue(dm);
+            queue.Objects = dm.SettingsProcess()->ObjectToProcess();
+            queue.Execute();
+        });
+        elements = dm.Process()->TotalElements();
+        elementSeconds[pass] = total - TimedSales::Steps;
+        std::printf("  run %d (%s): 58 steps %.2f s; element phase %.2f s, %d customers (%d stored), %.0f customers/s\n", pass + 1,
+                    pass == 0 ? "values inserted" : "values updated", TimedSales::Steps, elementSeconds[pass], elements,
+                    dm.Process()->Processed(), elements / elementSeconds[pass]);
+    }
+
+    Query read(dm.ADOConnection_PelkGIS);
+    read.SetSQL(QStringLiteral("SELECT ATO_ID_ATR, ATO_ID_OB, ATO_VAR_DEC FROM ATRYBUT_OBIEKT WHERE ATO_ID_ATR >= 100 "
+                               "AND ATO_VAR_DEC > 0 ORDER BY ATO_ID_OB, ATO_ID_ATR"));
+    read.Open();
+    QList<Figure> figures;
+    for (read.First(); !read.Eof(); read.Next())
+        figures.append({read.FieldAt(0).Value().toInt(), read.FieldAt(1).Value().toInt(), read.FieldAt(2).Value().toDouble()});
+    read.Close();
+    dm.Db().ExecSQLQuery(read, QStringLiteral("DELETE FROM ATRYBUT_OBIEKT WHERE ATO_ID_ATR >= 100"));
+    const double inserts = BareWrites(dm.ADOConnection_PelkGIS, figures, true);
+    const double updates = BareWrites(dm.ADOConnection_PelkGIS, figures, false);
+    std::printf("  bare writes of the same %d values: inserts %.2f s, updates %.2f s\n", int(figures.size()), inserts, updates);
+    std::printf("  element phase against bare writes: run 1 %.2fx, run 2 %.2fx\n", elementSeconds[0] / inserts,
+                elementSeconds[1] / updates);
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QueueFactory::Register(QStringLiteral("Sprzedaz"), true, [](TDM_Main &dm) {
+        auto q = std::make_unique<TimedSales>(dm);
+        q->SourceConnection = &dm.ADOConnection_Movex;
+        q->TargetConnection = &dm.ADOConnection_PelkGIS;
+        return std::unique_ptr<TObjectListQueue>(std::move(q));
+    });
+    run(argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 5000, argc > 2 ? QString::fromLocal8Bit(argv[2]).toInt() : 60000);
+    return 0;
+}

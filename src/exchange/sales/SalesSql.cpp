@@ -1,0 +1,71 @@
+#include "SalesSql.h"
+
+#include "config/Errors.h"
+
+#include <QRegularExpression>
+#include <array>
+
+namespace pelk::SalesSql {
+
+namespace {
+
+constexpr const char *kKwota = "Sum(ODLINE.UBLNAM)";
+constexpr const char *kIlosc = "Sum(ODLINE.UBIVQT)";
+constexpr const char *kKilogramy = "Sum(ODLINE.UBIVQT*MITMAS.MMNEWE)";
+
+const std::array<RDefinicja, LiczbaZapytan> kDefinicje = {{
+    {"Open_GetZamerSprzedazPCiPE_12M", kKwota, "MITMAS.MMBUAR in ('C10','C20','C21','C22')"},
+    {"Open_GetZamerSprzedazPCiPE_12M", kKwota, "MITMAS.MMBUAR in ('E30','E31','E32','E40')"},
+    {"Open_GetZamerSprzedazPCE_RB", kKilogramy, "MITMAS.MMBUAR = 'C10' and MITMAS.MMITGR in ('200','202')"},
+    {"Open_GetZamerSprzedazPCE_noRB", kKilogramy, "MITMAS.MMBUAR = 'C10' and MITMAS.MMITGR not in ('200','202')"},
+    {"Open_GetZamerSprzedazPCS_MM", kKilogramy, "MITMAS.MMBUAR = 'C20' and MITMAS.MMITGR in ('206','207')"},
+    {"Open_GetZamerSprzedazPCS_noMM", kKilogramy, "MITMAS.MMBUAR = 'C20' and MITMAS.MMITGR not in ('206','207')"},
+    {"Open_GetZamerSprzedazPCEkg", kKilogramy, "MITMAS.MMBUAR = 'C10'"},
+    {"Open_GetZamerSprzedazPCSkg", kKilogramy, "MITMAS.MMBUAR = 'C20'"},
+    {"Open_GetZamerSprzedazPCCkg", kKilogramy, "MITMAS.MMBUAR = 'C21'"},
+    {"Open_GetZamerSprzedazPCFkg", kKilogramy, "MITMAS.MMBUAR = 'C22'"},
+    {"Open_GetZamerSprzedazMMA", kIlosc, "MITMAS.MMITGR = '310'"},
+    {"Open_GetZamerSprzedazTIGDC", kIlosc, "MITMAS.MMITGR = '335'"},
+    {"Open_GetZamerSprzedazTIGACDC", kIlosc, "MITMAS.MMITGR = '397'"},
+    {"Open_GetZamerSprzedazMIGMAGR", kIlosc, "MITMAS.MMITGR = '322'"},
+    {"Open_GetZamerSprzedazMIGMAGup250", kIlosc, "MITMAS.MMITGR = '396'"},
+    {"Open_GetZamerSprzedazMIGMAGdown250", kIlosc, "MITMAS.MMITGR = '320'"},
+}};
+
+} // namespace
+
+const RDefinicja &Definicja(Zapytanie zapytanie)
+{
+    return kDefinicje.at(zapytanie);
+}
+
+const DialectSql &Szablon()
+{
+    // SQLite sums whole amounts to integers, and its ODBC driver takes the type of a computed
+    // column from the first row: a first customer with a whole sum would cut every later
+    // sum to its integer part. The sums are made floating-point there.
+    static const QString text = QStringLiteral(
+        "SELECT TRIM( ODHEAD.UACUNO) as ID, %1 as Wartosc "
+        "FROM %3ODHEAD ODHEAD "
+        "inner join %3ODLINE ODLINE on ODLINE.UBORNO = ODHEAD.UAORNO and ODLINE.UBDLIX = ODHEAD.UADLIX and ODLINE.UBFACI='BPL' "
+        "inner join %3MITMAS MITMAS on ODLINE.UBITNO=MITMAS.MMITNO and %2 "
+        "WHERE ODHEAD.UAIVDT>= :DataOd and ODHEAD.UAIVDT<= :DataDo and ODHEAD.UAORTP Not In ('PRX','PRP') "
+        "GROUP BY ODHEAD.UACUNO");
+    static const DialectSql s{text, QString(text).replace(QStringLiteral("%1 as Wartosc"), QStringLiteral("CAST(%1 AS REAL) as Wartosc"))};
+    return s;
+}
+
+QString Tekst(Zapytanie zapytanie, const QString &biblioteka, Dialect dialect)
+{
+    // Parts of letters, digits, "_", "$", "#" or "-", each possibly in brackets, joined by dots.
+    static const QRegularExpression nazwa(QStringLiteral(
+        "^(?:[A-Za-z0-9_$#-]+|\\[[^\\[\\]';]+\\])(?:\\.(?:[A-Za-z0-9_$#-]+|\\[[^\\[\\]';]+\\]))*$"));
+    const QString library = biblioteka.trimmed();
+    if (!library.isEmpty() && !nazwa.match(library).hasMatch())
+        throw Exception(QStringLiteral("Niepoprawna nazwa biblioteki ERP w ustawieniu \"BibliotekaMovex\": \"%1\"").arg(library));
+    const RDefinicja &d = Definicja(zapytanie);
+    return Szablon().For(dialect).arg(QLatin1String(d.Miara), QLatin1String(d.FiltrTowaru),
+                                      library.isEmpty() ? QString() : library + QLatin1Char('.'));
+}
+
+} // namespace pelk::SalesSql

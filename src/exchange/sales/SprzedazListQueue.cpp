@@ -1,0 +1,273 @@
+#include "SprzedazListQueue.h"
+
+#include "Pelk_ObiektSprzedaz.h"
+#include "SalesPeriods.h"
+#include "Zamer_KlientSprzedaz.h"
+#include "app/DM_Main.h"
+#include "app/Guarded.h"
+#include "app/Log.h"
+#include "app/Process.h"
+#include "engine/Queue.h"
+#include "engine/TempObjects.h"
+
+namespace pelk {
+
+// One product group: its query, the step name ("%1": M, M-1, ... for the monthly ones), the
+// attribute number of period M (M-k takes base + k) and the heading of its exceptions.
+struct TX2Y_SprzedazListQueue::RKrok
+{
+    bool (TDM_Sprzedaz::*Open12M)();
+    bool (TDM_Sprzedaz::*OpenMiesiac)(TDateTime, TDateTime);
+    SalesSql::Zapytanie Zapytanie;
+    const char *Nazwa;
+    int Atrybut;
+    const char *Wyjatek;
+};
+
+namespace {
+
+using Q = TDM_Sprzedaz;
+using K = TX2Y_SprzedazListQueue;
+
+#define PELK_KROK_WYJATEK(name) " Wyjątek funkcji TX2Y_SprzedazListQueue.PrepareListSprzedaz" name
+
+const K::RKrok kKroki12M[] = {
+    {&Q::Open_GetZamerSprzedazPC_12M, nullptr, SalesSql::PC_12M, " Sprzedaż PC 12M", 100, PELK_KROK_WYJATEK("PC12M")},
+    {&Q::Open_GetZamerSprzedazPE_12M, nullptr, SalesSql::PE_12M, " Sprzedaż PE 12M", 101, PELK_KROK_WYJATEK("PE12M")},
+};
+
+const K::RKrok kKrokiMiesieczne[] = {
+    {nullptr, &Q::Open_GetZamerSprzedazPCE_RB, SalesSql::PCE_RB, " Sprzedaż PCE (rutile\\basic) %1", 110, PELK_KROK_WYJATEK("PCE_RB")},
+    {nullptr, &Q::Open_GetZamerSprzedazPCE_noRB, SalesSql::PCE_noRB, " Sprzedaż PCE pozostałe %1", 114, PELK_KROK_WYJATEK("PCE_noRB")},
+    {nullptr, &Q::Open_GetZamerSprzedazPCS_MM, SalesSql::PCS_MM, " Sprzedaż PCS (MAG wire MP\\spools) %1", 130, PELK_KROK_WYJATEK("PCS_MM")},
+    {nullptr, &Q::Open_GetZamerSprzedazPCS_noMM, SalesSql::PCS_noMM, " Sprzedaż PCS pozostałe %1", 134, PELK_KROK_WYJATEK("PCS_noMM")},
+    {nullptr, &Q::Open_GetZamerSprzedazPCEkg, SalesSql::PCEkg, " Sprzedaż PCE %1 (kg)", 150, PELK_KROK_WYJATEK("PCEkg")},
+    {nullptr, &Q::Open_GetZamerSprzedazPCSkg, SalesSql::PCSkg, " Sprzedaż PCS %1 (kg)", 154, PELK_KROK_WYJATEK("PCSkg")},
+    {nullptr, &Q::Open_GetZamerSprzedazPCCkg, SalesSql::PCCkg, " Sprzedaż PCC %1 (kg)", 158, PELK_KROK_WYJATEK("PCCkg")},
+    {nullptr, &Q::Open_GetZamerSprzedazPCFkg, SalesSql::PCFkg, " Sprzedaż PCF %1 (kg)", 162, PELK_KROK_WYJATEK("PCFkg")},
+    {nullptr, &Q::Open_GetZamerSprzedazMMA, SalesSql::MMA, " Sprzedaż MMA rectifiers %1", 200, PELK_KROK_WYJATEK("MMA")},
+    {nullptr, &Q::Open_GetZamerSprzedazTIGDC, SalesSql::TIGDC, " Sprzedaż TIG manual DC %1", 204, PELK_KROK_WYJATEK("TIGDC")},
+    {nullptr, &Q::Open_GetZamerSprzedazTIGACDC, SalesSql::TIGACDC, " Sprzedaż TIG manual AC\\DC %1", 208, PELK_KROK_WYJATEK("TIGACDC")},
+    {nullptr, &Q::Open_GetZamerSprzedazMIGMAGR, SalesSql::MIGMAGR, " Sprzedaż MIG\\MAG rectifiers %1", 212, PELK_KROK_WYJATEK("MIGMAGR")},
+    {nullptr, &Q::Open_GetZamerSprzedazMIGMAGup250, SalesSql::MIGMAGup250, " Sprzedaż MIG\\MAG c. wr250A 35% %1", 216,
+     PELK_KROK_WYJATEK("MIGMAGup250")},
+    {nullptr, &Q::Open_GetZamerSprzedazMIGMAGdown250, SalesSql::MIGMAGdown250, " Sprzedaż MIG\\MAG c. m250A 35% %1", 220,
+     PELK_KROK_WYJATEK("MIGMAGdown250")},
+};
+
+#undef PELK_KROK_WYJATEK
+
+constexpr int kMiesiace = 4; // M, M-1, M-2, M-3
+
+QString Okres(int k)
+{
+    return k == 0 ? QStringLiteral("M") : QStringLiteral("M-%1").arg(k);
+}
+
+} // namespace
+
+TX2Y_SprzedazListQueue::TX2Y_SprzedazListQueue(TDM_Main &dm) : TObjectListQueue(dm), m_sprzedaz(dm), m_obiekty(dm) {}
+
+TX2Y_SprzedazListQueue::~TX2Y_SprzedazListQueue()
+{
+    m_sprzedaz.CloseDataSets();
+    m_obiekty.CloseDataSets();
+}
+
+bool TX2Y_SprzedazListQueue::PrepareList()
+{
+    return Guarded(Log(), PELK_HERE, [&] {
+        TLog *log = m_dm.Log();
+        log->Note(2, QStringLiteral(" Rozpoczęcie zbierania elementów obiektu \"%1\"").arg(Rules->ObjectName));
+        m_sprzedaz.kbmMemTable_Sprzedaz.Clear();
+        for (const RKrok &krok : kKroki12M)
+            if (!Krok(krok, 0))
+                return false;
+        for (const RKrok &krok : kKrokiMiesieczne)
+            for (int k = 0; k < kMiesiace; ++k)
+                if (!Krok(krok, k))
+                    return false;
+        DatabaseCount = int(Elements.size());
+        log->Note(2, QStringLiteral(" Liczba elementów: %1").arg(DatabaseCount));
+        log->Note(2, QStringLiteral(" Zakończenie zbierania elementów obiektu \"%1\"").arg(Rules->ObjectName));
+        return true;
+    });
+}
+
+bool TX2Y_SprzedazListQueue::Krok(const RKrok &krok, int k)
+{
+    return Guarded(Log(), Where::Heading(krok.Wyjatek), [&] {
+        const bool miesieczny = krok.OpenMiesiac != nullptr;
+        m_dm.Log()->Note(2, miesieczny ? QString::fromUtf8(krok.Nazwa).arg(Okres(k)) : QString::fromUtf8(krok.Nazwa));
+        bool opened;
+        if (miesieczny) {
+            // Each step reads the clock afresh, as a run may pass midnight between steps.
+            const ROkres okres = OkresMiesiaca(Now(), k);
+            opened = (m_sprzedaz.*krok.OpenMiesiac)(okres.Od, okres.Do);
+        } else {
+            opened = (m_sprzedaz.*krok.Open12M)();
+        }
+        return opened && PrepareListSprzedaz(m_sprzedaz.Q(krok.Zapytanie), krok.Atrybut + k);
+    });
+}
+
+bool TX2Y_SprzedazListQueue::PrepareListSprzedaz(Query &query, int atrybut)
+{
+    return Guarded(Log(), PELK_HERE, [&] {
+        TSprzedazTable &table = m_sprzedaz.kbmMemTable_Sprzedaz;
+        const int idColumn = query.FieldIndex(QStringLiteral("ID"));
+        const int valueColumn = query.FieldIndex(QStringLiteral("Wartosc"));
+        for (query.First(); !query.Eof(); query.Next()) {
+            const Variant id = query.FieldAt(idColumn).Value();
+            const Variant value = query.FieldAt(valueColumn).Value();
+            const QString key = id.isNull() ? QString() : id.toString().trimmed();
+            // One bad row is one customer's figure lost for this run, never the whole run.
+            if (key.isEmpty()) {
+                m_dm.Log()->Warning(1, QStringLiteral(" Pominięto wiersz sprzedaży bez numeru klienta ERP (atrybut nr: %1, wartość: %2)")
+                                           .arg(atrybut)
+                                           .arg(value.isNull() ? QStringLiteral("NULL") : value.toString()));
+            } else if (value.isNull() || value.isEmpty()) {
+                m_dm.Log()->Warning(1, QStringLiteral(" Pominięto wiersz sprzedaży klienta o numerze ERP ID = \"%1\" bez wartości"
+                                                      " (atrybut nr: %2)")
+                                           .arg(key)
+                                           .arg(atrybut));
+            } else if (table.Add(key, atrybut, value.toDouble())) {
+                auto element = std::make_unique<RObiekt>();
+                element->Kind = RObiekt::FromDatabase;
+                element->Key = key;
+                Elements.push_back(std::move(element));
+            }
+            if (Escaped())
+                return false;
+        }
+        return true;
+    });
+}
+
+bool TX2Y_SprzedazListQueue::FindFileObject(RObiekt &element)
+{
+    return Guarded(Log(), PELK_HERE, [&] {
+        if (element.Kind == RObiekt::SourceFile)
+            return FileObjectOnList(element.FileName, std::make_unique<TZamer_KlientSprzedaz>(m_dm, m_obiekty, m_sprzedaz));
+        if (element.Kind == RObiekt::TargetFile)
+            return FileObjectOnList(element.FileName, std::make_unique<TPelk_ObiektSprzedaz>(m_dm, m_obiekty));
+        return false;
+    });
+}
+
+bool TX2Y_SprzedazListQueue::SerializeObject(RObiekt &element)
+{
+    return Guarded(Log(), PELK_HERE, [&] {
+        const bool ok = SerializeSysObject(element, std::make_unique<TZamer_KlientSprzedaz>(m_dm, m_obiekty, m_sprzedaz));
+        element.Text1 = element.FileName; // the source-layout file, removed with the element
+        return ok;
+    });
+}
+
+bool TX2Y_SprzedazListQueue::DeSerializeObject(RObiekt &element)
+{
+    return Guarded(Log(), PELK_HERE,
+                   [&] { return DeSerializeSysObject(element, std::make_unique<TPelk_ObiektSprzedaz>(m_dm, m_obiekty)); });
+}
+
+void TX2Y_SprzedazListQueue::Run()
+{
+    Guarded(Log(), PELK_HERE, [&] {
+        TProcess *process = m_dm.Process();
+        Elements.clear();
+        process->SetCountElem(0);
+        if (!PrepareList() || !FindFile())
+            return false;
+        // Figures written on top of figures not zeroed would mix two runs: the GIS keeps the
+        // previous figures whole instead.
+        if (!m_obiekty.ZerujAllAtrybutySprzedaz()) {
+            m_dm.Log()->Error(1, QStringLiteral(" Wartości sprzedaży nie zostały wyzerowane\r\n"
+                                                "      Wymiana obiektu \"%1\" przerwana; pozostają wartości poprzedniej wymiany")
+                                     .arg(Rules->ObjectName));
+            return false;
+        }
+        process->SetCountElem(int(Elements.size()));
+        for (size_t i = 0; i < Elements.size(); ++i) {
+            RObiekt &element = *Elements[i];
+            process->ShowProgress(TProcess::KindElement, QString(), int(i) + 1);
+            ProcessElement(element);
+            // Every run recomputes all figures: nothing of an element is carried to the next.
+            RemoveStagedFiles(element);
+            if (Escaped())
+                return false;
+        }
+        return true;
+    });
+}
+
+void TX2Y_SprzedazListQueue::ProcessElement(RObiekt &element)
+{
+    bool result = false;
+    switch (element.Kind) {
+    case RObiekt::FromDatabase: result = ProcessObject(element); break;
+    case RObiekt::SourceFile:
+        element.Text1 = element.FileName;
+        result = ProcessFile(element);
+        break;
+    case RObiekt::TargetFile: result = DeSerializeObject(element); break;
+    default: break;
+    }
+    m_dm.Process()->ElementDone(result);
+}
+
+void TX2Y_SprzedazListQueue::RemoveStagedFiles(const RObiekt &element)
+{
+    // A failed transformation leaves the source-layout file behind it as well.
+    if (!element.Text1.isEmpty() && element.Text1 != element.FileName)
+        RemoveFile(element.Text1);
+    if (!element.FileName.isEmpty())
+        RemoveFile(element.FileName);
+}
+
+bool TY2X_SprzedazListQueue::PrepareList()
+{
+    m_dm.Log()->Error(1, QStringLiteral(" Funkcja TY2X_SprzedazListQueue.PrepareList nie jest zaimplementowana"));
+    return false;
+}
+
+bool TY2X_SprzedazListQueue::FindFileObject(RObiekt &element)
+{
+    return Guarded(Log(), PELK_HERE, [&] {
+        if (element.Kind == RObiekt::SourceFile)
+            return FileObjectOnList(element.FileName, std::make_unique<TSysY_TempObj>(m_dm));
+        if (element.Kind == RObiekt::TargetFile)
+            return FileObjectOnList(element.FileName, std::make_unique<TSysX_TempObj>(m_dm));
+        return false;
+    });
+}
+
+bool TY2X_SprzedazListQueue::SerializeObject(RObiekt &element)
+{
+    return Guarded(Log(), PELK_HERE,
+                   [&] { return SerializeSysObject(element, std::make_unique<TSysY_TempObj>(m_dm)); });
+}
+
+bool TY2X_SprzedazListQueue::DeSerializeObject(RObiekt &element)
+{
+    return Guarded(Log(), PELK_HERE,
+                   [&] { return DeSerializeSysObject(element, std::make_unique<TSysX_TempObj>(m_dm)); });
+}
+
+void RegisterSalesQueues()
+{
+    const QString name = QStringLiteral("Sprzedaz");
+    QueueFactory::Register(name, true, [](TDM_Main &dm) {
+        auto q = std::make_unique<TX2Y_SprzedazListQueue>(dm);
+        q->SourceConnection = &dm.ADOConnection_Movex;
+        q->TargetConnection = &dm.ADOConnection_PelkGIS;
+        return std::unique_ptr<TObjectListQueue>(std::move(q));
+    });
+    QueueFactory::Register(name, false, [](TDM_Main &dm) {
+        auto q = std::make_unique<TY2X_SprzedazListQueue>(dm);
+        q->SourceConnection = &dm.ADOConnection_Movex;
+        q->TargetConnection = &dm.ADOConnection_PelkGIS;
+        return std::unique_ptr<TObjectListQueue>(std::move(q));
+    });
+}
+
+} // namespace pelk

@@ -1,0 +1,63 @@
+#pragma once
+// The sales queue (ERP to GIS): every run sums the sales of each ERP customer in 58 steps,
+// sets every sales figure in the GIS to 0 and writes the new figures customer by customer.
+// The opposite direction is not implemented.
+#include "DM_Sprzedaz.h"
+#include "engine/ObjectListQueue.h"
+#include "exchange/customers/DM_Obiekt.h"
+
+namespace pelk {
+
+class TX2Y_SprzedazListQueue : public TObjectListQueue
+{
+public:
+    explicit TX2Y_SprzedazListQueue(TDM_Main &dm);
+    ~TX2Y_SprzedazListQueue() override;
+
+    // The 58 steps in order; one element per customer, in order of first occurrence. False
+    // (the run ends, nothing zeroed) at the first step that fails or on Stop.
+    bool PrepareList() override;
+    bool FindFileObject(RObiekt &element) override;
+    bool SerializeObject(RObiekt &element) override;
+    bool DeSerializeObject(RObiekt &element) override;
+    // Gathers the elements, zeroes the sales figures and processes every element; each
+    // element's staged files are deleted whatever its outcome.
+    void Run() override;
+
+    // Adds the rows of the open query to the memory table under the attribute number, and an
+    // element for each customer not listed yet. Rows without a customer number or a sum are
+    // logged and skipped. False on Stop.
+    bool PrepareListSprzedaz(Query &query, int atrybut);
+
+    TDM_Sprzedaz &Sprzedaz() { return m_sprzedaz; }
+
+    // One product group's step (defined beside the step table).
+    struct RKrok;
+
+private:
+    // One step: logs its name, opens its query for its period (taken from the clock now) and
+    // collects the rows.
+    bool Krok(const RKrok &krok, int k);
+    void ProcessElement(RObiekt &element);
+    void RemoveStagedFiles(const RObiekt &element);
+
+    TDM_Sprzedaz m_sprzedaz;
+    TDM_Obiekt m_obiekty;
+};
+
+class TY2X_SprzedazListQueue : public TObjectListQueue
+{
+public:
+    explicit TY2X_SprzedazListQueue(TDM_Main &dm) : TObjectListQueue(dm) {}
+
+    // Not implemented: logged, false.
+    bool PrepareList() override;
+    bool FindFileObject(RObiekt &element) override;
+    bool SerializeObject(RObiekt &element) override;
+    bool DeSerializeObject(RObiekt &element) override;
+};
+
+// Registers both directions of "Sprzedaz" with the queue factory.
+void RegisterSalesQueues();
+
+} // namespace pelk

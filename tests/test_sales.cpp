@@ -1,0 +1,401 @@
+// Sales figures from the ERP to the GIS, end to end: the real queue, the shipped stylesheet,
+// rules and reference data, SQLite databases through ODBC, a fixed clock.
+#include "support/FixedClock.h"
+#include "support/GisDatabase.h"
+#include "support/Installation.h"
+#include "support/RunSummary.h"
+
+#include "app/DM_Main.h"
+#include "app/Process.h"
+#include "app/Settings.h"
+#include "config/Errors.h"
+#include "config/Common.h"
+#include "engine/Queue.h"
+#include "exchange/sales/SalesPeriods.h"
+#include "exchange/sales/SalesSql.h"
+#include "exchange/sales/SprzedazListQueue.h"
+
+#include <QDir>
+#include <cmath>
+#include <limits>
+#include <QFile>
+#include <gtest/gtest.h>
+
+using namespace pelk;
+using namespace pelk::test;
+
+namespace {
+
+// ---- periods ----
+
+struct PeriodCase
+{
+    const char *name;
+    int y, m, d;
+    int k;           // -1: the twelve months
+    int from, to;
+};
+
+class SalesPeriods : public ::testing::TestWithParam<PeriodCase> {};
+
+TEST_P(SalesPeriods, BoundsAsTheQueriesTakeThem)
+{
+    const PeriodCase &c = GetParam();
+    const TDateTime now = EncodeDate(c.y, c.m, c.d) + 0.75; // 18:00: the time of day never counts
+    const ROkres okres = c.k < 0 ? Okres12M(now) : OkresMiesiaca(now, c.k);
+    EXPECT_EQ(DzienJakoLiczba(okres.Od), c.from);
+    EXPECT_EQ(DzienJakoLiczba(okres.Do), c.to);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SalesPeriods,
+    ::testing::Values(PeriodCase{"Mar31_M", 2009, 3, 31, 0, 20090301, 20090331},
+                      PeriodCase{"Mar31_February", 2009, 3, 31, 1, 20090201, 20090228},
+                      PeriodCase{"Mar31_LeapFebruary", 2008, 3, 31, 1, 20080201, 20080229},
+                      PeriodCase{"Mar31_January", 2009, 3, 31, 2, 20090101, 20090131},
+                      PeriodCase{"Mar31_PreviousDecember", 2009, 3, 31, 3, 20081201, 20081231},
+                      PeriodCase{"Jan15_October", 2009, 1, 15, 3, 20081001, 20081031},
+                      PeriodCase{"Jan15_12M", 2009, 1, 15, -1, 20080116, 20090115},
+                      PeriodCase{"Mar1_12M_AfterLeapYear", 2009, 3, 1, -1, 20080301, 20090301},
+                      PeriodCase{"May31_April", 2026, 5, 31, 1, 20260401, 20260430}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// ---- statements ----
+
+TEST(SalesStatements, SqlServerTextNamesTheLibraryAndRefusesForeignText)
+{
+    EXPECT_EQ(SalesSql::Tekst(SalesSql::PCE_RB, QStringLiteral("MOVEX.MVXADTA500"), Dialect::SqlServer),
+              QStringLiteral("SELECT TRIM( ODHEAD.UACUNO) as ID, Sum(ODLINE.UBIVQT*MITMAS.MMNEWE) as Wartosc "
+                             "FROM MOVEX.MVXADTA500.ODHEAD ODHEAD "
+                             "inner join MOVEX.MVXADTA500.ODLINE ODLINE on ODLINE.UBORNO = ODHEAD.UAORNO and ODLINE.UBDLIX = "
+                             "ODHEAD.UADLIX and ODLINE.UBFACI='BPL' "
+                             "inner join MOVEX.MVXADTA500.MITMAS MITMAS on ODLINE.UBITNO=MITMAS.MMITNO and MITMAS.MMBUAR = 'C10' "
+                             "and MITMAS.MMITGR in ('200','202') "
+                             "WHERE ODHEAD.UAIVDT>= :DataOd and ODHEAD.UAIVDT<= :DataDo and ODHEAD.UAORTP Not In ('PRX','PRP') "
+                             "GROUP BY ODHEAD.UACUNO"));
+    EXPECT_TRUE(SalesSql::Tekst(SalesSql::MMA, QString(), Dialect::SQLite).contains(QStringLiteral("FROM ODHEAD ODHEAD")));
+    EXPECT_TRUE(SalesSql::Tekst(SalesSql::MMA, QStringLiteral("[MOVEX-01].MVXADTA500"), Dialect::SqlServer)
+                    .contains(QStringLiteral("[MOVEX-01].MVXADTA500.ODLINE ODLINE")));
+    for (const char *bad : {"MOVEX; drop table x", "MOVEX..MVX", "MO'VEX", "MOVEX.MVX --"})
+        EXPECT_THROW(SalesSql::Tekst(SalesSql::MMA, QString::fromLatin1(bad), Dialect::SqlServer), Exception) << bad;
+}
+
+// ---- the exchange ----
+
+class Sales : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        EnsureApplication();
+        CreateGisDatabase(inst.gisFile);
+        CreateSqliteDatabase(Erp(), {QStringLiteral("erp.sql")});
+        const QString deploy = QStringLiteral(PELK_SOURCE_DIR "/deploy");
+        QFile::copy(deploy + QStringLiteral("/ObjectRules.xml"), inst.Path(QStringLiteral("ObjectRules.xml")));
+        for (const QString &xsl : QDir(deploy + QStringLiteral("/xsl")).entryList({QStringLiteral("*.xsl")}))
+            QFile::copy(deploy + QStringLiteral("/xsl/") + xsl, inst.Path(QStringLiteral("xsl/")) + xsl);
+        Settings();
+        RegisterSalesQueues();
+        // Items of the product groups (business area, item group, net weight in kg).
+        ErpSql(QStringLiteral("INSERT INTO MITMAS VALUES ('RB', 'C10', '200', 2.5), ('PCE', 'C10', '100', 1), "
+                              "('MMA', 'E30', '310', 10), ('TIG', 'E31', '335', 8);"));
+    }
+    void TearDown() override
+    {
+        dm.reset();
+        QueueFactory::Unregister(QStringLiteral("Sprzedaz"), true);
+        QueueFactory::Unregister(QStringLiteral("Sprzedaz"), false);
+    }
+
+    void Settings(const QList<QPair<QString, QString>> &overrides = {})
+    {
+        dm.reset();
+        inst.WriteSettings(overrides);
+        settingsFile = inst.WriteProcessSettings(QStringLiteral("p.xml"), inst.Path(QStringLiteral("work")),
+                                                 {{QStringLiteral("Sprzedaz"), QStringLiteral("esSysXtoSysY"), 10}});
+    }
+    QString Erp() const { return inst.odbc.Folder() + QStringLiteral("/ERP.db"); }
+    void ErpSql(const QString &sql) const { OdbcEnvironment::ExecSqlite(Erp(), sql); }
+    void GisSql(const QString &sql) const { OdbcEnvironment::ExecSqlite(inst.gisFile, sql); }
+    QStringList Gis(const QString &sql) const { return OdbcEnvironment::QuerySqlite(inst.gisFile, sql); }
+
+    // One order with its lines (item, amount, quantity, facility).
+    struct Line { const char *item; double amount; double quantity; const char *facility = "BPL"; };
+    void Order(const QString &customer, int invoiceDate, const QList<Line> &lines, const QString &type = QStringLiteral("ZAM"))
+    {
+        const QString orno = QStringLiteral("O%1").arg(++orders);
+        QString quoted = customer;
+        quoted.replace(QLatin1Char('\''), QLatin1String("''"));
+        QString sql = QStringLiteral("INSERT INTO ODHEAD VALUES ('%1', 1, %2, %3, '%4');")
+                          .arg(orno, customer.isNull() ? QStringLiteral("NULL") : QStringLiteral("'%1'").arg(quoted))
+                          .arg(invoiceDate)
+                          .arg(type);
+        int n = 0;
+        for (const Line &l : lines)
+            sql += QStringLiteral("INSERT INTO ODLINE VALUES ('%1', 1, %2, '%3', '%4', %5, %6);")
+                       .arg(orno).arg(++n)
+                       .arg(QLatin1String(l.facility), QLatin1String(l.item))
+                       .arg(std::isnan(l.amount) ? QStringLiteral("NULL") : QString::number(l.amount, 'g', 17))
+                       .arg(QString::number(l.quantity, 'g', 17));
+        ErpSql(sql);
+    }
+    // A GIS object carrying the ERP id in its "Numer ERP" attribute; returns OB_ID.
+    int GisObject(const QString &exid, const QString &erpId, int active = 1, int type = 102)
+    {
+        QString quoted = erpId;
+        quoted.replace(QLatin1Char('\''), QLatin1String("''"));
+        GisSql(QStringLiteral("INSERT INTO OBIEKT (OB_EXID, OB_ID_SLO_TYP, OB_NAZWA1, OB_AKTYWNY) VALUES ('%1', %2, 'Obiekt %1', %3);"
+                              "INSERT INTO ATRYBUT_OBIEKT (ATO_ID_ATR, ATO_ID_OB, ATO_VAR_TXT) "
+                              "SELECT %4, OB_ID, '%5' FROM OBIEKT WHERE OB_EXID = '%1';")
+                   .arg(exid).arg(type).arg(active).arg(type == 108 ? 17 : 7).arg(quoted));
+        return Gis(QStringLiteral("SELECT OB_ID FROM OBIEKT WHERE OB_EXID = '%1';").arg(exid)).value(0).toInt();
+    }
+    void SetFigure(int obId, int attribute, double value)
+    {
+        GisSql(QStringLiteral("INSERT OR REPLACE INTO ATRYBUT_OBIEKT (ATO_ID_ATR, ATO_ID_OB, ATO_VAR_DEC) VALUES (%1, %2, %3);")
+                   .arg(attribute).arg(obId).arg(value));
+    }
+    // The object's sales figures as "attribute=value" (three decimals), in attribute order.
+    QStringList Figures(int obId) const
+    {
+        return Gis(QStringLiteral("SELECT ATO_ID_ATR || '=' || printf('%.3f', ATO_VAR_DEC) FROM ATRYBUT_OBIEKT "
+                                  "WHERE ATO_ID_OB = %1 AND ATO_ID_ATR >= 100 ORDER BY ATO_ID_ATR;").arg(obId));
+    }
+
+    TDM_Main &Dm()
+    {
+        if (!dm)
+            dm = std::make_unique<TDM_Main>(inst.dir.path(), QStringList{settingsFile}, &pane, nullptr);
+        return *dm;
+    }
+    void RunExchange()
+    {
+        pane.messages.clear();
+        TQueue queue(Dm());
+        queue.Objects = Dm().SettingsProcess()->ObjectToProcess();
+        queue.Execute();
+    }
+    // The queue alone, its list gathered.
+    std::unique_ptr<TX2Y_SprzedazListQueue> Gathered(bool *prepared = nullptr)
+    {
+        auto queue = std::make_unique<TX2Y_SprzedazListQueue>(Dm());
+        queue->Rules = std::make_unique<TQueueObjectRules>();
+        queue->Rules->ObjectName = QStringLiteral("Sprzedaz");
+        const bool ok = queue->PrepareList();
+        if (prepared)
+            *prepared = ok;
+        return queue;
+    }
+    QString Pane() const { return pane.AllText(); }
+    QStringList WorkFiles() const { return QDir(inst.Path(QStringLiteral("work"))).entryList(QDir::Files); }
+    std::string Summary() const { return RunSummary(pane, QStringLiteral("Sprzedaz")); }
+    static std::string Counts(int all, int done, int added, int updated, int unchanged, int failed)
+    {
+        return SummaryCounts(all, done, added, updated, unchanged, failed);
+    }
+
+    ScopedFixedClock clock{QDateTime(QDate(2026, 3, 31), QTime(12, 0))};
+    Installation inst;
+    RecordingLogView pane;
+    QString settingsFile;
+    std::unique_ptr<TDM_Main> dm;
+    int orders = 0;
+};
+
+constexpr double kNull = std::numeric_limits<double>::quiet_NaN();
+
+TEST_F(Sales, FiguresPerPeriodAndGroupWithFiltersAndInclusiveMonthEnds)
+{
+    const int k1 = GisObject(QStringLiteral("100001"), QStringLiteral("K1"));
+    const int idle = GisObject(QStringLiteral("100009"), QStringLiteral("K9"));
+    SetFigure(k1, 204, 55);    // last run's TIG of March: none now
+    SetFigure(idle, 100, 999); // a customer without sales this time
+    Order(QStringLiteral("K0"), 20260310, {{"RB", 500, 1}}); // listed first, with whole sums
+    Order(QStringLiteral("K1"), 20260331, {{"RB", 1000.25, 4}});                       // last day of M
+    Order(QStringLiteral("K1"), 20260301, {{"PCE", 30, 3}, {"RB", 88888, 100, "WRO"}}); // first day of M; a line of another facility
+    Order(QStringLiteral("K1"), 20260228, {{"MMA", 5000, 1234.5678}});                 // last day of M-1
+    Order(QStringLiteral("K1"), 20251201, {{"TIG", 50, 2}});                           // first day of M-3
+    Order(QStringLiteral("K1"), 20260315, {{"RB", 99999, 100}}, QStringLiteral("PRX"));
+    Order(QStringLiteral("K1"), 20260316, {{"RB", 99999, 100}}, QStringLiteral("PRP"));
+    Order(QStringLiteral("K1"), 20260401, {{"RB", 99999, 100}});                       // after today
+    Order(QStringLiteral("K1"), 20250330, {{"RB", 99999, 100}});                       // 366 days back
+    RunExchange();
+
+    EXPECT_EQ(Figures(k1), QStringList({QStringLiteral("100=1030.250"),  // PC 12M: RB and PCE amounts
+                                        QStringLiteral("101=5050.000"),  // PE 12M: MMA and TIG amounts
+                                        QStringLiteral("110=10.000"),    // PCE rutile/basic M: 4 x 2.5 kg
+                                        QStringLiteral("114=3.000"),     // PCE other M
+                                        QStringLiteral("150=13.000"),    // PCE M (kg)
+                                        QStringLiteral("201=1234.568"),  // MMA M-1, rounded to three decimals
+                                        QStringLiteral("204=0.000"),     // zeroed
+                                        QStringLiteral("207=2.000")}))   // TIG DC M-3
+        << Pane().toStdString();
+    EXPECT_EQ(Figures(idle), QStringList({QStringLiteral("100=0.000")}));
+    EXPECT_EQ(Summary(), Counts(2, 1, 1, 0, 0, 1)) << Pane().toStdString(); // K0 is on no GIS object
+    for (const char *step : {" Sprzedaż PC 12M", " Sprzedaż PE 12M", " Sprzedaż PCE (rutile\\basic) M", " Sprzedaż PCE (rutile\\basic) M-3",
+                             " Sprzedaż PCS (MAG wire MP\\spools) M-2", " Sprzedaż PCE M-1 (kg)", " Sprzedaż TIG manual AC\\DC M",
+                             " Sprzedaż MIG\\MAG c. wr250A 35% M-1", " Sprzedaż MIG\\MAG c. m250A 35% M-3"})
+        EXPECT_TRUE(Pane().contains(QString::fromUtf8(step) + QLatin1Char('\n'))) << step;
+    EXPECT_TRUE(Pane().contains(QStringLiteral(" System Pelk·GIS Trasar przetwarzany obiekt Sprzedaż dla obiektu o  ERP ID: K1")));
+    EXPECT_TRUE(WorkFiles().isEmpty()) << WorkFiles().join(QLatin1Char(' ')).toStdString();
+
+    // The next run recomputes from scratch: the same figures, each written over its zero.
+    RunExchange();
+    EXPECT_EQ(Figures(k1).value(5), QStringLiteral("201=1234.568"));
+    EXPECT_EQ(Summary(), Counts(2, 1, 0, 1, 0, 1));
+}
+
+TEST_F(Sales, SharedAmongObjectsOnlyPositiveValuesWrittenInactiveObjectsNotFound)
+{
+    const int a = GisObject(QStringLiteral("100001"), QStringLiteral("K3"));
+    const int b = GisObject(QStringLiteral("100002"), QStringLiteral("K3"));
+    const int c = GisObject(QStringLiteral("200001"), QStringLiteral("K3"), 1, 108);
+    GisObject(QStringLiteral("100003"), QStringLiteral("K4"), 0); // inactive only
+    // The ERP id twice on one object (two attributes): still one object among three.
+    GisSql(QStringLiteral("INSERT INTO ATRYBUT_OBIEKT (ATO_ID_ATR, ATO_ID_OB, ATO_VAR_TXT) VALUES (1, %1, 'K3');").arg(a));
+    SetFigure(a, 204, 7);
+    Order(QStringLiteral("K3"), 20260310, {{"MMA", 0, 100}, {"TIG", 0, -15}});
+    Order(QStringLiteral("K4"), 20260310, {{"MMA", 10, 1}});
+    RunExchange();
+
+    for (int ob : {a, b, c})
+        EXPECT_EQ(Figures(ob).filter(QStringLiteral("200=")), QStringList{QStringLiteral("200=33.333")}) << ob;
+    // PE 12M summed to 0 and TIG DC M to -15: neither written, the zeroed value stays.
+    EXPECT_TRUE(Figures(b).filter(QStringLiteral("101=")).isEmpty());
+    EXPECT_TRUE(Figures(b).filter(QStringLiteral("204=")).isEmpty());
+    EXPECT_EQ(Figures(a).filter(QStringLiteral("204=")), QStringList{QStringLiteral("204=0.000")});
+    EXPECT_TRUE(Pane().contains(QStringLiteral(" Atrybut nr: 204 klienta o numerze ERP ID = \"K3\": wartość -15 nie jest dodatnia")))
+        << Pane().toStdString();
+    EXPECT_TRUE(Pane().contains(QStringLiteral(" Brak w systemie Pelk·GIS Trasar Klient/Dystrybutora o numerze ERP ID = \"K4\" \n"
+                                               "      Obiekt nie został zapisany")));
+    EXPECT_EQ(Summary(), Counts(2, 1, 1, 0, 0, 1));
+    EXPECT_TRUE(WorkFiles().isEmpty()) << WorkFiles().join(QLatin1Char(' ')).toStdString();
+}
+
+TEST_F(Sales, OneElementPerCustomerInOrderOfFirstOccurrence)
+{
+    Order(QStringLiteral("K6"), 20260310, {{"MMA", 0, 1}});  // first found by MMA M (step 35)
+    Order(QStringLiteral("K5"), 20260310, {{"RB", 100, 2}}); // PC 12M, PCE rutile/basic M, PCE M (kg)
+    Order(QStringLiteral("K6"), 20250401, {{"MMA", 5, 1}});  // and by PE 12M (step 2), before it
+    Order(QStringLiteral("K7"), 20260110, {{"TIG", 0, 1}});  // TIG DC M-2 only
+    bool prepared = false;
+    auto queue = Gathered(&prepared);
+    ASSERT_TRUE(prepared) << Pane().toStdString();
+    QStringList keys;
+    for (const auto &e : queue->Elements)
+        keys << e->Key;
+    EXPECT_EQ(keys, QStringList({QStringLiteral("K5"), QStringLiteral("K6"), QStringLiteral("K7")}));
+    EXPECT_EQ(queue->DatabaseCount, 3);
+    const auto &k5 = queue->Sprzedaz().kbmMemTable_Sprzedaz.Pozycje(QStringLiteral("K5"));
+    ASSERT_EQ(k5.size(), 3);
+    EXPECT_EQ(k5[0].Atrybut, 100);
+    EXPECT_EQ(k5[1].Atrybut, 110);
+    EXPECT_EQ(k5[2].Atrybut, 150);
+    EXPECT_DOUBLE_EQ(k5[2].Wartosc, 5.0);
+    EXPECT_EQ(queue->Sprzedaz().kbmMemTable_Sprzedaz.Pozycje(QStringLiteral("K7")).size(), 2); // PE 12M (0) and 206
+}
+
+TEST_F(Sales, CustomerNumbersWithQuotesAndPolishLettersKeepTheirOwnFigures)
+{
+    const int quoted = GisObject(QStringLiteral("100001"), QStringLiteral("O'Brien"));
+    const int polish = GisObject(QStringLiteral("100002"), QStringLiteral("ŁÓDŹ-1"));
+    const int plain = GisObject(QStringLiteral("100003"), QStringLiteral("O"));
+    Order(QStringLiteral(" O'Brien "), 20260310, {{"MMA", 0, 3}}); // the ERP pads, the number is trimmed
+    Order(QStringLiteral("ŁÓDŹ-1"), 20260310, {{"MMA", 0, 5}});
+    Order(QStringLiteral("O"), 20260310, {{"MMA", 0, 7}});
+    RunExchange();
+
+    EXPECT_EQ(Figures(quoted), QStringList{QStringLiteral("200=3.000")}) << Pane().toStdString();
+    EXPECT_EQ(Figures(polish), QStringList{QStringLiteral("200=5.000")});
+    EXPECT_EQ(Figures(plain), QStringList{QStringLiteral("200=7.000")});
+    EXPECT_EQ(Summary(), Counts(3, 3, 3, 0, 0, 0));
+}
+
+TEST_F(Sales, RowsWithoutCustomerNumberOrSumAreLoggedAndSkipped)
+{
+    const int k7 = GisObject(QStringLiteral("100007"), QStringLiteral("K7"));
+    Order(QString(), 20260310, {{"RB", 100, 2}});
+    Order(QStringLiteral("   "), 20260310, {{"RB", 100, 2}});
+    Order(QStringLiteral("K7"), 20260310, {{"RB", kNull, 2}});
+    RunExchange();
+
+    EXPECT_TRUE(Pane().contains(QStringLiteral(" Pominięto wiersz sprzedaży bez numeru klienta ERP (atrybut nr: 100, wartość: 100)")))
+        << Pane().toStdString();
+    EXPECT_TRUE(Pane().contains(QStringLiteral(" Pominięto wiersz sprzedaży klienta o numerze ERP ID = \"K7\" bez wartości (atrybut nr: 100)")));
+    EXPECT_EQ(Figures(k7), QStringList({QStringLiteral("110=5.000"), QStringLiteral("150=5.000")}));
+    EXPECT_EQ(Summary(), Counts(1, 1, 1, 0, 0, 0));
+}
+
+TEST_F(Sales, AFailingStepOrAnUnreachableErpLeavesThePreviousFigures)
+{
+    const int k1 = GisObject(QStringLiteral("100001"), QStringLiteral("K1"));
+    SetFigure(k1, 100, 777);
+    Order(QStringLiteral("K1"), 20260310, {{"RB", 100, 2}});
+    // Two quantities whose sum no integer holds: the MMA query of month M fails.
+    Order(QStringLiteral("K2"), 20260310, {{"MMA", 0, 9.2e18}});
+    ErpSql(QStringLiteral("UPDATE ODLINE SET UBIVQT = 9223372036854775807 WHERE UBITNO = 'MMA';"
+                          "INSERT INTO ODLINE SELECT UBORNO, UBDLIX, 2, UBFACI, UBITNO, UBLNAM, UBIVQT FROM ODLINE WHERE UBITNO = 'MMA';"));
+    RunExchange();
+
+    EXPECT_TRUE(Pane().contains(QStringLiteral(" TDM_Sprzedaz.Open_GetZamerSprzedazMMA\n"))) << Pane().toStdString();
+    EXPECT_TRUE(Pane().contains(QStringLiteral(" Sprzedaż MMA rectifiers M\n")));
+    EXPECT_FALSE(Pane().contains(QStringLiteral(" Sprzedaż MMA rectifiers M-1")));
+    EXPECT_FALSE(Pane().contains(QStringLiteral(" Liczba elementów")));
+    EXPECT_EQ(Figures(k1), QStringList{QStringLiteral("100=777.000")});
+
+    Settings({{QStringLiteral("DSN_Movex"), QStringLiteral("NoSuchErp")}});
+    RunExchange();
+    EXPECT_TRUE(Pane().contains(QStringLiteral(" Wystąpił błąd podczas podłączenia do bazy danych")));
+    EXPECT_FALSE(Pane().contains(QStringLiteral(" Sprzedaż PE 12M")));
+    EXPECT_EQ(Figures(k1), QStringList{QStringLiteral("100=777.000")});
+}
+
+TEST_F(Sales, ABadLibraryNameFailsTheFirstStepWithItsReason)
+{
+    const int k1 = GisObject(QStringLiteral("100001"), QStringLiteral("K1"));
+    SetFigure(k1, 100, 777);
+    Settings({{QStringLiteral("TraceLevel"), QStringLiteral("3")}});
+    // The key is not among the fixture's, so the file is written with it by hand.
+    QString text = ReadFileText(inst.Path(QStringLiteral("PelkDataExchanger.xml")));
+    text.replace(QStringLiteral("    </properties>"),
+                 QStringLiteral("      <property name=\"BibliotekaMovex\" type=\"String\">MOVEX;DROP</property>\r\n    </properties>"));
+    WriteFileText(inst.Path(QStringLiteral("PelkDataExchanger.xml")), text);
+    RunExchange();
+    EXPECT_TRUE(Pane().contains(QStringLiteral(" TDM_Sprzedaz.Open_GetZamerSprzedazPCiPE_12M\n"
+                                               " Niepoprawna nazwa biblioteki ERP w ustawieniu \"BibliotekaMovex\": \"MOVEX;DROP\"")))
+        << Pane().toStdString();
+    EXPECT_EQ(Figures(k1), QStringList{QStringLiteral("100=777.000")});
+}
+
+TEST_F(Sales, AnElementThatFailsLeavesNoStagedFile)
+{
+    // A stylesheet that refuses one customer: the transformation fails after the source file
+    // was written.
+    const QString xsl = inst.Path(QStringLiteral("xsl/"));
+    QFile::rename(xsl + QStringLiteral("Sprzedaz_X2Y.xsl"), xsl + QStringLiteral("Sprzedaz_Shipped.xsl"));
+    WriteFileText(xsl + QStringLiteral("Sprzedaz_X2Y.xsl"),
+                  QStringLiteral("<xsl:stylesheet version=\"1.0\" xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\">"
+                                 "<xsl:import href=\"Sprzedaz_Shipped.xsl\"/>"
+                                 "<xsl:template match=\"class[properties/property[@name='ID']='BAD']\">"
+                                 "<xsl:message terminate=\"yes\">odrzucony</xsl:message></xsl:template></xsl:stylesheet>"));
+    const int good = GisObject(QStringLiteral("100001"), QStringLiteral("GOOD"));
+    GisObject(QStringLiteral("100002"), QStringLiteral("BAD"));
+    Order(QStringLiteral("BAD"), 20260310, {{"MMA", 0, 1}});
+    Order(QStringLiteral("GOOD"), 20260310, {{"MMA", 0, 2}});
+    RunExchange();
+
+    EXPECT_EQ(Figures(good), QStringList{QStringLiteral("200=2.000")}) << Pane().toStdString();
+    EXPECT_EQ(Summary(), Counts(2, 1, 1, 0, 0, 1));
+    EXPECT_TRUE(WorkFiles().isEmpty()) << WorkFiles().join(QLatin1Char(' ')).toStdString();
+}
+
+TEST_F(Sales, OppositeDirectionIsNotImplemented)
+{
+    settingsFile = inst.WriteProcessSettings(QStringLiteral("p.xml"), inst.Path(QStringLiteral("work")),
+                                             {{QStringLiteral("Sprzedaz"), QStringLiteral("esSysYtoSysX"), 10}});
+    RunExchange();
+    EXPECT_TRUE(Pane().contains(QStringLiteral(" Funkcja TY2X_SprzedazListQueue.PrepareList nie jest zaimplementowana")))
+        << Pane().toStdString();
+}
+
+} // namespace
