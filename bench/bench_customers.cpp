@@ -110,9 +110,12 @@ void run(int customers)
             sources.push_back(std::move(k));
         }
     });
+    // The stages as the pipeline runs them: documents in memory, a file only where an element
+    // stops.
+    std::vector<QByteArray> sourceDocs(sources.size()), targetDocs(sources.size());
     const double xmlWrite = secondsOf([&] {
         for (size_t i = 0; i < sources.size(); ++i) {
-            sources[i]->FileName = work + QStringLiteral("/Klient_SysX__%1.xml").arg(i);
+            sources[i]->Document = &sourceDocs[i];
             sources[i]->SaveToXML();
         }
     });
@@ -123,6 +126,8 @@ void run(int customers)
             t.InputName = QStringLiteral("Klient_SysX__%1.xml").arg(i);
             t.OutputName = QStringLiteral("Klient_SysY__%1.xml").arg(i);
             t.StylesheetName = QStringLiteral("Klient_X2Y.xsl");
+            t.Input = &sourceDocs[i];
+            t.Output = &targetDocs[i];
             t.Transform();
         }
     });
@@ -130,7 +135,7 @@ void run(int customers)
     const double xmlRead = secondsOf([&] {
         for (size_t i = 0; i < sources.size(); ++i) {
             auto o = std::make_unique<TPelk_Obiekt>(dm);
-            o->FileName = work + QStringLiteral("/Klient_SysY__%1.xml").arg(i);
+            o->Document = &targetDocs[i];
             o->LoadFromXML();
             targets.push_back(std::move(o));
         }

@@ -82,10 +82,12 @@ protected:
     QStringList Sql(const QString &sql) const { return OdbcEnvironment::QuerySqlite(inst.gisFile, sql); }
     void ExecSql(const QString &sql) const { OdbcEnvironment::ExecSqlite(inst.gisFile, sql); }
 
-    // The pane shows a message of several lines line by line.
-    // The pipeline's way: read the target-layout file, then save.
+    // The pipeline's way: read the target-layout file, then save, each save a run of its own
+    // (what is read once per run is read again). The pane shows a message of several lines
+    // line by line.
     bool Save(const QString &xml, QString *log = nullptr)
     {
+        dm->Process()->SetCountObj(1);
         const QString file = inst.Path(QStringLiteral("work/Pelk_Obiekt__1.xml"));
         WriteFileText(file, xml);
         TPelk_Obiekt obiekt(*dm);

@@ -54,6 +54,7 @@ void TProcess::BindControls(IProgressView *view)
 void TProcess::SetCountObj(int n)
 {
     m_countObj = n;
+    ++m_runSerial;
     if (m_view) {
         m_view->SetObjectLabel(QString());
         m_view->SetElementLabel(QString());

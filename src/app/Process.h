@@ -39,7 +39,10 @@ public:
     void SetEscProcess(bool value) { m_escProcess = value; }
 
     int CountObj() const { return m_countObj; }
+    // Setting the object count starts a run (the queue driver does it once per run).
     void SetCountObj(int n);
+    // Counts the runs: what is cached for one run (attribute definitions) is keyed by it.
+    int RunSerial() const { return m_runSerial; }
     int CountElem() const { return m_countElem; }
     void SetCountElem(int n);
     int CountDezaktyw() const { return m_countDezaktyw; }
@@ -80,6 +83,7 @@ private:
     bool m_runProcess = false;
     bool m_escProcess = false;
     int m_countObj = 0;
+    int m_runSerial = 0;
     int m_countElem = 0;
     int m_countDezaktyw = 0;
     int m_totalElements = 0;

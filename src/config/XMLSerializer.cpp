@@ -462,9 +462,18 @@ bool TXMLSerializer::LoadDocument(const QString &fileName, QString *error)
     const QByteArray text = file.readAll();
     if (file.error() != QFileDevice::NoError)
         return Failed(error, QStringLiteral("%1: %2").arg(name, file.errorString()));
-    if (text.size() > std::numeric_limits<int>::max())
-        return Failed(error, QStringLiteral("%1: file too large").arg(name));
+    if (!LoadDocumentFromBytes(text, error)) {
+        if (error)
+            *error = QStringLiteral("%1: %2").arg(name, *error);
+        return false;
+    }
+    return true;
+}
 
+bool TXMLSerializer::LoadDocumentFromBytes(const QByteArray &text, QString *error)
+{
+    if (text.size() > std::numeric_limits<int>::max())
+        return Failed(error, QStringLiteral("document too large"));
     xmlParserCtxtPtr ctxt = xmlNewParserCtxt();
     if (!ctxt)
         throw Exception(QStringLiteral("Cannot create the XML parser"));
@@ -505,12 +514,22 @@ bool TXMLSerializer::LoadDocument(const QString &fileName, QString *error)
 
 bool TXMLSerializer::SaveDocument(const QString &fileName, QString *error)
 {
+    QString name = fileName.trimmed();
+    if (name.isEmpty())
+        name = m_fileName.trimmed();
+    if (name.isEmpty())
+        return Failed(error, QStringLiteral("no file name"));
+    QByteArray bytes;
+    if (!SaveDocumentToBytes(bytes, error) || !WriteFileAtomically(name, bytes, Overwrite::Replace, error))
+        return false;
+    if (OnXMLSave)
+        OnXMLSave(this);
+    return true;
+}
+
+bool TXMLSerializer::SaveDocumentToBytes(QByteArray &bytes, QString *error)
+{
     try {
-        QString name = fileName.trimmed();
-        if (name.isEmpty())
-            name = m_fileName.trimmed();
-        if (name.isEmpty())
-            return Failed(error, QStringLiteral("no file name"));
         xmlDocPtr doc = GetDocument();
         const QString encoding = m_settings->Encoding();
         const QByteArray enc = encoding.toUtf8();
@@ -526,17 +545,12 @@ bool TXMLSerializer::SaveDocument(const QString &fileName, QString *error)
                                   m_settings->WellFormated() ? 1 : 0);
         if (!mem)
             return Failed(error, QStringLiteral("the document cannot be written in %1").arg(encoding));
-        QByteArray bytes(reinterpret_cast<const char *>(mem), size);
+        bytes = QByteArray(reinterpret_cast<const char *>(mem), size);
         xmlFree(mem);
         // Line ends CR LF. Line breaks inside texts stay intact: the writer escapes CR, and a
         // reader takes CR LF for LF.
         if (!IsWideEncoding(encoding))
             bytes.replace("\n", "\r\n");
-
-        if (!WriteFileAtomically(name, bytes, Overwrite::Replace, error))
-            return false;
-        if (OnXMLSave)
-            OnXMLSave(this);
         return true;
     } catch (const std::exception &e) {
         return Failed(error, QString::fromLocal8Bit(e.what()));

@@ -138,6 +138,9 @@ public:
     // Never throws; any failure gives false with the reason in *error (disk full, folder
     // missing, permission).
     bool SaveDocument(const QString &fileName = {}, QString *error = nullptr);
+    // The same without a file: the document from / as the bytes a file would hold.
+    bool LoadDocumentFromBytes(const QByteArray &text, QString *error = nullptr);
+    bool SaveDocumentToBytes(QByteArray &bytes, QString *error = nullptr);
 
     // Fills the object from the first matching "class" element under parentNode (default:
     // the root); returns that element or nullptr.

@@ -80,6 +80,7 @@ void TableRow::Load(Query &q)
     q.SetCommandTimeout(m_timeout);
     q.Open();
     m_defs = q.FieldDefs();
+    m_knownDefs = m_defs;
     m_values.clear();
     m_hasRow = !q.IsEmpty();
     for (int i = 0; i < m_defs.size(); ++i)
@@ -133,7 +134,14 @@ void TableRow::Edit()
 
 void TableRow::Append()
 {
-    if (m_state == dsInactive) {
+    if (m_state == dsInactive && !m_knownDefs.isEmpty()) {
+        m_defs = m_knownDefs;
+        m_values = QList<Variant>(m_defs.size(), Variant::Null());
+        m_hasRow = false;
+        m_rowKey.clear();
+        m_changed.clear();
+        m_state = dsBrowse;
+    } else if (m_state == dsInactive) {
         Query q(*m_connection);
         q.SetSQL(SelectText(true));
         Load(q);

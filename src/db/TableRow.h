@@ -30,7 +30,7 @@ public:
 
     RowState State() const { return m_state; }
     void Edit();   // Browse -> Edit (an empty row appends instead)
-    void Append(); // -> Insert with every field null (reads the field list when not open)
+    void Append(); // -> Insert with every field null (reads the field list once, when not known)
     void Cancel(); // drops unposted changes
 
     Field FieldByName(const QString &name) const;
@@ -65,6 +65,7 @@ private:
     RowState m_state = dsInactive;
     bool m_hasRow = false;
     QList<FieldDef> m_defs;
+    QList<FieldDef> m_knownDefs; // the table's columns once read; a table keeps its columns
     QList<Variant> m_values;
     QList<Variant> m_saved;     // values before Edit/Append, for Cancel
     QList<Variant> m_rowKey;    // key of the row as read or inserted

@@ -16,7 +16,9 @@ void TInterfaceObject::ReadXML()
 {
     std::unique_ptr<TXMLSerializer> serializer(m_dm.CreateXMLSerializer());
     QString error;
-    if (!serializer->LoadDocument(FileName, &error))
+    const bool loaded = Document ? serializer->LoadDocumentFromBytes(*Document, &error)
+                                 : serializer->LoadDocument(FileName, &error);
+    if (!loaded)
         throw Exception(QStringLiteral("Nie można odczytać pliku %1").arg(error));
     serializer->LoadObject(this, ClassName());
 }
@@ -26,7 +28,9 @@ void TInterfaceObject::WriteXML()
     std::unique_ptr<TXMLSerializer> serializer(m_dm.CreateXMLSerializer());
     serializer->SaveObject(this, ClassName());
     QString error;
-    if (!serializer->SaveDocument(FileName, &error))
+    const bool saved = Document ? serializer->SaveDocumentToBytes(*Document, &error)
+                                : serializer->SaveDocument(FileName, &error);
+    if (!saved)
         throw Exception(QStringLiteral("Nie można zapisać pliku %1").arg(error));
 }
 

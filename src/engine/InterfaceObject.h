@@ -20,11 +20,15 @@ public:
 
     Variant ObjectID;
     QString FileName;                   // full path of the object's XML file
+    // When set, the XML operations read and write this document instead of the file (the
+    // list queue keeps an element's stages in memory until one of them stops it).
+    QByteArray *Document = nullptr;
     pelk::Connection *Connection = nullptr; // source for loading, target for saving
     QString PathSave;
     QString PathLoad;
 
-    // Read / write the published properties from / to FileName. False on any failure.
+    // Read / write the published properties from / to FileName (or Document). False on any
+    // failure.
     virtual bool LoadFromXML();
     virtual bool SaveToXML();
     // Fill from the source database / store into the target database. The base logs that

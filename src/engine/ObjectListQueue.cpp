@@ -7,6 +7,7 @@
 #include "app/Process.h"
 #include "app/Settings.h"
 #include "app/Views.h"
+#include "config/AtomicFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -119,6 +120,40 @@ void TObjectListQueue::NoteUnstagedFailure(const RObiekt &element)
     m_hasUnstaged = true;
 }
 
+void TObjectListQueue::FinishElement(RObiekt &element, bool result)
+{
+    if (result) {
+        // Stored: its last stage's file goes, if that stage ever reached the disk.
+        if (!m_stage.InMemory)
+            RemoveFile(element.FileName);
+        m_stage = {};
+        return;
+    }
+    // The element stopped at a stage: the document it stopped at becomes that stage's file,
+    // which the next run takes up. An element that never got that far (or whose file could
+    // not be written) is listed again by the next run instead.
+    const bool kept = KeepStage();
+    if (element.Kind == RObiekt::FromDatabase && !element.Refused && !(m_staged && kept))
+        NoteUnstagedFailure(element);
+}
+
+bool TObjectListQueue::KeepStage()
+{
+    if (!m_stage.InMemory)
+        return true;
+    QString error;
+    const bool written = WriteFileAtomically(WorkPath(m_stage.FileName), m_stage.Bytes, Overwrite::Refuse, &error);
+    if (!written)
+        Log().Error(1, QStringLiteral(" Nie można zapisać pliku etapu przetwarzania:\r\n      %1").arg(error));
+    m_stage = {};
+    return written;
+}
+
+bool TObjectListQueue::InMemory(const QString &fileName) const
+{
+    return m_stage.InMemory && m_stage.FileName == fileName;
+}
+
 bool TObjectListQueue::ProcessElements()
 {
     TProcess *process = m_dm.Process();
@@ -134,10 +169,7 @@ bool TObjectListQueue::ProcessElements()
         default: break;
         }
         process->ElementDone(result);
-        if (result)
-            RemoveFile(element.FileName);
-        else if (element.Kind == RObiekt::FromDatabase && !m_staged && !element.Refused)
-            NoteUnstagedFailure(element);
+        FinishElement(element, result);
         if (Escaped())
             return false;
     }
@@ -211,7 +243,12 @@ bool TObjectListQueue::SerializeSysObject(RObiekt &element, std::unique_ptr<TInt
         object->ObjectID = Variant(element.Key);
         element.FileName = StagedFileName(Rules->SysXLoadName);
         object->FileName = WorkPath(element.FileName);
-        return object->LoadObjectData(element) && object->SaveToXML();
+        QByteArray document;
+        object->Document = &document;
+        if (!object->LoadObjectData(element) || !object->SaveToXML())
+            return false;
+        m_stage = {element.FileName, std::move(document), true};
+        return true;
     });
 }
 
@@ -219,10 +256,19 @@ bool TObjectListQueue::TransformFile(RObiekt &element)
 {
     TTransformationObject transformation(*m_dm.Log(), WorkDirectory(), m_dm.Settings()->TransforSubDir(), Stylesheets);
     transformation.InputName = element.FileName;
+    const bool fromMemory = InMemory(element.FileName);
+    if (fromMemory)
+        transformation.Input = &m_stage.Bytes;
     transformation.StylesheetName = Direction ? Rules->TransSysXtoSysYName : Rules->TransSysYtoSysXName;
     element.FileName = StagedFileName(SecondStageName());
     transformation.OutputName = element.FileName;
-    return transformation.Transform();
+    QByteArray result;
+    transformation.Output = &result;
+    if (!transformation.Transform())
+        return false;
+    m_stage = {element.FileName, std::move(result), true};
+    // A source that is a file is deleted once transformed: its result must be on disk first.
+    return fromMemory || KeepStage();
 }
 
 bool TObjectListQueue::DeSerializeSysObject(RObiekt &element, std::unique_ptr<TInterfaceObject> object)
@@ -230,6 +276,8 @@ bool TObjectListQueue::DeSerializeSysObject(RObiekt &element, std::unique_ptr<TI
     return Guarded(Log(), PELK_HERE, [&] {
         Attach(*object, TargetConnection);
         object->FileName = WorkPath(element.FileName);
+        if (InMemory(element.FileName))
+            object->Document = &m_stage.Bytes;
         return object->LoadFromXML() && object->SaveObjectData(element);
     });
 }
@@ -237,6 +285,7 @@ bool TObjectListQueue::DeSerializeSysObject(RObiekt &element, std::unique_ptr<TI
 bool TObjectListQueue::ProcessObject(RObiekt &element)
 {
     m_staged = false;
+    m_stage = {};
     return Guarded(Log(), PELK_HERE, [&] {
         if (!SerializeObject(element))
             return false;
@@ -251,9 +300,11 @@ bool TObjectListQueue::ProcessFile(RObiekt &element)
 {
     return Guarded(Log(), PELK_HERE, [&] {
         const QString sourceFile = element.FileName;
+        const bool sourceOnDisk = !InMemory(sourceFile);
         if (!TransformFile(element))
             return false;
-        RemoveFile(sourceFile);
+        if (sourceOnDisk)
+            RemoveFile(sourceFile);
         if (Escaped())
             return false;
         return DeSerializeObject(element);

@@ -1,7 +1,9 @@
 #pragma once
-// The list queue: moves the elements of one object kind in one direction through files staged
-// in the working folder (source layout, transformation, target layout, store). A file is
-// deleted once its next stage succeeded; a file whose next stage failed stays for the next run.
+// The list queue: moves the elements of one object kind in one direction through the staged
+// documents of its stages (source layout, transformation, target layout, store). An element's
+// stages pass in memory; the stage an element stops at (a failure, Stop) stays as its file in
+// the working folder for the next run, and files of earlier runs are taken up and deleted once
+// their next stage succeeded.
 #include "InterfaceObject.h"
 #include "QueueObjectRules.h"
 #include "RObiekt.h"
@@ -90,9 +92,29 @@ protected:
 
     TDM_Main &m_dm;
 
+    // After an element: a stored element's last file is deleted; an element that stopped at a
+    // stage keeps that stage's document as its staged file (KeepStage).
+    void FinishElement(RObiekt &element, bool result);
+
 private:
     // A database element failed before its first file was written (and was not refused).
     void NoteUnstagedFailure(const RObiekt &element);
+    // Writes the stage held in memory to its staged file (atomically and durably); true when
+    // there is none or it was written (a failure is logged).
+    bool KeepStage();
+    bool InMemory(const QString &fileName) const;
+
+    // The document of the element's current stage. A database element's stages pass in
+    // memory; one reaches the disk only when the element stops at it (a failure, Stop), or
+    // before the file it came from is deleted. After a crash nothing of the element is on
+    // disk and the element is still in its source: its kind's list takes it up again.
+    struct Stage
+    {
+        QString FileName;
+        QByteArray Bytes;
+        bool InMemory = false;
+    };
+    Stage m_stage;
 
     bool m_listComplete = true;
     bool m_staged = false; // the element of the last ProcessObject reached its first file

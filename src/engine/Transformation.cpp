@@ -114,11 +114,12 @@ bool TTransformationObject::Transform()
 bool TTransformationObject::Run()
 {
     const QString input = JoinFolder(m_work, InputName);
-    if (!QFileInfo(input).isFile()) {
+    if (!Input && !QFileInfo(input).isFile()) {
         m_log.Error(1, QStringLiteral(" Brak pliku do transformacj: \r\n      %1").arg(input));
         return false;
     }
-    DocPtr source(xmlReadFile(QFile::encodeName(input).constData(), nullptr, kParseOptions));
+    DocPtr source(Input ? xmlReadMemory(Input->constData(), int(Input->size()), nullptr, nullptr, kParseOptions)
+                        : xmlReadFile(QFile::encodeName(input).constData(), nullptr, kParseOptions));
     if (!source)
         return false;
 
@@ -162,6 +163,10 @@ bool TTransformationObject::Run()
     if (!DocPtr(xmlReadMemory(bytes.constData(), int(bytes.size()), nullptr, nullptr, kParseOptions)))
         return false;
 
+    if (Output) {
+        *Output = std::move(bytes);
+        return true;
+    }
     return WriteFileAtomically(output, bytes, Overwrite::Refuse, nullptr);
 }
 

@@ -1,6 +1,6 @@
 #pragma once
-// One XSL transformation, file to file, inside the working folder, and the per-run cache of
-// compiled stylesheets.
+// One XSL transformation, file to file inside the working folder (or document to document in
+// memory), and the per-run cache of compiled stylesheets.
 #include <QDateTime>
 #include <QHash>
 #include <QString>
@@ -51,8 +51,12 @@ public:
     QString OutputName;     // result, in the working folder
     QString InputName;      // source, in the working folder
     QString StylesheetName; // in the transformation folder
+    // When set, the source is this document (the bytes of InputName) instead of the file.
+    const QByteArray *Input = nullptr;
+    // When set, the result goes here instead of into the file OutputName.
+    QByteArray *Output = nullptr;
 
-    // True when the result file was saved. The result begins with the UTF-8 declaration, is
+    // True when the result was saved. The result begins with the UTF-8 declaration; a file is
     // written under a temporary name and renamed, and never replaces an existing file.
     bool Transform();
 

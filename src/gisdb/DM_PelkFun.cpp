@@ -1,6 +1,7 @@
 #include "DM_PelkFun.h"
 
 #include "app/DM_Main.h"
+#include "app/Process.h"
 #include "app/Guarded.h"
 #include "config/Common.h"
 #include "config/Errors.h"
@@ -125,11 +126,27 @@ bool TDM_PelkFun::FindAtrybutByID(int atrybutId)
     return Open(Q_Atrybut, GisSql::FindAtrybutByID(), {{QStringLiteral("AtrybutID"), Variant(atrybutId)}});
 }
 
+void TDM_PelkFun::StartOfRunCheck()
+{
+    const int run = m_dm.Process()->RunSerial();
+    if (run == m_cacheRun)
+        return;
+    m_cacheRun = run;
+    m_atrybutByNazwa.clear();
+    m_atrybutTyp.clear();
+}
+
 bool TDM_PelkFun::GetAtrybutTyp(int atrybutId, int &typ)
 {
+    StartOfRunCheck();
+    if (const auto it = m_atrybutTyp.constFind(atrybutId); it != m_atrybutTyp.constEnd()) {
+        typ = *it;
+        return true;
+    }
     if (!FindAtrybutByID(atrybutId))
         return false;
     typ = Q_Atrybut.FieldByName(QStringLiteral("ATR_TYP")).AsInteger();
+    m_atrybutTyp.insert(atrybutId, typ);
     return true;
 }
 
@@ -141,10 +158,19 @@ bool TDM_PelkFun::FindAtrybutByNazwa(const QString &nazwa, int obiektTyp)
 
 bool TDM_PelkFun::GetAtrybutByNazwa(const QString &nazwa, int obiektTyp, int &atrybutId, int &typ)
 {
+    StartOfRunCheck();
+    const QPair<QString, int> key(nazwa, obiektTyp);
+    if (const auto it = m_atrybutByNazwa.constFind(key); it != m_atrybutByNazwa.constEnd()) {
+        atrybutId = it->first;
+        typ = it->second;
+        return true;
+    }
     if (!FindAtrybutByNazwa(nazwa, obiektTyp))
         return false;
     atrybutId = Q_Atrybut.FieldByName(QStringLiteral("ATR_ID")).AsInteger();
     typ = Q_Atrybut.FieldByName(QStringLiteral("ATR_TYP")).AsInteger();
+    m_atrybutByNazwa.insert(key, {atrybutId, typ});
+    m_atrybutTyp.insert(atrybutId, typ);
     return true;
 }
 

@@ -8,6 +8,7 @@
 #include "db/Query.h"
 #include "db/TableRow.h"
 
+#include <QHash>
 #include <QObject>
 
 namespace pelk {
@@ -50,6 +51,9 @@ public:
     void SetSlownikData(const QString &nazwa, int kategoria, TDateTime data);
 
     bool FindAtrybutByID(int atrybutId);
+    // The two attribute-definition look-ups read each definition once per run (the elements of
+    // a run ask for the same few definitions over and over); a definition not found is asked
+    // for again.
     bool GetAtrybutTyp(int atrybutId, int &typ);
     bool FindAtrybutByNazwa(const QString &nazwa, int obiektTyp);
     bool GetAtrybutByNazwa(const QString &nazwa, int obiektTyp, int &atrybutId, int &typ);
@@ -91,7 +95,13 @@ public:
 
 private:
     bool Open(Query &q, const DialectSql &sql, const QList<QPair<QString, Variant>> &params);
+    // Forgets the cached definitions when a new run has begun.
+    void StartOfRunCheck();
+
     TDM_Main &m_dm;
+    int m_cacheRun = -1;
+    QHash<QPair<QString, int>, QPair<int, int>> m_atrybutByNazwa; // (name, object type) -> (id, type)
+    QHash<int, int> m_atrybutTyp;                                  // id -> type
 };
 
 } // namespace pelk

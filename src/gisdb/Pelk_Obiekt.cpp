@@ -110,7 +110,8 @@ bool TPelk_ObiektAdres::SaveAdres()
             return false;
         if (!HasAddress(ObiektTyp))
             return true;
-        if (TDM_PelkFun::Of(m_dm).GetAdresID(ObiektID, Typ, ID))
+        // An object inserted by this element has no address yet: nothing to look up.
+        if (!ObiektNowy && TDM_PelkFun::Of(m_dm).GetAdresID(ObiektID, Typ, ID))
             return UpdateAdres();
         return InsertAdres();
     });
@@ -120,7 +121,7 @@ bool TPelk_ObiektAdres::InsertAdres()
 {
     return Guarded(m_dm.Log(), PELK_HERE, [&] {
         TableRow &row = TDM_PelkFun::Of(m_dm).AdresRow;
-        row.OpenByKey(Variant(-1));
+        row.Close();
         row.Append();
         row.SetField(QStringLiteral("ADR_ID_OB"), Variant(ObiektID));
         row.SetField(QStringLiteral("ADR_KRAJ"), WideText(Kraj));
@@ -217,7 +218,8 @@ bool TAtrybutyObiektCollectionItem::SaveAtrybut()
             dm.Log()->Error(1, QStringLiteral(" Nie zdefiniowany typ %1 przetwarzanego obiektu.").arg(ObiektTyp));
             return false;
         }
-        if (TDM_PelkFun::Of(dm).GetWartoscAtrybutu(NumerAtrybutu, ObiektID, TypAtrybutu, StaraWartosc))
+        // An object inserted by this element has no values yet: nothing to look up.
+        if (!ObiektNowy && TDM_PelkFun::Of(dm).GetWartoscAtrybutu(NumerAtrybutu, ObiektID, TypAtrybutu, StaraWartosc))
             return UpdateAtrybut();
         return InsertAtrybut();
     });
@@ -371,10 +373,10 @@ bool TPelk_Obiekt::SaveObiekt()
             // The permission entry is read before the row is written, so that an entry holding
             // no number rejects the object instead of leaving it without permissions.
             int uzytkownik = 0;
-            UzytkownikUprawnien(uzytkownik);
+            const bool uprawnienia = UzytkownikUprawnien(uzytkownik);
             ok = InsertObiekt();
-            if (ok)
-                NadajUprawnienia();
+            if (ok && uprawnienia)
+                Fun().InsertUprawnienia(uzytkownik, ID.toInt());
         } else {
             ok = UpdateObiekt();
         }
@@ -414,7 +416,7 @@ bool TPelk_Obiekt::InsertObiekt()
 {
     return Guarded(m_dm.Log(), PELK_HERE, [&] {
         TableRow &row = Fun().ObiektRow;
-        row.OpenByKey(Variant(-1));
+        row.Close();
         row.Append();
         row.SetField(QStringLiteral("OB_EXID"), Variant(EXID.toString()));
         row.SetField(QStringLiteral("OB_ID_SLO_TYP"), Variant(ObiektTyp));
@@ -422,12 +424,16 @@ bool TPelk_Obiekt::InsertObiekt()
             row.SetField(field, value);
         row.SetField(QStringLiteral("OB_AKTYWNY"), Variant(Aktywny.toInt()));
         row.Post();
-
+        StatusZapisu = szNowy;
+        // The new row's id as the database gave it; where the dialect cannot tell, found again.
+        if (!row.IdentityValue().isNull()) {
+            ID = Variant(int(row.IdentityValue().toInt64()));
+            return true;
+        }
         int id = 0;
         const bool found = Fun().GetObiektIDByEXID(EXID.toString(), ObiektTyp, id);
         if (found)
             ID = Variant(id);
-        StatusZapisu = szNowy;
         return found;
     });
 }
@@ -458,13 +464,6 @@ bool TPelk_Obiekt::UzytkownikUprawnien(int &uzytkownikId)
         return false;
     uzytkownikId = value;
     return true;
-}
-
-void TPelk_Obiekt::NadajUprawnienia()
-{
-    int uzytkownik = 0;
-    if (UzytkownikUprawnien(uzytkownik))
-        Fun().InsertUprawnienia(uzytkownik, ID.toInt());
 }
 
 bool TPelk_Obiekt::SaveAdres(quint8 &status)

@@ -147,7 +147,6 @@ public:
     // Reads the user that gets permissions on new objects; false when the entry is missing or
     // empty. Throws when the entry holds no number.
     bool UzytkownikUprawnien(int &uzytkownikId);
-    void NadajUprawnienia();
 
 protected:
     TDM_PelkFun &Fun() const;
