@@ -264,11 +264,15 @@ TEST_F(DecoderTest, FramesWithoutTimeOrKnownVehicleAreDroppedWithAMessage)
     QByteArray noTime = gps::FrameXml({});
     noTime.replace("time=\"1199174400\"", "");
     decoder->Decode("<archive opid=\"5\" vehicle=\"12\">" + noTime + "</archive>"
-                    "<archive opid=\"7\" vehicle=\"99\">" + gps::FrameXml({}) + "</archive>");
+                    "<archive opid=\"7\" vehicle=\"99\">" + gps::FrameXml({}) + gps::FrameXml({}) + "</archive>"
+                    "<archive opid=\"9\" vehicle=\"99\">" + gps::FrameXml({}) + "</archive>");
     const QStringList s = Statuses();
-    ASSERT_EQ(s.size(), 4);
+    ASSERT_EQ(s.size(), 6);
     EXPECT_TRUE(s[0].startsWith(QStringLiteral("Error Pominięto ramkę pojazdu 12 bez poprawnego czasu:\r\n      <frame device=")));
-    EXPECT_TRUE(s[2].startsWith(QStringLiteral("Error Pominięto ramkę pojazdu 99 spoza listy pojazdów serwera:\r\n      <frame")));
+    // An archive of an unknown vehicle is reported once, not frame by frame.
+    EXPECT_TRUE(s[2].startsWith(QStringLiteral("Error Pominięto ramki pojazdu 99 spoza listy pojazdów serwera, pierwsza:\r\n      <frame")));
+    EXPECT_TRUE(s[3].startsWith(QStringLiteral("Pobrano")));
+    EXPECT_TRUE(s[4].startsWith(QStringLiteral("Error Pominięto ramki pojazdu 99")));
     EXPECT_EQ(store->Count(), 0);
 }
 

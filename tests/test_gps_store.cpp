@@ -4,6 +4,7 @@
 #include "support/GisDatabase.h"
 #include "support/GpsStream.h"
 #include "support/Installation.h"
+#include "support/RecordedByteSource.h"
 #include "support/WarsawZone.h"
 
 #include "app/DSLocateKonfig.h"
@@ -13,6 +14,7 @@
 #include "gps/DSLocateZapisPozycji.h"
 #include "gps/GpsSql.h"
 
+#include <QMutex>
 #include <QSqlDatabase>
 #include <gtest/gtest.h>
 
@@ -82,6 +84,32 @@ protected:
     TLog log;
     TDSLocateKonfig konfig;
     std::unique_ptr<TDSLocateZapisPozycji> store;
+
+    // A decoder storing through a store of its own, vehicle 12 being WX 1234.
+    std::unique_ptr<TDSLocateDekodujDane> Decoder()
+    {
+        TDSLocatePojazd *v = pojazdy.AddPojazd();
+        v->NrPojazdu = QStringLiteral("12");
+        v->Nazwa = QStringLiteral("WX 1234");
+        konfig.Harmonogram()->ZapiszDaneDoBazyDanych = true;
+        auto decoder = std::make_unique<TDSLocateDekodujDane>(std::make_unique<TDSLocateZapisPozycji>(log, QStringLiteral("GIS")));
+        decoder->SetKonfig(&konfig);
+        decoder->SetPojazdy(&pojazdy);
+        decoder->SetReportReceived(false);
+        decoder->SetStatusHandler([this](const QString &text) {
+            QMutexLocker lock(&statusMutex);
+            statuses << text;
+        });
+        return decoder;
+    }
+    QStringList Statuses()
+    {
+        QMutexLocker lock(&statusMutex);
+        return statuses;
+    }
+    TDSLocatePojazdy pojazdy;
+    QMutex statusMutex;
+    QStringList statuses;
 };
 
 } // namespace
@@ -202,32 +230,45 @@ TEST_F(StoreTest, OneConnectionForAllStopsReopenedAfterAFailure)
     EXPECT_EQ(QSqlDatabase::connectionNames().size(), before);
 }
 
-TEST_F(StoreTest, DatabaseErrorsReachTheDecoderAndKeepTheEngineState)
+TEST_F(StoreTest, DatabaseErrorsReachTheDecoder)
 {
     OdbcEnvironment::ExecSqlite(gisFile, QStringLiteral(
         "CREATE TRIGGER no_sunday BEFORE INSERT ON TRASA_GPS WHEN NEW.TGP_DATACZAS LIKE '2009-03-15%' "
         "BEGIN SELECT RAISE(ABORT, 'niedziela zamknięta'); END;"));
-    TDSLocatePojazdy pojazdy;
-    TDSLocatePojazd *v = pojazdy.AddPojazd();
-    v->NrPojazdu = QStringLiteral("12");
-    v->Nazwa = QStringLiteral("WX 1234");
-    konfig.Harmonogram()->ZapiszDaneDoBazyDanych = true;
-    TDSLocateDekodujDane decoder(std::make_unique<TDSLocateZapisPozycji>(log, QStringLiteral("GIS")));
-    decoder.SetKonfig(&konfig);
-    decoder.SetPojazdy(&pojazdy);
-    decoder.SetReportReceived(false);
-    QStringList statuses;
-    decoder.SetStatusHandler([&](const QString &text) { statuses << text; });
-
+    auto decoder = Decoder();
     gps::Frame sunday;
     sunday.time = 1237107600; // 2009-03-15 09:00 UTC
     gps::Frame monday = sunday;
     monday.time += 86400;
-    decoder.Decode(gps::Archive(5, QStringLiteral("12"), {sunday, monday}));
+    decoder->Decode(gps::Archive(5, QStringLiteral("12"), {sunday, monday}));
     ASSERT_EQ(statuses.size(), 2);
     EXPECT_TRUE(statuses[0].startsWith(QStringLiteral("Error "))) << statuses[0].toStdString();
     EXPECT_TRUE(statuses[0].contains(QStringLiteral("niedziela zamknięta")));
     EXPECT_EQ(Rows().join(QLatin1Char(';')).toStdString(), "10|20|2009-03-16 10:00:00|502|0|1200|720");
+}
+
+TEST_F(StoreTest, DecoderThreadStoresOnAConnectionOfItsOwn)
+{
+    const qsizetype before = QSqlDatabase::connectionNames().size();
+    RecordedByteSource source;
+    auto decoder = Decoder();
+    decoder->SetSource(&source);
+    decoder->SetGatherPause(std::chrono::milliseconds(0));
+    gps::Frame off;
+    off.time = 1236675600; // 2009-03-10 09:00 UTC, 10:00 local
+    gps::Frame on = off;
+    on.engine = true;
+    on.time += 45 * 60;
+    source.Push(gps::Archive(5, QStringLiteral("12"), {off, on}));
+    decoder->Resume();
+    for (int i = 0; i < 1000 && Statuses().isEmpty(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    decoder->Stop();
+    decoder->WaitFor();
+    EXPECT_EQ(statuses, QStringList{QStringLiteral("PobranoZakończono pobieranie danych wiadomości nr: 5 dla pojazdu: 12")});
+    EXPECT_EQ(Minutes(), QStringList{QStringLiteral("45")});
+    // Closed on the thread that opened it, when the loop ended.
+    EXPECT_EQ(QSqlDatabase::connectionNames().size(), before);
 }
 
 TEST(GpsSqlTexts, ServerStatementsAsSentWithTheInstantBound)

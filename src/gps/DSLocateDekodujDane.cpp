@@ -220,6 +220,7 @@ void TDSLocateDekodujDane::OnUpdateOpen(QByteArrayView content)
 
 void TDSLocateDekodujDane::OnArchiveOpen(QByteArrayView content)
 {
+    m_unknownVehicleReported = false;
     m_operation = IntAttr("opid", content);
     m_vehicle = Attr("vehicle", content);
     // "<archive .../>": an empty archive ends at once.
@@ -238,6 +239,7 @@ void TDSLocateDekodujDane::ReportArchiveEnd()
 
 void TDSLocateDekodujDane::EndArchive()
 {
+    m_unknownVehicleReported = false;
     m_operation = 0;
     m_vehicle.clear();
 }
@@ -266,8 +268,11 @@ void TDSLocateDekodujDane::OnFrame(QByteArrayView content)
     }
     const TDSLocatePojazd *pojazd = m_pojazdy ? m_pojazdy->FindByNrPojazdu(m_vehicle) : nullptr;
     if (!pojazd) {
-        Report(QStringLiteral("Error Pominięto ramkę pojazdu %1 spoza listy pojazdów serwera:\r\n      <frame%2>")
-                   .arg(m_vehicle, ContentText(content)));
+        // Once per archive: all its frames belong to the same vehicle.
+        if (!m_unknownVehicleReported)
+            Report(QStringLiteral("Error Pominięto ramki pojazdu %1 spoza listy pojazdów serwera, pierwsza:\r\n      <frame%2>")
+                       .arg(m_vehicle, ContentText(content)));
+        m_unknownVehicleReported = true;
         return;
     }
     const TDSLKonfiguracjaSerwera *serwer = m_konfig ? m_konfig->SerwerDSLocate() : nullptr;

@@ -92,6 +92,7 @@ private:
     QStringDecoder m_received{QStringDecoder::Utf8}; // keeps a character split between chunks
     qint32 m_operation = 0;
     QString m_vehicle;
+    bool m_unknownVehicleReported = false; // in the current archive
 
     std::thread m_thread;
     bool m_resumed = false;

@@ -41,11 +41,6 @@ public:
         m_chunks.pop_front();
         return chunk;
     }
-    bool Drained()
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        return m_chunks.empty();
-    }
 
 private:
     std::mutex m_mutex;
