@@ -4,7 +4,7 @@ set -euo pipefail
 PKGS=(build-essential cmake pkg-config
       qt6-base-dev libqt6sql6-odbc
       unixodbc unixodbc-dev odbcinst libsqliteodbc
-      libxml2-dev libxslt1-dev libssl-dev libcurl4-openssl-dev
+      libxml2-dev libxslt1-dev libssl-dev libcurl4-openssl-dev libproj-dev
       libgtest-dev libgmock-dev sqlite3
       python3-aiosmtpd xvfb fonts-dejavu-core clang-format git)
 missing=()

@@ -2,6 +2,7 @@
 #include "app/Log.h"
 #include "app/Process.h"
 #include "config/Common.h"
+#include "config/KeyLibrary.h"
 #include "exchange/ExchangeKinds.h"
 #include "gui/F_Main.h"
 #include "gui/LogPane.h"
@@ -11,6 +12,7 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QTextStream>
+#include <QThread>
 
 namespace {
 constexpr int kExitStartUpFailed = 2;
@@ -56,9 +58,20 @@ int main(int argc, char *argv[])
                                          QMessageBox::No) == QMessageBox::Yes;
         });
     // Without a display nobody sees the window: it runs unpainted.
-    if (QGuiApplication::platformName() == QLatin1String("offscreen"))
+    const bool headless = QGuiApplication::platformName() == QLatin1String("offscreen");
+    if (headless)
         window.setAttribute(Qt::WA_DontShowOnScreen);
+    // A missing key library is shown in a box only to somebody who can close it; otherwise
+    // (unattended, headless, another thread) it is logged and nothing waits.
+    const bool attended = !dm.Log()->Automatic() && !headless;
+    pelk::SetKeyLibraryMessageHandler([&window, &dm, attended](const QString &text, const QString &caption) {
+        if (attended && QThread::currentThread() == window.thread())
+            QMessageBox::critical(&window, caption, text);
+        else
+            dm.Log()->Error(1, QLatin1Char(' ') + text);
+    });
     window.show();
     const int code = app.exec();
+    pelk::SetKeyLibraryMessageHandler(nullptr);
     return code != 0 ? code : window.ExitCode();
 }

@@ -1,23 +1,15 @@
 #include "config/Common.h"
+#include "support/WarsawZone.h"
 #include "config/Errors.h"
 
 #include <QDate>
 #include <QLocale>
 #include <clocale>
-#include <cstdlib>
-#include <ctime>
 #include <gtest/gtest.h>
 
 using namespace pelk;
 
 namespace {
-
-// The zone rules the conversions are checked against, whoever starts the test.
-const bool kWarsaw = [] {
-    setenv("TZ", "Europe/Warsaw", 1);
-    tzset();
-    return true;
-}();
 
 TDateTime DT(int y, int mo, int d, int h = 0, int mi = 0, int s = 0, int ms = 0)
 {
@@ -117,7 +109,7 @@ TEST(Common, StrToDateTimeByFormatNamesAndMarks)
 
 TEST(Common, UtcAndLocalInWarsaw)
 {
-    ASSERT_TRUE(kWarsaw);
+    ASSERT_TRUE(test::kWarsawZone);
     EXPECT_EQ(Text(UTCToLocal(DT(2009, 1, 15, 12))), "2009-01-15 13:00:00");
     EXPECT_EQ(Text(UTCToLocal(DT(2009, 7, 15, 12))), "2009-07-15 14:00:00");
     EXPECT_EQ(Text(LocalToUTC(DT(2009, 7, 15, 14))), "2009-07-15 12:00:00");

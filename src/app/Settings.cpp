@@ -13,6 +13,27 @@
 
 namespace pelk {
 
+namespace {
+
+// "DSLocateKonfig.SerwerDSLocate.Haslo" of a property element: every enclosing property, and
+// the item of a collection ("Item_2"), outermost first.
+QString KeyPath(xmlNodePtr propertyNode)
+{
+    QStringList parts;
+    for (xmlNodePtr n = propertyNode; n && n->type == XML_ELEMENT_NODE; n = n->parent) {
+        const bool isItem = xmlStrEqual(n->name, BAD_CAST "class") && n->parent
+            && xmlStrEqual(n->parent->name, BAD_CAST "customdata");
+        if (isItem || xmlStrEqual(n->name, BAD_CAST "property")) {
+            xmlChar *name = xmlGetProp(n, BAD_CAST "name");
+            parts.prepend(QString::fromUtf8(reinterpret_cast<const char *>(name)));
+            xmlFree(name);
+        }
+    }
+    return parts.join(QLatin1Char('.'));
+}
+
+} // namespace
+
 TSettings::TSettings(QObject *parent) : TPersistent(parent)
 {
     if (QCoreApplication::instance())
@@ -36,6 +57,13 @@ bool TSettings::LoadFromFile(const QString &fileName)
     QString error;
     if (!serializer->LoadDocument(fileName, &error))
         throw Exception(QStringLiteral("Nie można odczytać pliku %1").arg(error));
+    // The serializer's own error names no key; say which one and why before the load ends.
+    serializer->OnSetPropertyError = [this, &fileName](TXMLSerializer *, const QString &, xmlNodePtr node,
+                                                      const Exception &e, bool &) {
+        if (m_log)
+            m_log->Error(1, QStringLiteral(" Błędna wartość klucza \"%1\" w pliku %2:\r\n      %3")
+                                .arg(KeyPath(node), fileName, e.message()));
+    };
     serializer->LoadObject(this, ClassName());
     return true;
 }
@@ -45,7 +73,10 @@ bool TSettings::GuardedFileOperation(const char *operation, const std::function<
     return Guarded(m_log, Where::Of(ClassName(), operation), op);
 }
 
-TSettingsAplikacji::TSettingsAplikacji(QObject *parent) : TSettings(parent) {}
+TSettingsAplikacji::TSettingsAplikacji(QObject *parent)
+    : TSettings(parent), m_dsLocateKonfig(new TDSLocateKonfig(this))
+{
+}
 
 bool TSettingsAplikacji::SaveToFile(const QString &fileName)
 {

@@ -1,6 +1,7 @@
 #pragma once
 // Application settings (the file beside the program) and process settings (working folder
 // and the object kinds with their direction).
+#include "DSLocateKonfig.h"
 #include "config/ObjectCollection.h"
 
 #include <functional>
@@ -67,6 +68,7 @@ class TSettingsAplikacji : public TSettings
     Q_PROPERTY(QString DSN_Caesar MEMBER m_dsnCaesar)
     Q_PROPERTY(int TraceLevel MEMBER m_traceLevel)
     Q_PROPERTY(bool WysylajBledyNaMaila MEMBER m_wysylajBledyNaMaila)
+    Q_PROPERTY(pelk::TDSLocateKonfig *DSLocateKonfig READ DSLocateKonfig)
     Q_PROPERTY(QString BibliotekaMovex MEMBER m_bibliotekaMovex)
 public:
     explicit TSettingsAplikacji(QObject *parent = nullptr);
@@ -89,6 +91,8 @@ public:
     QString BibliotekaMovex() const { return m_bibliotekaMovex; }
     int TraceLevel() const { return m_traceLevel; }
     bool WysylajBledyNaMaila() const { return m_wysylajBledyNaMaila; }
+    // The GPS feed's settings; owned.
+    TDSLocateKonfig *DSLocateKonfig() const { return m_dsLocateKonfig; }
 
     QString Resolve(const QString &value) const;
     // "/" , a drive letter ("C:\") or a UNC prefix ("\\server\share").
@@ -100,6 +104,7 @@ private:
     QString m_bibliotekaMovex;
     int m_traceLevel = 0;
     bool m_wysylajBledyNaMaila = false;
+    TDSLocateKonfig *m_dsLocateKonfig;
 };
 
 class TObjectToProcessCollectionItem : public TObjectCollectionItem

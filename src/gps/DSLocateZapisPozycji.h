@@ -1,0 +1,61 @@
+#pragma once
+// The position store: follows each vehicle's engine frame by frame and writes the places where
+// it stood with the engine off (stops) to TRASA_GPS, with an estimate of the stop's length
+// that is corrected when the engine starts again the same day. Runs on the decoder's thread,
+// on a connection of its own.
+#include "PositionSink.h"
+#include "app/DatabaseHelpers.h"
+
+#include <memory>
+
+namespace pelk {
+
+class Connection;
+class Query;
+class TLog;
+
+class TDSLocateZapisPozycji : public IDSLocatePositionSink
+{
+public:
+    // dsn: the GIS data source (DSN_PelkGISTrasar).
+    TDSLocateZapisPozycji(TLog &log, const QString &dsn);
+    ~TDSLocateZapisPozycji() override;
+
+    void SetKonfig(const TDSLocateKonfig *konfig) override { m_konfig = konfig; }
+    // Stores the frame when it starts a stop, corrects the stop's length when it ends one the
+    // same day; true unless a database step failed. Database errors throw (the decoder reports
+    // them) and leave the engine state as it was.
+    bool ZapiszPozycje(const TDSLocatePozycja &pozycja) override;
+    // Closes the connection on the thread that opened it.
+    void ThreadFinished() override;
+
+    // The vehicle's OB_ID; false (logged) when none or more than one object carries the name.
+    bool ZnajdzIdPojazdu(Connection &connection, const QString &name, qint64 &pojazdId);
+    // The driver's OB_ID; false (logged) when none or more than one driver is related.
+    bool ZnajdzIdKierowcy(Connection &connection, const QString &name, qint64 pojazdId, qint64 &kierowcaId);
+
+private:
+    // The store's connection, created on first use on the calling thread; the transaction
+    // bracket opens it, and opens it again after it was lost.
+    Connection &Polaczenie();
+    // The field of the query's only row; false (logging `none` or `many`) otherwise.
+    bool JedynyWiersz(Query &query, const QString &field, qint64 &value, const QString &none, const QString &many);
+    bool WstawPostoj(const TDSLocatePozycja &p);
+    bool ZamknijPostoj(const TDSLocatePozycja &p);
+    // Minutes from the frame's time of day to now (today) or to the end of the daily window.
+    qint64 SzacowanyCzasPostoju(TDateTime czas) const;
+
+    TLog &m_log;
+    TDatabaseHelpers m_db;
+    QString m_dsn;
+    std::unique_ptr<Connection> m_connection;
+    const TDSLocateKonfig *m_konfig = nullptr;
+
+    qint32 m_ostatniStatus = 0;
+    TDateTime m_ostatniCzas = 0;
+    qint64 m_zapamietanyWiersz = -1; // TGP_ID of the last stop inserted here, -1 for none
+    TDateTime m_czasZapamietanego = 0;
+    QString m_ostatniPojazd;
+};
+
+} // namespace pelk
