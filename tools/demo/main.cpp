@@ -1,9 +1,11 @@
 // The embedded demo: SQLite databases behind private ODBC data sources, a CRM filled with
-// generated customers and distributors, one unattended exchange, and what landed in the GIS.
+// generated customers, distributors and the representatives' visits at them, one unattended
+// exchange, and what landed in the GIS.
 #include "CrmGenerator.h"
 
 #include "app/Log.h"
 #include "app/Settings.h"
+#include "config/Clock.h"
 #include "config/DateTime.h"
 
 #include <QCommandLineParser>
@@ -85,7 +87,10 @@ int main(int argc, char *argv[])
         {QStringLiteral("dir"), QStringLiteral("Demo folder (default: ./demo)."), QStringLiteral("folder"), QStringLiteral("demo")},
         {QStringLiteral("customers"), QStringLiteral("Customers generated in a new CRM (default 1000)."), QStringLiteral("n"), QStringLiteral("1000")},
         {QStringLiteral("distributors"), QStringLiteral("Distributors generated in a new CRM (default 50)."), QStringLiteral("n"), QStringLiteral("50")},
-        {QStringLiteral("change"), QStringLiteral("Change n CRM customers and one code before the run."), QStringLiteral("n"), QStringLiteral("0")},
+        {QStringLiteral("change"), QStringLiteral("Change n CRM customers, one code and n activities, and add n activities, before the run."),
+         QStringLiteral("n"), QStringLiteral("0")},
+        {QStringLiteral("visit-days"), QStringLiteral("Days of representatives' activities generated in a new CRM (default 28)."),
+         QStringLiteral("n"), QStringLiteral("28")},
         {QStringLiteral("fresh"), QStringLiteral("Recreate the databases and the working folder.")},
         {QStringLiteral("seed"), QStringLiteral("Random seed of the generated data."), QStringLiteral("n"), QStringLiteral("2026")},
     });
@@ -121,17 +126,28 @@ int main(int argc, char *argv[])
         for (const QString &ref : QDir(deploy + QStringLiteral("/sqlite")).entryList({QStringLiteral("gis-*.sql")}, QDir::Files, QDir::Name))
             sqlite(gis, readText(deploy + QStringLiteral("/sqlite/") + ref));
     }
+    // The representatives are GIS objects of their own; no exchange kind brings them.
+    sqlite(gis, demo::CrmGenerator::GisRepresentatives());
     if (!QFile::exists(erp))
         sqlite(erp, readText(deploy + QStringLiteral("/sqlite/erp.sql")));
     if (!QFile::exists(crm)) {
         sqlite(crm, readText(deploy + QStringLiteral("/sqlite/crm.sql")));
         sqlite(crm, generator.InitialData(customers, distributors, QStringLiteral("2026-01-05 08:00:00")));
-        out << "CRM created: " << customers << " customers, " << distributors << " distributors" << Qt::endl;
+        demo::CrmGenerator::ActivityPlan plan;
+        plan.lastDay = CurrentDateTime().date().addDays(-1);
+        plan.days = cli.value(QStringLiteral("visit-days")).toInt();
+        sqlite(crm, generator.Activities(plan));
+        const QString activities = sqlite(crm, QStringLiteral("SELECT count(*) FROM Activity;")).trimmed();
+        out << "CRM created: " << customers << " customers, " << distributors << " distributors, " << activities
+            << " activities of " << demo::CrmGenerator::Users << " representatives over " << plan.days << " days" << Qt::endl;
     }
     if (const int changes = cli.value(QStringLiteral("change")).toInt(); changes > 0) {
         const int total = sqlite(crm, QStringLiteral("SELECT count(*) FROM Customer;")).trimmed().toInt();
         sqlite(crm, generator.Changes(changes, total, now));
-        out << "CRM changed: " << changes << " customers and one rating code" << Qt::endl;
+        const int activities = sqlite(crm, QStringLiteral("SELECT max(ActivityID) FROM Activity;")).trimmed().toInt();
+        sqlite(crm, generator.VisitChanges(changes, activities, total, CurrentDateTime().date(), now));
+        out << "CRM changed: " << changes << " customers and one rating code; " << changes
+            << " activities end later and " << changes << " new activities today" << Qt::endl;
     }
 
     // Private ODBC data sources.
@@ -155,7 +171,8 @@ int main(int argc, char *argv[])
         fail(QStringLiteral("cannot write the settings"));
     TSettingsProcess process;
     process.WorkDirectory = root.filePath(QStringLiteral("work"));
-    for (const char *kind : {"Klient", "Dystrybutor"}) {
+    // Customers and distributors first, so that visits at new customers find them in the GIS.
+    for (const char *kind : {"Klient", "Dystrybutor", "Wizyta"}) {
         auto *item = process.ObjectToProcess()->Add();
         item->NazwaObiektu = item->NazwaObiektRules = QString::fromLatin1(kind);
         item->ListaDozwolonychStanow = StanBit(esSysXtoSysY) | StanBit(esNone);
@@ -197,11 +214,20 @@ int main(int argc, char *argv[])
     out << "== GIS database " << gis << Qt::endl
         << sqlite(gis, QStringLiteral(
                ".mode column\n.headers on\n"
-               "SELECT OB_ID_SLO_TYP AS type, CASE OB_ID_SLO_TYP WHEN 102 THEN 'KLIENT' WHEN 108 THEN 'DYSTRYBUTOR' ELSE '?' END AS name, "
+               "SELECT OB_ID_SLO_TYP AS type, CASE OB_ID_SLO_TYP WHEN 102 THEN 'KLIENT' WHEN 103 THEN 'PRACOWNIK' WHEN 108 THEN 'DYSTRYBUTOR' "
+               "ELSE '?' END AS name, "
                "count(*) AS objects FROM OBIEKT GROUP BY OB_ID_SLO_TYP;\n"
                "SELECT (SELECT count(*) FROM ADRES) AS addresses, (SELECT count(*) FROM ATRYBUT_OBIEKT) AS attribute_values, "
                "(SELECT count(*) FROM UPRAWNIENIA) AS permissions;\n"
                "SELECT SLO_NAZWA AS watermark, SLO_TXT1 AS last_exchange FROM SLOWNIK WHERE SLO_ID_KAT = 0 AND SLO_NAZWA LIKE 'interfejs_transport_%';\n"
-               "SELECT o.OB_EXID AS exid, o.OB_NAZWA1 AS name, a.ADR_MIASTO AS city FROM OBIEKT o LEFT JOIN ADRES a ON a.ADR_ID_OB = o.OB_ID ORDER BY o.OB_ID LIMIT 5;\n"));
+               "SELECT o.OB_EXID AS exid, o.OB_NAZWA1 AS name, a.ADR_MIASTO AS city FROM OBIEKT o JOIN ADRES a ON a.ADR_ID_OB = o.OB_ID ORDER BY o.OB_ID LIMIT 5;\n"
+               "SELECT count(*) AS visits, count(DISTINCT WIZ_ID_OB) AS representatives, min(substr(WIZ_DATA, 1, 10)) AS first_day, "
+               "max(substr(WIZ_DATA, 1, 10)) AS last_day, (SELECT count(*) FROM WIZYTA_OBIEKT) AS stops, "
+               "(SELECT count(*) FROM WIZYTA_OBIEKT JOIN OBIEKT ON OB_ID = WIO_ID_OB WHERE OB_ID_SLO_TYP = 108) AS at_distributors FROM WIZYTA;\n"
+               "SELECT w.WIZ_NAZWA AS visit, r.OB_NAZWA1 AS representative, s.WIO_SORT AS nr, substr(s.WIO_GODZ_OD, 12, 5) AS start, "
+               "substr(s.WIO_GODZ_DO, 12, 5) AS 'end', s.WIO_CZAS / 60 AS minutes, c.OB_NAZWA1 AS customer, s.WIO_OPIS AS activity "
+               "FROM WIZYTA w JOIN OBIEKT r ON r.OB_ID = w.WIZ_ID_OB JOIN WIZYTA_OBIEKT s ON s.WIO_ID_WIZ = w.WIZ_ID "
+               "JOIN OBIEKT c ON c.OB_ID = s.WIO_ID_OB WHERE w.WIZ_ID IN (SELECT WIZ_ID FROM WIZYTA ORDER BY WIZ_DATA DESC, WIZ_ID LIMIT 2) "
+               "ORDER BY w.WIZ_DATA DESC, w.WIZ_ID, s.WIO_SORT;\n"));
     return 0;
 }
