@@ -324,6 +324,18 @@ TEST_F(Visits, AStopAtACustomerUnknownToTheGisKeepsTheOtherStopsAndTheFileUntilT
               QStringList({QStringLiteral("1,2,3")}));
 }
 
+TEST_F(Visits, ASecondStopAtTheSameCustomerTakesTheFirstOnesRow)
+{
+    Activity(1, 1, QStringLiteral("2009-03-14 08:00:00"), QStringLiteral("2009-03-14 08:30:00"));
+    Activity(2, 2, QStringLiteral("2009-03-14 09:00:00"), QStringLiteral("2009-03-14 09:30:00"));
+    Activity(3, 1, QStringLiteral("2009-03-14 15:00:00"), QStringLiteral("2009-03-14 15:05:00"));
+    RunExchange();
+    EXPECT_EQ(Summary(), Counts(1, 1, 1, 0, 0, 0)) << Pane().toStdString();
+    EXPECT_EQ(Lines(Stops(QStringLiteral("1234_39886"))),
+              "100002|2|2009-03-14 09:00:00|2009-03-14 09:30:00|1800|Wizyta handlowa|3001\n"
+              "100001|3|2009-03-14 15:00:00|2009-03-14 15:05:00|300|Wizyta handlowa|3001");
+}
+
 TEST_F(Visits, AGisFailureInTheMiddleOfAVisitLeavesNoRowOfItAndTheNextRunStoresIt)
 {
     Activity(1, 1, QStringLiteral("2009-03-14 08:00:00"), QStringLiteral("2009-03-14 08:30:00"));

@@ -5,6 +5,7 @@
 #include "app/Guarded.h"
 #include "config/Errors.h"
 #include "engine/CloseDataSets.h"
+#include "gisdb/DM_PelkFun.h"
 
 namespace pelk {
 
@@ -13,6 +14,7 @@ TDM_Wizyta::TDM_Wizyta(TDM_Main &dm)
       WizytaRow(dm.ADOConnection_PelkGIS, VisitSql::WizytaTable(), {QStringLiteral("WIZ_ID")}, VisitSql::WizytaFields()),
       Q_WizytaObiekt(dm.ADOConnection_PelkGIS, VisitSql::WizytaObiektTable(),
                      {QStringLiteral("WIO_ID_WIZ"), QStringLiteral("WIO_ID_OB")}, VisitSql::WizytaObiektFields()),
+      Q_EmptyQueryToExec(dm.ADOConnection_PelkGIS),
       Q_GetZamerWizytyToTransport(dm.ADOConnection_Caesar),
       Q_ZamerWizyty(dm.ADOConnection_Caesar),
       m_dm(dm)
@@ -59,6 +61,19 @@ bool TDM_Wizyta::Open_GetZamerWizyta(const QString &pracownikId, int dzien)
     });
 }
 
+bool TDM_Wizyta::GetObiektID(const QString &exid, int typ, int &id)
+{
+    const QString key = QString::number(typ) + QLatin1Char('|') + exid;
+    if (const auto it = m_obiekty.constFind(key); it != m_obiekty.constEnd()) {
+        id = *it;
+        return true;
+    }
+    if (!TDM_PelkFun::Of(m_dm).GetObiektIDByEXID(exid, typ, id))
+        return false;
+    m_obiekty.insert(key, id);
+    return true;
+}
+
 bool TDM_Wizyta::FindWizyta(int obiektId, const QString &dzien)
 {
     const QString &sql = VisitSql::Wizyta().For(Q_Wizyta.GetConnection().SqlDialect());
@@ -72,7 +87,7 @@ bool TDM_Wizyta::FindWizyta(int obiektId, const QString &dzien)
 
 void TDM_Wizyta::CloseDataSets()
 {
-    pelk::CloseDataSets({&Q_Wizyta, &Q_GetZamerWizytyToTransport, &Q_ZamerWizyty});
+    pelk::CloseDataSets({&Q_Wizyta, &Q_EmptyQueryToExec, &Q_GetZamerWizytyToTransport, &Q_ZamerWizyty});
     WizytaRow.Close();
     Q_WizytaObiekt.Close();
 }

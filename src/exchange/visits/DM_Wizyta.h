@@ -5,6 +5,8 @@
 #include "db/Query.h"
 #include "db/TableRow.h"
 
+#include <QHash>
+
 namespace pelk {
 
 class TDM_Main;
@@ -22,6 +24,8 @@ public:
     Query Q_Wizyta;
     TableRow WizytaRow;
     TableRow Q_WizytaObiekt;
+    // GIS: statements without result (new stops).
+    Query Q_EmptyQueryToExec;
     // CRM: the changed visits; the activities of one representative-day.
     Query Q_GetZamerWizytyToTransport;
     Query Q_ZamerWizyty;
@@ -33,6 +37,9 @@ public:
     // day (whole day number). True when there is at least one; Q_ZamerWizyty.IsActive() tells
     // an empty day from a failure (logged), such as an id that is no number.
     bool Open_GetZamerWizyta(const QString &pracownikId, int dzien);
+    // The GIS object of the external id and type (TDM_PelkFun's look-up), remembered for the
+    // module's life, one run: an object keeps its id; one not found is asked for again.
+    bool GetObiektID(const QString &exid, int typ, int &id);
     // Opens Q_Wizyta for the GIS object and day ("yyyy-mm-dd"); true when the visit exists.
     // Throws on a database error.
     bool FindWizyta(int obiektId, const QString &dzien);
@@ -41,6 +48,7 @@ public:
 
 private:
     TDM_Main &m_dm;
+    QHash<QString, int> m_obiekty; // "<type>|<exid>" -> object id
 };
 
 } // namespace pelk

@@ -1,12 +1,15 @@
 #include "Pelk_Wizyta.h"
 
 #include "DM_Wizyta.h"
+#include "VisitSql.h"
 #include "app/DM_Main.h"
 #include "app/Guarded.h"
 #include "app/Log.h"
 #include "app/Process.h"
 #include "config/Errors.h"
 #include "gisdb/DM_PelkFun.h"
+
+#include <QSet>
 
 namespace pelk {
 
@@ -90,10 +93,9 @@ bool TPelk_WizytaPozycjeCollectionItem::CheckMandatory()
         };
         if (db.CheckRequiredField(QStringLiteral("ObiektEXID"), ObiektEXID))
             return refuse();
-        TDM_PelkFun &fun = TDM_PelkFun::Of(dm);
         const QString exid = ObiektEXID.toString();
         int id = 0;
-        if (!fun.GetKlientID(exid, id) && !fun.GetDystrybutorID(exid, id)) {
+        if (!Wiz().GetObiektID(exid, TDM_PelkFun::TypKlient, id) && !Wiz().GetObiektID(exid, TDM_PelkFun::TypDystrybutor, id)) {
             dm.Log()->Error(2, QStringLiteral(" Brak w systemie %1 Klienta\\Dystrybutora o numerze \"%2\" \r\n"
                                               "      Pozycja nie została zapisana")
                                    .arg(kSystem, exid));
@@ -118,7 +120,8 @@ bool TPelk_WizytaPozycjeCollectionItem::SaveWizytaObiekt()
         if (!CheckMandatory())
             return false;
         // One stop per customer object: a second stop at the same customer updates the first.
-        if (Wiz().Q_WizytaObiekt.OpenByKey({Variant(WizytaID), ObiektID}))
+        // A stop new to a visit inserted by this save has no row to look for.
+        if (!Nowa && Wiz().Q_WizytaObiekt.OpenByKey({Variant(WizytaID), ObiektID}))
             return UpdateWizytaObiekt();
         return InsertWizytaObiekt();
     });
@@ -127,17 +130,18 @@ bool TPelk_WizytaPozycjeCollectionItem::SaveWizytaObiekt()
 bool TPelk_WizytaPozycjeCollectionItem::InsertWizytaObiekt()
 {
     return Guarded(*DM().Log(), PELK_HERE, [&] {
-        TableRow &row = Wiz().Q_WizytaObiekt;
-        row.Append();
-        row.SetField(QStringLiteral("WIO_ID_WIZ"), Variant(WizytaID));
-        row.SetField(QStringLiteral("WIO_ID_OB"), ObiektID);
-        row.SetField(QStringLiteral("WIO_SORT"), Variant(Sort));
-        row.SetField(QStringLiteral("WIO_GODZ_OD"), Variant::Date(DateTimeOf(GodzinaOd)));
-        row.SetField(QStringLiteral("WIO_GODZ_DO"), Variant::Date(DateTimeOf(GodzinaDo)));
-        row.SetField(QStringLiteral("WIO_CZAS"), Variant(Czas.toInt()));
-        row.SetField(QStringLiteral("WIO_OPIS"), WideText(Opis));
-        row.SetField(QStringLiteral("WIO_NUM1"), Variant(Num1.toInt()));
-        row.Post();
+        // One statement: the stop row has no identity to read back.
+        Query &insert = Wiz().Q_EmptyQueryToExec;
+        if (!DM().Db().ExecSQLQuery(insert, VisitSql::InsertWizytaObiekt().For(insert.GetConnection().SqlDialect()),
+                                    {{QStringLiteral("WizytaID"), Variant(WizytaID)},
+                                     {QStringLiteral("ObiektID"), ObiektID},
+                                     {QStringLiteral("Sort"), Variant(Sort)},
+                                     {QStringLiteral("GodzinaOd"), Variant::Date(DateTimeOf(GodzinaOd))},
+                                     {QStringLiteral("GodzinaDo"), Variant::Date(DateTimeOf(GodzinaDo))},
+                                     {QStringLiteral("Czas"), Variant(Czas.toInt())},
+                                     {QStringLiteral("Opis"), WideText(Opis)},
+                                     {QStringLiteral("Num1"), Variant(Num1.toInt())}}))
+            return false;
         StatusZapisu = szNowy;
         return true;
     });
@@ -221,7 +225,7 @@ bool TPelk_Wizyta::CheckMandatory()
     if (db.CheckRequiredField(QStringLiteral("ObiektEXID"), ObiektEXID))
         return false;
     int id = 0;
-    if (!TDM_PelkFun::Of(m_dm).GetPracownikID(ObiektEXID.toString(), id)) {
+    if (!m_wiz.GetObiektID(ObiektEXID.toString(), TDM_PelkFun::TypPracownik, id)) {
         m_dm.Log()->Error(2, QStringLiteral(" Brak w systemie %1 Pracownika o numerze \"%2\" \r\n      Obiekt nie został zapisany")
                                  .arg(kSystem, ObiektEXID.toString()));
         return false;
@@ -310,10 +314,15 @@ bool TPelk_Wizyta::SaveWizytaPozycje(quint8 &status)
 {
     return Guarded(*m_dm.Log(), PELK_HERE, [&] {
         int refused = 0;
+        QSet<QString> seen; // customers of the stops before
         for (int i = 0; i < m_pozycje->Count(); ++i) {
             TPelk_WizytaPozycjeCollectionItem *stop = m_pozycje->Items(i);
             stop->WizytaID = ID.toInt();
-            stop->Nowa = Nowa;
+            // Only a visit inserted by this save, at a customer not seen in it yet, is known to
+            // have no row of the stop.
+            const QString exid = stop->ObiektEXID.isNull() ? QString() : stop->ObiektEXID.toString();
+            stop->Nowa = Nowa && !seen.contains(exid);
+            seen.insert(exid);
             stop->StatusZapisu = szBezZmian;
             if (!stop->SaveWizytaObiekt()) {
                 // The database failed: the element is rolled back whole, the rest is moot.

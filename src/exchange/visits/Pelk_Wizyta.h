@@ -33,7 +33,7 @@ public:
 
     // Set by the visit before each save.
     int WizytaID = 0;
-    bool Nowa = false;
+    bool Nowa = false; // the stop's visit was inserted by this save and has no such stop yet
     quint8 StatusZapisu = szBezZmian;
     // Set by CheckMandatory: the stop was rejected for its data (nothing of it written), as
     // opposed to failing on the database.

@@ -61,6 +61,14 @@ const DialectSql &Wizyta()
     return sql;
 }
 
+const DialectSql &InsertWizytaObiekt()
+{
+    static const DialectSql sql{QStringLiteral(
+        "insert into dbo.WIZYTA_OBIEKT ( WIO_ID_WIZ, WIO_ID_OB, WIO_SORT, WIO_GODZ_OD, WIO_GODZ_DO, WIO_CZAS, WIO_OPIS, WIO_NUM1) "
+        "values( :WizytaID, :ObiektID, :Sort, :GodzinaOd, :GodzinaDo, :Czas, :Opis, :Num1)"), {}};
+    return sql;
+}
+
 QString WizytaTable() { return QStringLiteral("dbo.WIZYTA"); }
 
 QStringList WizytaFields()

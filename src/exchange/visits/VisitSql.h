@@ -16,6 +16,9 @@ const DialectSql &ZamerWizyty();
 // The GIS visit of object :ObiektID on day :DataWizyty ("yyyy-mm-dd").
 const DialectSql &Wizyta();
 
+// A new stop row.
+const DialectSql &InsertWizytaObiekt();
+
 // The visit and stop rows: table and the columns read and written.
 QString WizytaTable();
 QStringList WizytaFields();
