@@ -482,7 +482,8 @@ TEST_F(Visits, DaysAndTheLastExchangeTimeAreBoundAsTimesWithHalfOpenDays)
              QStringLiteral("2009-03-14 20:00:00"));
     Activity(2, 2, QStringLiteral("2009-03-14 23:59:59"), QStringLiteral("2009-03-15 00:10:00"), 1234, 3001,
              QStringLiteral("2009-03-14 20:00:01"));
-    Activity(3, 3, QStringLiteral("2009-03-15 00:00:00"), QStringLiteral("2009-03-15 00:20:00"), 1234, 3001,
+    // A code without an entry in the code table: an empty description.
+    Activity(3, 3, QStringLiteral("2009-03-15 00:00:00"), QStringLiteral("2009-03-15 00:20:00"), 1234, 3099,
              QStringLiteral("2009-03-14 20:00:01"));
     RunExchange();
     EXPECT_EQ(Summary(), Counts(2, 2, 2, 0, 0, 0)) << Pane().toStdString();
@@ -490,6 +491,7 @@ TEST_F(Visits, DaysAndTheLastExchangeTimeAreBoundAsTimesWithHalfOpenDays)
                                        " JOIN OBIEKT o ON o.OB_ID = WIO_ID_OB GROUP BY WIZ_EXID ORDER BY WIZ_EXID;"))),
               "1234_39886:100002\n1234_39887:100003");
     EXPECT_EQ(Stops(QStringLiteral("1234_39886")).value(0).section(QLatin1Char('|'), 4, 4), QStringLiteral("601"));
+    EXPECT_EQ(Lines(Stops(QStringLiteral("1234_39887"))), "100003|1|2009-03-15 00:00:00|2009-03-15 00:20:00|1200||3099");
 }
 
 TEST_F(Visits, TheRepresentativeIdReachesTheCrmOnlyAsABoundNumber)
