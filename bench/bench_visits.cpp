@@ -172,7 +172,8 @@ void run(int wanted)
         }
     }, &gisSaveCpu);
 
-    // The same rows written directly, the objects' ids known beforehand.
+    // The same rows written directly, the objects' ids known beforehand, into the tables as the
+    // exchange names them (on SQLite "dbo" is the database attached to itself).
     b.FreshGis();
     dm.ADOConnection_PelkGIS.Close();
     QHash<QString, int> ids;
@@ -187,7 +188,7 @@ void run(int wanted)
         for (auto &v : targets) {
             ++id;
             gis.BeginTransaction();
-            write.SetSQL(QStringLiteral("INSERT INTO WIZYTA (WIZ_ID, WIZ_EXID, WIZ_NAZWA, WIZ_ID_OB, WIZ_DATA, WIZ_ILOSC) "
+            write.SetSQL(QStringLiteral("INSERT INTO dbo.WIZYTA (WIZ_ID, WIZ_EXID, WIZ_NAZWA, WIZ_ID_OB, WIZ_DATA, WIZ_ILOSC) "
                                         "VALUES (:Id, :Exid, :Nazwa, :Ob, :Data, :Ilosc)"));
             write.SetParam(QStringLiteral("Id"), Variant(id));
             write.SetParam(QStringLiteral("Exid"), v->EXID);
@@ -198,7 +199,7 @@ void run(int wanted)
             write.ExecSQL();
             for (int s = 0; s < v->WizytaPozycje()->Count(); ++s) {
                 const TPelk_WizytaPozycjeCollectionItem *stop = v->WizytaPozycje()->Items(s);
-                write.SetSQL(QStringLiteral("INSERT INTO WIZYTA_OBIEKT (WIO_ID_WIZ, WIO_ID_OB, WIO_SORT, WIO_GODZ_OD, WIO_GODZ_DO, "
+                write.SetSQL(QStringLiteral("INSERT INTO dbo.WIZYTA_OBIEKT (WIO_ID_WIZ, WIO_ID_OB, WIO_SORT, WIO_GODZ_OD, WIO_GODZ_DO, "
                                             "WIO_CZAS, WIO_OPIS, WIO_NUM1) VALUES (:Id, :Ob, :Sort, :Od, :Do, :Czas, :Opis, :Num1)"));
                 write.SetParam(QStringLiteral("Id"), Variant(id));
                 write.SetParam(QStringLiteral("Ob"), Variant(ids.value(stop->ObiektEXID.toString())));
