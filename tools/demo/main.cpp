@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QMap>
 #include <QProcess>
 #include <QTextStream>
 #include <cstdio>
@@ -229,5 +230,14 @@ int main(int argc, char *argv[])
                "FROM WIZYTA w JOIN OBIEKT r ON r.OB_ID = w.WIZ_ID_OB JOIN WIZYTA_OBIEKT s ON s.WIO_ID_WIZ = w.WIZ_ID "
                "JOIN OBIEKT c ON c.OB_ID = s.WIO_ID_OB WHERE w.WIZ_ID IN (SELECT WIZ_ID FROM WIZYTA ORDER BY WIZ_DATA DESC, WIZ_ID LIMIT 2) "
                "ORDER BY w.WIZ_DATA DESC, w.WIZ_ID, s.WIO_SORT;\n"));
+
+    // Elements the GIS refused wait in the working folder for a later run.
+    QMap<QString, int> staged;
+    for (const QString &file : QDir(root.filePath(QStringLiteral("work"))).entryList({QStringLiteral("*.xml")}, QDir::Files))
+        ++staged[file.section(QStringLiteral("__"), 0, 0)];
+    out << "== staged files left in " << root.filePath(QStringLiteral("work")) << ':';
+    for (auto it = staged.cbegin(); it != staged.cend(); ++it)
+        out << ' ' << it.key() << ' ' << it.value();
+    out << (staged.isEmpty() ? " none" : "") << Qt::endl;
     return 0;
 }
