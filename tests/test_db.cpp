@@ -84,6 +84,21 @@ TEST_F(DbTest, ConnectsByDsnDetectsSqliteAndResolvesDboSchema)
     EXPECT_EQ(q3.FieldByName(QStringLiteral("NAZWA")).AsString(), QStringLiteral("A"));
 }
 
+TEST_F(DbTest, TheDboSchemaWaitsForTheDiskAsTheDataSourceSays)
+{
+    // The data source asks for NORMAL synchronisation; "dbo." names the same file and must not
+    // make every commit wait for the disk (FULL) behind the data source's back.
+    env.AddSqliteDsn(QStringLiteral("PELK_TEST"), QString(), QStringLiteral("SyncPragma=NORMAL\n"));
+    Connection conn;
+    conn.Open(QStringLiteral("PELK_TEST"));
+    Query q(conn);
+    for (const char *schema : {"main", "dbo"}) {
+        q.SetSQL(QStringLiteral("PRAGMA %1.synchronous").arg(QLatin1String(schema)));
+        q.Open();
+        EXPECT_EQ(q.FieldAt(0).AsInteger(), 1) << schema; // NORMAL
+    }
+}
+
 TEST_F(DbTest, MissingDataSourceFailsWithDriverTextAndConnectionMessage)
 {
     Connection conn;

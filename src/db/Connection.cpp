@@ -146,6 +146,14 @@ void Connection::AttachSelfAsDbo()
         m_lastError = ErrorText(attach.lastError());
         throw Exception(m_lastError);
     }
+    // An attached schema starts with its own synchronous setting (FULL), not the one the data
+    // source gave main: every commit through "dbo." would wait for the disk where main does not.
+    QSqlQuery sync(m_db);
+    if (sync.exec(QStringLiteral("PRAGMA main.synchronous")) && sync.next()) {
+        const int level = sync.value(0).toInt();
+        sync.finish();
+        sync.exec(QStringLiteral("PRAGMA dbo.synchronous = %1").arg(level));
+    }
 }
 
 bool Connection::IsOpen() const

@@ -2,6 +2,7 @@
 
 #include "customers/ObiektListQueue.h"
 #include "sales/SprzedazListQueue.h"
+#include "visits/WizytaListQueue.h"
 
 namespace pelk {
 
@@ -9,6 +10,7 @@ void RegisterExchangeKinds()
 {
     RegisterCustomerQueues();
     RegisterSalesQueues();
+    RegisterVisitQueues();
 }
 
 } // namespace pelk

@@ -330,7 +330,7 @@ bool TPelk_Obiekt::LoadObjectData(RObiekt &)
 bool TPelk_Obiekt::SaveObjectData(RObiekt &)
 {
     TElementTransaction transaction(m_dm.Db(), m_dm.ADOConnection_PelkGIS);
-    const bool saved = Guarded(*m_dm.Log(), PELK_HERE, [&] {
+    const bool saved = Guarded(m_dm.Log(), PELK_HERE, [&] {
         m_dm.Log()->Note(2, QStringLiteral(" System Pelk·GIS Trasar przetwarzany obiekt %1: EXID: %2; Nazwa: %3")
                                 .arg(TDM_PelkFun::GetObiektTypNazwa(ObiektTyp), EXID.toString(), Nazwa));
         return transaction.Begun() && CheckMandatory() && SaveObiekt();

@@ -1,12 +1,13 @@
 // The embedded demo: SQLite databases behind private ODBC data sources, a CRM filled with
-// generated customers and distributors and an ERP with their orders, an unattended exchange of
-// the customers, their ERP numbers put on their GIS objects, an unattended exchange of the
-// sales figures, and what landed in the GIS.
+// generated customers, distributors and the representatives' visits at them and an ERP with
+// their orders; an unattended exchange of customers, distributors and visits, their ERP numbers
+// put on their GIS objects, an unattended exchange of the sales figures, and what landed.
 #include "CrmGenerator.h"
 #include "ErpGenerator.h"
 
 #include "app/Log.h"
 #include "app/Settings.h"
+#include "config/Clock.h"
 #include "config/DateTime.h"
 
 #include <QCommandLineParser>
@@ -14,6 +15,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QMap>
 #include <QProcess>
 #include <QTextStream>
 #include <cstdio>
@@ -88,7 +90,10 @@ int main(int argc, char *argv[])
         {QStringLiteral("dir"), QStringLiteral("Demo folder (default: ./demo)."), QStringLiteral("folder"), QStringLiteral("demo")},
         {QStringLiteral("customers"), QStringLiteral("Customers generated in a new CRM (default 1000)."), QStringLiteral("n"), QStringLiteral("1000")},
         {QStringLiteral("distributors"), QStringLiteral("Distributors generated in a new CRM (default 50)."), QStringLiteral("n"), QStringLiteral("50")},
-        {QStringLiteral("change"), QStringLiteral("Change n CRM customers and one code before the run."), QStringLiteral("n"), QStringLiteral("0")},
+        {QStringLiteral("change"), QStringLiteral("Change n CRM customers, one code and n activities, and add n activities, before the run."),
+         QStringLiteral("n"), QStringLiteral("0")},
+        {QStringLiteral("visit-days"), QStringLiteral("Days of representatives' activities generated in a new CRM (default 28)."),
+         QStringLiteral("n"), QStringLiteral("28")},
         {QStringLiteral("fresh"), QStringLiteral("Recreate the databases and the working folder.")},
         {QStringLiteral("seed"), QStringLiteral("Random seed of the generated data."), QStringLiteral("n"), QStringLiteral("2026")},
     });
@@ -124,6 +129,8 @@ int main(int argc, char *argv[])
         for (const QString &ref : QDir(deploy + QStringLiteral("/sqlite")).entryList({QStringLiteral("gis-*.sql")}, QDir::Files, QDir::Name))
             sqlite(gis, readText(deploy + QStringLiteral("/sqlite/") + ref));
     }
+    // The representatives are GIS objects of their own; no exchange kind brings them.
+    sqlite(gis, demo::CrmGenerator::GisRepresentatives());
     if (!QFile::exists(erp)) {
         sqlite(erp, readText(deploy + QStringLiteral("/sqlite/erp.sql")));
         sqlite(erp, demo::ErpGenerator(cli.value(QStringLiteral("seed")).toUInt())
@@ -134,12 +141,21 @@ int main(int argc, char *argv[])
     if (!QFile::exists(crm)) {
         sqlite(crm, readText(deploy + QStringLiteral("/sqlite/crm.sql")));
         sqlite(crm, generator.InitialData(customers, distributors, QStringLiteral("2026-01-05 08:00:00")));
-        out << "CRM created: " << customers << " customers, " << distributors << " distributors" << Qt::endl;
+        demo::CrmGenerator::ActivityPlan plan;
+        plan.lastDay = CurrentDateTime().date().addDays(-1);
+        plan.days = cli.value(QStringLiteral("visit-days")).toInt();
+        sqlite(crm, generator.Activities(plan));
+        const QString activities = sqlite(crm, QStringLiteral("SELECT count(*) FROM Activity;")).trimmed();
+        out << "CRM created: " << customers << " customers, " << distributors << " distributors, " << activities
+            << " activities of " << demo::CrmGenerator::Users << " representatives over " << plan.days << " days" << Qt::endl;
     }
     if (const int changes = cli.value(QStringLiteral("change")).toInt(); changes > 0) {
         const int total = sqlite(crm, QStringLiteral("SELECT count(*) FROM Customer;")).trimmed().toInt();
         sqlite(crm, generator.Changes(changes, total, now));
-        out << "CRM changed: " << changes << " customers and one rating code" << Qt::endl;
+        const int activities = sqlite(crm, QStringLiteral("SELECT max(ActivityID) FROM Activity;")).trimmed().toInt();
+        sqlite(crm, generator.VisitChanges(changes, activities, total, CurrentDateTime().date(), now));
+        out << "CRM changed: " << changes << " customers and one rating code; " << changes
+            << " activities end later and " << changes << " new activities today" << Qt::endl;
     }
 
     // Private ODBC data sources.
@@ -175,7 +191,8 @@ int main(int argc, char *argv[])
             fail(QStringLiteral("cannot write the process settings"));
         return file;
     };
-    const QString processFile = processSettings(QStringLiteral("process.xml"), {QStringLiteral("Klient"), QStringLiteral("Dystrybutor")});
+    // Customers and distributors first, so that visits at new customers find them in the GIS.
+    const QString processFile = processSettings(QStringLiteral("process.xml"), {QStringLiteral("Klient"), QStringLiteral("Dystrybutor"), QStringLiteral("Wizyta")});
     const QString salesFile = processSettings(QStringLiteral("process-sales.xml"), {QStringLiteral("Sprzedaz")});
 
     // One unattended run, and its log.
@@ -220,7 +237,8 @@ int main(int argc, char *argv[])
     out << "== GIS database " << gis << Qt::endl
         << sqlite(gis, QStringLiteral(
                ".mode column\n.headers on\n"
-               "SELECT OB_ID_SLO_TYP AS type, CASE OB_ID_SLO_TYP WHEN 102 THEN 'KLIENT' WHEN 108 THEN 'DYSTRYBUTOR' ELSE '?' END AS name, "
+               "SELECT OB_ID_SLO_TYP AS type, CASE OB_ID_SLO_TYP WHEN 102 THEN 'KLIENT' WHEN 103 THEN 'PRACOWNIK' WHEN 108 THEN 'DYSTRYBUTOR' "
+               "ELSE '?' END AS name, "
                "count(*) AS objects FROM OBIEKT GROUP BY OB_ID_SLO_TYP;\n"
                "SELECT (SELECT count(*) FROM ADRES) AS addresses, (SELECT count(*) FROM ATRYBUT_OBIEKT) AS attribute_values, "
                "(SELECT count(*) FROM UPRAWNIENIA) AS permissions;\n"
@@ -235,6 +253,23 @@ int main(int argc, char *argv[])
                "sum(v.ATO_VAR_DEC > 0) AS figures "
                "FROM OBIEKT o JOIN ATRYBUT_OBIEKT e ON e.ATO_ID_OB = o.OB_ID AND e.ATO_ID_ATR IN (7, 17) "
                "LEFT JOIN ATRYBUT_OBIEKT v ON v.ATO_ID_OB = o.OB_ID AND v.ATO_ID_ATR >= 100 "
-               "GROUP BY o.OB_ID ORDER BY (e.ATO_VAR_TXT = 'M300001') DESC, o.OB_ID LIMIT 6;\n"));
+               "GROUP BY o.OB_ID ORDER BY (e.ATO_VAR_TXT = 'M300001') DESC, o.OB_ID LIMIT 6;\n"
+               "SELECT count(*) AS visits, count(DISTINCT WIZ_ID_OB) AS representatives, min(substr(WIZ_DATA, 1, 10)) AS first_day, "
+               "max(substr(WIZ_DATA, 1, 10)) AS last_day, (SELECT count(*) FROM WIZYTA_OBIEKT) AS stops, "
+               "(SELECT count(*) FROM WIZYTA_OBIEKT JOIN OBIEKT ON OB_ID = WIO_ID_OB WHERE OB_ID_SLO_TYP = 108) AS at_distributors FROM WIZYTA;\n"
+               "SELECT w.WIZ_NAZWA AS visit, r.OB_NAZWA1 AS representative, s.WIO_SORT AS nr, substr(s.WIO_GODZ_OD, 12, 5) AS start, "
+               "substr(s.WIO_GODZ_DO, 12, 5) AS 'end', s.WIO_CZAS / 60 AS minutes, c.OB_NAZWA1 AS customer, s.WIO_OPIS AS activity "
+               "FROM WIZYTA w JOIN OBIEKT r ON r.OB_ID = w.WIZ_ID_OB JOIN WIZYTA_OBIEKT s ON s.WIO_ID_WIZ = w.WIZ_ID "
+               "JOIN OBIEKT c ON c.OB_ID = s.WIO_ID_OB WHERE w.WIZ_ID IN (SELECT WIZ_ID FROM WIZYTA ORDER BY WIZ_DATA DESC, WIZ_ID LIMIT 2) "
+               "ORDER BY w.WIZ_DATA DESC, w.WIZ_ID, s.WIO_SORT;\n"));
+
+    // Elements the GIS refused wait in the working folder for a later run.
+    QMap<QString, int> staged;
+    for (const QString &file : QDir(root.filePath(QStringLiteral("work"))).entryList({QStringLiteral("*.xml")}, QDir::Files))
+        ++staged[file.section(QStringLiteral("__"), 0, 0)];
+    out << "== staged files left in " << root.filePath(QStringLiteral("work")) << ':';
+    for (auto it = staged.cbegin(); it != staged.cend(); ++it)
+        out << ' ' << it.key() << ' ' << it.value();
+    out << (staged.isEmpty() ? " none" : "") << Qt::endl;
     return 0;
 }

@@ -1,0 +1,239 @@
+// Visits end to end on SQLite: visits per second of the whole exchange (list, stage, transform,
+// save), the time of each stage measured on its own, and the bare cost of the same GIS writes
+// issued directly, one transaction per visit as the exchange commits them.
+// Usage: bench_visits [visits]   (default 2000, rounded up to whole days of all 24
+// representatives, 5 activities each; one size per process, since the ODBC driver manager
+// keeps the data sources it read first)
+#include "../tools/demo/CrmGenerator.h"
+#include "support/GisDatabase.h"
+#include "support/Installation.h"
+
+#include "app/DM_Main.h"
+#include "app/Process.h"
+#include "app/Settings.h"
+#include "db/Query.h"
+#include "engine/Queue.h"
+#include "engine/Transformation.h"
+#include "exchange/ExchangeKinds.h"
+#include "exchange/visits/DM_Wizyta.h"
+#include "exchange/visits/Pelk_Wizyta.h"
+#include "exchange/visits/Zamer_Wizyta.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QHash>
+#include <cstdio>
+#include <ctime>
+
+using namespace pelk;
+using namespace pelk::test;
+
+namespace {
+
+constexpr int kStopsPerVisit = 5;
+
+struct Bench
+{
+    Installation inst;
+    QString crm = inst.odbc.Folder() + QStringLiteral("/CRM.db");
+
+    explicit Bench(int days)
+    {
+        inst.WriteSettings({{QStringLiteral("TraceLevel"), QStringLiteral("1")}});
+        // As the demo deploys them: WAL journal, normal synchronisation.
+        for (const QString &dsn : {QStringLiteral("GIS"), QStringLiteral("CRM"), QStringLiteral("ERP")})
+            inst.odbc.AddSqliteDsn(dsn, dsn + QStringLiteral(".db"), QStringLiteral("SyncPragma=NORMAL\nJournalMode=WAL\n"));
+        CreateSqliteDatabase(crm, {QStringLiteral("crm.sql")});
+        demo::CrmGenerator generator(7);
+        OdbcEnvironment::ExecSqlite(crm, generator.InitialData(500, 20, QStringLiteral("2026-01-05 08:00:00")));
+        demo::CrmGenerator::ActivityPlan plan;
+        plan.lastDay = QDate(2026, 3, 31);
+        plan.days = days;
+        plan.minPerDay = plan.maxPerDay = kStopsPerVisit;
+        plan.weekdaysOnly = false;
+        OdbcEnvironment::ExecSqlite(crm, generator.Activities(plan));
+        const QString deploy = QStringLiteral(PELK_SOURCE_DIR "/deploy");
+        QFile::copy(deploy + QStringLiteral("/ObjectRules.xml"), inst.Path(QStringLiteral("ObjectRules.xml")));
+        QFile::copy(deploy + QStringLiteral("/xsl/Wizyta_X2Y.xsl"), inst.Path(QStringLiteral("xsl/Wizyta_X2Y.xsl")));
+        FreshGis();
+    }
+    // The GIS with the representatives and every CRM customer as objects, and no visit.
+    void FreshGis()
+    {
+        for (const QString &suffix : {QString(), QStringLiteral("-wal"), QStringLiteral("-shm")})
+            QFile::remove(inst.gisFile + suffix);
+        CreateGisDatabase(inst.gisFile);
+        OdbcEnvironment::ExecSqlite(inst.gisFile, demo::CrmGenerator::GisRepresentatives());
+        OdbcEnvironment::ExecSqlite(inst.gisFile, QStringLiteral(
+            "ATTACH '%1' AS crm; INSERT INTO OBIEKT (OB_EXID, OB_ID_SLO_TYP, OB_NAZWA1, OB_AKTYWNY) "
+            "SELECT CustomerNumber, CASE WHEN BusinessLineCODE IN (1567, 1568) THEN 108 ELSE 102 END, ifnull(Name1, '?'), 1 "
+            "FROM crm.Customer WHERE Region = 'BPL' AND CustomerNumber IS NOT NULL;").arg(crm));
+    }
+    QString ProcessFile()
+    {
+        return inst.WriteProcessSettings(QStringLiteral("p.xml"), inst.Path(QStringLiteral("work")),
+                                         {{QStringLiteral("Wizyta"), QStringLiteral("esSysXtoSysY"), 10}});
+    }
+};
+
+// CPU time of the process: on a shared machine the wall time also counts the waits for the
+// other programs' turns.
+double cpuSeconds()
+{
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return double(t.tv_sec) + t.tv_nsec / 1e9;
+}
+
+// Wall time of f; its CPU time is added to `cpu` when given.
+double secondsOf(const std::function<void()> &f, double *cpu = nullptr)
+{
+    const double cpuBefore = cpuSeconds();
+    QElapsedTimer t;
+    t.start();
+    f();
+    if (cpu)
+        *cpu = cpuSeconds() - cpuBefore;
+    return t.nsecsElapsed() / 1e9;
+}
+
+void run(int wanted)
+{
+    const int days = (wanted + demo::CrmGenerator::Users - 1) / demo::CrmGenerator::Users;
+    const int visits = days * demo::CrmGenerator::Users;
+    Bench b(days);
+    const QString process = b.ProcessFile();
+
+    // The whole exchange, as Start runs it.
+    double endToEnd = 0, endToEndCpu = 0;
+    {
+        TDM_Main dm(b.inst.dir.path(), {process}, nullptr, nullptr);
+        endToEnd = secondsOf([&] {
+            TQueue queue(dm);
+            queue.Objects = dm.SettingsProcess()->ObjectToProcess();
+            queue.Execute();
+        }, &endToEndCpu);
+        if (dm.Process()->Processed() != visits)
+            std::printf("  warning: %d of %d stored\n", dm.Process()->Processed(), visits);
+    }
+    const QString stops = OdbcEnvironment::QuerySqlite(b.inst.gisFile, QStringLiteral("SELECT count(*) FROM WIZYTA_OBIEKT;")).value(0);
+
+    // Each stage on its own, over all visits: the list as the queue gathers it, then each visit.
+    b.FreshGis();
+    TDM_Main dm(b.inst.dir.path(), {process}, nullptr, nullptr);
+    std::unique_ptr<TObjectListQueue> queue = QueueFactory::Create(QStringLiteral("Wizyta"), true, dm);
+    queue->Rules = std::make_unique<TQueueObjectRules>();
+    queue->Rules->ObjectName = QStringLiteral("Wizyta");
+    const double list = secondsOf([&] { queue->PrepareList(); });
+    TDM_Wizyta wiz(dm);
+    const QString work = b.inst.Path(QStringLiteral("work"));
+    std::vector<std::unique_ptr<TZamer_Wizyta>> sources;
+    const double crmRead = secondsOf([&] {
+        for (auto &element : queue->Elements) {
+            auto v = std::make_unique<TZamer_Wizyta>(dm, wiz);
+            v->Connection = &dm.ADOConnection_Caesar;
+            v->LoadObjectData(*element);
+            sources.push_back(std::move(v));
+        }
+    });
+    const double xmlWrite = secondsOf([&] {
+        for (size_t i = 0; i < sources.size(); ++i) {
+            sources[i]->FileName = work + QStringLiteral("/Wizyta_SysX__%1.xml").arg(i);
+            sources[i]->SaveToXML();
+        }
+    });
+    TStylesheetCache cache;
+    const double transform = secondsOf([&] {
+        for (size_t i = 0; i < sources.size(); ++i) {
+            TTransformationObject t(*dm.Log(), work, b.inst.Path(QStringLiteral("xsl")), &cache);
+            t.InputName = QStringLiteral("Wizyta_SysX__%1.xml").arg(i);
+            t.OutputName = QStringLiteral("Wizyta_SysY__%1.xml").arg(i);
+            t.StylesheetName = QStringLiteral("Wizyta_X2Y.xsl");
+            t.Transform();
+        }
+    });
+    std::vector<std::unique_ptr<TPelk_Wizyta>> targets;
+    const double xmlRead = secondsOf([&] {
+        for (size_t i = 0; i < sources.size(); ++i) {
+            auto v = std::make_unique<TPelk_Wizyta>(dm, wiz);
+            v->FileName = work + QStringLiteral("/Wizyta_SysY__%1.xml").arg(i);
+            v->LoadFromXML();
+            targets.push_back(std::move(v));
+        }
+    });
+    RObiekt element;
+    double gisSaveCpu = 0;
+    const double gisSave = secondsOf([&] {
+        for (auto &v : targets) {
+            v->Connection = &dm.ADOConnection_PelkGIS;
+            v->SaveObjectData(element);
+        }
+    }, &gisSaveCpu);
+
+    // The same rows written directly, the objects' ids known beforehand, into the tables as the
+    // exchange names them (on SQLite "dbo" is the database attached to itself).
+    b.FreshGis();
+    dm.ADOConnection_PelkGIS.Close();
+    QHash<QString, int> ids;
+    for (const QString &row : OdbcEnvironment::QuerySqlite(b.inst.gisFile, QStringLiteral("SELECT OB_EXID || '|' || OB_ID FROM OBIEKT;")))
+        ids.insert(row.section(QLatin1Char('|'), 0, 0), row.section(QLatin1Char('|'), 1, 1).toInt());
+    Connection &gis = dm.ADOConnection_PelkGIS;
+    gis.Open();
+    Query write(gis);
+    double bareCpu = 0;
+    const double bare = secondsOf([&] {
+        int id = 0;
+        for (auto &v : targets) {
+            ++id;
+            gis.BeginTransaction();
+            write.SetSQL(QStringLiteral("INSERT INTO dbo.WIZYTA (WIZ_ID, WIZ_EXID, WIZ_NAZWA, WIZ_ID_OB, WIZ_DATA, WIZ_ILOSC) "
+                                        "VALUES (:Id, :Exid, :Nazwa, :Ob, :Data, :Ilosc)"));
+            write.SetParam(QStringLiteral("Id"), Variant(id));
+            write.SetParam(QStringLiteral("Exid"), v->EXID);
+            write.SetParam(QStringLiteral("Nazwa"), Variant(v->Data.toString() + QLatin1Char('.') + v->ObiektEXID.toString()));
+            write.SetParam(QStringLiteral("Ob"), Variant(ids.value(v->ObiektEXID.toString())));
+            write.SetParam(QStringLiteral("Data"), Variant(v->Data.toString() + QStringLiteral(" 00:00:00")));
+            write.SetParam(QStringLiteral("Ilosc"), Variant(v->WizytaPozycje()->Count()));
+            write.ExecSQL();
+            for (int s = 0; s < v->WizytaPozycje()->Count(); ++s) {
+                const TPelk_WizytaPozycjeCollectionItem *stop = v->WizytaPozycje()->Items(s);
+                write.SetSQL(QStringLiteral("INSERT INTO dbo.WIZYTA_OBIEKT (WIO_ID_WIZ, WIO_ID_OB, WIO_SORT, WIO_GODZ_OD, WIO_GODZ_DO, "
+                                            "WIO_CZAS, WIO_OPIS, WIO_NUM1) VALUES (:Id, :Ob, :Sort, :Od, :Do, :Czas, :Opis, :Num1)"));
+                write.SetParam(QStringLiteral("Id"), Variant(id));
+                write.SetParam(QStringLiteral("Ob"), Variant(ids.value(stop->ObiektEXID.toString())));
+                write.SetParam(QStringLiteral("Sort"), Variant(stop->Sort));
+                write.SetParam(QStringLiteral("Od"), stop->GodzinaOd);
+                write.SetParam(QStringLiteral("Do"), stop->GodzinaDo);
+                write.SetParam(QStringLiteral("Czas"), stop->Czas);
+                write.SetParam(QStringLiteral("Opis"), Variant(stop->Opis));
+                write.SetParam(QStringLiteral("Num1"), stop->Num1);
+                write.ExecSQL();
+            }
+            gis.EndTransaction(true);
+        }
+    }, &bareCpu);
+
+    const double stages = list + crmRead + xmlWrite + transform + xmlRead + gisSave;
+    auto share = [&](double s) { return 100.0 * s / stages; };
+    std::printf("%d visits (%d representatives x %d days), %s stops\n", visits, demo::CrmGenerator::Users, days, qPrintable(stops));
+    std::printf("  end to end:   %7.2f s  %6.0f visits/s  %6.2f ms/visit  (CPU %.2f s: %.0f visits per CPU second)\n", endToEnd,
+                visits / endToEnd, 1000 * endToEnd / visits, endToEndCpu, visits / endToEndCpu);
+    std::printf("  stages alone: %7.2f s (list %.0f%%, CRM read %.0f%%, XML write %.0f%%, transform %.0f%%, XML read %.0f%%, "
+                "GIS save %.0f%%)\n",
+                stages, share(list), share(crmRead), share(xmlWrite), share(transform), share(xmlRead), share(gisSave));
+    std::printf("  GIS save %.2f s against bare writes %.2f s: ratio %.2f (CPU %.2f s against %.2f s: %.2f); "
+                "end to end against bare writes: %.2f\n",
+                gisSave, bare, gisSave / bare, gisSaveCpu, bareCpu, gisSaveCpu / bareCpu, endToEnd / bare);
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    RegisterExchangeKinds();
+    run(argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 2000);
+    return 0;
+}

@@ -1,0 +1,163 @@
+#include "WizytaListQueue.h"
+
+#include "Pelk_Wizyta.h"
+#include "Zamer_Wizyta.h"
+#include "app/DM_Main.h"
+#include "app/Guarded.h"
+#include "app/Log.h"
+#include "engine/Queue.h"
+
+#include <cmath>
+
+namespace pelk {
+
+TX2Y_WizytaListQueue::TX2Y_WizytaListQueue(TDM_Main &dm) : TObjectListQueue(dm), m_wiz(dm), m_gis(TDM_PelkFun::Of(dm)) {}
+
+TX2Y_WizytaListQueue::~TX2Y_WizytaListQueue()
+{
+    m_wiz.CloseDataSets();
+    if (SourceConnection)
+        SourceConnection->Close();
+    if (TargetConnection)
+        TargetConnection->Close();
+}
+
+bool TX2Y_WizytaListQueue::PrepareList()
+{
+    return Guarded(Log(), PELK_HERE, [&] {
+        TLog *log = m_dm.Log();
+        log->Note(2, QStringLiteral(" Rozpoczęcie zbierania elementów obiektu \"%1\"").arg(Rules->ObjectName));
+        if (!m_gis.GetSlownikData(WatermarkKey(), 0, DataOstatniejWymiany))
+            return false;
+        // A list that could not be read goes on with the staged files of earlier runs, but the
+        // last-exchange time stays where it is, so the next run lists the same changes.
+        Query &list = m_wiz.Q_GetZamerWizytyToTransport;
+        if (!m_wiz.Open_GetZamerWizytaToTransport(DataOstatniejWymiany))
+            MarkListIncomplete();
+        else
+            for (list.First(); !list.Eof(); list.Next()) {
+                AppendListRow(list);
+                if (Escaped())
+                    return false;
+            }
+        DatabaseCount = int(Elements.size());
+        log->Note(2, QStringLiteral(" Liczba elementów: %1").arg(DatabaseCount));
+        log->Note(2, QStringLiteral(" Zakończenie zbierania elementów obiektu \"%1\"").arg(Rules->ObjectName));
+        return true;
+    });
+}
+
+void TX2Y_WizytaListQueue::AppendListRow(const Query &list)
+{
+    // A row that cannot be read (no representative, no start time) is logged with what the
+    // activity holds and skipped: it never ends the list for this and every later run. An
+    // activity without a creation time counts as created at 0.
+    auto value = [&](const char *column) { return list.FieldByName(QLatin1String(column)).Value(); };
+    auto text = [&](const char *column) {
+        const Variant v = value(column);
+        return v.isNull() ? QStringLiteral("NULL") : v.toString();
+    };
+    const QString heading = QStringLiteral(" Pominięto element listy obiektu \"%1\" (aktywność ID: %2, PracownikID: %3, "
+                                           "DataWizyty: %4, DataUtworzenia: %5)")
+                                .arg(Rules->ObjectName, text("ID"), text("PracownikID"), text("DataWizyty"), text("DataUtworzenia"));
+    Guarded(Log(), Where::Heading(heading), [&] {
+        const QString pracownik = QString::number(value("PracownikID").toInt64());
+        const int dzien = int(std::floor(value("DataWizyty").toDateTime()));
+        if (!Elements.empty() && Elements.back()->Text1 == pracownik && Elements.back()->Number == dzien)
+            return true;
+        auto element = std::make_unique<RObiekt>();
+        element->Kind = RObiekt::FromDatabase;
+        element->Key = pracownik + QLatin1Char('_') + QString::number(dzien);
+        element->Text1 = pracownik;
+        element->Number = dzien;
+        const Variant created = value("DataUtworzenia");
+        element->ChangeDate = created.isNull() ? 0 : created.toDateTime();
+        Elements.push_back(std::move(element));
+        return true;
+    });
+}
+
+bool TX2Y_WizytaListQueue::FindFileObject(RObiekt &element)
+{
+    return Guarded(Log(), PELK_HERE, [&] {
+        if (element.Kind == RObiekt::SourceFile)
+            return FileObjectOnList(element.FileName, std::make_unique<TZamer_Wizyta>(m_dm, m_wiz));
+        if (element.Kind == RObiekt::TargetFile)
+            return FileObjectOnList(element.FileName, std::make_unique<TPelk_Wizyta>(m_dm, m_wiz));
+        return false;
+    });
+}
+
+bool TX2Y_WizytaListQueue::SerializeObject(RObiekt &element)
+{
+    return Guarded(Log(), PELK_HERE,
+                         [&] { return SerializeSysObject(element, std::make_unique<TZamer_Wizyta>(m_dm, m_wiz)); });
+}
+
+bool TX2Y_WizytaListQueue::DeSerializeObject(RObiekt &element)
+{
+    return Guarded(Log(), PELK_HERE,
+                         [&] { return DeSerializeSysObject(element, std::make_unique<TPelk_Wizyta>(m_dm, m_wiz)); });
+}
+
+void TX2Y_WizytaListQueue::Run()
+{
+    TDateTime next = 0;
+    if (RunIncremental(DataOstatniejWymiany, next))
+        m_gis.SetSlownikData(WatermarkKey(), 0, next);
+}
+
+TY2X_WizytaListQueue::TY2X_WizytaListQueue(TDM_Main &dm) : TObjectListQueue(dm), m_wiz(dm) {}
+
+TY2X_WizytaListQueue::~TY2X_WizytaListQueue()
+{
+    m_wiz.CloseDataSets();
+}
+
+bool TY2X_WizytaListQueue::PrepareList()
+{
+    m_dm.Log()->Error(1, QStringLiteral(" Funkcja TY2X_WizytaListQueue.PrepareList nie jest zaimplementowana"));
+    return false;
+}
+
+bool TY2X_WizytaListQueue::FindFileObject(RObiekt &element)
+{
+    return Guarded(Log(), PELK_HERE, [&] {
+        if (element.Kind == RObiekt::SourceFile)
+            return FileObjectOnList(element.FileName, std::make_unique<TPelk_Wizyta>(m_dm, m_wiz));
+        if (element.Kind == RObiekt::TargetFile)
+            return FileObjectOnList(element.FileName, std::make_unique<TZamer_Wizyta>(m_dm, m_wiz));
+        return false;
+    });
+}
+
+bool TY2X_WizytaListQueue::SerializeObject(RObiekt &element)
+{
+    return Guarded(Log(), PELK_HERE,
+                         [&] { return SerializeSysObject(element, std::make_unique<TPelk_Wizyta>(m_dm, m_wiz)); });
+}
+
+bool TY2X_WizytaListQueue::DeSerializeObject(RObiekt &element)
+{
+    return Guarded(Log(), PELK_HERE,
+                         [&] { return DeSerializeSysObject(element, std::make_unique<TZamer_Wizyta>(m_dm, m_wiz)); });
+}
+
+void RegisterVisitQueues()
+{
+    const QString name = QStringLiteral("Wizyta");
+    QueueFactory::Register(name, true, [](TDM_Main &dm) {
+        auto q = std::make_unique<TX2Y_WizytaListQueue>(dm);
+        q->SourceConnection = &dm.ADOConnection_Caesar;
+        q->TargetConnection = &dm.ADOConnection_PelkGIS;
+        return std::unique_ptr<TObjectListQueue>(std::move(q));
+    });
+    QueueFactory::Register(name, false, [](TDM_Main &dm) {
+        auto q = std::make_unique<TY2X_WizytaListQueue>(dm);
+        q->SourceConnection = &dm.ADOConnection_Caesar;
+        q->TargetConnection = &dm.ADOConnection_PelkGIS;
+        return std::unique_ptr<TObjectListQueue>(std::move(q));
+    });
+}
+
+} // namespace pelk

@@ -1,0 +1,543 @@
+// Visits from the CRM to the GIS, end to end: the real queue, the shipped stylesheet and rules,
+// SQLite databases created from the shipped scripts; and the source and target visits alone.
+#include "support/GisDatabase.h"
+#include "support/FixedClock.h"
+#include "support/Installation.h"
+#include "support/RunSummary.h"
+
+#include "app/DM_Main.h"
+#include "app/Log.h"
+#include "app/Process.h"
+#include "app/Settings.h"
+#include "engine/Queue.h"
+#include "exchange/visits/DM_Wizyta.h"
+#include "exchange/visits/Pelk_Wizyta.h"
+#include "exchange/visits/VisitSql.h"
+#include "exchange/visits/WizytaListQueue.h"
+#include "exchange/visits/Zamer_Wizyta.h"
+
+#include <QDir>
+#include <QFile>
+#include <gtest/gtest.h>
+
+using namespace pelk;
+using namespace pelk::test;
+
+namespace {
+
+constexpr int kDay = 39886; // 2009-03-14
+
+class Visits : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        EnsureApplication();
+        inst.WriteSettings({{QStringLiteral("TraceLevel"), QStringLiteral("3")}});
+        CreateGisDatabase(inst.gisFile);
+        CreateSqliteDatabase(Crm(), {QStringLiteral("crm.sql")});
+        const QString deploy = QStringLiteral(PELK_SOURCE_DIR "/deploy");
+        QFile::copy(deploy + QStringLiteral("/ObjectRules.xml"), inst.Path(QStringLiteral("ObjectRules.xml")));
+        QFile::copy(deploy + QStringLiteral("/xsl/Wizyta_X2Y.xsl"), inst.Path(QStringLiteral("xsl/Wizyta_X2Y.xsl")));
+        Crm(QStringLiteral("INSERT INTO Code VALUES (3001, 'Wizyta handlowa', '2009-01-01 00:00:00'),"
+                           " (3002, 'Zbieranie zamówienia', '2009-01-01 00:00:00');"
+                           "INSERT INTO CaesarUser VALUES (1234, 'Jan', 'Kowalski'), (77, 'Ewa', 'Nowak');"));
+        for (int i = 1; i <= 6; ++i)
+            Customer(i, QStringLiteral("10000%1").arg(i));
+        Gis(QStringLiteral("INSERT INTO OBIEKT (OB_EXID, OB_ID_SLO_TYP, OB_NAZWA1) VALUES ('1234', 103, 'Jan Kowalski'),"
+                           " ('77', 103, 'Ewa Nowak'), ('100001', 102, 'A'), ('100002', 102, 'B'), ('100003', 102, 'C'),"
+                           " ('100004', 102, 'D'), ('100005', 108, 'Hurtownia E');"));
+        RegisterVisitQueues();
+        settingsFile = inst.WriteProcessSettings(QStringLiteral("p.xml"), inst.Path(QStringLiteral("work")),
+                                                 {{QStringLiteral("Wizyta"), QStringLiteral("esSysXtoSysY"), 10}});
+    }
+    void TearDown() override
+    {
+        for (bool direction : {true, false})
+            QueueFactory::Unregister(QStringLiteral("Wizyta"), direction);
+    }
+
+    QString Crm() const { return inst.odbc.Folder() + QStringLiteral("/CRM.db"); }
+    void Crm(const QString &sql) const { OdbcEnvironment::ExecSqlite(Crm(), sql); }
+    QStringList Gis(const QString &sql) const { return OdbcEnvironment::QuerySqlite(inst.gisFile, sql); }
+    void Customer(int id, const QString &number) const
+    {
+        Crm(QStringLiteral("INSERT INTO Customer (CustomerID, CustomerNumber, Region, Name1, BusinessLineCODE, CreateDate, UpdateDate)"
+                           " VALUES (%1, '%2', 'BPL', 'Klient %2', 1501, '2009-01-01 00:00:00', '2009-01-01 00:00:00');")
+                .arg(id).arg(number));
+    }
+    // One CRM activity; `code` 0 leaves the code NULL, an empty time is NULL.
+    void Activity(int id, int customer, const QString &start, const QString &end, int user = 1234, int code = 3001,
+                  const QString &created = QStringLiteral("2009-03-14 20:00:00"), const QString &updated = QString()) const
+    {
+        auto value = [](const QString &t) { return t.isEmpty() ? QStringLiteral("NULL") : QLatin1Char('\'') + t + QLatin1Char('\''); };
+        Crm(QStringLiteral("INSERT INTO Activity VALUES (%1, %2, %3, %4, %5, %6, %7, %8);")
+                .arg(id).arg(customer).arg(user).arg(code ? QString::number(code) : QStringLiteral("NULL"))
+                .arg(value(start), value(end), value(created), value(updated)));
+    }
+    TDM_Main &Dm()
+    {
+        if (!dm)
+            dm = std::make_unique<TDM_Main>(inst.dir.path(), QStringList{settingsFile}, &pane, nullptr);
+        return *dm;
+    }
+    void RunExchange()
+    {
+        pane.messages.clear();
+        TQueue queue(Dm());
+        queue.Objects = Dm().SettingsProcess()->ObjectToProcess();
+        queue.Execute();
+    }
+    QString Watermark() const
+    {
+        return Gis(QStringLiteral("SELECT SLO_TXT1 FROM SLOWNIK WHERE SLO_NAZWA = 'interfejs_transport_wizyta';")).value(0);
+    }
+    void SetWatermark(const QString &text) const
+    {
+        OdbcEnvironment::ExecSqlite(inst.gisFile, QStringLiteral("UPDATE SLOWNIK SET SLO_TXT1 = '%1' WHERE SLO_NAZWA = "
+                                                                 "'interfejs_transport_wizyta';").arg(text));
+    }
+    QStringList WorkFiles() const { return QDir(inst.Path(QStringLiteral("work"))).entryList(QDir::Files); }
+    QString Pane() const { return pane.AllText(); }
+    // Rows as one text per line, so that a difference reads plainly.
+    static std::string Lines(const QStringList &rows) { return rows.join(QLatin1Char('\n')).toStdString(); }
+    // The stops of the visit with that external id: customer|sort|from|to|seconds|description|code.
+    QStringList Stops(const QString &exid) const
+    {
+        return Gis(QStringLiteral("SELECT o.OB_EXID || '|' || WIO_SORT || '|' || WIO_GODZ_OD || '|' || WIO_GODZ_DO || '|' || WIO_CZAS"
+                                  " || '|' || WIO_OPIS || '|' || ifnull(WIO_NUM1, 'NULL') FROM WIZYTA_OBIEKT"
+                                  " JOIN WIZYTA ON WIZ_ID = WIO_ID_WIZ JOIN OBIEKT o ON o.OB_ID = WIO_ID_OB"
+                                  " WHERE WIZ_EXID = '%1' ORDER BY WIO_SORT;").arg(exid));
+    }
+    std::string Summary() const
+    {
+        return RunSummary(pane, QStringLiteral("Wizyta"));
+    }
+    static std::string Counts(int all, int done, int added, int updated, int unchanged, int failed)
+    {
+        return SummaryCounts(all, done, added, updated, unchanged, failed);
+    }
+
+    // The runs happen the evening after the day of the worked example.
+    ScopedFixedClock clock{QDateTime(QDate(2009, 3, 15), QTime(22, 0))};
+    Installation inst;
+    RecordingLogView pane;
+    QString settingsFile;
+    std::unique_ptr<TDM_Main> dm;
+};
+
+} // namespace
+
+TEST_F(Visits, WorkedExampleSourceFileHasTheExactLayoutTypesAndTexts)
+{
+    Activity(1, 1, QStringLiteral("2009-03-14 10:00:00"), QStringLiteral("2009-03-14 10:15:00"));
+    TDM_Wizyta wiz(Dm());
+    TZamer_Wizyta visit(Dm(), wiz);
+    RObiekt element;
+    element.Key = QStringLiteral("1234_39886");
+    element.Text1 = QStringLiteral("1234");
+    element.Number = kDay;
+    ASSERT_TRUE(visit.LoadObjectData(element)) << Pane().toStdString();
+    visit.FileName = inst.Path(QStringLiteral("work/x.xml"));
+    ASSERT_TRUE(visit.SaveToXML());
+    EXPECT_EQ(ReadFileText(visit.FileName).toStdString(),
+              "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n"
+              "<classes>\r\n"
+              "  <class classname=\"TZamer_Wizyta\" name=\"TZamer_Wizyta\">\r\n"
+              "    <properties>\r\n"
+              "      <property name=\"ObjectID\" type=\"String\">1234_39886</property>\r\n"
+              "      <property name=\"ObiektID\" type=\"String\">1234</property>\r\n"
+              "      <property name=\"ObiektEXID\" type=\"Empty\"/>\r\n"
+              "      <property name=\"Data\" type=\"String\">2009-03-14</property>\r\n"
+              "      <property name=\"WizytaPozycje\" type=\"Object\" class=\"TZamer_WizytaPozycjeCollection\">\r\n"
+              "        <class classname=\"TZamer_WizytaPozycjeCollection\" name=\"WizytaPozycje\">\r\n"
+              "          <customdata>\r\n"
+              "            <class classname=\"TZamer_WizytaPozycjeCollectionItem\" name=\"Item_1\">\r\n"
+              "              <properties>\r\n"
+              "                <property name=\"ObiektID\" type=\"String\">100001</property>\r\n"
+              "                <property name=\"ObiektEXID\" type=\"Empty\"/>\r\n"
+              "                <property name=\"Sort\" type=\"Integer\">1</property>\r\n"
+              "                <property name=\"GodzinaOd\" type=\"String\">2009-03-14 10:00:00</property>\r\n"
+              "                <property name=\"GodzinaDo\" type=\"String\">2009-03-14 10:15:00</property>\r\n"
+              "                <property name=\"Czas\" type=\"Double\">900</property>\r\n"
+              "                <property name=\"KodWizyty\" type=\"Integer\">3001</property>\r\n"
+              "                <property name=\"Opis\" type=\"String\">Wizyta handlowa</property>\r\n"
+              "              </properties>\r\n"
+              "            </class>\r\n"
+              "          </customdata>\r\n"
+              "        </class>\r\n"
+              "      </property>\r\n"
+              "    </properties>\r\n"
+              "  </class>\r\n"
+              "</classes>\r\n");
+}
+
+TEST(VisitDuration, IsTheExactWholeNumberOfSecondsBetweenTheTimes)
+{
+    struct Case { const char *name; TDateTime od, doDnia; qint64 seconds; };
+    const TDateTime day = EncodeDate(2009, 3, 14);
+    const Case cases[] = {
+        {"half an hour", day + EncodeTime(8, 0, 0, 0), day + EncodeTime(8, 30, 0, 0), 1800},
+        {"quarter of an hour", day + EncodeTime(10, 0, 0, 0), day + EncodeTime(10, 15, 0, 0), 900},
+        {"one second", day + EncodeTime(23, 59, 58, 0), day + EncodeTime(23, 59, 59, 0), 1},
+        {"over midnight", day + EncodeTime(23, 30, 0, 0), day + 1 + EncodeTime(0, 30, 0, 0), 3600},
+        {"a fraction is dropped", day + EncodeTime(9, 0, 0, 0), day + EncodeTime(9, 0, 59, 999), 59},
+        {"nothing", day + EncodeTime(12, 0, 0, 0), day + EncodeTime(12, 0, 0, 0), 0},
+        {"end before start", day + EncodeTime(12, 0, 0, 0), day + EncodeTime(11, 59, 0, 0), -60},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(CzasWSekundach(c.od, c.doDnia), c.seconds) << c.name;
+}
+
+TEST_F(Visits, RowsOfOneRepresentativeDayMergeIntoOneVisitWithStopsInStartOrder)
+{
+    SetWatermark(QStringLiteral("2009-03-14 12:00:00"));
+    // Created and updated after the last exchange (two list rows), updated only (one), and
+    // the next day (one): two visits, keyed by representative and day number.
+    Activity(1, 3, QStringLiteral("2009-03-14 13:00:00"), QStringLiteral("2009-03-14 13:20:00"), 1234, 3001,
+             QStringLiteral("2009-03-14 13:30:00"), QStringLiteral("2009-03-14 18:00:00"));
+    Activity(2, 1, QStringLiteral("2009-03-14 08:00:00"), QStringLiteral("2009-03-14 08:30:00"), 1234, 3002,
+             QStringLiteral("2009-03-13 20:00:00"), QStringLiteral("2009-03-14 19:00:00"));
+    Activity(3, 5, QStringLiteral("2009-03-14 15:00:00"), QStringLiteral("2009-03-14 16:00:00"), 1234, 0,
+             QStringLiteral("2009-03-13 20:00:00"), QStringLiteral("2009-03-14 19:00:00"));
+    Activity(4, 2, QStringLiteral("2009-03-14 10:00:00"), QStringLiteral("2009-03-14 10:15:00"), 1234, 3001,
+             QStringLiteral("2009-03-14 21:00:00"));
+    Activity(5, 4, QStringLiteral("2009-03-15 09:00:00"), QStringLiteral("2009-03-15 09:45:00"), 1234, 3001,
+             QStringLiteral("2009-03-15 21:00:00"));
+    // Not listed: changed before the last exchange, another region, or no customer number.
+    Activity(6, 6, QStringLiteral("2009-03-14 11:00:00"), QStringLiteral("2009-03-14 11:10:00"), 77, 3001,
+             QStringLiteral("2009-03-14 12:00:00"), QStringLiteral("2009-03-14 11:59:59"));
+    Crm(QStringLiteral("UPDATE Customer SET Region = 'BCZ' WHERE CustomerID = 6;"));
+    RunExchange();
+
+    EXPECT_EQ(Summary(), Counts(2, 1, 1, 0, 0, 1)) << Pane().toStdString();
+    EXPECT_EQ(Lines(Gis(QStringLiteral("SELECT WIZ_EXID || '|' || WIZ_NAZWA || '|' || WIZ_DATA || '|' || WIZ_ILOSC || '|' || o.OB_EXID"
+                                       " FROM WIZYTA JOIN OBIEKT o ON o.OB_ID = WIZ_ID_OB ORDER BY WIZ_EXID;"))),
+              "1234_39886|2009-03-14.1234|2009-03-14 00:00:00|4|1234\n"
+              "1234_39887|2009-03-15.1234|2009-03-15 00:00:00|1|1234");
+    // The first day's stop at the distributor has no activity code: it is refused by name, the
+    // other stops are kept, and the visit stays staged until its stops are complete.
+    EXPECT_TRUE(Pane().contains(QStringLiteral(" Pole \"Num1\" nie może być puste\n      Obiekt nie został przetworzony")));
+    EXPECT_EQ(Lines(Stops(QStringLiteral("1234_39886"))),
+              "100001|1|2009-03-14 08:00:00|2009-03-14 08:30:00|1800|Zbieranie zamówienia|3002\n"
+              "100002|2|2009-03-14 10:00:00|2009-03-14 10:15:00|900|Wizyta handlowa|3001\n"
+              "100003|3|2009-03-14 13:00:00|2009-03-14 13:20:00|1200|Wizyta handlowa|3001");
+    ASSERT_EQ(WorkFiles().size(), 1);
+    EXPECT_TRUE(WorkFiles().first().startsWith(QStringLiteral("Wizyta_SysY__")));
+    EXPECT_TRUE(ReadFileText(inst.Path(QStringLiteral("work/")) + WorkFiles().first())
+                    .contains(QStringLiteral("<property name=\"ObjectID\" type=\"String\">1234_39886</property>")));
+    EXPECT_EQ(Watermark(), QStringLiteral("2009-03-15 21:59:59"));
+
+    // The code is mended: the day is listed again, its file superseded, the missing stop added.
+    clock->Set(QDateTime(QDate(2009, 3, 16), QTime(9, 0)));
+    Crm(QStringLiteral("UPDATE Activity SET ActivityTypeCode = 3002, UpdateDate = '2009-03-16 08:00:00' WHERE ActivityID = 3;"));
+    RunExchange();
+    EXPECT_EQ(Summary(), Counts(1, 1, 1, 0, 0, 0)) << Pane().toStdString();
+    EXPECT_TRUE(WorkFiles().isEmpty());
+    EXPECT_EQ(Stops(QStringLiteral("1234_39886")).value(3).toStdString(),
+              "100005|4|2009-03-14 15:00:00|2009-03-14 16:00:00|3600|Zbieranie zamówienia|3002");
+}
+
+TEST_F(Visits, SavingAVisitCountsNewThenUnchangedThenUpdatedWithEveryChangedFieldLogged)
+{
+    TDM_Wizyta wiz(Dm());
+    const QString file = inst.Path(QStringLiteral("work/v.xml"));
+    // The visit as the stylesheet writes it, read back from its file for every save.
+    auto save = [&](const QString &rep, const QString &secondEnd) {
+        {
+            TPelk_Wizyta visit(Dm(), wiz);
+            visit.ObiektEXID = Variant(rep);
+            visit.Data = Variant(QStringLiteral("2009-03-14"));
+            const QList<std::tuple<const char *, const char *, QString>> stops = {
+                {"100001", "2009-03-14 08:00:00", QStringLiteral("2009-03-14 08:30:00")},
+                {"100005", "2009-03-14 10:00:00", secondEnd}};
+            for (const auto &[exid, od, doDnia] : stops) {
+                TPelk_WizytaPozycjeCollectionItem *stop = visit.WizytaPozycje()->Add();
+                stop->ObiektEXID = Variant(QString::fromLatin1(exid));
+                stop->Sort = visit.WizytaPozycje()->Count();
+                stop->GodzinaOd = Variant(QString::fromLatin1(od));
+                stop->GodzinaDo = Variant(doDnia);
+                stop->Czas = Variant(600);
+                stop->Num1 = Variant(3001);
+            }
+            visit.FileName = file;
+            EXPECT_TRUE(visit.SaveToXML());
+        }
+        TPelk_Wizyta visit(Dm(), wiz);
+        visit.FileName = file;
+        EXPECT_TRUE(visit.LoadFromXML());
+        RObiekt element;
+        return visit.SaveObjectData(element);
+    };
+    auto counts = [&] {
+        const TProcess &p = *Dm().Process();
+        return QStringLiteral("%1 new, %2 updated, %3 unchanged").arg(p.NewCount()).arg(p.UpdatedCount()).arg(p.UnchangedCount()).toStdString();
+    };
+    const QString end = QStringLiteral("2009-03-14 10:15:00");
+    ASSERT_TRUE(save(QStringLiteral("1234"), end)) << Pane().toStdString();
+    EXPECT_EQ(counts(), "1 new, 0 updated, 0 unchanged");
+    pane.messages.clear();
+    ASSERT_TRUE(save(QStringLiteral("1234"), end));
+    EXPECT_EQ(counts(), "1 new, 0 updated, 1 unchanged");
+    EXPECT_FALSE(Pane().contains(QStringLiteral(" Pole: "))) << Pane().toStdString();
+
+    // The row is unchanged but a stop ends later: the visit counts as updated.
+    ASSERT_TRUE(save(QStringLiteral("1234"), QStringLiteral("2009-03-14 10:20:00")));
+    EXPECT_EQ(counts(), "1 new, 1 updated, 1 unchanged");
+    EXPECT_TRUE(Pane().contains(QStringLiteral(" Pole: WIO_GODZ_DO: stara wartosc: \"2009-03-14 10:15:00\"; "
+                                               "nowa wartosc: \"2009-03-14 10:20:00\" ")))
+        << Pane().toStdString();
+    EXPECT_EQ(Gis(QStringLiteral("SELECT WIO_GODZ_DO FROM WIZYTA_OBIEKT WHERE WIO_SORT = 2;")),
+              QStringList({QStringLiteral("2009-03-14 10:20:00")}));
+
+    // A visit row that existed without stops, whose stops are all new, counts as new.
+    Gis(QStringLiteral("INSERT INTO WIZYTA (WIZ_NAZWA, WIZ_ID_OB, WIZ_DATA, WIZ_ILOSC) "
+                       "SELECT '2009-03-14.77', OB_ID, '2009-03-14 00:00:00', 2 FROM OBIEKT WHERE OB_EXID = '77';"));
+    ASSERT_TRUE(save(QStringLiteral("77"), end));
+    EXPECT_EQ(counts(), "2 new, 1 updated, 1 unchanged");
+    EXPECT_EQ(Gis(QStringLiteral("SELECT count(*) || '/' || count(DISTINCT WIO_ID_WIZ) FROM WIZYTA_OBIEKT;")),
+              QStringList({QStringLiteral("4/2")}));
+    EXPECT_EQ(Gis(QStringLiteral("SELECT count(*) FROM WIZYTA;")), QStringList({QStringLiteral("2")}));
+}
+
+TEST_F(Visits, AStopAtACustomerUnknownToTheGisKeepsTheOtherStopsAndTheFileUntilTheCustomerArrives)
+{
+    Customer(7, QStringLiteral("100007"));
+    Activity(1, 1, QStringLiteral("2009-03-14 08:00:00"), QStringLiteral("2009-03-14 08:30:00"));
+    Activity(2, 7, QStringLiteral("2009-03-14 09:00:00"), QStringLiteral("2009-03-14 09:30:00"));
+    Activity(3, 2, QStringLiteral("2009-03-14 10:00:00"), QStringLiteral("2009-03-14 10:30:00"));
+    RunExchange();
+    EXPECT_EQ(Summary(), Counts(1, 0, 0, 0, 0, 1)) << Pane().toStdString();
+    EXPECT_TRUE(Pane().contains(QStringLiteral(" Brak w systemie Pelk·GIS Trasar Klienta\\Dystrybutora o numerze \"100007\" \n"
+                                               "      Pozycja nie została zapisana")));
+    EXPECT_EQ(Lines(Gis(QStringLiteral("SELECT o.OB_EXID || '|' || WIO_SORT FROM WIZYTA_OBIEKT JOIN OBIEKT o ON o.OB_ID = WIO_ID_OB"
+                                       " ORDER BY WIO_SORT;"))),
+              "100001|1\n100002|3");
+    ASSERT_EQ(WorkFiles().size(), 1);
+
+    // The customer reaches the GIS: the staged visit is stored whole and counts as new.
+    Gis(QStringLiteral("INSERT INTO OBIEKT (OB_EXID, OB_ID_SLO_TYP, OB_NAZWA1) VALUES ('100007', 102, 'G');"));
+    RunExchange();
+    EXPECT_EQ(Summary(), Counts(1, 1, 1, 0, 0, 0)) << Pane().toStdString();
+    EXPECT_TRUE(WorkFiles().isEmpty());
+    EXPECT_EQ(Gis(QStringLiteral("SELECT group_concat(WIO_SORT) FROM (SELECT WIO_SORT FROM WIZYTA_OBIEKT ORDER BY WIO_SORT);")),
+              QStringList({QStringLiteral("1,2,3")}));
+}
+
+TEST_F(Visits, ASecondStopAtTheSameCustomerTakesTheFirstOnesRow)
+{
+    Activity(1, 1, QStringLiteral("2009-03-14 08:00:00"), QStringLiteral("2009-03-14 08:30:00"));
+    Activity(2, 2, QStringLiteral("2009-03-14 09:00:00"), QStringLiteral("2009-03-14 09:30:00"));
+    Activity(3, 1, QStringLiteral("2009-03-14 15:00:00"), QStringLiteral("2009-03-14 15:05:00"));
+    RunExchange();
+    EXPECT_EQ(Summary(), Counts(1, 1, 1, 0, 0, 0)) << Pane().toStdString();
+    EXPECT_EQ(Lines(Stops(QStringLiteral("1234_39886"))),
+              "100002|2|2009-03-14 09:00:00|2009-03-14 09:30:00|1800|Wizyta handlowa|3001\n"
+              "100001|3|2009-03-14 15:00:00|2009-03-14 15:05:00|300|Wizyta handlowa|3001");
+}
+
+TEST_F(Visits, AGisFailureInTheMiddleOfAVisitLeavesNoRowOfItAndTheNextRunStoresIt)
+{
+    Activity(1, 1, QStringLiteral("2009-03-14 08:00:00"), QStringLiteral("2009-03-14 08:30:00"));
+    Activity(2, 2, QStringLiteral("2009-03-14 09:00:00"), QStringLiteral("2009-03-14 09:30:00"));
+    Activity(3, 3, QStringLiteral("2009-03-15 09:00:00"), QStringLiteral("2009-03-15 09:30:00"));
+    Gis(QStringLiteral("CREATE TRIGGER no_stop BEFORE INSERT ON WIZYTA_OBIEKT WHEN NEW.WIO_SORT = 2"
+                       " BEGIN SELECT RAISE(ABORT, 'awaria zapisu'); END;"));
+    RunExchange();
+    EXPECT_EQ(Summary(), Counts(2, 1, 1, 0, 0, 1)) << Pane().toStdString();
+    EXPECT_TRUE(Pane().contains(QStringLiteral("awaria zapisu")));
+    // Neither the visit row nor its first stop were kept.
+    EXPECT_EQ(Lines(Gis(QStringLiteral("SELECT WIZ_EXID FROM WIZYTA;"))), "1234_39887");
+    EXPECT_EQ(Gis(QStringLiteral("SELECT count(*) FROM WIZYTA_OBIEKT;")), QStringList({QStringLiteral("1")}));
+    ASSERT_EQ(WorkFiles().size(), 1);
+
+    Gis(QStringLiteral("DROP TRIGGER no_stop;"));
+    RunExchange();
+    EXPECT_EQ(Summary(), Counts(1, 1, 1, 0, 0, 0)) << Pane().toStdString();
+    EXPECT_EQ(Gis(QStringLiteral("SELECT count(*) FROM WIZYTA_OBIEKT;")), QStringList({QStringLiteral("3")}));
+    EXPECT_TRUE(WorkFiles().isEmpty());
+}
+
+TEST_F(Visits, AGisThatGoesDownMidRunKeepsTheFilesAndTheNextRunStoresThem)
+{
+    for (int day = 0; day < 3; ++day)
+        Activity(day + 1, day + 1, QStringLiteral("2009-03-1%1 08:00:00").arg(2 + day), QStringLiteral("2009-03-1%1 08:30:00").arg(2 + day));
+    const QString away = inst.gisFile + QStringLiteral(".away");
+    int visits = 0;
+    pane.onMessage = [&](const QStringList &lines) {
+        if (!lines.value(0).startsWith(QStringLiteral(" System Pelk·GIS Trasar wizyty z dnia")) || ++visits != 2)
+            return;
+        // The server goes away while the second visit is being written, and stays away.
+        DropUnderneath(Dm().ADOConnection_PelkGIS);
+        QFile::rename(inst.gisFile, away);
+    };
+    RunExchange();
+    pane.onMessage = nullptr;
+    QFile::remove(inst.gisFile);
+    ASSERT_TRUE(QFile::rename(away, inst.gisFile));
+    EXPECT_EQ(Summary(), Counts(3, 1, 1, 0, 0, 2)) << Pane().toStdString();
+    EXPECT_EQ(WorkFiles().size(), 2);
+    EXPECT_EQ(Gis(QStringLiteral("SELECT count(*) || '/' || (SELECT count(*) FROM WIZYTA_OBIEKT) FROM WIZYTA;")),
+              QStringList({QStringLiteral("1/1")}));
+    EXPECT_TRUE(Watermark().isEmpty());
+
+    Dm().ADOConnection_PelkGIS.Close();
+    RunExchange();
+    EXPECT_EQ(Gis(QStringLiteral("SELECT count(*) || '/' || (SELECT count(*) FROM WIZYTA_OBIEKT) FROM WIZYTA;")),
+              QStringList({QStringLiteral("3/3")})) << Pane().toStdString();
+    EXPECT_TRUE(WorkFiles().isEmpty());
+    EXPECT_FALSE(Watermark().isEmpty());
+}
+
+TEST_F(Visits, UnreadableListRowsAreLoggedWithTheirActivityAndSkippedAndTheRunGoesOn)
+{
+    Activity(1, 1, QStringLiteral("2009-03-14 08:00:00"), QStringLiteral("2009-03-14 08:30:00"));
+    Crm(QStringLiteral("INSERT INTO Activity VALUES (7, 2, NULL, 3001, '2009-03-14 09:00:00', '2009-03-14 09:30:00',"
+                       " '2009-03-14 20:00:00', NULL), (8, 3, 77, 3001, NULL, '2009-03-14 09:30:00', '2009-03-14 20:00:00', NULL);"));
+    RunExchange();
+    EXPECT_EQ(Summary(), Counts(1, 1, 1, 0, 0, 0)) << Pane().toStdString();
+    EXPECT_TRUE(Pane().contains(QStringLiteral(" Pominięto element listy obiektu \"Wizyta transfer do systemu Pelk·GIS Trasar\" "
+                                               "(aktywność ID: 7, PracownikID: NULL, DataWizyty: 2009-03-14 09:00:00, "
+                                               "DataUtworzenia: 2009-03-14 20:00:00)")))
+        << Pane().toStdString();
+    EXPECT_TRUE(Pane().contains(QStringLiteral("(aktywność ID: 8, PracownikID: 77, DataWizyty: NULL,")));
+    // Such rows never hold the last-exchange time back: the next run does not list them again.
+    EXPECT_EQ(Watermark(), QStringLiteral("2009-03-15 21:59:59"));
+}
+
+TEST_F(Visits, AnActivityWithoutEndTimeRefusesItsDayWithItsReasonAndOtherDaysGoOn)
+{
+    Activity(1, 1, QStringLiteral("2009-03-14 08:00:00"), QString());
+    Activity(2, 2, QStringLiteral("2009-03-14 09:00:00"), QStringLiteral("2009-03-14 09:30:00"));
+    Activity(3, 3, QStringLiteral("2009-03-15 09:00:00"), QStringLiteral("2009-03-15 09:30:00"));
+    RunExchange();
+    EXPECT_EQ(Summary(), Counts(2, 1, 1, 0, 0, 1)) << Pane().toStdString();
+    EXPECT_TRUE(Pane().contains(QStringLiteral(" Wyjątek funkcji TZamer_Wizyta.GetPozycjeWizyta\n"
+                                               " Aktywność 1 u klienta 100001 nie ma godziny zakończenia")))
+        << Pane().toStdString();
+    // The CRM's record stays as it is; nothing is staged for it and it holds no time back.
+    EXPECT_TRUE(WorkFiles().isEmpty());
+    EXPECT_EQ(Lines(Gis(QStringLiteral("SELECT WIZ_EXID FROM WIZYTA;"))), "1234_39887");
+    EXPECT_EQ(Watermark(), QStringLiteral("2009-03-15 21:59:59"));
+}
+
+TEST_F(Visits, AVisitOfARepresentativeUnknownToTheGisStaysStagedUntilTheRepresentativeArrives)
+{
+    Crm(QStringLiteral("INSERT INTO CaesarUser VALUES (55, 'Adam', 'Nieznany');"));
+    Activity(1, 1, QStringLiteral("2009-03-14 08:00:00"), QStringLiteral("2009-03-14 08:30:00"), 55);
+    RunExchange();
+    EXPECT_EQ(Summary(), Counts(1, 0, 0, 0, 0, 1));
+    EXPECT_TRUE(Pane().contains(QStringLiteral(" Brak w systemie Pelk·GIS Trasar Pracownika o numerze \"55\" \n"
+                                               "      Obiekt nie został zapisany")))
+        << Pane().toStdString();
+    EXPECT_EQ(WorkFiles().size(), 1);
+    Gis(QStringLiteral("INSERT INTO OBIEKT (OB_EXID, OB_ID_SLO_TYP, OB_NAZWA1) VALUES ('55', 103, 'Adam Nieznany');"));
+    RunExchange();
+    EXPECT_EQ(Summary(), Counts(1, 1, 1, 0, 0, 0)) << Pane().toStdString();
+    EXPECT_EQ(Lines(Gis(QStringLiteral("SELECT WIZ_NAZWA FROM WIZYTA;"))), "2009-03-14.55");
+}
+
+TEST_F(Visits, AMalformedVisitFileIsReportedAndKeptWhileTheOtherVisitsAreStored)
+{
+    const QString broken = QStringLiteral("Wizyta_SysY__{0A0A0A0A-0000-0000-0000-000000000000}.xml");
+    WriteFileText(inst.Path(QStringLiteral("work/")) + broken, QStringLiteral("<classes><class classname=\"TPelk_Wizyta\""));
+    Activity(1, 1, QStringLiteral("2009-03-14 08:00:00"), QStringLiteral("2009-03-14 08:30:00"));
+    RunExchange();
+    EXPECT_EQ(Summary(), Counts(2, 1, 1, 0, 0, 1)) << Pane().toStdString();
+    EXPECT_TRUE(Pane().contains(QStringLiteral(" Wyjątek funkcji TPelk_Wizyta.LoadFromXML \n")));
+    EXPECT_EQ(WorkFiles(), QStringList({broken}));
+    EXPECT_EQ(Gis(QStringLiteral("SELECT count(*) FROM WIZYTA;")), QStringList({QStringLiteral("1")}));
+}
+
+TEST_F(Visits, NothingChangedAndAnEmptyWorkFolderEndTheRunQuietlyAndAdvanceTheTime)
+{
+    RunExchange();
+    EXPECT_EQ(Summary(), Counts(0, 0, 0, 0, 0, 0));
+    for (const auto &m : pane.messages)
+        EXPECT_NE(m.image, int(TLog::ImageError)) << m.lines.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(Watermark(), QStringLiteral("2009-03-15 21:59:59"));
+}
+
+TEST_F(Visits, StopDuringTheListingLeavesTheStoredTimeAndTheGisUnchanged)
+{
+    SetWatermark(QStringLiteral("2009-03-01 00:00:00"));
+    for (int i = 1; i <= 3; ++i)
+        Activity(i, i, QStringLiteral("2009-03-1%1 08:00:00").arg(i), QStringLiteral("2009-03-1%1 08:30:00").arg(i));
+    pane.onMessage = [&](const QStringList &lines) {
+        if (lines.value(0).startsWith(QStringLiteral(" Rozpoczęcie zbierania elementów obiektu")))
+            Dm().Process()->SetEscProcess(true);
+    };
+    RunExchange();
+    pane.onMessage = nullptr;
+    EXPECT_EQ(Watermark(), QStringLiteral("2009-03-01 00:00:00"));
+    EXPECT_EQ(Gis(QStringLiteral("SELECT count(*) FROM WIZYTA;")), QStringList({QStringLiteral("0")}));
+    EXPECT_TRUE(WorkFiles().isEmpty());
+}
+
+TEST_F(Visits, DaysAndTheLastExchangeTimeAreBoundAsTimesWithHalfOpenDays)
+{
+    SetWatermark(QStringLiteral("2009-03-14 20:00:00"));
+    // Created exactly at the stored time: exchanged before, not listed again.
+    Activity(1, 1, QStringLiteral("2009-03-13 09:00:00"), QStringLiteral("2009-03-13 09:30:00"), 1234, 3001,
+             QStringLiteral("2009-03-14 20:00:00"));
+    Activity(2, 2, QStringLiteral("2009-03-14 23:59:59"), QStringLiteral("2009-03-15 00:10:00"), 1234, 3001,
+             QStringLiteral("2009-03-14 20:00:01"));
+    // A code without an entry in the code table: an empty description.
+    Activity(3, 3, QStringLiteral("2009-03-15 00:00:00"), QStringLiteral("2009-03-15 00:20:00"), 1234, 3099,
+             QStringLiteral("2009-03-14 20:00:01"));
+    RunExchange();
+    EXPECT_EQ(Summary(), Counts(2, 2, 2, 0, 0, 0)) << Pane().toStdString();
+    EXPECT_EQ(Lines(Gis(QStringLiteral("SELECT WIZ_EXID || ':' || group_concat(o.OB_EXID) FROM WIZYTA JOIN WIZYTA_OBIEKT ON WIO_ID_WIZ = WIZ_ID"
+                                       " JOIN OBIEKT o ON o.OB_ID = WIO_ID_OB GROUP BY WIZ_EXID ORDER BY WIZ_EXID;"))),
+              "1234_39886:100002\n1234_39887:100003");
+    EXPECT_EQ(Stops(QStringLiteral("1234_39886")).value(0).section(QLatin1Char('|'), 4, 4), QStringLiteral("601"));
+    EXPECT_EQ(Lines(Stops(QStringLiteral("1234_39887"))), "100003|1|2009-03-15 00:00:00|2009-03-15 00:20:00|1200||3099");
+}
+
+TEST_F(Visits, TheRepresentativeIdReachesTheCrmOnlyAsABoundNumber)
+{
+    Activity(1, 1, QStringLiteral("2009-03-14 08:00:00"), QStringLiteral("2009-03-14 08:30:00"));
+    Activity(2, 2, QStringLiteral("2009-03-14 09:00:00"), QStringLiteral("2009-03-14 09:30:00"), 77);
+    TDM_Wizyta wiz(Dm());
+    EXPECT_FALSE(wiz.Open_GetZamerWizyta(QStringLiteral("77 or 1=1"), kDay));
+    EXPECT_FALSE(wiz.Q_ZamerWizyty.IsActive());
+    EXPECT_TRUE(Pane().contains(QStringLiteral(" TDM_Wizyta.Open_GetZamerWizyta\n '77 or 1=1' nie jest numerem pracownika")))
+        << Pane().toStdString();
+    ASSERT_TRUE(wiz.Open_GetZamerWizyta(QStringLiteral("77"), kDay));
+    EXPECT_EQ(wiz.Q_ZamerWizyty.RecordCount(), 1);
+    EXPECT_FALSE(wiz.Open_GetZamerWizyta(QStringLiteral("77"), kDay + 1));
+    EXPECT_TRUE(wiz.Q_ZamerWizyty.IsActive());
+}
+
+TEST_F(Visits, TheOtherDirectionIsNotImplementedAndTouchesNoFile)
+{
+    settingsFile = inst.WriteProcessSettings(QStringLiteral("p.xml"), inst.Path(QStringLiteral("work")),
+                                             {{QStringLiteral("Wizyta"), QStringLiteral("esSysYtoSysX"), 15}});
+    Activity(1, 1, QStringLiteral("2009-03-14 08:00:00"), QStringLiteral("2009-03-14 08:30:00"));
+    WriteFileText(inst.Path(QStringLiteral("work/Wizyta_SysX__{X}.xml")), QStringLiteral("<classes/>"));
+    RunExchange();
+    EXPECT_TRUE(Pane().contains(QStringLiteral(" Funkcja TY2X_WizytaListQueue.PrepareList nie jest zaimplementowana")));
+    EXPECT_EQ(WorkFiles(), QStringList({QStringLiteral("Wizyta_SysX__{X}.xml")}));
+    EXPECT_EQ(Gis(QStringLiteral("SELECT count(*) FROM WIZYTA;")), QStringList({QStringLiteral("0")}));
+}
+
+TEST(VisitStatements, SqlServerTextsAsTheCrmAndTheGisKnowThem)
+{
+    EXPECT_EQ(VisitSql::ZamerWizyty().sqlServer.toStdString(),
+              " select a.ActivityID as ID,        a.CreatedbyCaesarUserID as PracownikID,        c.CustomerNumber as KlientID,"
+              "        a.StartDate as GodzinaOd,        a.EndDate as GodzinaDo,        a.CreateDate as DataUtworzenia,"
+              "        a.ActivityTypeCode as KodAktywnosci,        ISNULL( ac.Description, '') as Opis   from dbo.Activity a"
+              "        inner join dbo.Customer c on c.CustomerID=a.CustomerID and c.Region='BPL'"
+              "        left outer join dbo.Code ac on ac.codeID = a.ActivityTypeCode"
+              "  where a.StartDate >= :DzienOd and a.StartDate < :DzienDo and        a.CreatedbyCaesarUserID = :PracownikID and"
+              "        c.CustomerNumber  is not null  order by a.StartDate ");
+    const QString list = VisitSql::WizytyDoTransportu().sqlServer;
+    EXPECT_EQ(list.count(QStringLiteral(" > :DataOd and c.CustomerNumber is not null")), 2);
+    EXPECT_TRUE(list.contains(QStringLiteral("where a.CreateDate  > :DataOd")) && list.contains(QStringLiteral("where a.UpdateDate > :DataOd")));
+    EXPECT_TRUE(list.endsWith(QStringLiteral(" is not null   order by 1, 2  ")));
+    EXPECT_TRUE(list.startsWith(QStringLiteral(" select a.CreatedbyCaesarUserID as PracownikID,         a.StartDate as DataWizyty,"
+                                               "         a.CreateDate as DataUtworzenia,")));
+    EXPECT_EQ(VisitSql::Wizyta().sqlServer.toStdString(),
+              "select WIZ_ID, WIZ_EXID, WIZ_NAZWA, WIZ_ID_OB, WIZ_DATA, WIZ_DLUGOSC, WIZ_CZAS, WIZ_ILOSC\r\n  from dbo.WIZYTA\r\n"
+              " where WIZ_ID_OB = :ObiektID and\r\n       convert(varchar(10),WIZ_DATA,120) = :DataWizyty \r\n");
+}
