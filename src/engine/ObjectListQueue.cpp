@@ -12,13 +12,17 @@
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <algorithm>
 
 namespace pelk {
 
 TObjectListQueue::TObjectListQueue(TDM_Main &dm) : m_dm(dm) {}
 
-TObjectListQueue::~TObjectListQueue() = default;
+TObjectListQueue::~TObjectListQueue()
+{
+    m_sweeper.Finish();
+}
 
 QString TObjectListQueue::WorkDirectory() const
 {
@@ -171,9 +175,17 @@ bool TObjectListQueue::ProcessElements()
         process->ElementDone(result);
         FinishElement(element, result);
         if (Escaped())
-            return false;
+            return EndOfElements(false);
     }
-    return true;
+    return EndOfElements(true);
+}
+
+bool TObjectListQueue::EndOfElements(bool complete)
+{
+    // A superseded leftover file must be gone before a last-exchange time passes its element:
+    // left behind, it would bring the element's older state back.
+    m_sweeper.Finish();
+    return complete;
 }
 
 bool TObjectListQueue::FindFile()
@@ -186,12 +198,20 @@ bool TObjectListQueue::FindFile()
         // Only complete files: results being written carry a suffix after ".xml".
         const QStringList files = QDir(WorkDirectory()).entryList(
             {QStringLiteral("*.xml")}, QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+        m_databaseKeys.clear();
+        for (int i = 0; i < DatabaseCount && i < int(Elements.size()); ++i)
+            m_databaseKeys.insert(Elements[i]->Key);
+        m_keysIndexed = true;
+        const auto dropIndex = qScopeGuard([this] {
+            m_keysIndexed = false;
+            m_databaseKeys.clear();
+        });
         auto take = [this](quint8 kind, const QString &file) {
             auto element = std::make_unique<RObiekt>();
             element->Kind = kind;
             element->FileName = file;
             if (FindFileObject(*element))
-                RemoveFile(file);
+                m_sweeper.Remove(WorkPath(file)); // superseded: gone before the run's results are stored
             else
                 Elements.push_back(std::move(element));
         };
@@ -220,12 +240,13 @@ bool TObjectListQueue::FileObjectOnList(const QString &fileName, std::unique_ptr
 
 bool TObjectListQueue::IsOnList(const QString &key, int count)
 {
-    for (int i = 0; i < count && i < int(Elements.size()); ++i) {
+    // While files are matched against the database elements, a set of their keys answers
+    // at once: thousands of leftover files against thousands of elements stay linear.
+    if (m_keysIndexed && count == DatabaseCount)
+        return m_databaseKeys.contains(key);
+    for (int i = 0; i < count && i < int(Elements.size()); ++i)
         if (Elements[i]->Key == key)
             return true;
-        if (Escaped())
-            return false;
-    }
     return false;
 }
 

@@ -4,10 +4,12 @@
 // stages pass in memory; the stage an element stops at (a failure, Stop) stays as its file in
 // the working folder for the next run, and files of earlier runs are taken up and deleted once
 // their next stage succeeded.
+#include "FileSweeper.h"
 #include "InterfaceObject.h"
 #include "QueueObjectRules.h"
 #include "RObiekt.h"
 
+#include <QSet>
 #include <memory>
 #include <vector>
 
@@ -79,7 +81,8 @@ protected:
     // Processes pending window messages; true when the escape flag is set.
     bool Escaped();
     TLog &Log() const;
-    // The loop over Elements once gathered; false when the escape flag ended it.
+    // The loop over Elements once gathered; false when the escape flag ended it. Returns only
+    // when the superseded leftover files are deleted.
     bool ProcessElements();
     // PrepareList of an incremental kind calls this when its list could not be read whole
     // (the query failed, a row was skipped for a reason that may pass): the run goes on with
@@ -103,6 +106,8 @@ private:
     // there is none or it was written (a failure is logged).
     bool KeepStage();
     bool InMemory(const QString &fileName) const;
+    // Waits for the deletion of superseded files; gives `complete` back.
+    bool EndOfElements(bool complete);
 
     // The document of the element's current stage. A database element's stages pass in
     // memory; one reaches the disk only when the element stops at it (a failure, Stop), or
@@ -115,7 +120,10 @@ private:
         bool InMemory = false;
     };
     Stage m_stage;
+    TFileSweeper m_sweeper; // deletes the leftover files that database elements superseded
 
+    QSet<QString> m_databaseKeys; // the database elements' keys while FindFile matches files
+    bool m_keysIndexed = false;
     bool m_listComplete = true;
     bool m_staged = false; // the element of the last ProcessObject reached its first file
     TDateTime m_earliestUnstaged = 0; // change date of the earliest such element
