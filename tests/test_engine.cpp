@@ -6,6 +6,7 @@
 #include "app/DM_Main.h"
 #include "app/Log.h"
 #include "app/Process.h"
+#include "app/Views.h"
 #include "engine/RunControl.h"
 #include "app/Settings.h"
 #include "config/Common.h"
@@ -22,6 +23,7 @@
 #include <QRegularExpression>
 #include <QThread>
 #include <QTimer>
+#include <QScopeGuard>
 #include <gtest/gtest.h>
 
 using namespace pelk;
@@ -216,7 +218,10 @@ TEST_F(Engine, StopBetweenTransformationAndStoreLeavesTheTargetFileForTheNextRun
     TRunControl run(Dm());
     SetAskYesNoHandler([](const QString &, const QString &) { return true; });
     // Stop is pressed while the second element is being transformed: the press is delivered at
-    // the test after the transformation (two posted hops from the end of its serialization).
+    // the test after the transformation (two posted hops from the end of its serialization,
+    // with events processed at every test).
+    SetEventInterval(0);
+    const auto restore = qScopeGuard([] { SetEventInterval(kEventIntervalMilliseconds); });
     int serialized = 0;
     SetStageHook([&](const char *stage) {
         if (QLatin1String(stage) == QLatin1String("serialized") && ++serialized == 2)

@@ -19,6 +19,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -259,4 +260,34 @@ TEST_F(Window, ARunEndedByAnErrorIsLoggedShownAndLeavesTheWindowIdle)
     for (const char *name : {"Klient", "Dystrybutor"})
         for (bool direction : {true, false})
             QueueFactory::Unregister(QString::fromLatin1(name), direction);
+}
+
+TEST(LogPaneTest, AQuietPaneShowsAMessageAtOnceABurstIsGatheredAndTheNewestLinesStay)
+{
+    EnsureApplication();
+    LogPane pane;
+    pane.resize(400, 200);
+    auto lines = [&] { return pane.document()->toPlainText().split(QLatin1Char('\n')); };
+    pane.AddMessage(0, 9, {QStringLiteral(" Pierwsza")});
+    pane.ScrollToEnd();
+    EXPECT_TRUE(lines().last().endsWith(QStringLiteral(" Pierwsza"))) << "a quiet pane shows a message at once";
+
+    // A burst: gathered, then shown together within the gathering time, newest line in view.
+    for (int i = 0; i < 200; ++i) {
+        pane.AddMessage(2, 8, {QStringLiteral(" Błąd %1").arg(i), QStringLiteral("      druga linia")});
+        pane.ScrollToEnd();
+    }
+    QElapsedTimer waited;
+    waited.start();
+    while (!lines().last().contains(QStringLiteral("druga linia")) && waited.elapsed() < 2000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    EXPECT_EQ(pane.document()->blockCount(), 1 + 2 * 200);
+    EXPECT_EQ(pane.verticalScrollBar()->value(), pane.verticalScrollBar()->maximum());
+
+    // A long run keeps only the newest lines in the pane.
+    for (int i = 0; i < LogPane::kMaximumLines; ++i)
+        pane.AddMessage(0, 6, {QStringLiteral(" Wiersz %1").arg(i)});
+    pane.Flush();
+    EXPECT_EQ(pane.document()->blockCount(), LogPane::kMaximumLines);
+    EXPECT_TRUE(lines().last().endsWith(QStringLiteral(" Wiersz %1").arg(LogPane::kMaximumLines - 1)));
 }

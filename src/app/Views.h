@@ -32,7 +32,11 @@ public:
     virtual int BarMaximum(Bar bar) const = 0;
 };
 
-// Lets the window handle pending events during long work on its thread.
+// Lets the window handle pending events during long work on its thread: at most once per
+// interval (kEventIntervalMilliseconds unless set), however often it is called.
 void ProcessPendingEvents();
+inline constexpr int kEventIntervalMilliseconds = 20;
+// 0: every call processes the events (tests that deliver an event at an exact step).
+void SetEventInterval(int milliseconds);
 
 } // namespace pelk
