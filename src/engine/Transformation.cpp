@@ -35,6 +35,22 @@ struct DocDeleter
 };
 using DocPtr = std::unique_ptr<xmlDoc, DocDeleter>;
 
+// Whether the result tree is written as one XML document: XML output and exactly one element
+// at the top, with nothing but white space beside it.
+bool IsXmlDocument(xmlDocPtr result, xsltStylesheetPtr style)
+{
+    if (style->method && !xmlStrEqual(style->method, BAD_CAST "xml"))
+        return false;
+    int elements = 0;
+    for (xmlNodePtr n = result->children; n; n = n->next) {
+        if (n->type == XML_ELEMENT_NODE)
+            ++elements;
+        else if (n->type == XML_TEXT_NODE && !xmlIsBlankNode(n))
+            return false;
+    }
+    return elements == 1;
+}
+
 } // namespace
 
 QString JoinFolder(const QString &folder, const QString &name)
@@ -153,14 +169,14 @@ bool TTransformationObject::Run()
     }
 
     const QString output = JoinFolder(m_work, OutputName);
-    if (QFileInfo::exists(output)) {
+    if (!Output && QFileInfo::exists(output)) {
         m_log.Error(1, QStringLiteral(" W katalogu roboczym znajduje się plik: \r\n      %1\r\n"
                                       "      Proces transformacji został przerwany")
                            .arg(output));
         return false;
     }
     // A result that is no XML document is refused rather than staged for a load that fails.
-    if (!DocPtr(xmlReadMemory(bytes.constData(), int(bytes.size()), nullptr, nullptr, kParseOptions)))
+    if (!IsXmlDocument(result.get(), style))
         return false;
 
     if (Output) {
