@@ -138,9 +138,12 @@ void run(int wanted)
             sources.push_back(std::move(v));
         }
     });
+    // The stages as the pipeline runs them: documents in memory, a file only where an element
+    // stops.
+    std::vector<QByteArray> sourceDocs(sources.size()), targetDocs(sources.size());
     const double xmlWrite = secondsOf([&] {
         for (size_t i = 0; i < sources.size(); ++i) {
-            sources[i]->FileName = work + QStringLiteral("/Wizyta_SysX__%1.xml").arg(i);
+            sources[i]->Document = &sourceDocs[i];
             sources[i]->SaveToXML();
         }
     });
@@ -151,6 +154,8 @@ void run(int wanted)
             t.InputName = QStringLiteral("Wizyta_SysX__%1.xml").arg(i);
             t.OutputName = QStringLiteral("Wizyta_SysY__%1.xml").arg(i);
             t.StylesheetName = QStringLiteral("Wizyta_X2Y.xsl");
+            t.Input = &sourceDocs[i];
+            t.Output = &targetDocs[i];
             t.Transform();
         }
     });
@@ -158,7 +163,7 @@ void run(int wanted)
     const double xmlRead = secondsOf([&] {
         for (size_t i = 0; i < sources.size(); ++i) {
             auto v = std::make_unique<TPelk_Wizyta>(dm, wiz);
-            v->FileName = work + QStringLiteral("/Wizyta_SysY__%1.xml").arg(i);
+            v->Document = &targetDocs[i];
             v->LoadFromXML();
             targets.push_back(std::move(v));
         }
