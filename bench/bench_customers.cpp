@@ -6,6 +6,7 @@
 // Usage: bench_customers [customers]   (default 1000; one size per process, since the ODBC
 // driver manager keeps the data sources it read first)
 #include "../tools/demo/CrmGenerator.h"
+#include "DocumentStages.h"
 #include "support/GisDatabase.h"
 #include "support/Installation.h"
 
@@ -69,14 +70,6 @@ struct Bench
     }
 };
 
-double secondsOf(const std::function<void()> &f)
-{
-    QElapsedTimer t;
-    t.start();
-    f();
-    return t.nsecsElapsed() / 1e9;
-}
-
 void run(int customers)
 {
     Bench b(customers);
@@ -86,7 +79,7 @@ void run(int customers)
     double endToEnd = 0;
     {
         TDM_Main dm(b.inst.dir.path(), {process}, nullptr, nullptr);
-        endToEnd = secondsOf([&] {
+        endToEnd = bench::SecondsOf([&] {
             TQueue queue(dm);
             queue.Objects = dm.SettingsProcess()->ObjectToProcess();
             queue.Execute();
@@ -106,7 +99,7 @@ void run(int customers)
         window.SetDataModule(&dm);
         window.show();
         QCoreApplication::processEvents();
-        inWindow = secondsOf([&] { window.A_StartExecute(); });
+        inWindow = bench::SecondsOf([&] { window.A_StartExecute(); });
         b.inst.WriteSettings({{QStringLiteral("TraceLevel"), QStringLiteral("1")}});
     }
 
@@ -118,10 +111,9 @@ void run(int customers)
     crm.OpenQ_GetKlientToTransport(0);
     for (Query &q = crm.Q_GetZamerKlientToTransport; !q.Eof(); q.Next())
         keys << q.FieldByName(QStringLiteral("ID")).Value().toString();
-    const QString work = b.inst.Path(QStringLiteral("work"));
     std::vector<std::unique_ptr<TZamer_Klient>> sources;
     RObiekt element;
-    const double crmRead = secondsOf([&] {
+    const double crmRead = bench::SecondsOf([&] {
         for (const QString &key : keys) {
             auto k = std::make_unique<TZamer_Klient>(dm, crm);
             k->Connection = &dm.ADOConnection_Caesar;
@@ -132,35 +124,12 @@ void run(int customers)
     });
     // The stages as the pipeline runs them: documents in memory, a file only where an element
     // stops.
-    std::vector<QByteArray> sourceDocs(sources.size()), targetDocs(sources.size());
-    const double xmlWrite = secondsOf([&] {
-        for (size_t i = 0; i < sources.size(); ++i) {
-            sources[i]->Document = &sourceDocs[i];
-            sources[i]->SaveToXML();
-        }
-    });
-    TStylesheetCache cache;
-    const double transform = secondsOf([&] {
-        for (size_t i = 0; i < sources.size(); ++i) {
-            TTransformationObject t(*dm.Log(), work, b.inst.Path(QStringLiteral("xsl")), &cache);
-            t.InputName = QStringLiteral("Klient_SysX__%1.xml").arg(i);
-            t.OutputName = QStringLiteral("Klient_SysY__%1.xml").arg(i);
-            t.StylesheetName = QStringLiteral("Klient_X2Y.xsl");
-            t.Input = &sourceDocs[i];
-            t.Output = &targetDocs[i];
-            t.Transform();
-        }
-    });
     std::vector<std::unique_ptr<TPelk_Obiekt>> targets;
-    const double xmlRead = secondsOf([&] {
-        for (size_t i = 0; i < sources.size(); ++i) {
-            auto o = std::make_unique<TPelk_Obiekt>(dm);
-            o->Document = &targetDocs[i];
-            o->LoadFromXML();
-            targets.push_back(std::move(o));
-        }
-    });
-    const double gisSave = secondsOf([&] {
+    const bench::StageTimes stagesAlone = bench::TimeDocumentStages<TZamer_Klient, TPelk_Obiekt>(
+        dm, sources, b.inst.Path(QStringLiteral("xsl")), QStringLiteral("Klient_X2Y.xsl"),
+        [&] { return std::make_unique<TPelk_Obiekt>(dm); }, targets);
+    const double xmlWrite = stagesAlone.xmlWrite, transform = stagesAlone.transform, xmlRead = stagesAlone.xmlRead;
+    const double gisSave = bench::SecondsOf([&] {
         for (auto &o : targets) {
             o->Connection = &dm.ADOConnection_PelkGIS;
             o->SaveObjectData(element);
@@ -171,7 +140,7 @@ void run(int customers)
     b.FreshGis();
     dm.ADOConnection_PelkGIS.Close();
     Query write(dm.ADOConnection_PelkGIS);
-    const double bare = secondsOf([&] {
+    const double bare = bench::SecondsOf([&] {
         int id = 0;
         for (auto &o : targets) {
             ++id;

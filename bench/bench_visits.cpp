@@ -5,6 +5,7 @@
 // representatives, 5 activities each; one size per process, since the ODBC driver manager
 // keeps the data sources it read first)
 #include "../tools/demo/CrmGenerator.h"
+#include "DocumentStages.h"
 #include "support/GisDatabase.h"
 #include "support/Installation.h"
 
@@ -128,7 +129,6 @@ void run(int wanted)
     queue->Rules->ObjectName = QStringLiteral("Wizyta");
     const double list = secondsOf([&] { queue->PrepareList(); });
     TDM_Wizyta wiz(dm);
-    const QString work = b.inst.Path(QStringLiteral("work"));
     std::vector<std::unique_ptr<TZamer_Wizyta>> sources;
     const double crmRead = secondsOf([&] {
         for (auto &element : queue->Elements) {
@@ -140,34 +140,11 @@ void run(int wanted)
     });
     // The stages as the pipeline runs them: documents in memory, a file only where an element
     // stops.
-    std::vector<QByteArray> sourceDocs(sources.size()), targetDocs(sources.size());
-    const double xmlWrite = secondsOf([&] {
-        for (size_t i = 0; i < sources.size(); ++i) {
-            sources[i]->Document = &sourceDocs[i];
-            sources[i]->SaveToXML();
-        }
-    });
-    TStylesheetCache cache;
-    const double transform = secondsOf([&] {
-        for (size_t i = 0; i < sources.size(); ++i) {
-            TTransformationObject t(*dm.Log(), work, b.inst.Path(QStringLiteral("xsl")), &cache);
-            t.InputName = QStringLiteral("Wizyta_SysX__%1.xml").arg(i);
-            t.OutputName = QStringLiteral("Wizyta_SysY__%1.xml").arg(i);
-            t.StylesheetName = QStringLiteral("Wizyta_X2Y.xsl");
-            t.Input = &sourceDocs[i];
-            t.Output = &targetDocs[i];
-            t.Transform();
-        }
-    });
     std::vector<std::unique_ptr<TPelk_Wizyta>> targets;
-    const double xmlRead = secondsOf([&] {
-        for (size_t i = 0; i < sources.size(); ++i) {
-            auto v = std::make_unique<TPelk_Wizyta>(dm, wiz);
-            v->Document = &targetDocs[i];
-            v->LoadFromXML();
-            targets.push_back(std::move(v));
-        }
-    });
+    const bench::StageTimes stagesAlone = bench::TimeDocumentStages<TZamer_Wizyta, TPelk_Wizyta>(
+        dm, sources, b.inst.Path(QStringLiteral("xsl")), QStringLiteral("Wizyta_X2Y.xsl"),
+        [&] { return std::make_unique<TPelk_Wizyta>(dm, wiz); }, targets);
+    const double xmlWrite = stagesAlone.xmlWrite, transform = stagesAlone.transform, xmlRead = stagesAlone.xmlRead;
     RObiekt element;
     double gisSaveCpu = 0;
     const double gisSave = secondsOf([&] {

@@ -1,9 +1,7 @@
 // Sales figures from the ERP to the GIS, end to end: the real queue, the shipped stylesheet,
 // rules and reference data, SQLite databases through ODBC, a fixed clock.
+#include "support/ExchangeFixture.h"
 #include "support/FixedClock.h"
-#include "support/GisDatabase.h"
-#include "support/Installation.h"
-#include "support/RunSummary.h"
 
 #include "app/DM_Main.h"
 #include "app/Process.h"
@@ -82,18 +80,13 @@ TEST(SalesStatements, SqlServerTextNamesTheLibraryAndRefusesForeignText)
 
 // ---- the exchange ----
 
-class Sales : public ::testing::Test
+class Sales : public ExchangeFixture
 {
 protected:
     void SetUp() override
     {
-        EnsureApplication();
-        CreateGisDatabase(inst.gisFile);
+        ExchangeFixture::SetUp();
         CreateSqliteDatabase(Erp(), {QStringLiteral("erp.sql")});
-        const QString deploy = QStringLiteral(PELK_SOURCE_DIR "/deploy");
-        QFile::copy(deploy + QStringLiteral("/ObjectRules.xml"), inst.Path(QStringLiteral("ObjectRules.xml")));
-        for (const QString &xsl : QDir(deploy + QStringLiteral("/xsl")).entryList({QStringLiteral("*.xsl")}))
-            QFile::copy(deploy + QStringLiteral("/xsl/") + xsl, inst.Path(QStringLiteral("xsl/")) + xsl);
         Settings();
         RegisterSalesQueues();
         // Items of the product groups (business area, item group, net weight in kg).
@@ -106,19 +99,11 @@ protected:
         QueueFactory::Unregister(QStringLiteral("Sprzedaz"), true);
         QueueFactory::Unregister(QStringLiteral("Sprzedaz"), false);
     }
-
     void Settings(const QList<QPair<QString, QString>> &overrides = {})
     {
-        dm.reset();
         inst.WriteSettings(overrides);
-        settingsFile = inst.WriteProcessSettings(QStringLiteral("p.xml"), inst.Path(QStringLiteral("work")),
-                                                 {{QStringLiteral("Sprzedaz"), QStringLiteral("esSysXtoSysY"), 10}});
+        Objects({{QStringLiteral("Sprzedaz"), QStringLiteral("esSysXtoSysY"), 10}});
     }
-    QString Erp() const { return inst.odbc.Folder() + QStringLiteral("/ERP.db"); }
-    void ErpSql(const QString &sql) const { OdbcEnvironment::ExecSqlite(Erp(), sql); }
-    void GisSql(const QString &sql) const { OdbcEnvironment::ExecSqlite(inst.gisFile, sql); }
-    QStringList Gis(const QString &sql) const { return OdbcEnvironment::QuerySqlite(inst.gisFile, sql); }
-
     // One order with its lines (item, amount, quantity, facility).
     struct Line { const char *item; double amount; double quantity; const char *facility = "BPL"; };
     void Order(const QString &customer, int invoiceDate, const QList<Line> &lines, const QString &type = QStringLiteral("ZAM"))
@@ -162,19 +147,6 @@ protected:
                                   "WHERE ATO_ID_OB = %1 AND ATO_ID_ATR >= 100 ORDER BY ATO_ID_ATR;").arg(obId));
     }
 
-    TDM_Main &Dm()
-    {
-        if (!dm)
-            dm = std::make_unique<TDM_Main>(inst.dir.path(), QStringList{settingsFile}, &pane, nullptr);
-        return *dm;
-    }
-    void RunExchange()
-    {
-        pane.messages.clear();
-        TQueue queue(Dm());
-        queue.Objects = Dm().SettingsProcess()->ObjectToProcess();
-        queue.Execute();
-    }
     // The queue alone, its list gathered.
     std::unique_ptr<TX2Y_SprzedazListQueue> Gathered(bool *prepared = nullptr)
     {
@@ -186,19 +158,9 @@ protected:
             *prepared = ok;
         return queue;
     }
-    QString Pane() const { return pane.AllText(); }
-    QStringList WorkFiles() const { return QDir(inst.Path(QStringLiteral("work"))).entryList(QDir::Files); }
-    std::string Summary() const { return RunSummary(pane, QStringLiteral("Sprzedaz")); }
-    static std::string Counts(int all, int done, int added, int updated, int unchanged, int failed)
-    {
-        return SummaryCounts(all, done, added, updated, unchanged, failed);
-    }
+    std::string Summary() const { return ExchangeFixture::Summary(QStringLiteral("Sprzedaz")); }
 
     ScopedFixedClock clock{QDateTime(QDate(2026, 3, 31), QTime(12, 0))};
-    Installation inst;
-    RecordingLogView pane;
-    QString settingsFile;
-    std::unique_ptr<TDM_Main> dm;
     int orders = 0;
 };
 

@@ -1,9 +1,7 @@
 // Visits from the CRM to the GIS, end to end: the real queue, the shipped stylesheet and rules,
 // SQLite databases created from the shipped scripts; and the source and target visits alone.
-#include "support/GisDatabase.h"
+#include "support/ExchangeFixture.h"
 #include "support/FixedClock.h"
-#include "support/Installation.h"
-#include "support/RunSummary.h"
 
 #include "app/DM_Main.h"
 #include "app/Log.h"
@@ -27,18 +25,14 @@ namespace {
 
 constexpr int kDay = 39886; // 2009-03-14
 
-class Visits : public ::testing::Test
+class Visits : public ExchangeFixture
 {
 protected:
     void SetUp() override
     {
-        EnsureApplication();
+        ExchangeFixture::SetUp();
         inst.WriteSettings({{QStringLiteral("TraceLevel"), QStringLiteral("3")}});
-        CreateGisDatabase(inst.gisFile);
         CreateSqliteDatabase(Crm(), {QStringLiteral("crm.sql")});
-        const QString deploy = QStringLiteral(PELK_SOURCE_DIR "/deploy");
-        QFile::copy(deploy + QStringLiteral("/ObjectRules.xml"), inst.Path(QStringLiteral("ObjectRules.xml")));
-        QFile::copy(deploy + QStringLiteral("/xsl/Wizyta_X2Y.xsl"), inst.Path(QStringLiteral("xsl/Wizyta_X2Y.xsl")));
         Crm(QStringLiteral("INSERT INTO Code VALUES (3001, 'Wizyta handlowa', '2009-01-01 00:00:00'),"
                            " (3002, 'Zbieranie zamówienia', '2009-01-01 00:00:00');"
                            "INSERT INTO CaesarUser VALUES (1234, 'Jan', 'Kowalski'), (77, 'Ewa', 'Nowak');"));
@@ -48,8 +42,7 @@ protected:
                            " ('77', 103, 'Ewa Nowak'), ('100001', 102, 'A'), ('100002', 102, 'B'), ('100003', 102, 'C'),"
                            " ('100004', 102, 'D'), ('100005', 108, 'Hurtownia E');"));
         RegisterVisitQueues();
-        settingsFile = inst.WriteProcessSettings(QStringLiteral("p.xml"), inst.Path(QStringLiteral("work")),
-                                                 {{QStringLiteral("Wizyta"), QStringLiteral("esSysXtoSysY"), 10}});
+        Objects({{QStringLiteral("Wizyta"), QStringLiteral("esSysXtoSysY"), 10}});
     }
     void TearDown() override
     {
@@ -57,9 +50,6 @@ protected:
             QueueFactory::Unregister(QStringLiteral("Wizyta"), direction);
     }
 
-    QString Crm() const { return inst.odbc.Folder() + QStringLiteral("/CRM.db"); }
-    void Crm(const QString &sql) const { OdbcEnvironment::ExecSqlite(Crm(), sql); }
-    QStringList Gis(const QString &sql) const { return OdbcEnvironment::QuerySqlite(inst.gisFile, sql); }
     void Customer(int id, const QString &number) const
     {
         Crm(QStringLiteral("INSERT INTO Customer (CustomerID, CustomerNumber, Region, Name1, BusinessLineCODE, CreateDate, UpdateDate)"
@@ -75,30 +65,12 @@ protected:
                 .arg(id).arg(customer).arg(user).arg(code ? QString::number(code) : QStringLiteral("NULL"))
                 .arg(value(start), value(end), value(created), value(updated)));
     }
-    TDM_Main &Dm()
-    {
-        if (!dm)
-            dm = std::make_unique<TDM_Main>(inst.dir.path(), QStringList{settingsFile}, &pane, nullptr);
-        return *dm;
-    }
-    void RunExchange()
-    {
-        pane.messages.clear();
-        TQueue queue(Dm());
-        queue.Objects = Dm().SettingsProcess()->ObjectToProcess();
-        queue.Execute();
-    }
-    QString Watermark() const
-    {
-        return Gis(QStringLiteral("SELECT SLO_TXT1 FROM SLOWNIK WHERE SLO_NAZWA = 'interfejs_transport_wizyta';")).value(0);
-    }
+    QString Watermark() const { return ExchangeFixture::Watermark("interfejs_transport_wizyta"); }
     void SetWatermark(const QString &text) const
     {
         OdbcEnvironment::ExecSqlite(inst.gisFile, QStringLiteral("UPDATE SLOWNIK SET SLO_TXT1 = '%1' WHERE SLO_NAZWA = "
                                                                  "'interfejs_transport_wizyta';").arg(text));
     }
-    QStringList WorkFiles() const { return QDir(inst.Path(QStringLiteral("work"))).entryList(QDir::Files); }
-    QString Pane() const { return pane.AllText(); }
     // Rows as one text per line, so that a difference reads plainly.
     static std::string Lines(const QStringList &rows) { return rows.join(QLatin1Char('\n')).toStdString(); }
     // The stops of the visit with that external id: customer|sort|from|to|seconds|description|code.
@@ -109,21 +81,10 @@ protected:
                                   " JOIN WIZYTA ON WIZ_ID = WIO_ID_WIZ JOIN OBIEKT o ON o.OB_ID = WIO_ID_OB"
                                   " WHERE WIZ_EXID = '%1' ORDER BY WIO_SORT;").arg(exid));
     }
-    std::string Summary() const
-    {
-        return RunSummary(pane, QStringLiteral("Wizyta"));
-    }
-    static std::string Counts(int all, int done, int added, int updated, int unchanged, int failed)
-    {
-        return SummaryCounts(all, done, added, updated, unchanged, failed);
-    }
+    std::string Summary() const { return ExchangeFixture::Summary(QStringLiteral("Wizyta")); }
 
     // The runs happen the evening after the day of the worked example.
     ScopedFixedClock clock{QDateTime(QDate(2009, 3, 15), QTime(22, 0))};
-    Installation inst;
-    RecordingLogView pane;
-    QString settingsFile;
-    std::unique_ptr<TDM_Main> dm;
 };
 
 } // namespace

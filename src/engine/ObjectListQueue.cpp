@@ -8,6 +8,7 @@
 #include "app/Settings.h"
 #include "app/Views.h"
 #include "config/AtomicFile.h"
+#include "db/Query.h"
 
 #include <QDir>
 #include <QFile>
@@ -114,6 +115,29 @@ bool TObjectListQueue::RunIncremental(const TDateTime &previous, TDateTime &next
         next = std::max(next, element->ChangeDate);
     if (m_hasUnstaged)
         next = std::min(next, std::max(previous, m_earliestUnstaged - kOneSecond));
+    return true;
+}
+
+bool TObjectListQueue::GatherChanged(const std::function<bool()> &readWatermark, const std::function<bool()> &openList,
+                                     Query &list, const std::function<void(const Query &)> &appendRow)
+{
+    TLog &log = Log();
+    log.Note(2, QStringLiteral(" Rozpoczęcie zbierania elementów obiektu \"%1\"").arg(Rules->ObjectName));
+    if (!readWatermark())
+        return false;
+    // A list that could not be read goes on with the staged files of earlier runs, but the
+    // last-exchange time stays where it is, so the next run lists the same changes.
+    if (!openList())
+        MarkListIncomplete();
+    else
+        for (list.First(); !list.Eof(); list.Next()) {
+            appendRow(list);
+            if (Escaped())
+                return false;
+        }
+    DatabaseCount = int(Elements.size());
+    log.Note(2, QStringLiteral(" Liczba elementów: %1").arg(DatabaseCount));
+    log.Note(2, QStringLiteral(" Zakończenie zbierania elementów obiektu \"%1\"").arg(Rules->ObjectName));
     return true;
 }
 

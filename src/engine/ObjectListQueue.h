@@ -10,12 +10,14 @@
 #include "RObiekt.h"
 
 #include <QSet>
+#include <functional>
 #include <memory>
 #include <vector>
 
 namespace pelk {
 
 class Connection;
+class Query;
 class TDM_Main;
 class TLog;
 class TStylesheetCache;
@@ -88,6 +90,11 @@ protected:
     // (the query failed, a row was skipped for a reason that may pass): the run goes on with
     // what was listed and the files of earlier runs, but stores no last-exchange time.
     void MarkListIncomplete() { m_listComplete = false; }
+    // The list of an incremental kind, with its gathering messages: readWatermark (false ends
+    // the run at once), openList (false: the list is incomplete, the run goes on with the
+    // staged files of earlier runs), appendRow for each row of `list`, Stop between rows.
+    bool GatherChanged(const std::function<bool()> &readWatermark, const std::function<bool()> &openList,
+                       Query &list, const std::function<void(const Query &)> &appendRow);
     // Hands the connection and the rules' folders to an exchange object.
     void Attach(TInterfaceObject &object, Connection *connection) const;
     bool RemoveFile(const QString &fileName) const;

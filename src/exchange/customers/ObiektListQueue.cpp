@@ -78,24 +78,9 @@ bool TX2Y_ObiektListQueue::PrepareListDystrybutor()
 bool TX2Y_ObiektListQueue::PrepareChanged(const QString &watermarkKey, const std::function<bool(TDateTime)> &openList,
                                           Query &list)
 {
-    TLog *log = m_dm.Log();
-    log->Note(2, QStringLiteral(" Rozpoczęcie zbierania elementów obiektu \"%1\"").arg(Rules->ObjectName));
-    if (!m_gis.GetSlownikData(watermarkKey, 0, DataOstatniejWymiany))
-        return false;
-    // A list that could not be read goes on with the staged files of earlier runs, but the
-    // last-exchange time stays where it is, so the next run lists the same changes.
-    if (!openList(DataOstatniejWymiany))
-        MarkListIncomplete();
-    else
-        for (list.First(); !list.Eof(); list.Next()) {
-            AppendListRow(list);
-            if (Escaped())
-                return false;
-        }
-    DatabaseCount = int(Elements.size());
-    log->Note(2, QStringLiteral(" Liczba elementów: %1").arg(DatabaseCount));
-    log->Note(2, QStringLiteral(" Zakończenie zbierania elementów obiektu \"%1\"").arg(Rules->ObjectName));
-    return true;
+    return GatherChanged([&] { return m_gis.GetSlownikData(watermarkKey, 0, DataOstatniejWymiany); },
+                         [&] { return openList(DataOstatniejWymiany); }, list,
+                         [this](const Query &row) { AppendListRow(row); });
 }
 
 void TX2Y_ObiektListQueue::AppendListRow(const Query &list)

@@ -25,25 +25,9 @@ TX2Y_WizytaListQueue::~TX2Y_WizytaListQueue()
 bool TX2Y_WizytaListQueue::PrepareList()
 {
     return Guarded(Log(), PELK_HERE, [&] {
-        TLog *log = m_dm.Log();
-        log->Note(2, QStringLiteral(" Rozpoczęcie zbierania elementów obiektu \"%1\"").arg(Rules->ObjectName));
-        if (!m_gis.GetSlownikData(WatermarkKey(), 0, DataOstatniejWymiany))
-            return false;
-        // A list that could not be read goes on with the staged files of earlier runs, but the
-        // last-exchange time stays where it is, so the next run lists the same changes.
-        Query &list = m_wiz.Q_GetZamerWizytyToTransport;
-        if (!m_wiz.Open_GetZamerWizytaToTransport(DataOstatniejWymiany))
-            MarkListIncomplete();
-        else
-            for (list.First(); !list.Eof(); list.Next()) {
-                AppendListRow(list);
-                if (Escaped())
-                    return false;
-            }
-        DatabaseCount = int(Elements.size());
-        log->Note(2, QStringLiteral(" Liczba elementów: %1").arg(DatabaseCount));
-        log->Note(2, QStringLiteral(" Zakończenie zbierania elementów obiektu \"%1\"").arg(Rules->ObjectName));
-        return true;
+        return GatherChanged([&] { return m_gis.GetSlownikData(WatermarkKey(), 0, DataOstatniejWymiany); },
+                             [&] { return m_wiz.Open_GetZamerWizytaToTransport(DataOstatniejWymiany); },
+                             m_wiz.Q_GetZamerWizytyToTransport, [this](const Query &row) { AppendListRow(row); });
     });
 }
 
