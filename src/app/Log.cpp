@@ -239,14 +239,14 @@ void TLog::OpenFile(const QString &folder, int traceLevel)
     const QString stem = m_baseName.left(m_baseName.size() - 4);
     for (int n = 1; n < 1000; ++n) {
         const QString candidate = path + (n == 1 ? m_baseName : QStringLiteral("%1_%2.log").arg(stem).arg(n));
-        QFile file(candidate);
-        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+        auto file = std::make_unique<QFile>(candidate);
+        if (file->open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered)) {
             m_fileName = candidate;
-            m_fileOpened = true;
-            file.write(ToIsoLatin2(copy));
+            file->write(ToIsoLatin2(copy));
+            m_file = std::move(file);
             return;
         }
-        if (!file.exists())
+        if (!file->exists())
             return; // not writable: the run has no log file
     }
 }
@@ -259,19 +259,20 @@ void TLog::WriteToFile(const QString &text)
 
 void TLog::WriteToFileLocked(const QString &text)
 {
-    if (!m_fileOpened)
+    if (!m_file)
         return;
-    // ExistingOnly: a log file removed while the program runs is not created again, and a
-    // vanished folder simply fails the open.
-    QFile file(m_fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::ExistingOnly))
+    // The file stays open for the run (unbuffered: every message is on disk as it is logged);
+    // a log file removed while the program runs is not written again.
+    if (!QFileInfo::exists(m_fileName)) {
+        m_file.reset();
         return;
+    }
     const QStringList lines = SplitLines(text);
     QString out = QStringLiteral("* ") + lines.first() + kCrLf;
     for (int i = 1; i < lines.size(); ++i)
         out += QStringLiteral("   ") + lines.at(i).trimmed() + kCrLf;
     out += kCrLf;
-    file.write(ToIsoLatin2(out));
+    m_file->write(ToIsoLatin2(out));
 }
 
 QString TLog::FromIsoLatin2(const QByteArray &bytes)

@@ -2,12 +2,14 @@
 // The one logging facility: level-filtered messages to the log pane and the log file,
 // errors also to the error-mail hook. Messages may come from any thread: pane updates are
 // delivered on the GUI thread, file writes are serialised.
+#include <QFile>
 #include <QList>
 #include <QMutex>
 #include <QObject>
 #include <QStringList>
 #include <exception>
 #include <functional>
+#include <memory>
 
 namespace pelk {
 
@@ -76,7 +78,7 @@ private:
     std::function<void(const QString &)> m_mailError;
     QString m_baseName; // "yyyymmdd_hhnnss.log" of the creation time
     QString m_fileName;
-    bool m_fileOpened = false; // OpenFile found its folder
+    std::unique_ptr<QFile> m_file; // open once OpenFile found its folder
     QList<PaneMessage> m_pendingView;
     int m_traceLevel = 1;
     bool m_automatic = false;
