@@ -312,6 +312,29 @@ TEST_F(Sales, AFailingStepOrAnUnreachableErpLeavesThePreviousFigures)
     EXPECT_EQ(Figures(k1), QStringList{QStringLiteral("100=777.000")});
 }
 
+TEST_F(Sales, AZeroingTheGisRefusesLeavesThePreviousFiguresWhole)
+{
+    const int k1 = GisObject(QStringLiteral("100001"), QStringLiteral("K1"));
+    const int k2 = GisObject(QStringLiteral("100002"), QStringLiteral("K2"));
+    SetFigure(k1, 100, 777);
+    SetFigure(k2, 101, 55);
+    Order(QStringLiteral("K1"), 20260310, {{"RB", 100, 2}});
+    // New figures written over figures that were not zeroed would mix two runs.
+    GisSql(QStringLiteral("CREATE TRIGGER bez_zerowania BEFORE UPDATE ON ATRYBUT_OBIEKT WHEN NEW.ATO_VAR_DEC = 0 "
+                          "BEGIN SELECT RAISE(ABORT, 'zerowanie zablokowane'); END;"));
+    RunExchange();
+    EXPECT_TRUE(Pane().contains(QStringLiteral(" TDM_Obiekt.ZerujAllAtrybutySprzedaz"))) << Pane().toStdString();
+    EXPECT_TRUE(Pane().contains(QStringLiteral(" Wartości sprzedaży nie zostały wyzerowane")));
+    EXPECT_EQ(Figures(k1), QStringList{QStringLiteral("100=777.000")});
+    EXPECT_EQ(Figures(k2), QStringList{QStringLiteral("101=55.000")});
+    EXPECT_TRUE(WorkFiles().isEmpty());
+
+    GisSql(QStringLiteral("DROP TRIGGER bez_zerowania;"));
+    RunExchange();
+    EXPECT_EQ(Figures(k2), QStringList{QStringLiteral("101=0.000")});
+    EXPECT_NE(Figures(k1), QStringList{QStringLiteral("100=777.000")});
+}
+
 TEST_F(Sales, ABadLibraryNameFailsTheFirstStepWithItsReason)
 {
     const int k1 = GisObject(QStringLiteral("100001"), QStringLiteral("K1"));
