@@ -1,5 +1,6 @@
 // Error mails without a server: the mail settings in the settings file and their check, the
 // message an error becomes, and the sender's status texts by level.
+#include "support/MailSettingsSection.h"
 #include "support/RecordingLogView.h"
 #include "support/ScopedKeyFile.h"
 #include "support/ScopedKeyLibraryMessages.h"
@@ -11,6 +12,7 @@
 #include "config/PasswordCipher.h"
 #include "mail/MailMessage.h"
 #include "mail/MailSender.h"
+#include "mail/SmtpClient.h"
 
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -24,19 +26,12 @@ namespace {
 const QByteArray kKeyText = "abcdefghi";
 const QString kHaslo123 = QStringLiteral("dB25BeGaElQVRGWZ1/fmrw=="); // "haslo123" under kKeyText
 
-QString MailSettingsFile(const QString &mailProperties)
+QString MailSettingsFile(const QList<QPair<QString, QString>> &mailKeys)
 {
     return QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?><classes>"
-                          "<class classname=\"TSettingsAplikacji\" name=\"TSettingsAplikacji\"><properties>"
-                          "<property name=\"MailSettings\" type=\"Object\" class=\"TMailSettings\">"
-                          "<class classname=\"TMailSettings\" name=\"MailSettings\"><properties>%1"
-                          "</properties></class></property></properties></class></classes>")
-        .arg(mailProperties);
-}
-
-QString StringKey(const char *name, const QString &value)
-{
-    return QStringLiteral("<property name=\"%1\" type=\"String\">%2</property>").arg(QLatin1String(name), value);
+                          "<class classname=\"TSettingsAplikacji\" name=\"TSettingsAplikacji\"><properties>%1"
+                          "</properties></class></classes>")
+        .arg(MailSettingsSection(mailKeys));
 }
 
 class MailSettingsFileTest : public ::testing::Test
@@ -48,10 +43,10 @@ protected:
         log.SetView(&view);
         settings.SetLog(&log);
     }
-    bool Load(const QString &mailProperties)
+    bool Load(const QList<QPair<QString, QString>> &mailKeys)
     {
         const QString file = dir.filePath(QStringLiteral("PelkDataExchanger.xml"));
-        WriteFileText(file, MailSettingsFile(mailProperties));
+        WriteFileText(file, MailSettingsFile(mailKeys));
         return settings.LoadFromFile(file);
     }
     TMailSettings &Mail() { return *settings.MailSettings(); }
@@ -67,9 +62,7 @@ protected:
 TEST_F(MailSettingsFileTest, PasswordIsDecipheredOnLoadAndWrittenBackEnciphered)
 {
     ScopedKeyFile key(kKeyText);
-    ASSERT_TRUE(Load(StringKey("Host", QStringLiteral("smtp.firma.pl"))
-                     + QStringLiteral("<property name=\"Authentication\" type=\"Enumeration\">True</property>")
-                     + StringKey("Password", kHaslo123)));
+    ASSERT_TRUE(Load({{"Host", "smtp.firma.pl"}, {"Authentication", "True"}, {"Password", kHaslo123}}));
     EXPECT_EQ(Mail().Password(), kHaslo123);
     EXPECT_EQ(Mail().PlainPassword(), QStringLiteral("haslo123"));
     EXPECT_EQ(Mail().ConnectTimeout, 10);
@@ -95,13 +88,13 @@ TEST_F(MailSettingsFileTest, AnEmptyPasswordNeverCallsTheKeyLibraryAndAMalformed
 {
     qputenv("PELK_KEY_FILE", QFile::encodeName(dir.filePath(QStringLiteral("absent.key"))));
     ScopedKeyLibraryMessages messages;
-    ASSERT_TRUE(Load(StringKey("Password", QString())));
+    ASSERT_TRUE(Load({{"Password", ""}}));
     EXPECT_TRUE(Mail().PlainPassword().isEmpty());
     EXPECT_TRUE(messages.shown.isEmpty());
     qunsetenv("PELK_KEY_FILE");
 
     ScopedKeyFile key(kKeyText);
-    EXPECT_FALSE(Load(StringKey("Password", QStringLiteral("to nie szyfr!"))));
+    EXPECT_FALSE(Load({{"Password", "to nie szyfr!"}}));
     EXPECT_TRUE(view.AllText().contains(QStringLiteral(" Błędna wartość klucza \"MailSettings.Password\"")))
         << view.AllText().toStdString();
 }
@@ -303,3 +296,11 @@ INSTANTIATE_TEST_SUITE_P(
                       StatusCase{S::Transfer, "x", {}, "Transfer: x"}, StatusCase{S::Ready, "250 OK", {}, "Gotowy: 250 OK"},
                       StatusCase{S::StatusText, "ErrorBłąd\r\nErrorpowód", "Błąd\r\nErrorpowód", "Błąd\r\nErrorpowód"},
                       StatusCase{S::StatusText, "250 OK", {}, {}}));
+
+TEST(SmtpAddress, PortChoosesTheProtocolAndZeroMeansTheSmtpPort)
+{
+    EXPECT_EQ(TSmtpClient::Url(QStringLiteral("smtp.firma.pl"), 0), QStringLiteral("smtp://smtp.firma.pl:25"));
+    EXPECT_EQ(TSmtpClient::Url(QStringLiteral("smtp.firma.pl"), 587), QStringLiteral("smtp://smtp.firma.pl:587"));
+    EXPECT_EQ(TSmtpClient::Url(QStringLiteral("smtp.firma.pl"), 465), QStringLiteral("smtps://smtp.firma.pl:465"));
+    EXPECT_EQ(TSmtpClient::Url(QStringLiteral("fd00::25"), 25), QStringLiteral("smtp://[fd00::25]:25"));
+}

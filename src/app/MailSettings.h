@@ -34,7 +34,8 @@ public:
     QString FromMail; // also the reply-to address
     QString FromMailName;
     QString ToMail;
-    // Seconds: to open the connection (TLS included); for one whole exchange with the server.
+    // Seconds: to open the session (connection, TLS, greeting and login); for any one exchange
+    // with the server (opening the session, one mail, one reply).
     int ConnectTimeout = 10;
     int TransferTimeout = 30;
     // Seconds without mailing after a failed connection or mail (0: try for every error).

@@ -3,6 +3,12 @@
 #include <QFile>
 #include <algorithm>
 #include <cstring>
+#ifdef _WIN32
+#include <winsock2.h>
+#define SHUT_RDWR SD_BOTH
+#else
+#include <sys/socket.h>
+#endif
 
 namespace pelk {
 
@@ -115,10 +121,17 @@ bool TSmtpClient::SendMail(const QByteArray &from, const QByteArray &to, const Q
 
 void TSmtpClient::Close()
 {
-    if (m_curl)
+    if (m_curl) {
+        // A server that stopped answering would hold the QUIT of the clean-up for another
+        // response time-out: its connection is cut first.
+        curl_socket_t socket = CURL_SOCKET_BAD;
+        if (m_stalled && curl_easy_getinfo(m_curl, CURLINFO_ACTIVESOCKET, &socket) == CURLE_OK && socket != CURL_SOCKET_BAD)
+            ::shutdown(socket, SHUT_RDWR);
         curl_easy_cleanup(m_curl); // QUIT on a live connection, then closed
+    }
     m_curl = nullptr;
     m_open = false;
+    m_stalled = false;
 }
 
 bool TSmtpClient::Perform()
@@ -129,6 +142,7 @@ bool TSmtpClient::Perform()
     const CURLcode code = curl_easy_perform(m_curl);
     if (code == CURLE_OK)
         return true;
+    m_stalled = code == CURLE_OPERATION_TIMEDOUT;
     QString reason = m_errorBuffer[0] ? QString::fromUtf8(m_errorBuffer) : QString::fromUtf8(curl_easy_strerror(code));
     // The server's refusal says more than libcurl's summary of it ("RCPT failed: 550").
     if (!m_lastRefusal.isEmpty())

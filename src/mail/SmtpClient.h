@@ -14,10 +14,10 @@ struct SmtpServer
     int port = 0; // 0: the SMTP port
     bool authenticate = false;
     QString login;
-    QString password;        // plain; never part of an error text
-    QString caFile;          // PEM certificates to check the server's against; empty: the system's
-    int connectTimeout = 10; // seconds
-    int transferTimeout = 30;
+    QString password;         // plain; never part of an error text
+    QString caFile;           // PEM certificates to check the server's against; empty: the system's
+    int connectTimeout = 10;  // seconds, to the session's start (connection, TLS, greeting, login)
+    int transferTimeout = 30; // seconds, for one whole exchange and for every reply
 };
 
 class TSmtpClient
@@ -59,6 +59,7 @@ private:
 
     CURL *m_curl = nullptr;
     bool m_open = false;
+    bool m_stalled = false; // the last exchange timed out: the server may never answer again
     SmtpServer m_server;
     QByteArray m_message;
     qsizetype m_sent = 0;

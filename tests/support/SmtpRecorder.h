@@ -22,6 +22,7 @@ public:
         bool echoCredentials = false;
         bool starttls = false; // STARTTLS required, self-signed certificate in CertificateFile()
         bool refuseRecipients = false;
+        bool hangAtData = false; // the message is taken and never answered
     };
 
     SmtpRecorder() : SmtpRecorder(Options()) {}
@@ -36,6 +37,8 @@ public:
             args << QStringLiteral("--starttls");
         if (options.refuseRecipients)
             args << QStringLiteral("--refuse-recipients");
+        if (options.hangAtData)
+            args << QStringLiteral("--hang-at-data");
         m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         m_process.start(QStringLiteral(PELK_SMTP_PYTHON), args);
         while (m_port == 0 && m_process.waitForReadyRead(20000)) {
@@ -65,7 +68,8 @@ public:
         }
         return out;
     }
-    // "connect", "noop", "auth ok", "auth fail", "rcpt <address>", "data", "quit", in order.
+    // "connect", "noop", "auth ok", "auth fail", "rcpt <address>", "data", "data hangs", "quit",
+    // in order.
     QStringList Events() const
     {
         QFile f(m_dir.filePath(QStringLiteral("events.log")));

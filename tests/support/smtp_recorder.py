@@ -7,12 +7,13 @@ and sender name decoded by Python's email package, whether the session used TLS,
 in) and every connection, NOOP, login, recipient and QUIT as a line of events.log.
 
   smtp_recorder.py FOLDER [--auth LOGIN:PASSWORD [--echo-credentials]] [--starttls]
-                          [--refuse-recipients]
+                          [--refuse-recipients | --hang-at-data]
 
 --auth requires a login (PLAIN or LOGIN, without TLS too); --echo-credentials puts what the
 client sent into the refusal, as a careless server might. --starttls offers STARTTLS with a
 self-signed certificate for localhost and 127.0.0.1 written to FOLDER/cert.pem, and refuses
-mail before it. --refuse-recipients answers every RCPT with 550.
+mail before it. --refuse-recipients answers every RCPT with 550. --hang-at-data takes the
+message and never answers it.
 """
 import argparse
 import asyncio
@@ -29,9 +30,10 @@ from aiosmtpd.smtp import SMTP, AuthResult, LoginPassword
 
 
 class Recorder:
-    def __init__(self, folder, refuse_recipients):
+    def __init__(self, folder, refuse_recipients, hang_at_data):
         self.folder = folder
         self.refuse_recipients = refuse_recipients
+        self.hang_at_data = hang_at_data
         self.count = 0
 
     def event(self, text):
@@ -54,6 +56,9 @@ class Recorder:
         return "221 Bye"
 
     async def handle_DATA(self, server, session, envelope):
+        if self.hang_at_data:
+            self.event("data hangs")
+            await asyncio.Event().wait()
         raw = envelope.original_content
         message = email.message_from_bytes(raw, policy=email.policy.compat32)
 
@@ -121,7 +126,7 @@ def tls_context(folder):
 
 
 async def serve(args):
-    recorder = Recorder(args.folder, args.refuse_recipients)
+    recorder = Recorder(args.folder, args.refuse_recipients, args.hang_at_data)
     options = {"hostname": "localhost"}
     if args.auth:
         login, _, password = args.auth.partition(":")
@@ -143,6 +148,7 @@ def main():
     parser.add_argument("--echo-credentials", action="store_true")
     parser.add_argument("--starttls", action="store_true")
     parser.add_argument("--refuse-recipients", action="store_true")
+    parser.add_argument("--hang-at-data", action="store_true")
     asyncio.run(serve(parser.parse_args()))
 
 
