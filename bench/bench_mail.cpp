@@ -89,7 +89,7 @@ QString Mail(int port, const QList<QPair<QString, QString>> &more = {})
 
 void Print(const char *what, const Result &r, int elements)
 {
-    std::printf("%-58s %8lld ms  %5d errors logged  %6.2f ms/element\n", what, static_cast<long long>(r.ms), r.errors,
+    std::printf("%-62s %8lld ms  %5d errors logged  %6.2f ms/element\n", what, static_cast<long long>(r.ms), r.errors,
                 double(r.ms) / elements);
 }
 
@@ -115,7 +115,7 @@ int main(int argc, char *argv[])
         SmtpRecorder server;
         const Result r = Run(elements, Mail(server.Port()));
         Print("mailing on, working server on loopback", r, elements);
-        std::printf("%-58s %8lld mails\n", "  mails the server accepted", static_cast<long long>(server.Messages().size()));
+        std::printf("%-62s %8lld mails\n", "  mails the server accepted", static_cast<long long>(server.Messages().size()));
     }
     UnregisterTestKind();
     return 0;

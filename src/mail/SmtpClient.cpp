@@ -87,12 +87,12 @@ bool TSmtpClient::Open(const SmtpServer &server)
     // A command of its own opens the session (greeting, TLS, login) and leaves it open in the
     // handle for the mail, which libcurl sends over the same connection.
     curl_easy_setopt(m_curl, CURLOPT_CUSTOMREQUEST, "NOOP");
-    m_open = Perform();
-    if (!m_open) {
-        curl_easy_cleanup(m_curl);
-        m_curl = nullptr;
+    if (!Perform()) {
+        Close();
+        return false;
     }
-    return m_open;
+    m_open = true;
+    return true;
 }
 
 bool TSmtpClient::SendMail(const QByteArray &from, const QByteArray &to, const QByteArray &message)
