@@ -232,7 +232,8 @@ TEST(MailMessage, HasTheListedHeadersOnShortLinesWhateverTheSubject)
     ASSERT_TRUE(kWarsawZone); // the date carries the zone's offset
     const QString huge = QStringLiteral("Błąd\r\nBcc: obcy@x.pl ") + QString(10000, QChar(0x015B));
     for (const QString &subject : {QStringLiteral(" Błąd zapisu"), huge}) {
-        const QByteArray m = BuildMailMessage(Fields(subject));
+        QString error;
+        const QByteArray m = BuildMailMessage(Fields(subject), &error);
         EXPECT_EQ(HeaderNames(m),
                   QStringList({"Date", "From", "Reply-To", "To", "Subject", "Message-ID", "MIME-Version", "Content-Type",
                                "Content-Transfer-Encoding", "X-Priority"}));
@@ -246,7 +247,9 @@ TEST(MailMessage, HasTheListedHeadersOnShortLinesWhateverTheSubject)
             EXPECT_EQ(line.count('\r'), line.isEmpty() ? 0 : 1) << line.constData();
         }
     }
-    EXPECT_THROW(BuildMailMessage({QStringLiteral("a@b\r\nRCPT TO:<c@d>"), {}, QStringLiteral("x@y"), {}, {}}), Exception);
+    QString error;
+    EXPECT_TRUE(BuildMailMessage({QStringLiteral("a@b\r\nRCPT TO:<c@d>"), {}, QStringLiteral("x@y"), {}, {}}, &error).isEmpty());
+    EXPECT_EQ(error, QStringLiteral("Niepoprawny adres e-mail w zmiennej \"FromMail\"."));
 }
 
 TEST(MailMessage, ASubjectLongerThanTheLimitIsCutWithANote)

@@ -1,7 +1,6 @@
 #include "MailMessage.h"
 
 #include "app/Log.h"
-#include "config/Errors.h"
 
 #include <QUuid>
 
@@ -40,14 +39,6 @@ QByteArray FoldedHeader(const QByteArray &name, const QList<QByteArray> &tokens)
         lineLength += 1 + token.size();
     }
     return out + "\r\n";
-}
-
-// The address's text; the key names it in the error, which never repeats the text itself.
-QByteArray Address(const QString &address, const char *key)
-{
-    if (!IsPlainAddress(address))
-        throw Exception(QStringLiteral("Niepoprawny adres e-mail w zmiennej \"%1\".").arg(QLatin1String(key)));
-    return address.toLatin1();
 }
 
 QByteArray MessageId(const QString &fromMail)
@@ -96,10 +87,17 @@ bool IsPlainAddress(const QString &address)
     return true;
 }
 
-QByteArray BuildMailMessage(const MailFields &fields)
+QByteArray BuildMailMessage(const MailFields &fields, QString *error)
 {
-    const QByteArray from = Address(fields.fromMail, "FromMail");
-    const QByteArray to = Address(fields.toMail, "ToMail");
+    // The reason names the key and never repeats the text, which may hold line breaks.
+    for (const auto &[address, key] : {std::pair(fields.fromMail, "FromMail"), std::pair(fields.toMail, "ToMail")}) {
+        if (!IsPlainAddress(address)) {
+            *error = QStringLiteral("Niepoprawny adres e-mail w zmiennej \"%1\".").arg(QLatin1String(key));
+            return QByteArray();
+        }
+    }
+    const QByteArray from = fields.fromMail.toLatin1();
+    const QByteArray to = fields.toMail.toLatin1();
     const QByteArray subjectName = "Subject";
     const QByteArray fromName = "From";
 

@@ -23,8 +23,9 @@ constexpr qsizetype kSubjectLimit = 2000;
 
 // The message: Date, From (name and address), Reply-To (the sender's address), To, Subject,
 // Message-ID, MIME-Version, Content-Type text/plain in ISO-8859-2, normal priority, no body;
-// CR LF line ends. Throws Exception when an address is not a plain address (see IsPlainAddress).
-QByteArray BuildMailMessage(const MailFields &fields);
+// CR LF line ends. Empty, with the reason in error, when an address is not a plain address
+// (see IsPlainAddress).
+QByteArray BuildMailMessage(const MailFields &fields, QString *error);
 
 // The subject as sent: the text up to kSubjectLimit characters, a longer one cut with a note
 // that gives its length.

@@ -5,7 +5,6 @@
 #include "app/MailSettings.h"
 #include "config/Clock.h"
 #include "config/DateTime.h"
-#include "config/Errors.h"
 
 namespace pelk {
 
@@ -71,11 +70,10 @@ bool TMailSender::Send(const QString &subject)
         return false;
     const QString heading = QStringLiteral("Błąd wysyłania poczyt email");
     MailFields fields{m_settings.FromMail, m_settings.FromMailName, m_settings.ToMail, subject, CurrentDateTime()};
-    QByteArray message;
-    try {
-        message = BuildMailMessage(fields);
-    } catch (const Exception &e) {
-        Failed(heading, e.message());
+    QString error;
+    const QByteArray message = BuildMailMessage(fields, &error);
+    if (message.isEmpty()) {
+        Failed(heading, error);
         return false;
     }
     const QByteArray from = fields.fromMail.toLatin1();
