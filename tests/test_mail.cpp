@@ -282,4 +282,12 @@ TEST(SmtpAddress, PortChoosesTheProtocolAndZeroMeansTheSmtpPort)
     EXPECT_EQ(TSmtpClient::Url(QStringLiteral("smtp.firma.pl"), 587), QStringLiteral("smtp://smtp.firma.pl:587"));
     EXPECT_EQ(TSmtpClient::Url(QStringLiteral("smtp.firma.pl"), 465), QStringLiteral("smtps://smtp.firma.pl:465"));
     EXPECT_EQ(TSmtpClient::Url(QStringLiteral("fd00::25"), 25), QStringLiteral("smtp://[fd00::25]:25"));
+    // A host that would carry a user or a path into the address is refused before any connection.
+    for (const char *host : {"jan@127.0.0.1", "127.0.0.1/x", "127.0.0.1 x"}) {
+        TSmtpClient client;
+        SmtpServer server;
+        server.host = QLatin1String(host);
+        EXPECT_FALSE(client.Open(server)) << host;
+        EXPECT_EQ(client.LastError(), QStringLiteral("Niepoprawna nazwa serwera w zmiennej \"Host\".")) << host;
+    }
 }
