@@ -7,6 +7,7 @@
 #include "gui/F_Main.h"
 #include "gui/LogPane.h"
 #include "gui/ProcessingPanel.h"
+#include "mail/MailSender.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -31,6 +32,7 @@ int main(int argc, char *argv[])
 
     QApplication app(argc, argv);
     pelk::RegisterExchangeKinds();
+    pelk::RegisterMailSender();
     const QString title = QStringLiteral("Interfejs wymiany danych z systemem Pelk·GIS Trasar");
     QApplication::setApplicationDisplayName(title);
 

@@ -2,6 +2,8 @@
 #include "config/Lmd.h"
 #include "config/Password.h"
 #include "config/Windows1250.h"
+#include "support/ScopedKeyFile.h"
+#include "support/ScopedKeyLibraryMessages.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
@@ -11,6 +13,8 @@
 #include <gtest/gtest.h>
 
 using namespace pelk;
+using pelk::test::ScopedKeyFile;
+using pelk::test::ScopedKeyLibraryMessages;
 
 namespace {
 
@@ -18,41 +22,6 @@ QByteArray Hex(const char *hex)
 {
     return QByteArray::fromHex(hex);
 }
-
-// The key text of the key library for one test: a key file named by PELK_KEY_FILE.
-class ScopedKeyFile
-{
-public:
-    explicit ScopedKeyFile(const QByteArray &firstLine)
-    {
-        m_path = m_dir.filePath(QStringLiteral("Transakcje.key"));
-        QFile f(m_path);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(firstLine + "\r\nsecond line is not part of the key\r\n");
-        f.close();
-        qputenv("PELK_KEY_FILE", QFile::encodeName(m_path));
-    }
-    ~ScopedKeyFile() { qunsetenv("PELK_KEY_FILE"); }
-    QString Path() const { return m_path; }
-
-private:
-    QTemporaryDir m_dir;
-    QString m_path;
-};
-
-// Collects what the key library's failure shows.
-class ScopedMessages
-{
-public:
-    ScopedMessages()
-    {
-        SetKeyLibraryMessageHandler([this](const QString &text, const QString &caption) {
-            shown << caption + QLatin1Char('|') + text;
-        });
-    }
-    ~ScopedMessages() { SetKeyLibraryMessageHandler(nullptr); }
-    QStringList shown;
-};
 
 struct LmdCase
 {
@@ -161,7 +130,7 @@ TEST(Password, DecryptsThroughTheKeyLibrary)
 {
     test::EnsureApplication(); // the library is looked for beside the program
     ScopedKeyFile key(kKeyText);
-    ScopedMessages messages;
+    ScopedKeyLibraryMessages messages;
     EXPECT_EQ(DecryptPassword(QStringLiteral("dB25BeGaElQVRGWZ1/fmrw==")), QStringLiteral("haslo123"));
     EXPECT_EQ(DecryptPassword(QStringLiteral("FURlmdf35q8=")), QString());
 
@@ -181,7 +150,7 @@ TEST(Password, MissingKeyFileShowsTheMessageAndGivesEmpty)
     test::EnsureApplication();
     QTemporaryDir dir;
     qputenv("PELK_KEY_FILE", QFile::encodeName(dir.filePath(QStringLiteral("absent.key"))));
-    ScopedMessages messages;
+    ScopedKeyLibraryMessages messages;
     QString plain = QStringLiteral("stale");
     EXPECT_FALSE(TryDecryptPassword(QStringLiteral("dB25BeGaElQVRGWZ1/fmrw=="), plain));
     EXPECT_TRUE(plain.isEmpty());

@@ -1,5 +1,7 @@
 // The program itself, started as a process: unattended runs and the single-instance rule.
 #include "support/Installation.h"
+#include "support/MailSettingsSection.h"
+#include "support/SmtpRecorder.h"
 
 #include "app/Log.h"
 
@@ -81,6 +83,28 @@ TEST_F(Program, UnattendedRunWithoutDisplayWritesItsLogAndEnds)
     EXPECT_TRUE(log.startsWith(QStringLiteral("*  Start aplikacji: "))) << log.toStdString();
     EXPECT_TRUE(log.contains(QStringLiteral("*  Koniec aplikacji: ")));
     EXPECT_TRUE(log.contains(QStringLiteral("\r\n*  Zako"))); // end of the run
+}
+
+TEST_F(Program, AnUnattendedRunMailsItsErrors)
+{
+    SmtpRecorder server;
+    inst.WriteSettings(
+        {{QStringLiteral("TraceLevel"), QStringLiteral("2")}, {QStringLiteral("WysylajBledyNaMaila"), QStringLiteral("True")}},
+        MailSettingsSection({{"Host", "127.0.0.1"},
+                             {"Port", QString::number(server.Port())},
+                             {"FromMail", "interfejs@firma.pl"},
+                             {"ToMail", "admin@firma.pl"}}));
+    // The CRM has no tables: listing the customers fails, and that error is mailed.
+    const QString file = inst.WriteProcessSettings(QStringLiteral("p.xml"), inst.Path(QStringLiteral("work")),
+                                                   {{QStringLiteral("Klient"), QStringLiteral("esSysXtoSysY"), 10}});
+    QProcess *p = Launch({file, QStringLiteral("auto")});
+    ASSERT_TRUE(p->waitForFinished(20000));
+    EXPECT_EQ(p->exitCode(), 0);
+    const QList<QJsonObject> mails = server.Messages();
+    ASSERT_FALSE(mails.isEmpty()) << NewestLog().toStdString();
+    const QString log = pelk::TLog::FromIsoLatin2(NewestLog().toLatin1());
+    for (const QJsonObject &m : mails)
+        EXPECT_TRUE(log.contains(m["subject"].toString().left(30))) << m["subject"].toString().toStdString();
 }
 
 TEST_F(Program, SecondInstanceRefusesToRun)

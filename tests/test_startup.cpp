@@ -251,8 +251,8 @@ public:
         m_dm->MailSenderStatus(QStringLiteral(" Błąd połączenia z serwerem poczty"));
         return false;
     }
-    void Send(const QString &subject) override { sent << subject; }
-    void Disconnect() override {}
+    bool Send(const QString &subject) override { return sent << subject, true; }
+    bool Disconnect() override { return true; }
     int connects = 0;
     QStringList sent;
 
@@ -272,7 +272,7 @@ class ThrowingOnceSender : public WorkingSender
 {
 public:
     using WorkingSender::WorkingSender;
-    void Send(const QString &subject) override
+    bool Send(const QString &subject) override
     {
         if (busy.fetch_add(1) != 0)
             overlapped = true;
@@ -282,6 +282,7 @@ public:
         if (!thrown.exchange(true))
             throw std::runtime_error("serwer poczty zamknął połączenie");
         (void)subject;
+        return true;
     }
     std::atomic<int> busy{0}, sentCount{0};
     std::atomic<bool> thrown{false}, overlapped{false};

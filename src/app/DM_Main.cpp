@@ -49,6 +49,10 @@ void TDM_Main::DataModuleCreate(const QString &appFolder)
     if (!CheckConfigFile(settingsFile))
         return;
     m_settings->LoadFromFile(settingsFile);
+    if (const MailSenderFactory factory = CurrentMailSenderFactory()) {
+        m_ownedMailSender = factory(*m_settings->MailSettings(), [this](const QString &text) { MailSenderStatus(text); });
+        m_mailSender = m_ownedMailSender.get();
+    }
     if (!m_settings->CheckSettings())
         return;
     m_log->OpenFile(m_settings->DefaultSubDirLog(), m_settings->TraceLevel());
@@ -68,7 +72,9 @@ void TDM_Main::DataModuleCreate(const QString &appFolder)
 
 void TDM_Main::DataModuleDestroy()
 {
+    // Its disconnection may still report through the log, which then mails nothing.
     m_mailSender = nullptr;
+    m_ownedMailSender.reset();
     ADOConnection_PelkGIS.Close();
     ADOConnection_Caesar.Close();
     ADOConnection_Movex.Close();

@@ -48,6 +48,8 @@ public:
     TXMLSerializer *CreateXMLSerializer();
     static QString NewGuidString();
 
+    // The sender the error-mail hook uses: the one built at start-up, or another (not owned).
+    IMailSender *MailSender() const { return m_mailSender; }
     void SetMailSender(IMailSender *sender) { m_mailSender = sender; }
     void MailError(const QString &text);
     void MailSenderStatus(const QString &text);
@@ -65,6 +67,7 @@ private:
     std::unique_ptr<TDatabaseHelpers> m_db;
     std::unique_ptr<TPrzelaczniki> m_switches;
     std::unique_ptr<TSettingsProcess> m_settingsProcess;
+    std::unique_ptr<IMailSender> m_ownedMailSender;
     IMailSender *m_mailSender = nullptr;
     std::mutex m_mailMutex; // one mail at a time, whichever thread logged the error
 };

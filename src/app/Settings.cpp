@@ -74,7 +74,7 @@ bool TSettings::GuardedFileOperation(const char *operation, const std::function<
 }
 
 TSettingsAplikacji::TSettingsAplikacji(QObject *parent)
-    : TSettings(parent), m_dsLocateKonfig(new TDSLocateKonfig(this))
+    : TSettings(parent), m_mailSettings(new TMailSettings(this)), m_dsLocateKonfig(new TDSLocateKonfig(this))
 {
 }
 
@@ -85,6 +85,7 @@ bool TSettingsAplikacji::SaveToFile(const QString &fileName)
 
 bool TSettingsAplikacji::LoadFromFile(const QString &fileName)
 {
+    m_mailSettings->SettingsFile = fileName;
     return GuardedFileOperation("LoadFromFile ", [&] { return TSettings::LoadFromFile(fileName); });
 }
 
@@ -108,6 +109,8 @@ bool TSettingsAplikacji::CheckSettings()
             m_log->Error(1, message);
         ok = false;
     };
+    if (m_wysylajBledyNaMaila && !m_mailSettings->CheckMailSettings())
+        fail(QStringLiteral(" Błąd konfiguracji email.\r\n      %1").arg(m_mailSettings->BladKonfiguracji()));
     if (!QFileInfo(DefaultSubDirWork()).isDir())
         fail(QStringLiteral(" Brak domyślnego, roboczego katalogu:\r\n      %1").arg(DefaultSubDirWork()));
     if (!QFileInfo(TransforSubDir()).isDir())

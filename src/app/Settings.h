@@ -2,6 +2,7 @@
 // Application settings (the file beside the program) and process settings (working folder
 // and the object kinds with their direction).
 #include "DSLocateKonfig.h"
+#include "MailSettings.h"
 #include "config/ObjectCollection.h"
 
 #include <functional>
@@ -68,6 +69,7 @@ class TSettingsAplikacji : public TSettings
     Q_PROPERTY(QString DSN_Caesar MEMBER m_dsnCaesar)
     Q_PROPERTY(int TraceLevel MEMBER m_traceLevel)
     Q_PROPERTY(bool WysylajBledyNaMaila MEMBER m_wysylajBledyNaMaila)
+    Q_PROPERTY(pelk::TMailSettings *MailSettings READ MailSettings)
     Q_PROPERTY(pelk::TDSLocateKonfig *DSLocateKonfig READ DSLocateKonfig)
     Q_PROPERTY(QString BibliotekaMovex MEMBER m_bibliotekaMovex)
 public:
@@ -91,6 +93,8 @@ public:
     QString BibliotekaMovex() const { return m_bibliotekaMovex; }
     int TraceLevel() const { return m_traceLevel; }
     bool WysylajBledyNaMaila() const { return m_wysylajBledyNaMaila; }
+    // The error mails' settings; owned.
+    TMailSettings *MailSettings() const { return m_mailSettings; }
     // The GPS feed's settings; owned.
     TDSLocateKonfig *DSLocateKonfig() const { return m_dsLocateKonfig; }
 
@@ -104,6 +108,7 @@ private:
     QString m_bibliotekaMovex;
     int m_traceLevel = 0;
     bool m_wysylajBledyNaMaila = false;
+    TMailSettings *m_mailSettings;
     TDSLocateKonfig *m_dsLocateKonfig;
 };
 

@@ -32,8 +32,9 @@ struct Installation
     QString Path(const QString &name) const { return dir.filePath(name); }
 
     // The application settings file; keys can be overridden, removed (value "-") or added
-    // (typed Enumeration for True/False, String otherwise).
-    void WriteSettings(const QList<QPair<QString, QString>> &overrides = {}) const
+    // (typed Enumeration for True/False, String otherwise); objectProperties: property elements
+    // of nested objects, written after the keys.
+    void WriteSettings(const QList<QPair<QString, QString>> &overrides = {}, const QString &objectProperties = {}) const
     {
         QList<QPair<QString, QString>> keys = {
             {QStringLiteral("DefaultSubDirLog"), QStringLiteral("logs")},
@@ -65,7 +66,7 @@ struct Installation
                       QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n<classes>\r\n"
                                      "  <class classname=\"TSettingsAplikacji\" name=\"TSettingsAplikacji\">\r\n"
                                      "    <properties>\r\n%1    </properties>\r\n  </class>\r\n</classes>\r\n")
-                          .arg(props));
+                          .arg(props + objectProperties));
     }
 
     // A process settings file with the given (name, state identifier, allowed-set) items.
