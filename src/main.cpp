@@ -16,8 +16,26 @@
 #include <QThread>
 
 namespace {
+
 constexpr int kExitStartUpFailed = 2;
+
+// An unattended run whose start-up failed has nothing to do and nobody to read the window: it
+// ends at once with what was logged on standard error (the log file, when there is one, holds
+// it too) and an exit code the scheduler sees, so the next run is not refused.
+int ReportFailedStartUp(const pelk::TDM_Main &dm)
+{
+    QTextStream err(stderr);
+    for (const QString &line : dm.Log()->PaneElements())
+        if (!line.isEmpty())
+            err << line << '\n';
+    err << "PelkDataExchanger: start-up failed, nothing exchanged";
+    if (QFileInfo(dm.Log()->FileName()).isAbsolute())
+        err << " (log: " << dm.Log()->FileName() << ')';
+    err << Qt::endl;
+    return kExitStartUpFailed;
 }
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -37,20 +55,32 @@ int main(int argc, char *argv[])
     QApplication::setApplicationDisplayName(title);
 
     pelk::TF_Main window;
+    // Without a display nobody sees the window: it runs unpainted.
+    const bool headless = QGuiApplication::platformName() == QLatin1String("offscreen");
+    if (headless)
+        window.setAttribute(Qt::WA_DontShowOnScreen);
+    // A missing key library (the settings decipher their passwords while they load) is shown in
+    // a box only to somebody who can close it; otherwise (unattended, headless, another
+    // thread) it is logged and nothing waits. Before the log exists, the texts wait for it.
+    const bool attended = !automatic && !headless;
+    pelk::TDM_Main *logger = nullptr;
+    QStringList early;
+    pelk::SetKeyLibraryMessageHandler([&](const QString &text, const QString &caption) {
+        if (attended && QThread::currentThread() == window.thread())
+            QMessageBox::critical(&window, caption, text);
+        else if (logger)
+            logger->Log()->Error(1, QLatin1Char(' ') + text);
+        else
+            early << text;
+    });
+
     pelk::TDM_Main dm(QCoreApplication::applicationDirPath(), arguments, window.RV_Log, window.Processing);
-    // An unattended run whose start-up failed has nothing to do and nobody to read the window:
-    // it ends at once with what was logged on standard error (the log file, when there is one,
-    // holds it too) and an exit code the scheduler sees, so the next run is not refused.
+    logger = &dm;
+    for (const QString &text : std::as_const(early))
+        dm.Log()->Error(1, QLatin1Char(' ') + text);
     if (automatic && !dm.Process()->CanProcess()) {
-        QTextStream err(stderr);
-        for (const QString &line : dm.Log()->PaneElements())
-            if (!line.isEmpty())
-                err << line << '\n';
-        err << "PelkDataExchanger: start-up failed, nothing exchanged";
-        if (QFileInfo(dm.Log()->FileName()).isAbsolute())
-            err << " (log: " << dm.Log()->FileName() << ')';
-        err << Qt::endl;
-        return kExitStartUpFailed;
+        pelk::SetKeyLibraryMessageHandler(nullptr);
+        return ReportFailedStartUp(dm);
     }
     window.SetDataModule(&dm);
     // Questions are asked only when somebody is there to answer them.
@@ -59,19 +89,6 @@ int main(int argc, char *argv[])
             return QMessageBox::question(&window, caption, text, QMessageBox::Yes | QMessageBox::No,
                                          QMessageBox::No) == QMessageBox::Yes;
         });
-    // Without a display nobody sees the window: it runs unpainted.
-    const bool headless = QGuiApplication::platformName() == QLatin1String("offscreen");
-    if (headless)
-        window.setAttribute(Qt::WA_DontShowOnScreen);
-    // A missing key library is shown in a box only to somebody who can close it; otherwise
-    // (unattended, headless, another thread) it is logged and nothing waits.
-    const bool attended = !dm.Log()->Automatic() && !headless;
-    pelk::SetKeyLibraryMessageHandler([&window, &dm, attended](const QString &text, const QString &caption) {
-        if (attended && QThread::currentThread() == window.thread())
-            QMessageBox::critical(&window, caption, text);
-        else
-            dm.Log()->Error(1, QLatin1Char(' ') + text);
-    });
     window.show();
     const int code = app.exec();
     pelk::SetKeyLibraryMessageHandler(nullptr);
