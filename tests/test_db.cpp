@@ -161,6 +161,12 @@ struct PositionalCase
     QStringList names;
 };
 
+// The case as the test list names it.
+void PrintTo(const PositionalCase &c, std::ostream *os)
+{
+    *os << c.sql;
+}
+
 class ToPositional : public ::testing::TestWithParam<PositionalCase>
 {
 };

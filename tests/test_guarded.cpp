@@ -18,6 +18,12 @@ struct SignatureCase
     const char *operation;
 };
 
+// The case as the test list names it.
+void PrintTo(const SignatureCase &c, std::ostream *os)
+{
+    *os << c.operation;
+}
+
 class OperationName : public ::testing::TestWithParam<SignatureCase>
 {
 };

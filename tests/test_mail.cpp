@@ -108,6 +108,12 @@ struct CheckCase
     QString missingKey; // empty: the check passes
 };
 
+// The case as the test list names it.
+void PrintTo(const CheckCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
 class MailSettingsCheck : public ::testing::TestWithParam<CheckCase>
 {};
 
@@ -178,6 +184,12 @@ struct WordsCase
     QString text;
     QList<QByteArray> words;
 };
+
+// The case as the test list names it.
+void PrintTo(const WordsCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
 
 class EncodedWordsTest : public ::testing::TestWithParam<WordsCase>
 {};

@@ -34,6 +34,12 @@ struct PeriodCase
     int from, to;
 };
 
+// The case as the test list names it.
+void PrintTo(const PeriodCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
 class SalesPeriods : public ::testing::TestWithParam<PeriodCase> {};
 
 TEST_P(SalesPeriods, BoundsAsTheQueriesTakeThem)

@@ -606,6 +606,12 @@ struct BadDateTime
     const char *message; // null: an impossible date, refused as a plain conversion error
 };
 
+// The case as the test list names it.
+void PrintTo(const BadDateTime &c, std::ostream *os)
+{
+    *os << c.text;
+}
+
 class XmlBadDateTimes : public ::testing::TestWithParam<BadDateTime>
 {
 };
