@@ -2,6 +2,7 @@
 #include "config/Lmd.h"
 #include "config/Password.h"
 #include "config/Windows1250.h"
+#include "support/KeyFile.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
@@ -11,6 +12,7 @@
 #include <gtest/gtest.h>
 
 using namespace pelk;
+using pelk::test::ScopedKeyFile;
 
 namespace {
 
@@ -18,27 +20,6 @@ QByteArray Hex(const char *hex)
 {
     return QByteArray::fromHex(hex);
 }
-
-// The key text of the key library for one test: a key file named by PELK_KEY_FILE.
-class ScopedKeyFile
-{
-public:
-    explicit ScopedKeyFile(const QByteArray &firstLine)
-    {
-        m_path = m_dir.filePath(QStringLiteral("Transakcje.key"));
-        QFile f(m_path);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(firstLine + "\r\nsecond line is not part of the key\r\n");
-        f.close();
-        qputenv("PELK_KEY_FILE", QFile::encodeName(m_path));
-    }
-    ~ScopedKeyFile() { qunsetenv("PELK_KEY_FILE"); }
-    QString Path() const { return m_path; }
-
-private:
-    QTemporaryDir m_dir;
-    QString m_path;
-};
 
 // Collects what the key library's failure shows.
 class ScopedMessages
