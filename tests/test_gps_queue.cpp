@@ -306,3 +306,17 @@ TEST_F(GpsQueue, TheFilePipelineAndTheOppositeDirectionAreNotImplemented)
     EXPECT_TRUE(Pane().contains(QStringLiteral(" Funkcja TY2X_DaneGPSListQueue.PrepareList nie jest zaimplementowana\n")));
     EXPECT_TRUE(Pane().contains(QStringLiteral(" Przetworzono obiekt: DaneGPS transfer z systemu Pelk·GIS Trasar\n")));
 }
+
+TEST_F(GpsQueue, TheCertificateIsCheckedAgainstACaFileBesideTheProgramOrAWarningIsLoggedOnce)
+{
+    StartSimulator();
+    RunExchange();
+    EXPECT_EQ(Pane().count(QStringLiteral(" Certyfikat serwera DSLocate nie jest sprawdzany")), 1);
+
+    WriteFileText(inst.Path(QStringLiteral("dslocate.pem")), QString::fromLatin1(simulator->CertificatePem()));
+    Konfig().SerwerDSLocate()->SprawdzajCertyfikat = true;
+    Konfig().SerwerDSLocate()->PlikCertyfikatowCA = QStringLiteral("dslocate.pem");
+    RunExchange();
+    EXPECT_FALSE(Pane().contains(QStringLiteral("Certyfikat serwera DSLocate nie jest sprawdzany")));
+    EXPECT_EQ(Summary(), Counts(3, 3)) << Pane().toStdString();
+}
