@@ -468,7 +468,7 @@ QByteArray GpsSimulator::TrackFrames(const RVehicle &vehicle, quint32 from, quin
         const bool engine = inCycle < drive;
         // Kilometres driven so far move the vehicle back and forth along its own diagonal.
         const qint64 driven = minute / cycle * drive + std::min(inCycle, drive);
-        const double wave = std::fabs(std::fmod(double(driven) * 0.004, 2.0) - 1.0);
+        const double wave = std::fabs(std::fmod(double(driven) * 0.0037, 2.0) - 1.0);
         const int n = std::snprintf(line, sizeof line,
                                     "<frame device=\"%s\" time=\"%llu\" lon=\"%.6f\" lat=\"%.6f\" speed=\"%d\" dist=\"%lld\" "
                                     "hdg=\"%d\" sat=\"%d\" fuel=\"%.1f\" driver=\"%s\" digital=\"%s\"/>\r\n",
