@@ -283,7 +283,7 @@ TEST_F(GpsQueue, AGisThatCannotBeReachedEndsTheBuildingWithItsCause)
     StartSimulator();
     Dm();
     // The data source now names a folder that does not exist.
-    inst.odbc.AddSqliteDsn(QStringLiteral("GIS"), inst.Path(QStringLiteral("missing/GIS.db")));
+    inst.odbc.AddSqliteDsn(QStringLiteral("GIS"), QStringLiteral("missing/GIS.db"));
     RunExchange();
     EXPECT_TRUE(Pane().contains(QStringLiteral(" Wyjątek funkcji TX2Y_DaneGPSListQueue.BudujZapytania\n"))) << Pane().toStdString();
     EXPECT_TRUE(ArchiveRequests().isEmpty());
