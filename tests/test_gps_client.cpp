@@ -4,6 +4,7 @@
 #include "support/GpsFeed.h"
 
 #include "GpsSimulator.h"
+#include "SimulatorProcess.h"
 #include "app/DSLocateKonfig.h"
 #include "app/Log.h"
 #include "config/Password.h"
@@ -324,4 +325,21 @@ TEST_F(GpsClient, LiveUpdatesRenameVehiclesWhileTheListIsRead)
         }
     }
     EXPECT_GT(reads, 0);
+}
+
+TEST_F(GpsClient, TheSimulatorProgramServesAsAProcessOfItsOwn)
+{
+    sim::SimulatorProcess process;
+    process.Start(QStringLiteral(PELK_GPS_SIMULATOR),
+                  {QStringLiteral("--user"), QStringLiteral("jan"), QStringLiteral("--password"), QStringLiteral("tajne hasło"),
+                   QStringLiteral("--vehicle"), QStringLiteral("7=WX 7777=dostawczy"), QStringLiteral("--no-archive"), QStringLiteral("7")});
+    konfig.SerwerDSLocate()->Port = process.Port();
+    konfig.SerwerDSLocate()->SprawdzajCertyfikat = true;
+    konfig.SerwerDSLocate()->OdciskCertyfikatu = process.Fingerprint();
+    ASSERT_TRUE(client.Connect()) << AllMessages().toStdString();
+    ASSERT_TRUE(AllAnswered());
+    EXPECT_EQ(client.Pojazdy().CopyByNrPojazdu(QStringLiteral("7"))->Nazwa, QStringLiteral("WX 7777"));
+    client.RequestArchive(QStringLiteral("7"), Local("2026-03-10 08:00:00"), Local("2026-03-10 09:00:00"));
+    ASSERT_TRUE(AllAnswered());
+    EXPECT_TRUE(AllMessages().contains(QStringLiteral("Brak danych pojazdu 7 w podanym okresie.")));
 }

@@ -320,3 +320,16 @@ TEST_F(GpsQueue, TheCertificateIsCheckedAgainstACaFileBesideTheProgramOrAWarning
     EXPECT_FALSE(Pane().contains(QStringLiteral("Certyfikat serwera DSLocate nie jest sprawdzany")));
     EXPECT_EQ(Summary(), Counts(3, 3)) << Pane().toStdString();
 }
+
+TEST_F(GpsQueue, ARegistrationNumberWithAQuoteFindsItsLastStop)
+{
+    options.vehicles = {{QStringLiteral("301"), QStringLiteral("WX 'O1")}};
+    StartSimulator();
+    OdbcEnvironment::ExecSqlite(inst.gisFile, QStringLiteral("UPDATE OBIEKT SET OB_MAP1 = 'WX ''O1' WHERE OB_ID = 10;"
+                                                             "INSERT INTO TRASA_GPS (TGP_ID_OB1, TGP_DATACZAS, TGP_ID_SLO_STATUS) "
+                                                             "VALUES (10, '2026-03-14 09:15:00', 502);"));
+    Konfig().Pojazdy = QStringLiteral("WX 'O1");
+    RunExchange();
+    EXPECT_EQ(ArchiveRequests(), QStringList{QStringLiteral("301 2026-03-14 09:15 2026-03-14 14:30")}) << Pane().toStdString();
+    EXPECT_EQ(Summary(), Counts(1, 1));
+}

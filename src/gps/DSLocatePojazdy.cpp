@@ -32,9 +32,20 @@ TDSLocatePojazd *TDSLocatePojazdy::FindByNazwa(const QString &name) const
     return nullptr;
 }
 
+namespace {
+
+// A text of its own: nothing of it is shared with the list, whose texts the other thread
+// replaces.
+QString Own(const QString &text)
+{
+    return QString(text.constData(), text.size());
+}
+
+} // namespace
+
 RPojazd TDSLocatePojazdy::Copy(const TDSLocatePojazd &p)
 {
-    return {p.NrPojazdu, p.Nazwa, p.Typ, p.Opis};
+    return {Own(p.NrPojazdu), Own(p.Nazwa), Own(p.Typ), Own(p.Opis)};
 }
 
 void TDSLocatePojazdy::AppendNrPojazdu(const QString &nr)
