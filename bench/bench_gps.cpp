@@ -120,7 +120,8 @@ struct Setup
         for (int i = 0; i < count; ++i)
             vehicles << sim::RVehicle{QString::number(500 + i), QStringLiteral("WB %1X").arg(10000 + i)};
         // As the embedded GIS runs: write-ahead log, commits not waiting for the disk.
-        inst.odbc.AddSqliteDsn(QStringLiteral("GIS"), QStringLiteral("GIS.db"), QStringLiteral("SyncPragma=NORMAL\nJournalMode=WAL\n"));
+        inst.odbc.AddSqliteDsn(QStringLiteral("GIS"), QStringLiteral("GIS.db"),
+                               QStringLiteral("SyncPragma=NORMAL\nJournalMode=WAL\n"));
         CreateGisDatabase(inst.gisFile);
         OdbcEnvironment::ExecSqlite(inst.gisFile, GisFleet(vehicles));
         sim::ROptions options;
@@ -175,7 +176,8 @@ double QueueRun(Setup &setup, TDateTime start, bool store, qint64 &frames)
     const double seconds = clock.nsecsElapsed() / 1e9;
     frames = setup.simulator->FramesSent() - before;
     for (const QString &line : pane.AllText().split(QLatin1Char('\n')))
-        if (line.contains(QLatin1String("Liczba")) || line.contains(QLatin1String("Error")) || line.contains(QLatin1String("Utracono")))
+        if (line.contains(QLatin1String("Liczba")) || line.contains(QLatin1String("Error"))
+            || line.contains(QLatin1String("Utracono")))
             std::printf("      %s\n", qPrintable(line.trimmed()));
     return seconds;
 }
@@ -204,7 +206,8 @@ void Breakdown(Setup &setup, TDateTime start, int days)
             ++archives;
     });
     TDSLocateMsg msg;
-    connection.WriteLine(TDSLocateMsg::Line(msg.LoginMsg(QStringLiteral("demo"), TDSLocateMsg::PasswordHash(QStringLiteral("bench")))));
+    connection.WriteLine(
+        TDSLocateMsg::Line(msg.LoginMsg(QStringLiteral("demo"), TDSLocateMsg::PasswordHash(QStringLiteral("bench")))));
     connection.WriteLine(TDSLocateMsg::Line(msg.RequestVehiclesMsg()));
     const Clock::time_point begin = Clock::now();
     decoder.Resume();
@@ -213,8 +216,8 @@ void Breakdown(Setup &setup, TDateTime start, int days)
     int requests = 0;
     for (const sim::RVehicle &v : setup.vehicles)
         for (int d = 0; d < days; ++d, ++requests)
-            connection.WriteLine(TDSLocateMsg::Line(
-                msg.RequestArchiveMsg(v.id, start + d + konfig.Harmonogram()->CzasStart, start + d + konfig.Harmonogram()->CzasStop)));
+            connection.WriteLine(TDSLocateMsg::Line(msg.RequestArchiveMsg(v.id, start + d + konfig.Harmonogram()->CzasStart,
+                                                                          start + d + konfig.Harmonogram()->CzasStop)));
     while (archives < requests + 1)
         QThread::msleep(5);
     const Clock::duration total = Clock::now() - begin;
@@ -246,7 +249,8 @@ int main(int argc, char *argv[])
     // The whole days before today, so every request is a full day of 1440 frames.
     const TDateTime start = std::trunc(Now()) - days;
 
-    std::printf("GPS feed: %d vehicles x %d days of 1-minute frames, simulator over TLS on loopback, SQLite GIS\n", vehicles, days);
+    std::printf("GPS feed: %d vehicles x %d days of 1-minute frames, simulator over TLS on loopback, SQLite GIS\n", vehicles,
+                days);
     for (const bool store : {false, true}) {
         setup.ClearStops();
         qint64 frames = 0;

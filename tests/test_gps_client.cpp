@@ -87,8 +87,8 @@ protected:
     TDSLocateClient client; // last: its disconnect still reports
 };
 
-const QString kLoginAsLogged =
-    QStringLiteral(" Wysłano: <login opid=\"1\"  user=\"jan\" password=\"********************************\" protocol=\"2\" />");
+const QString kLoginAsLogged = QStringLiteral(
+    " Wysłano: <login opid=\"1\"  user=\"jan\" password=\"********************************\" protocol=\"2\" />");
 
 } // namespace
 
@@ -220,7 +220,8 @@ TEST_F(GpsClient, ARequestWhileClosedIsCountedAndDisconnectResetsEverything)
     client.RequestArchive(QStringLiteral("12"), Local("2008-01-01 01:00:00"), Local("2008-01-01 02:00:00"));
     EXPECT_EQ(client.Outstanding(), 1);
     EXPECT_EQ(Messages(),
-              QStringList{QStringLiteral(" Wysłano: <requestarchive opid=\"1\"  vehicle=\"12\" from=\"1199145600\" to=\"1199149200\" />")});
+              QStringList{QStringLiteral(
+                  " Wysłano: <requestarchive opid=\"1\"  vehicle=\"12\" from=\"1199145600\" to=\"1199149200\" />")});
     client.Disconnect();
     EXPECT_EQ(client.Outstanding(), 0);
     client.RequestArchive(QStringLiteral("12"), 0, 0);
@@ -229,7 +230,10 @@ TEST_F(GpsClient, ARequestWhileClosedIsCountedAndDisconnectResetsEverything)
 
 TEST_F(GpsClient, TlsIsNegotiatedToTheHighestVersionBothOffer)
 {
-    struct Case { const char *serverMax, *negotiated; };
+    struct Case
+    {
+        const char *serverMax, *negotiated;
+    };
     const Case cases[] = {{"", "TLSv1.3"}, {"1.2", "TLSv1.2"}, {"1.0", "TLSv1,"}};
     for (const Case &c : cases) {
         options.tlsMax = QString::fromLatin1(c.serverMax);
@@ -257,7 +261,13 @@ TEST_F(GpsClient, CertificatesAreCheckedAgainstTheCaFileOrThePinnedFingerprint)
     for (int i = 0; i < simulator->Fingerprint().size(); i += 2)
         colons += (i ? QStringLiteral(":") : QString()) + simulator->Fingerprint().mid(i, 2).toUpper();
 
-    struct Case { const char *name; bool verify; QString caFile, fingerprint; const char *failure; };
+    struct Case
+    {
+        const char *name;
+        bool verify;
+        QString caFile, fingerprint;
+        const char *failure;
+    };
     const Case cases[] = {
         {"not checked", false, QString(), QString(), nullptr},
         {"our certificate as CA", true, ours, QString(), nullptr},
@@ -287,7 +297,8 @@ TEST_F(GpsClient, MissingSettingsAndARefusedConnectionFailWithTheirReason)
 {
     konfig.SerwerDSLocate()->Port = 0;
     EXPECT_FALSE(client.Connect());
-    EXPECT_TRUE(AllMessages().contains(QStringLiteral("Brak adresu serwera DSLocate w ustawieniach (SerwerDSLocate: Host, Port).")));
+    EXPECT_TRUE(
+        AllMessages().contains(QStringLiteral("Brak adresu serwera DSLocate w ustawieniach (SerwerDSLocate: Host, Port).")));
 
     StartSimulator();
     konfig.SerwerDSLocate()->SetHaslo(QString());
@@ -300,7 +311,8 @@ TEST_F(GpsClient, MissingSettingsAndARefusedConnectionFailWithTheirReason)
     client.Disconnect();
     messages.clear();
     EXPECT_FALSE(client.Connect());
-    EXPECT_TRUE(AllMessages().startsWith(QStringLiteral("Szukanie: 127.0.0.1\nŁączenie...\nNie można nawiązać połączenie z serwerem: 127.0.0.1\r\n      ")))
+    EXPECT_TRUE(AllMessages().startsWith(
+        QStringLiteral("Szukanie: 127.0.0.1\nŁączenie...\nNie można nawiązać połączenie z serwerem: 127.0.0.1\r\n      ")))
         << AllMessages().toStdString();
 }
 
@@ -332,7 +344,8 @@ TEST_F(GpsClient, TheSimulatorProgramServesAsAProcessOfItsOwn)
     sim::SimulatorProcess process;
     process.Start(QStringLiteral(PELK_GPS_SIMULATOR),
                   {QStringLiteral("--user"), QStringLiteral("jan"), QStringLiteral("--password"), QStringLiteral("tajne hasło"),
-                   QStringLiteral("--vehicle"), QStringLiteral("7=WX 7777=dostawczy"), QStringLiteral("--no-archive"), QStringLiteral("7")});
+                   QStringLiteral("--vehicle"), QStringLiteral("7=WX 7777=dostawczy"), QStringLiteral("--no-archive"),
+                   QStringLiteral("7")});
     konfig.SerwerDSLocate()->Port = process.Port();
     konfig.SerwerDSLocate()->SprawdzajCertyfikat = true;
     konfig.SerwerDSLocate()->OdciskCertyfikatu = process.Fingerprint();

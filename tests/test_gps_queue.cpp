@@ -33,19 +33,43 @@ std::string Spans(const std::vector<RZakres> &zakresy)
 TEST(GpsPlan, DailySpansFromTheStartInstant)
 {
     const PlanCase cases[] = {
-        {"initial date two days ago at 08:00, run at 14:30", "2026-03-12 08:00:00", "2026-03-14 14:30:00", 6, 22,
+        {"initial date two days ago at 08:00, run at 14:30",
+         "2026-03-12 08:00:00",
+         "2026-03-14 14:30:00",
+         6,
+         22,
          {{"2026-03-12 08:00:00", "2026-03-12 22:00:00"},
           {"2026-03-13 06:00:00", "2026-03-13 22:00:00"},
           {"2026-03-14 06:00:00", "2026-03-14 14:30:00"}}},
-        {"last stop yesterday 23:30: yesterday has nothing left", "2026-03-13 23:30:00", "2026-03-14 14:30:00", 6, 22,
+        {"last stop yesterday 23:30: yesterday has nothing left",
+         "2026-03-13 23:30:00",
+         "2026-03-14 14:30:00",
+         6,
+         22,
          {{"2026-03-14 06:00:00", "2026-03-14 14:30:00"}}},
-        {"run at 23:00 ends today at the window's end", "2026-03-14 00:00:00", "2026-03-14 23:00:00", 6, 22,
+        {"run at 23:00 ends today at the window's end",
+         "2026-03-14 00:00:00",
+         "2026-03-14 23:00:00",
+         6,
+         22,
          {{"2026-03-14 06:00:00", "2026-03-14 22:00:00"}}},
-        {"a start in the future still gives its own day", "2026-03-16 09:00:00", "2026-03-14 14:30:00", 6, 22,
+        {"a start in the future still gives its own day",
+         "2026-03-16 09:00:00",
+         "2026-03-14 14:30:00",
+         6,
+         22,
          {{"2026-03-16 09:00:00", "2026-03-16 14:30:00"}}},
-        {"a start exactly at the window's end gives nothing that day", "2026-03-13 22:00:00", "2026-03-14 10:00:00", 6, 22,
+        {"a start exactly at the window's end gives nothing that day",
+         "2026-03-13 22:00:00",
+         "2026-03-14 10:00:00",
+         6,
+         22,
          {{"2026-03-14 06:00:00", "2026-03-14 10:00:00"}}},
-        {"a start before the window starts at the window", "2026-03-14 05:10:00", "2026-03-14 07:00:00", 6, 22,
+        {"a start before the window starts at the window",
+         "2026-03-14 05:10:00",
+         "2026-03-14 07:00:00",
+         6,
+         22,
          {{"2026-03-14 06:00:00", "2026-03-14 07:00:00"}}},
     };
     for (const PlanCase &c : cases) {
@@ -61,11 +85,16 @@ TEST(GpsPlan, DailySpansFromTheStartInstant)
 
 TEST(GpsPlan, RegistrationNumbersAreSplitUntrimmed)
 {
-    struct Case { const char *pojazdy; QStringList numbers; };
+    struct Case
+    {
+        const char *pojazdy;
+        QStringList numbers;
+    };
     const Case cases[] = {
         {"WX 1234A;KR 5678B", {QStringLiteral("WX 1234A"), QStringLiteral("KR 5678B")}},
         {"WX 1234A; KR 5678B", {QStringLiteral("WX 1234A"), QStringLiteral(" KR 5678B")}},
-        {"A\r\nB\rC\nD;E\r\n", {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C"), QStringLiteral("D"), QStringLiteral("E")}},
+        {"A\r\nB\rC\nD;E\r\n",
+         {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C"), QStringLiteral("D"), QStringLiteral("E")}},
         {"A;;B;", {QStringLiteral("A"), QStringLiteral("B")}},
         {"", {}},
         {";\r\n", {}},
@@ -75,25 +104,27 @@ TEST(GpsPlan, RegistrationNumbersAreSplitUntrimmed)
 }
 
 class GpsQueue : public GpsFeed
-{
-};
+{};
 
 TEST_F(GpsQueue, StopsOfEveryVehicleLandInTrasaGpsAndTheNextRunGoesOnFromTheLastStop)
 {
     StartSimulator();
     Konfig().Harmonogram()->InicjalnaData = Local("2026-03-12 08:00:00");
     RunExchange();
-    EXPECT_EQ(ArchiveRequests(),
-              QStringList({QStringLiteral("101 2026-03-12 08:00 2026-03-12 22:00"), QStringLiteral("101 2026-03-13 06:00 2026-03-13 22:00"),
-                           QStringLiteral("101 2026-03-14 06:00 2026-03-14 14:30"), QStringLiteral("102 2026-03-12 08:00 2026-03-12 22:00"),
-                           QStringLiteral("102 2026-03-13 06:00 2026-03-13 22:00"), QStringLiteral("102 2026-03-14 06:00 2026-03-14 14:30"),
-                           QStringLiteral("103 2026-03-12 08:00 2026-03-12 22:00"), QStringLiteral("103 2026-03-13 06:00 2026-03-13 22:00"),
-                           QStringLiteral("103 2026-03-14 06:00 2026-03-14 14:30")}));
+    EXPECT_EQ(
+        ArchiveRequests(),
+        QStringList(
+            {QStringLiteral("101 2026-03-12 08:00 2026-03-12 22:00"), QStringLiteral("101 2026-03-13 06:00 2026-03-13 22:00"),
+             QStringLiteral("101 2026-03-14 06:00 2026-03-14 14:30"), QStringLiteral("102 2026-03-12 08:00 2026-03-12 22:00"),
+             QStringLiteral("102 2026-03-13 06:00 2026-03-13 22:00"), QStringLiteral("102 2026-03-14 06:00 2026-03-14 14:30"),
+             QStringLiteral("103 2026-03-12 08:00 2026-03-12 22:00"), QStringLiteral("103 2026-03-13 06:00 2026-03-13 22:00"),
+             QStringLiteral("103 2026-03-14 06:00 2026-03-14 14:30")}));
     EXPECT_EQ(Summary(), Counts(9, 9)) << Pane().toStdString();
     const QStringList stops = Stops();
     for (const char *vehicle : {"WX 1234A", "KR 5678B", "GD 9012C"})
         EXPECT_GE(stops.filter(QLatin1String(vehicle)).size(), 20) << vehicle;
-    EXPECT_TRUE(Pane().contains(QStringLiteral(" Przetworzono dane GPS dla pojazdu WX 1234A od 2026-03-12 08:00:00 do 2026-03-12 22:00:00 .")));
+    EXPECT_TRUE(Pane().contains(
+        QStringLiteral(" Przetworzono dane GPS dla pojazdu WX 1234A od 2026-03-12 08:00:00 do 2026-03-12 22:00:00 .")));
 }
 
 TEST_F(GpsQueue, TheLastStoredStopIsTheNextStart)
@@ -101,11 +132,13 @@ TEST_F(GpsQueue, TheLastStoredStopIsTheNextStart)
     StartSimulator();
     Konfig().Pojazdy = QStringLiteral("WX 1234A\r\nKR 5678B");
     // WX 1234A stood last yesterday at 23:30, after the window; KR 5678B has no stop stored.
-    OdbcEnvironment::ExecSqlite(inst.gisFile, QStringLiteral("INSERT INTO TRASA_GPS (TGP_ID_OB1, TGP_DATACZAS, TGP_ID_SLO_STATUS) "
-                                                             "VALUES (10, '2026-03-13 23:30:00', 502), (10, '2026-03-10 09:00:00', 502);"));
+    OdbcEnvironment::ExecSqlite(inst.gisFile,
+                                QStringLiteral("INSERT INTO TRASA_GPS (TGP_ID_OB1, TGP_DATACZAS, TGP_ID_SLO_STATUS) "
+                                               "VALUES (10, '2026-03-13 23:30:00', 502), (10, '2026-03-10 09:00:00', 502);"));
     RunExchange();
-    EXPECT_EQ(ArchiveRequests(), QStringList({QStringLiteral("101 2026-03-14 06:00 2026-03-14 14:30"),
-                                              QStringLiteral("102 2026-03-14 06:00 2026-03-14 14:30")}));
+    EXPECT_EQ(ArchiveRequests(),
+              QStringList({QStringLiteral("101 2026-03-14 06:00 2026-03-14 14:30"),
+                           QStringLiteral("102 2026-03-14 06:00 2026-03-14 14:30")}));
     EXPECT_EQ(Summary(), Counts(2, 2));
 }
 
@@ -152,7 +185,8 @@ TEST_F(GpsQueue, AWrongPasswordIsRefusedAndNothingIsRequested)
     StartSimulator();
     RunExchange();
     EXPECT_TRUE(Pane().contains(QStringLiteral("\nNieprawidłowa nazwa użytkownika lub hasło.\n"))) << Pane().toStdString();
-    EXPECT_TRUE(Pane().contains(QStringLiteral(" Serwer 127.0.0.1 zamknął połączenie przed przesłaniem listy pojazdów; dane GPS nie zostały pobrane.")));
+    EXPECT_TRUE(Pane().contains(
+        QStringLiteral(" Serwer 127.0.0.1 zamknął połączenie przed przesłaniem listy pojazdów; dane GPS nie zostały pobrane.")));
     EXPECT_FALSE(Pane().contains(QStringLiteral("Brak w systemie DSLocate")));
     EXPECT_TRUE(ArchiveRequests().isEmpty());
     EXPECT_EQ(Summary(), Counts(0, 0));
@@ -163,9 +197,11 @@ TEST_F(GpsQueue, AConnectionDroppedDuringTheArchivesCountsTheRestAsNotFetched)
     options.dropAfter = 3; // login, vehicle list and one archive; the second archive breaks off
     StartSimulator();
     RunExchange();
-    EXPECT_TRUE(Pane().contains(QStringLiteral(" Utracono połączenie z serwerem: 127.0.0.1; brak odpowiedzi na 2 z 3 zapytań o dane GPS.")))
+    EXPECT_TRUE(Pane().contains(
+        QStringLiteral(" Utracono połączenie z serwerem: 127.0.0.1; brak odpowiedzi na 2 z 3 zapytań o dane GPS.")))
         << Pane().toStdString();
-    EXPECT_TRUE(Pane().contains(QStringLiteral(" Nie pobrano danych GPS dla pojazdu KR 5678B od 2026-03-14 06:00:00 do 2026-03-14 14:30:00 .")));
+    EXPECT_TRUE(Pane().contains(
+        QStringLiteral(" Nie pobrano danych GPS dla pojazdu KR 5678B od 2026-03-14 06:00:00 do 2026-03-14 14:30:00 .")));
     EXPECT_EQ(Summary(), Counts(3, 1));
     EXPECT_FALSE(Stops().filter(QStringLiteral("WX 1234A")).isEmpty());
     // The next run asks again from the last stop stored.
@@ -181,7 +217,12 @@ TEST_F(GpsQueue, AConnectionDroppedDuringTheArchivesCountsTheRestAsNotFetched)
 
 TEST_F(GpsQueue, ASilentServerEndsTheRunAfterTheReplyLimit)
 {
-    struct Case { const char *name; int answerLimit; const char *summary; };
+    struct Case
+    {
+        const char *name;
+        int answerLimit;
+        const char *summary;
+    };
     const Case cases[] = {{"never answers the login", 0, ""}, {"stops answering after one archive", 3, "3|1"}};
     for (const Case &c : cases) {
         options.answerLimit = c.answerLimit;
@@ -192,7 +233,8 @@ TEST_F(GpsQueue, ASilentServerEndsTheRunAfterTheReplyLimit)
         took.start();
         RunExchange();
         EXPECT_LT(took.elapsed(), 4000) << c.name;
-        EXPECT_TRUE(Pane().contains(QStringLiteral(" Serwer 127.0.0.1 nie odpowiada od 1 s (LimitCzasuOdpowiedzi); przerwano oczekiwanie na dane GPS.")))
+        EXPECT_TRUE(Pane().contains(
+            QStringLiteral(" Serwer 127.0.0.1 nie odpowiada od 1 s (LimitCzasuOdpowiedzi); przerwano oczekiwanie na dane GPS.")))
             << c.name;
         if (*c.summary) {
             const QStringList counts = QString::fromLatin1(c.summary).split(QLatin1Char('|'));
@@ -203,9 +245,15 @@ TEST_F(GpsQueue, ASilentServerEndsTheRunAfterTheReplyLimit)
 
 TEST_F(GpsQueue, ConnectionFailuresAreLoggedWithTheirCause)
 {
-    struct Case { const char *name; void (*set)(sim::ROptions &); const char *cause; };
+    struct Case
+    {
+        const char *name;
+        void (*set)(sim::ROptions &);
+        const char *cause;
+    };
     const Case cases[] = {
-        {"no TLS handshake in time", [](sim::ROptions &o) { o.stallHandshake = true; }, "przekroczono czas uzgadniania połączenia TLS (1 s)"},
+        {"no TLS handshake in time", [](sim::ROptions &o) { o.stallHandshake = true; },
+         "przekroczono czas uzgadniania połączenia TLS (1 s)"},
         {"a plain-text greeting", [](sim::ROptions &o) { o.plainGreeting = true; }, "uzgadnianie TLS nie powiodło się: "},
     };
     for (const Case &c : cases) {
@@ -215,8 +263,10 @@ TEST_F(GpsQueue, ConnectionFailuresAreLoggedWithTheirCause)
         Objects(QStringLiteral("esSysXtoSysY"));
         Konfig().SerwerDSLocate()->LimitCzasuPolaczenia = 1;
         RunExchange();
-        EXPECT_TRUE(Pane().contains(QStringLiteral("Nie można nawiązać połączenie z serwerem: 127.0.0.1\n      ") + QString::fromUtf8(c.cause)))
-            << c.name << "\n" << Pane().toStdString();
+        EXPECT_TRUE(Pane().contains(QStringLiteral("Nie można nawiązać połączenie z serwerem: 127.0.0.1\n      ")
+                                    + QString::fromUtf8(c.cause)))
+            << c.name << "\n"
+            << Pane().toStdString();
         EXPECT_TRUE(Pane().contains(QStringLiteral("\n Nie można nawiązać połączenie z serwerem: 127.0.0.1\n"))) << c.name;
     }
 }
@@ -285,7 +335,8 @@ TEST_F(GpsQueue, AGisThatCannotBeReachedEndsTheBuildingWithItsCause)
     // The data source now names a folder that does not exist.
     inst.odbc.AddSqliteDsn(QStringLiteral("GIS"), QStringLiteral("missing/GIS.db"));
     RunExchange();
-    EXPECT_TRUE(Pane().contains(QStringLiteral(" Wyjątek funkcji TX2Y_DaneGPSListQueue.BudujZapytania\n"))) << Pane().toStdString();
+    EXPECT_TRUE(Pane().contains(QStringLiteral(" Wyjątek funkcji TX2Y_DaneGPSListQueue.BudujZapytania\n")))
+        << Pane().toStdString();
     EXPECT_TRUE(ArchiveRequests().isEmpty());
     EXPECT_EQ(Summary(), Counts(0, 0));
 }
@@ -299,7 +350,8 @@ TEST_F(GpsQueue, TheFilePipelineAndTheOppositeDirectionAreNotImplemented)
     EXPECT_FALSE(x2y.SerializeObject(element));
     EXPECT_FALSE(x2y.DeSerializeObject(element));
     for (const char *op : {"PrepareList", "FindFileObject", "SerializeObject", "DeSerializeObject"})
-        EXPECT_TRUE(Pane().contains(QStringLiteral(" Funkcja TX2Y_DaneGPSListQueue.%1 nie jest zaimplementowana\n").arg(QLatin1String(op))))
+        EXPECT_TRUE(Pane().contains(
+            QStringLiteral(" Funkcja TX2Y_DaneGPSListQueue.%1 nie jest zaimplementowana\n").arg(QLatin1String(op))))
             << op;
     Objects(QStringLiteral("esSysYtoSysX"));
     RunExchange();
@@ -325,9 +377,10 @@ TEST_F(GpsQueue, ARegistrationNumberWithAQuoteFindsItsLastStop)
 {
     options.vehicles = {{QStringLiteral("301"), QStringLiteral("WX 'O1")}};
     StartSimulator();
-    OdbcEnvironment::ExecSqlite(inst.gisFile, QStringLiteral("UPDATE OBIEKT SET OB_MAP1 = 'WX ''O1' WHERE OB_ID = 10;"
-                                                             "INSERT INTO TRASA_GPS (TGP_ID_OB1, TGP_DATACZAS, TGP_ID_SLO_STATUS) "
-                                                             "VALUES (10, '2026-03-14 09:15:00', 502);"));
+    OdbcEnvironment::ExecSqlite(inst.gisFile,
+                                QStringLiteral("UPDATE OBIEKT SET OB_MAP1 = 'WX ''O1' WHERE OB_ID = 10;"
+                                               "INSERT INTO TRASA_GPS (TGP_ID_OB1, TGP_DATACZAS, TGP_ID_SLO_STATUS) "
+                                               "VALUES (10, '2026-03-14 09:15:00', 502);"));
     Konfig().Pojazdy = QStringLiteral("WX 'O1");
     RunExchange();
     EXPECT_EQ(ArchiveRequests(), QStringList{QStringLiteral("301 2026-03-14 09:15 2026-03-14 14:30")}) << Pane().toStdString();

@@ -21,9 +21,9 @@ constexpr const char *kOdczytano = "Odczytano";
 
 // Table order decides between words that occur in one text.
 const TDSLocateClient::RStatusWord kWords[] = {
-    {kZalogowany, 2, 0},    {"Error", 1, 0},          {kOdczytano, 3, 0},  {"Warning", 2, 0},
-    {"Info", 3, 0},         {"Wysyłanie", 3, +1},     {"Bez odpowiedzi", 3, 0}, {"Inicjalizacja", 2, +1},
-    {"Komentarz", 2, 0},    {"Pobrano", 3, -1},       {"Brak archiwum", 3, -1},
+    {kZalogowany, 2, 0}, {"Error", 1, 0},      {kOdczytano, 3, 0},       {"Warning", 2, 0},
+    {"Info", 3, 0},      {"Wysyłanie", 3, +1}, {"Bez odpowiedzi", 3, 0}, {"Inicjalizacja", 2, +1},
+    {"Komentarz", 2, 0}, {"Pobrano", 3, -1},   {"Brak archiwum", 3, -1},
 };
 
 bool IsSent(const TDSLocateClient::RStatusWord &w)
@@ -124,7 +124,8 @@ bool TDSLocateClient::SendLogin()
 {
     const TDSLKonfiguracjaSerwera &serwer = *m_konfig->SerwerDSLocate();
     if (serwer.Login().isEmpty() || serwer.Haslo().isEmpty()) {
-        Report(QStringLiteral("ErrorBrak nazwy użytkownika lub hasła serwera DSLocate w ustawieniach (SerwerDSLocate: Login, Haslo)."));
+        Report(QStringLiteral(
+            "ErrorBrak nazwy użytkownika lub hasła serwera DSLocate w ustawieniach (SerwerDSLocate: Login, Haslo)."));
         return false;
     }
     try {

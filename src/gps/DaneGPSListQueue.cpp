@@ -23,6 +23,10 @@ namespace pelk {
 
 namespace {
 
+// The waits between polls: for the vehicle list, for the archives.
+constexpr std::chrono::milliseconds kPauzaListy{250};
+constexpr std::chrono::milliseconds kPauzaArchiwow{500};
+
 void NotImplemented(TDM_Main &dm, const char *operation)
 {
     dm.Log()->Error(1, QStringLiteral(" Funkcja %1 nie jest zaimplementowana").arg(QLatin1String(operation)));
@@ -119,12 +123,14 @@ void TX2Y_DaneGPSListQueue::RunGps()
     client.SetMessageLevel(settings->TraceLevel());
 
     if (numery.isEmpty()) {
-        log->Error(1, QStringLiteral(" Brak lub błędnie zdefiniowano listę numerów rejestacyjnych samochodów w pliku konfiguracyjnym."));
+        log->Error(
+            1, QStringLiteral(" Brak lub błędnie zdefiniowano listę numerów rejestacyjnych samochodów w pliku konfiguracyjnym."));
         return;
     }
     if (!konfig->SerwerDSLocate()->SprawdzajCertyfikat)
-        log->Warning(1, QStringLiteral(" Certyfikat serwera DSLocate nie jest sprawdzany (SprawdzajCertyfikat wyłączone):"
-                                       "\r\n      połączenie nie jest chronione przed podstawionym serwerem."));
+        log->Warning(1,
+                     QStringLiteral(" Certyfikat serwera DSLocate nie jest sprawdzany (SprawdzajCertyfikat wyłączone):"
+                                    "\r\n      połączenie nie jest chronione przed podstawionym serwerem."));
     if (!client.Connect()) {
         log->Error(1, QStringLiteral(" Nie można nawiązać połączenie z serwerem: ") + Host());
         return;
@@ -155,7 +161,7 @@ bool TX2Y_DaneGPSListQueue::CzekajNaListe(TDSLocateClient &client)
         ProcessPendingEvents();
         if (!client.IsConnected() || client.Outstanding() < 1)
             break;
-        Pauza(PauzaListy);
+        Pauza(kPauzaListy);
         if (m_dm.Process()->EscProcess() || client.IsDecoderFinished() || SerwerMilczy(client)) {
             PokazPostep(client);
             ProcessPendingEvents();
@@ -164,8 +170,10 @@ bool TX2Y_DaneGPSListQueue::CzekajNaListe(TDSLocateClient &client)
     }
     // Without the list every vehicle would be reported missing from the server.
     if (client.Answers() < 1) {
-        m_dm.Log()->Error(1, QStringLiteral(" Serwer %1 zamknął połączenie przed przesłaniem listy pojazdów; dane GPS nie zostały pobrane.")
-                                 .arg(Host()));
+        m_dm.Log()->Error(
+            1,
+            QStringLiteral(" Serwer %1 zamknął połączenie przed przesłaniem listy pojazdów; dane GPS nie zostały pobrane.")
+                .arg(Host()));
         return false;
     }
     return true;
@@ -177,13 +185,15 @@ void TX2Y_DaneGPSListQueue::CzekajNaArchiwa(TDSLocateClient &client)
     const int wszystkie = int(m_zapytania.size());
     for (;;) {
         if (!client.IsConnected() || client.Outstanding() < 1) {
-            // The answers that came are reported before the disconnect forgets what is unanswered.
+            // What came is reported as processed; what did not, when the connection ended first, is not.
             PokazPostep(client);
             if (m_zgloszone < wszystkie) {
-                m_dm.Log()->Error(1, QStringLiteral(" Utracono połączenie z serwerem: %1; brak odpowiedzi na %2 z %3 zapytań o dane GPS.")
-                                         .arg(Host())
-                                         .arg(wszystkie - m_zgloszone)
-                                         .arg(wszystkie));
+                m_dm.Log()->Error(
+                    1,
+                    QStringLiteral(" Utracono połączenie z serwerem: %1; brak odpowiedzi na %2 z %3 zapytań o dane GPS.")
+                        .arg(Host())
+                        .arg(wszystkie - m_zgloszone)
+                        .arg(wszystkie));
                 ZglosNieodebrane();
             }
             client.Disconnect();
@@ -192,7 +202,7 @@ void TX2Y_DaneGPSListQueue::CzekajNaArchiwa(TDSLocateClient &client)
         }
         PokazPostep(client);
         ProcessPendingEvents();
-        Pauza(PauzaArchiwow);
+        Pauza(kPauzaArchiwow);
         if (process->EscProcess()) {
             PokazPostep(client);
             ProcessPendingEvents();
@@ -202,10 +212,13 @@ void TX2Y_DaneGPSListQueue::CzekajNaArchiwa(TDSLocateClient &client)
         if (client.IsConnected() && (client.IsDecoderFinished() || SerwerMilczy(client))) {
             PokazPostep(client);
             if (client.IsDecoderFinished())
-                m_dm.Log()->Error(1, QStringLiteral(" Odczyt odpowiedzi serwera %1 został przerwany; brak odpowiedzi na %2 z %3 zapytań o dane GPS.")
-                                         .arg(Host())
-                                         .arg(wszystkie - m_zgloszone)
-                                         .arg(wszystkie));
+                m_dm.Log()->Error(
+                    1,
+                    QStringLiteral(
+                        " Odczyt odpowiedzi serwera %1 został przerwany; brak odpowiedzi na %2 z %3 zapytań o dane GPS.")
+                        .arg(Host())
+                        .arg(wszystkie - m_zgloszone)
+                        .arg(wszystkie));
             ZglosNieodebrane();
             ProcessPendingEvents();
             return;
@@ -218,9 +231,11 @@ bool TX2Y_DaneGPSListQueue::SerwerMilczy(TDSLocateClient &client) const
     const int limit = m_dm.Settings()->DSLocateKonfig()->SerwerDSLocate()->LimitOdpowiedzi();
     if (client.Outstanding() < 1 || client.SinceReceived() < std::chrono::seconds(limit))
         return false;
-    m_dm.Log()->Error(1, QStringLiteral(" Serwer %1 nie odpowiada od %2 s (LimitCzasuOdpowiedzi); przerwano oczekiwanie na dane GPS.")
-                             .arg(Host())
-                             .arg(limit));
+    m_dm.Log()->Error(
+        1,
+        QStringLiteral(" Serwer %1 nie odpowiada od %2 s (LimitCzasuOdpowiedzi); przerwano oczekiwanie na dane GPS.")
+            .arg(Host())
+            .arg(limit));
     return true;
 }
 

@@ -43,12 +43,6 @@ public:
     void BudujZapytania(TDSLocateClient &client, const QStringList &numery);
     // Sends the requests in order until the escape flag is set or nothing more can be sent.
     void WyslijZapytania(TDSLocateClient &client);
-    const std::vector<RPojazdDoWyslania> &Zapytania() const { return m_zapytania; }
-
-    // The waits between polls (250 ms for the vehicle list, 500 ms for the archives); tests
-    // shorten them.
-    std::chrono::milliseconds PauzaListy{250};
-    std::chrono::milliseconds PauzaArchiwow{500};
 
 private:
     void RunGps();

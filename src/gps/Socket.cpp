@@ -31,15 +31,33 @@ namespace {
 #ifdef _WIN32
 using NativeSocket = SOCKET;
 constexpr int kWouldBlock = WSAEWOULDBLOCK;
-int LastError() { return WSAGetLastError(); }
-int CloseNative(NativeSocket s) { return closesocket(s); }
-int PollNative(pollfd *fds, unsigned long n, int ms) { return WSAPoll(fds, n, ms); }
+int LastError()
+{
+    return WSAGetLastError();
+}
+int CloseNative(NativeSocket s)
+{
+    return closesocket(s);
+}
+int PollNative(pollfd *fds, unsigned long n, int ms)
+{
+    return WSAPoll(fds, n, ms);
+}
 #else
 using NativeSocket = int;
 constexpr int kWouldBlock = EWOULDBLOCK;
-int LastError() { return errno; }
-int CloseNative(NativeSocket s) { return ::close(s); }
-int PollNative(pollfd *fds, nfds_t n, int ms) { return ::poll(fds, n, ms); }
+int LastError()
+{
+    return errno;
+}
+int CloseNative(NativeSocket s)
+{
+    return ::close(s);
+}
+int PollNative(pollfd *fds, nfds_t n, int ms)
+{
+    return ::poll(fds, n, ms);
+}
 #endif
 
 NativeSocket Sock(TcpSocket::Handle h)
@@ -259,18 +277,6 @@ qint64 TcpSocket::Receive(char *data, qint64 size) const
     if (n == 0)
         return -1;
     return LastError() == kWouldBlock || LastError() == EAGAIN ? 0 : -1;
-}
-
-void TcpSocket::Abort()
-{
-    if (!IsValid())
-        return;
-    // A zero linger time makes the close send a reset.
-    linger l{};
-    l.l_onoff = 1;
-    l.l_linger = 0;
-    setsockopt(Sock(m_handle), SOL_SOCKET, SO_LINGER, reinterpret_cast<const char *>(&l), sizeof l);
-    Close();
 }
 
 void TcpSocket::Close()

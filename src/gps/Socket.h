@@ -46,8 +46,6 @@ public:
     // peer closed (receive) or the connection failed.
     qint64 Send(const char *data, qint64 size) const;
     qint64 Receive(char *data, qint64 size) const;
-    // Ends the connection at once: the peer sees a reset rather than an orderly close.
-    void Abort();
     void Close();
 
     // The text of the last socket error of this thread.

@@ -33,8 +33,7 @@ QString OpenSslErrors(const QString &fallback)
 
 std::chrono::milliseconds Remaining(Clock::time_point deadline)
 {
-    return std::max(std::chrono::milliseconds(0),
-                    std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()));
+    return std::max(std::chrono::milliseconds(0), std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()));
 }
 
 QString NormalisedFingerprint(const QString &text)
@@ -76,8 +75,8 @@ SSL_CTX *NewContext(const RTlsOptions &options)
         if (chain) {
             SSL_CTX_set_verify(context, SSL_VERIFY_PEER, nullptr);
             const bool loaded = options.caFile.isEmpty()
-                                    ? SSL_CTX_set_default_verify_paths(context) == 1
-                                    : SSL_CTX_load_verify_locations(context, options.caFile.toLocal8Bit().constData(), nullptr) == 1;
+                ? SSL_CTX_set_default_verify_paths(context) == 1
+                : SSL_CTX_load_verify_locations(context, options.caFile.toLocal8Bit().constData(), nullptr) == 1;
             if (!loaded) {
                 const QString cause = OpenSslErrors(QStringLiteral("nieznana przyczyna"));
                 SSL_CTX_free(context);
@@ -165,7 +164,7 @@ void TTlsConnection::Handshake(const QString &host, const RTlsOptions &options, 
                                 .arg(QString::fromLatin1(X509_verify_cert_error_string(verified))));
         throw Exception(QStringLiteral("uzgadnianie TLS nie powiodło się: %1")
                             .arg(OpenSslErrors(rc == 0 || error == SSL_ERROR_SYSCALL ? QStringLiteral("serwer zamknął połączenie")
-                                                                                    : QStringLiteral("nieznana przyczyna"))));
+                                                                                     : QStringLiteral("nieznana przyczyna"))));
     }
     if (options.verify && !options.fingerprint.isEmpty()) {
         const QString actual = CertificateFingerprint(m_ssl);
@@ -270,8 +269,8 @@ void TTlsConnection::WriteLine(const QByteArray &line)
                                                                               : QStringLiteral("nieznana przyczyna"))));
         const TcpSocket::Handle handle = m_socket.Native();
         lock.unlock();
-        const bool ready = TcpSocket::WaitHandle(
-            handle, error == SSL_ERROR_WANT_READ ? TcpSocket::Readable : TcpSocket::Writable, Remaining(deadline));
+        const bool ready = TcpSocket::WaitHandle(handle, error == SSL_ERROR_WANT_READ ? TcpSocket::Readable : TcpSocket::Writable,
+                                                 Remaining(deadline));
         lock.lock();
         if (!ready)
             throw Exception(QStringLiteral("serwer nie przyjmuje danych od %1 s").arg(m_writeTimeout.count() / 1000.0));
@@ -321,12 +320,6 @@ Clock::duration TTlsConnection::SinceReceived() const
     if (m_readerBusy)
         return Clock::duration(0);
     return Clock::now() - Clock::time_point(Clock::duration(std::max(m_received.load(), m_readerDone.load())));
-}
-
-QString TTlsConnection::Protocol() const
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_ssl ? QString::fromLatin1(SSL_get_version(m_ssl)) : QString();
 }
 
 } // namespace pelk

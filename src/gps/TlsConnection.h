@@ -71,8 +71,6 @@ public:
     // with what it took, whichever is later (since opening when nothing came); zero while the
     // reader still works on what it took.
     std::chrono::steady_clock::duration SinceReceived() const;
-    // "TLSv1.3" and the like; empty while closed.
-    QString Protocol() const;
 
 private:
     // Reads what the socket holds into the input buffer, without waiting (lock held).

@@ -7,8 +7,9 @@ namespace {
 // Inserts one object of the type unless its external id is there already.
 QString Object(const QString &exid, int type, const QString &name, const QString &map1)
 {
-    return QStringLiteral("INSERT INTO OBIEKT (OB_EXID, OB_ID_SLO_TYP, OB_NAZWA1, OB_AKTYWNY, OB_MAP1) SELECT '%1', %2, '%3', 1, %4 "
-                          "WHERE NOT EXISTS (SELECT 1 FROM OBIEKT WHERE OB_EXID = '%1' AND OB_ID_SLO_TYP = %2);\n")
+    return QStringLiteral(
+               "INSERT INTO OBIEKT (OB_EXID, OB_ID_SLO_TYP, OB_NAZWA1, OB_AKTYWNY, OB_MAP1) SELECT '%1', %2, '%3', 1, %4 "
+               "WHERE NOT EXISTS (SELECT 1 FROM OBIEKT WHERE OB_EXID = '%1' AND OB_ID_SLO_TYP = %2);\n")
         .arg(exid)
         .arg(type)
         .arg(name, map1.isEmpty() ? QStringLiteral("NULL") : QLatin1Char('\'') + map1 + QLatin1Char('\''));
@@ -45,7 +46,8 @@ QString GpsFleet::GisObjects()
     QString sql;
     for (const FleetVehicle &v : Vehicles()) {
         const QString id = QString::fromLatin1(v.id);
-        sql += Object(QStringLiteral("GPS-") + id, 106, QString::fromUtf8(v.type) + QLatin1Char(' ') + QString::fromUtf8(v.registration),
+        sql += Object(QStringLiteral("GPS-") + id, 106,
+                      QString::fromUtf8(v.type) + QLatin1Char(' ') + QString::fromUtf8(v.registration),
                       QString::fromUtf8(v.registration));
         sql += Object(QStringLiteral("KIER-") + id, 103, QString::fromUtf8(v.driver), QString());
         sql += Object(QStringLiteral("TER-") + id, 107, QString::fromUtf8(v.territory), QString());
@@ -60,7 +62,8 @@ QStringList GpsFleet::SimulatorArguments()
     QStringList args;
     for (const FleetVehicle &v : Vehicles())
         args << QStringLiteral("--vehicle")
-             << QStringLiteral("%1=%2=%3").arg(QString::fromLatin1(v.id), QString::fromUtf8(v.registration), QString::fromUtf8(v.type));
+             << QStringLiteral("%1=%2=%3")
+                    .arg(QString::fromLatin1(v.id), QString::fromUtf8(v.registration), QString::fromUtf8(v.type));
     return args;
 }
 

@@ -330,7 +330,7 @@ bool GpsSimulator::Answer(Connection &c, const QByteArray &line)
         const QString expected = TDSLocateMsg::PasswordHash(m_options.password);
         if (Attribute(line, "user") != m_options.user || Attribute(line, "password") != expected) {
             answer.bytes = QByteArray("<message opid=\"") + QByteArray::number(opid)
-                           + "\" level=\"error\" error=\"INVALID_LOGIN\">Nieprawidłowa nazwa użytkownika lub hasło.</message>\r\n";
+                + "\" level=\"error\" error=\"INVALID_LOGIN\">Nieprawidłowa nazwa użytkownika lub hasło.</message>\r\n";
             keepOpen = false;
         } else {
             if (m_options.garbage == ROptions::Garbage::BeforeGreeting)
@@ -348,7 +348,7 @@ bool GpsSimulator::Answer(Connection &c, const QByteArray &line)
             CutElementAt(answer, frame, m_options.split);
     } else {
         answer.bytes = QByteArray("<message opid=\"") + QByteArray::number(opid)
-                       + "\" level=\"error\" error=\"INVALID_SYNTAX\">Nieznane polecenie.</message>\r\n";
+            + "\" level=\"error\" error=\"INVALID_SYNTAX\">Nieznane polecenie.</message>\r\n";
     }
     if (m_options.dropAfter >= 0 && c.answered >= m_options.dropAfter) {
         // Half the answer, then the connection ends without the TLS close.
@@ -412,7 +412,7 @@ QByteArray GpsSimulator::LiveUpdates() const
         out += QStringLiteral("<update opid=\"1\" vehicle=\"%1\" name=\"%2\" type=\"%3\" description=\"Symulator\">\r\n")
                    .arg(v.id, v.name, v.type)
                    .toUtf8()
-               + TrackFrames(v, at, at) + "</update>\r\n";
+            + TrackFrames(v, at, at) + "</update>\r\n";
     return out;
 }
 
@@ -431,10 +431,10 @@ QByteArray GpsSimulator::ArchiveAnswer(int opid, const QString &vehicle, quint32
                                     [&](const RVehicle &v) { return v.id == vehicle; });
     if (found == m_options.vehicles.cend())
         return "<message opid=\"" + QByteArray::number(opid) + "\" level=\"error\" error=\"NO_SUCH_VEHICLE\">Nieznany pojazd "
-               + vehicle.toUtf8() + ".</message>\r\n";
+            + vehicle.toUtf8() + ".</message>\r\n";
     if (found->archive == RVehicle::Archive::NoArchive)
         return "<message opid=\"" + QByteArray::number(opid) + "\" level=\"error\" error=\"NO_ARCHIVE\">Brak danych pojazdu "
-               + vehicle.toUtf8() + " w podanym okresie.</message>\r\n";
+            + vehicle.toUtf8() + " w podanym okresie.</message>\r\n";
     const QByteArray frames = found->archive == RVehicle::Archive::Track ? TrackFrames(*found, from, to) : QByteArray();
     if (frames.isEmpty())
         return head + "/>\r\n";
@@ -473,9 +473,9 @@ QByteArray GpsSimulator::TrackFrames(const RVehicle &vehicle, quint32 from, quin
                                     "<frame device=\"%s\" time=\"%llu\" lon=\"%.6f\" lat=\"%.6f\" speed=\"%d\" dist=\"%lld\" "
                                     "hdg=\"%d\" sat=\"%d\" fuel=\"%.1f\" driver=\"%s\" digital=\"%s\"/>\r\n",
                                     device.constData(), static_cast<unsigned long long>(t), lon0 + wave, lat0 + wave * 0.5,
-                                    engine ? int(40 + minute % 30) : 0, static_cast<long long>(driven % 1000000 * 700), int(minute * 7 % 360),
-                                    int(6 + minute % 5), 60.0 - std::fmod(double(driven) * 0.05, 50.0), driver,
-                                    engine ? "inEngine inDoor" : "inDoor");
+                                    engine ? int(40 + minute % 30) : 0, static_cast<long long>(driven % 1000000 * 700),
+                                    int(minute * 7 % 360), int(6 + minute % 5), 60.0 - std::fmod(double(driven) * 0.05, 50.0),
+                                    driver, engine ? "inEngine inDoor" : "inDoor");
         out.append(line, n);
     }
     return out;

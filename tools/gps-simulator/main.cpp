@@ -43,22 +43,30 @@ int main(int argc, char *argv[])
     cli.addOptions({
         {QStringLiteral("port"), QStringLiteral("Port (default: a free one)."), QStringLiteral("n"), QStringLiteral("0")},
         {QStringLiteral("user"), QStringLiteral("Account name (default demo)."), QStringLiteral("name"), QStringLiteral("demo")},
-        {QStringLiteral("password"), QStringLiteral("Account password (default demo)."), QStringLiteral("text"), QStringLiteral("demo")},
+        {QStringLiteral("password"), QStringLiteral("Account password (default demo)."), QStringLiteral("text"),
+         QStringLiteral("demo")},
         {QStringLiteral("vehicle"), QStringLiteral("A vehicle: id=registration[=type]; repeatable."), QStringLiteral("spec")},
         {QStringLiteral("empty"), QStringLiteral("Vehicle id whose archives are empty; repeatable."), QStringLiteral("id")},
         {QStringLiteral("no-archive"), QStringLiteral("Vehicle id answered with NO_ARCHIVE; repeatable."), QStringLiteral("id")},
-        {QStringLiteral("interval"), QStringLiteral("Seconds between frames (default 60)."), QStringLiteral("s"), QStringLiteral("60")},
-        {QStringLiteral("drive"), QStringLiteral("Minutes of each drive (default 50)."), QStringLiteral("min"), QStringLiteral("50")},
-        {QStringLiteral("stop"), QStringLiteral("Minutes of each stop (default 25)."), QStringLiteral("min"), QStringLiteral("25")},
+        {QStringLiteral("interval"), QStringLiteral("Seconds between frames (default 60)."), QStringLiteral("s"),
+         QStringLiteral("60")},
+        {QStringLiteral("drive"), QStringLiteral("Minutes of each drive (default 50)."), QStringLiteral("min"),
+         QStringLiteral("50")},
+        {QStringLiteral("stop"), QStringLiteral("Minutes of each stop (default 25)."), QStringLiteral("min"),
+         QStringLiteral("25")},
         {QStringLiteral("split"), QStringLiteral("Cut output inside elements: element or letter."), QStringLiteral("where")},
         {QStringLiteral("delay"), QStringLiteral("Milliseconds before every answer."), QStringLiteral("ms"), QStringLiteral("0")},
-        {QStringLiteral("answer-limit"), QStringLiteral("Requests answered before going silent."), QStringLiteral("n"), QStringLiteral("-1")},
-        {QStringLiteral("drop-after"), QStringLiteral("Requests answered before dropping the connection."), QStringLiteral("n"), QStringLiteral("-1")},
-        {QStringLiteral("garbage"), QStringLiteral("Junk before the greeting (before) or instead of answers (only)."), QStringLiteral("when")},
+        {QStringLiteral("answer-limit"), QStringLiteral("Requests answered before going silent."), QStringLiteral("n"),
+         QStringLiteral("-1")},
+        {QStringLiteral("drop-after"), QStringLiteral("Requests answered before dropping the connection."), QStringLiteral("n"),
+         QStringLiteral("-1")},
+        {QStringLiteral("garbage"), QStringLiteral("Junk before the greeting (before) or instead of answers (only)."),
+         QStringLiteral("when")},
         {QStringLiteral("plain-greeting"), QStringLiteral("Greet in plain text instead of TLS.")},
         {QStringLiteral("stall-handshake"), QStringLiteral("Never take part in the TLS handshake.")},
         {QStringLiteral("tls-max"), QStringLiteral("Highest TLS version offered: 1.0, 1.1, 1.2 or 1.3."), QStringLiteral("v")},
-        {QStringLiteral("live"), QStringLiteral("Milliseconds between live updates (0: once)."), QStringLiteral("ms"), QStringLiteral("0")},
+        {QStringLiteral("live"), QStringLiteral("Milliseconds between live updates (0: once)."), QStringLiteral("ms"),
+         QStringLiteral("0")},
         {QStringLiteral("cert-out"), QStringLiteral("Write the certificate (PEM) to this file."), QStringLiteral("file")},
     });
     cli.process(app);
@@ -90,15 +98,15 @@ int main(int argc, char *argv[])
     options.driveMinutes = cli.value(QStringLiteral("drive")).toInt();
     options.stopMinutes = cli.value(QStringLiteral("stop")).toInt();
     const QString split = cli.value(QStringLiteral("split"));
-    options.split = split == QLatin1String("element")  ? ROptions::Split::InsideElement
-                    : split == QLatin1String("letter") ? ROptions::Split::InsideLetter
-                                                       : ROptions::Split::None;
+    options.split = split == QLatin1String("element") ? ROptions::Split::InsideElement
+        : split == QLatin1String("letter")            ? ROptions::Split::InsideLetter
+                                                      : ROptions::Split::None;
     options.answerDelayMs = cli.value(QStringLiteral("delay")).toInt();
     options.answerLimit = cli.value(QStringLiteral("answer-limit")).toInt();
     options.dropAfter = cli.value(QStringLiteral("drop-after")).toInt();
     const QString garbage = cli.value(QStringLiteral("garbage"));
     options.garbage = garbage == QLatin1String("before") ? ROptions::Garbage::BeforeGreeting
-                      : garbage == QLatin1String("only") ? ROptions::Garbage::Only
+        : garbage == QLatin1String("only")               ? ROptions::Garbage::Only
                                                          : ROptions::Garbage::None;
     options.plainGreeting = cli.isSet(QStringLiteral("plain-greeting"));
     options.stallHandshake = cli.isSet(QStringLiteral("stall-handshake"));
