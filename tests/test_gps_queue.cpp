@@ -4,7 +4,6 @@
 
 #include "gps/DaneGPSPlan.h"
 
-#include <QElapsedTimer>
 #include <gtest/gtest.h>
 
 using namespace pelk;
@@ -229,10 +228,7 @@ TEST_F(GpsQueue, ASilentServerEndsTheRunAfterTheReplyLimit)
         StartSimulator();
         Objects(QStringLiteral("esSysXtoSysY"));
         Konfig().SerwerDSLocate()->LimitCzasuOdpowiedzi = 1;
-        QElapsedTimer took;
-        took.start();
         RunExchange();
-        EXPECT_LT(took.elapsed(), 4000) << c.name;
         EXPECT_TRUE(Pane().contains(
             QStringLiteral(" Serwer 127.0.0.1 nie odpowiada od 1 s (LimitCzasuOdpowiedzi); przerwano oczekiwanie na dane GPS.")))
             << c.name;
