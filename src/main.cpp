@@ -4,6 +4,7 @@
 #include "config/Common.h"
 #include "config/KeyLibrary.h"
 #include "exchange/ExchangeKinds.h"
+#include "gps/DaneGPSListQueue.h"
 #include "gui/F_Main.h"
 #include "gui/LogPane.h"
 #include "gui/ProcessingPanel.h"
@@ -51,6 +52,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     pelk::RegisterExchangeKinds();
     pelk::RegisterMailSender();
+    pelk::RegisterGpsQueues();
     const QString title = QStringLiteral("Interfejs wymiany danych z systemem Pelk·GIS Trasar");
     QApplication::setApplicationDisplayName(title);
 

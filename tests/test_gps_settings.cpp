@@ -97,6 +97,11 @@ TEST_F(GpsSettingsTest, FileWithoutTheSectionKeepsTheDefaults)
     EXPECT_EQ(DateTimeToText(k.Harmonogram()->CzasStop), QStringLiteral("1899-12-30 23:59:59"));
     EXPECT_FALSE(k.Harmonogram()->ZapiszDaneDoBazyDanych);
     EXPECT_EQ(k.Harmonogram()->InicjalnaData, 0.0);
+    EXPECT_EQ(k.SerwerDSLocate()->LimitPolaczenia(), 30);
+    EXPECT_EQ(k.SerwerDSLocate()->LimitOdpowiedzi(), 300);
+    EXPECT_FALSE(k.SerwerDSLocate()->SprawdzajCertyfikat);
+    EXPECT_EQ(k.SerwerDSLocate()->PlikCertyfikatowCA, QString());
+    EXPECT_EQ(k.SerwerDSLocate()->OdciskCertyfikatu, QString());
     EXPECT_EQ(k.SerwerDSLocate()->parent(), &k);
     EXPECT_EQ(k.Harmonogram()->parent(), &k);
 }
@@ -117,6 +122,11 @@ TEST_F(GpsSettingsTest, RoundTripKeepsEveryKey)
     Serwer().SetHaslo(QStringLiteral("dB25BeGaElQVRGWZ1/fmrw=="));
     Serwer().SetPobierajKierunek(false);
     Serwer().SetPobierajIloscPaliwa(false);
+    Serwer().LimitCzasuPolaczenia = 5;
+    Serwer().LimitCzasuOdpowiedzi = 0; // below 1: the default
+    Serwer().SprawdzajCertyfikat = true;
+    Serwer().PlikCertyfikatowCA = QStringLiteral("certs/dslocate-ca.pem");
+    Serwer().OdciskCertyfikatu = QStringLiteral("AB:CD");
     const QString file = dir.filePath(QStringLiteral("saved.xml"));
     ASSERT_TRUE(settings.SaveToFile(file));
 
@@ -138,6 +148,11 @@ TEST_F(GpsSettingsTest, RoundTripKeepsEveryKey)
     EXPECT_FALSE(l.SerwerDSLocate()->PobierajKierunek());
     EXPECT_FALSE(l.SerwerDSLocate()->PobierajIloscPaliwa());
     EXPECT_TRUE(l.SerwerDSLocate()->PobierajPredkosc());
+    EXPECT_EQ(l.SerwerDSLocate()->LimitPolaczenia(), 5);
+    EXPECT_EQ(l.SerwerDSLocate()->LimitOdpowiedzi(), 300);
+    EXPECT_TRUE(l.SerwerDSLocate()->SprawdzajCertyfikat);
+    EXPECT_EQ(l.SerwerDSLocate()->PlikCertyfikatowCA, Serwer().PlikCertyfikatowCA);
+    EXPECT_EQ(l.SerwerDSLocate()->OdciskCertyfikatu, Serwer().OdciskCertyfikatu);
     // Loading removed the names of the switches the file sets off.
     EXPECT_EQ(l.SerwerDSLocate()->WlasciwoscFiltra(), QStringLiteral(" speed dist sat driver digital"));
 }

@@ -278,4 +278,8 @@ TEST(GpsSqlTexts, ServerStatementsAsSentWithTheInstantBound)
     EXPECT_TRUE(GpsSql::FindKierowca().sqlServer.endsWith(QStringLiteral("Pojazd.OBR_ID_SLO_TYP = 212 and \n\r       Pojazd.OBR_ID_SLO_ZRODLO = 802")));
     EXPECT_EQ(GpsSql::FindPostoj().sqlServer,
               QStringLiteral("Select * from dbo.TRASA_GPS where TGP_ID_OB1 =:PojazdId and TGP_DATACZAS =:DataCzas"));
+    // The registration number is bound, not pasted into the text.
+    EXPECT_EQ(GpsSql::OstatniPostoj().sqlServer,
+              QStringLiteral("select DataCzas = Max(TGP_DATACZAS) from dbo.TRASA_GPS inner join  dbo.OBIEKT on OB_ID = TGP_ID_OB1 "
+                             "where OB_ID_SLO_TYP = 106 and OB_MAP1 = :NumerRejestracyjny"));
 }

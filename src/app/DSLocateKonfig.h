@@ -52,6 +52,11 @@ class TDSLKonfiguracjaSerwera : public TPersistent
     Q_PROPERTY(bool PobierajIloscPaliwa READ PobierajIloscPaliwa WRITE SetPobierajIloscPaliwa)
     Q_PROPERTY(bool PobierajNazweKierowcy READ PobierajNazweKierowcy WRITE SetPobierajNazweKierowcy)
     Q_PROPERTY(bool PobierajStatusPojazdu READ PobierajStatusPojazdu WRITE SetPobierajStatusPojazdu)
+    Q_PROPERTY(int LimitCzasuPolaczenia MEMBER LimitCzasuPolaczenia)
+    Q_PROPERTY(int LimitCzasuOdpowiedzi MEMBER LimitCzasuOdpowiedzi)
+    Q_PROPERTY(bool SprawdzajCertyfikat MEMBER SprawdzajCertyfikat)
+    Q_PROPERTY(QString PlikCertyfikatowCA MEMBER PlikCertyfikatowCA)
+    Q_PROPERTY(QString OdciskCertyfikatu MEMBER OdciskCertyfikatu)
     Q_CLASSINFO("default:AutomatycznaAktualizacja", "0")
     Q_CLASSINFO("default:PobierajPredkosc", "1")
     Q_CLASSINFO("default:PobierajDystans", "1")
@@ -60,6 +65,7 @@ class TDSLKonfiguracjaSerwera : public TPersistent
     Q_CLASSINFO("default:PobierajIloscPaliwa", "1")
     Q_CLASSINFO("default:PobierajNazweKierowcy", "1")
     Q_CLASSINFO("default:PobierajStatusPojazdu", "1")
+    Q_CLASSINFO("default:SprawdzajCertyfikat", "0")
 public:
     // Every switch on; the filter text names all seven attributes.
     explicit TDSLKonfiguracjaSerwera(QObject *owner = nullptr);
@@ -95,6 +101,23 @@ public:
     void SetPobierajIloscPaliwa(bool value) { SetSwitch(m_iloscPaliwa, value, QStringLiteral("fuel")); }
     void SetPobierajNazweKierowcy(bool value) { SetSwitch(m_nazwaKierowcy, value, QStringLiteral("driver")); }
     void SetPobierajStatusPojazdu(bool value) { SetSwitch(m_statusPojazdu, value, QStringLiteral("digital")); }
+
+    // Seconds allowed for the TCP connect and the TLS handshake together.
+    static constexpr int kLimitCzasuPolaczenia = 30;
+    int LimitCzasuPolaczenia = kLimitCzasuPolaczenia;
+    // Seconds a run waits for the server's next bytes while requests are unanswered before it
+    // gives up.
+    static constexpr int kLimitCzasuOdpowiedzi = 300;
+    int LimitCzasuOdpowiedzi = kLimitCzasuOdpowiedzi;
+    // The limits in force: the settings, or their defaults where they are below 1.
+    int LimitPolaczenia() const { return LimitCzasuPolaczenia > 0 ? LimitCzasuPolaczenia : kLimitCzasuPolaczenia; }
+    int LimitOdpowiedzi() const { return LimitCzasuOdpowiedzi > 0 ? LimitCzasuOdpowiedzi : kLimitCzasuOdpowiedzi; }
+    // Whether the server's certificate is checked: against the authorities of
+    // PlikCertyfikatowCA (PEM), or pinned by OdciskCertyfikatu (SHA-256 in hex), or, with
+    // neither, against the system's authorities. Off: any certificate is accepted.
+    bool SprawdzajCertyfikat = false;
+    QString PlikCertyfikatowCA;
+    QString OdciskCertyfikatu;
 
 private:
     void BuildFilter();

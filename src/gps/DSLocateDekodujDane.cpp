@@ -202,7 +202,7 @@ void TDSLocateDekodujDane::OnPropertyInfo(QByteArrayView content)
     // The vehicles of the live updates, separated by spaces.
     const QStringList ids = Attr("value", content).split(QLatin1Char(' '), Qt::SkipEmptyParts);
     for (const QString &id : ids)
-        m_pojazdy->AddPojazd()->NrPojazdu = id;
+        m_pojazdy->AppendNrPojazdu(id);
 }
 
 void TDSLocateDekodujDane::OnUpdateOpen(QByteArrayView content)
@@ -211,11 +211,8 @@ void TDSLocateDekodujDane::OnUpdateOpen(QByteArrayView content)
     if (m_operation != kLoginOperation)
         return;
     m_vehicle = Attr("vehicle", content);
-    if (TDSLocatePojazd *p = m_pojazdy ? m_pojazdy->FindByNrPojazdu(m_vehicle) : nullptr) {
-        p->Nazwa = Attr("name", content);
-        p->Typ = Attr("type", content);
-        p->Opis = Attr("description", content);
-    }
+    if (m_pojazdy)
+        m_pojazdy->UpdateListed(m_vehicle, Attr("name", content), Attr("type", content), Attr("description", content));
 }
 
 void TDSLocateDekodujDane::OnArchiveOpen(QByteArrayView content)
@@ -248,14 +245,7 @@ void TDSLocateDekodujDane::OnVehicleInfo(QByteArrayView content)
 {
     if (!m_pojazdy)
         return;
-    const QString id = Attr("id", content);
-    TDSLocatePojazd *p = m_pojazdy->FindByNrPojazdu(id);
-    if (!p) {
-        p = m_pojazdy->AddPojazd();
-        p->NrPojazdu = id;
-    }
-    p->Nazwa = Attr("name", content);
-    p->Typ = Attr("type", content);
+    m_pojazdy->UpdateOrAppend(Attr("id", content), Attr("name", content), Attr("type", content));
 }
 
 void TDSLocateDekodujDane::OnFrame(QByteArrayView content)
@@ -266,7 +256,7 @@ void TDSLocateDekodujDane::OnFrame(QByteArrayView content)
                    .arg(m_vehicle, ContentText(content)));
         return;
     }
-    const TDSLocatePojazd *pojazd = m_pojazdy ? m_pojazdy->FindByNrPojazdu(m_vehicle) : nullptr;
+    const std::optional<RPojazd> pojazd = m_pojazdy ? m_pojazdy->CopyByNrPojazdu(m_vehicle) : std::nullopt;
     if (!pojazd) {
         // Once per archive: all its frames belong to the same vehicle.
         if (!m_unknownVehicleReported)

@@ -34,7 +34,8 @@ public:
     TDSLocateDekodujDane(const TDSLocateDekodujDane &) = delete;
     TDSLocateDekodujDane &operator=(const TDSLocateDekodujDane &) = delete;
 
-    // Set before Resume; none is owned.
+    // Set before Resume; none is owned. The vehicle list is written through its locked
+    // operations, as the main thread reads it meanwhile.
     void SetKonfig(const TDSLocateKonfig *konfig);
     void SetSource(IByteSource *source) { m_source = source; }
     void SetPojazdy(TDSLocatePojazdy *pojazdy) { m_pojazdy = pojazdy; }

@@ -32,4 +32,74 @@ TDSLocatePojazd *TDSLocatePojazdy::FindByNazwa(const QString &name) const
     return nullptr;
 }
 
+namespace {
+
+// A text of its own: nothing of it is shared with the list, whose texts the other thread
+// replaces.
+QString Own(const QString &text)
+{
+    return QString(text.constData(), text.size());
+}
+
+} // namespace
+
+RPojazd TDSLocatePojazdy::Copy(const TDSLocatePojazd &p)
+{
+    return {Own(p.NrPojazdu), Own(p.Nazwa), Own(p.Typ), Own(p.Opis)};
+}
+
+void TDSLocatePojazdy::AppendNrPojazdu(const QString &nr)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    AddPojazd()->NrPojazdu = nr;
+}
+
+void TDSLocatePojazdy::UpdateListed(const QString &nr, const QString &nazwa, const QString &typ, const QString &opis)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (TDSLocatePojazd *p = FindByNrPojazdu(nr)) {
+        p->Nazwa = nazwa;
+        p->Typ = typ;
+        p->Opis = opis;
+    }
+}
+
+void TDSLocatePojazdy::UpdateOrAppend(const QString &nr, const QString &nazwa, const QString &typ)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    TDSLocatePojazd *p = FindByNrPojazdu(nr);
+    if (!p) {
+        p = AddPojazd();
+        p->NrPojazdu = nr;
+    }
+    p->Nazwa = nazwa;
+    p->Typ = typ;
+}
+
+std::optional<RPojazd> TDSLocatePojazdy::CopyByNrPojazdu(const QString &nr) const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    const TDSLocatePojazd *p = FindByNrPojazdu(nr);
+    return p ? std::optional<RPojazd>(Copy(*p)) : std::nullopt;
+}
+
+std::optional<RPojazd> TDSLocatePojazdy::CopyByNazwa(const QString &name) const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    const TDSLocatePojazd *p = FindByNazwa(name);
+    return p ? std::optional<RPojazd>(Copy(*p)) : std::nullopt;
+}
+
+int TDSLocatePojazdy::LockedCount() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return Count();
+}
+
+void TDSLocatePojazdy::LockedClear()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    Clear();
+}
+
 } // namespace pelk

@@ -30,6 +30,17 @@ const DialectSql &FindPostoj()
     return s;
 }
 
+// The registration number is bound, never pasted into the text.
+const DialectSql &OstatniPostoj()
+{
+    static const DialectSql s{
+        QStringLiteral("select DataCzas = Max(TGP_DATACZAS) from dbo.TRASA_GPS inner join  dbo.OBIEKT on OB_ID = TGP_ID_OB1 "
+                       "where OB_ID_SLO_TYP = 106 and OB_MAP1 = :NumerRejestracyjny"),
+        QStringLiteral("select Max(TGP_DATACZAS) as DataCzas from dbo.TRASA_GPS inner join dbo.OBIEKT on OB_ID = TGP_ID_OB1 "
+                       "where OB_ID_SLO_TYP = 106 and OB_MAP1 = :NumerRejestracyjny")};
+    return s;
+}
+
 QString TrasaTable() { return QStringLiteral("dbo.TRASA_GPS"); }
 
 QStringList TrasaFields()

@@ -1,5 +1,5 @@
 #pragma once
-// The statements of the GPS position store, each as the SQL Server text beside the SQLite
+// The statements of the GPS position store and the GPS queue, each as the SQL Server text beside the SQLite
 // text. Values always reach them as bound parameters.
 #include "db/DialectSql.h"
 
@@ -13,6 +13,10 @@ const DialectSql &FindPojazd();
 const DialectSql &FindKierowca();
 // A stop row of the vehicle (:PojazdId) at the instant (:DataCzas, a typed date-time).
 const DialectSql &FindPostoj();
+
+// The time of the vehicle's latest stored stop (column DataCzas; null when it has none), the
+// vehicle known by its registration number (:NumerRejestracyjny).
+const DialectSql &OstatniPostoj();
 
 // The stop rows: table, key and the columns written.
 QString TrasaTable();

@@ -20,6 +20,8 @@ public:
         qputenv("PELK_KEY_FILE", QFile::encodeName(m_path));
     }
     ~ScopedKeyFile() { qunsetenv("PELK_KEY_FILE"); }
+    ScopedKeyFile(const ScopedKeyFile &) = delete;
+    ScopedKeyFile &operator=(const ScopedKeyFile &) = delete;
     QString Path() const { return m_path; }
 
 private:

@@ -1,11 +1,12 @@
 #include "TestSupport.h"
 
+#include "ChildProcess.h"
+
 #include "db/Connection.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QTextStream>
 #include <stdexcept>
 
@@ -75,23 +76,17 @@ void OdbcEnvironment::WriteIni()
 
 void OdbcEnvironment::ExecSqlite(const QString &dbFile, const QString &sql)
 {
-    QProcess p;
-    p.start(QStringLiteral("sqlite3"), {dbFile});
-    p.write(sql.toUtf8());
-    p.closeWriteChannel();
-    if (!p.waitForFinished(30000) || p.exitCode() != 0)
-        throw std::runtime_error(("sqlite3 failed: " + p.readAllStandardError()).toStdString());
+    const RChildResult r = RunChild(QStringLiteral("sqlite3"), {dbFile}, sql.toUtf8(), std::chrono::seconds(30));
+    if (!r.finished || r.exitCode != 0)
+        throw std::runtime_error(("sqlite3 failed: " + r.err).toStdString());
 }
 
 QStringList OdbcEnvironment::QuerySqlite(const QString &dbFile, const QString &sql)
 {
-    QProcess p;
-    p.start(QStringLiteral("sqlite3"), {QStringLiteral("-batch"), dbFile});
-    p.write(sql.toUtf8());
-    p.closeWriteChannel();
-    if (!p.waitForFinished(30000) || p.exitCode() != 0)
-        throw std::runtime_error(("sqlite3 failed: " + p.readAllStandardError()).toStdString());
-    QString out = QString::fromUtf8(p.readAllStandardOutput());
+    const RChildResult r = RunChild(QStringLiteral("sqlite3"), {QStringLiteral("-batch"), dbFile}, sql.toUtf8(), std::chrono::seconds(30));
+    if (!r.finished || r.exitCode != 0)
+        throw std::runtime_error(("sqlite3 failed: " + r.err).toStdString());
+    QString out = QString::fromUtf8(r.out);
     if (out.endsWith(QLatin1Char('\n')))
         out.chop(1);
     return out.isEmpty() ? QStringList() : out.split(QLatin1Char('\n'));

@@ -1,23 +1,31 @@
 // The embedded demo: SQLite databases behind private ODBC data sources, a CRM filled with
 // generated customers, distributors and the representatives' visits at them and an ERP with
 // their orders; an unattended exchange of customers, distributors and visits, their ERP numbers
-// put on their GIS objects, an unattended exchange of the sales figures, and what landed.
+// put on their GIS objects, an unattended exchange of the sales figures, the vehicles' stops
+// fetched from the GPS server simulator, and what landed.
 #include "CrmGenerator.h"
 #include "ErpGenerator.h"
+#include "GpsFleet.h"
+#include "SimulatorProcess.h"
 
+#include "app/DSLocateKonfig.h"
 #include "app/Log.h"
 #include "app/Settings.h"
 #include "config/Clock.h"
 #include "config/DateTime.h"
+#include "config/Errors.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
+#include <QUuid>
 #include <QFile>
 #include <QMap>
 #include <QProcess>
 #include <QTextStream>
+#include <cmath>
 #include <cstdio>
 
 using namespace pelk;
@@ -69,6 +77,17 @@ void copyReplacing(const QString &from, const QString &to)
         fail(QStringLiteral("cannot copy %1 to %2").arg(from, to));
 }
 
+// The stored form of a password or login, made by the password tool with the demo's key.
+QString encipher(const QString &plain, const QProcessEnvironment &env)
+{
+    QProcess tool;
+    tool.setProcessEnvironment(env);
+    tool.start(QStringLiteral(PELK_PASSWORD_TOOL), {QStringLiteral("encipher"), plain});
+    if (!tool.waitForFinished(30000) || tool.exitCode() != 0)
+        fail(QStringLiteral("the password tool failed: %1").arg(QString::fromLocal8Bit(tool.readAllStandardError())));
+    return QString::fromLatin1(tool.readAllStandardOutput()).trimmed();
+}
+
 QString sqliteDriver()
 {
     for (const char *p : {"/usr/lib/x86_64-linux-gnu/odbc/libsqlite3odbc.so", "/usr/lib/aarch64-linux-gnu/odbc/libsqlite3odbc.so",
@@ -96,6 +115,8 @@ int main(int argc, char *argv[])
          QStringLiteral("n"), QStringLiteral("28")},
         {QStringLiteral("fresh"), QStringLiteral("Recreate the databases and the working folder.")},
         {QStringLiteral("seed"), QStringLiteral("Random seed of the generated data."), QStringLiteral("n"), QStringLiteral("2026")},
+        {QStringLiteral("gps-days"), QStringLiteral("Days of vehicle stops fetched by the first GPS run (default 3)."), QStringLiteral("n"),
+         QStringLiteral("3")},
     });
     cli.process(app);
 
@@ -115,6 +136,11 @@ int main(int argc, char *argv[])
     copyReplacing(deploy + QStringLiteral("/ObjectRules.xml"), root.filePath(QStringLiteral("ObjectRules.xml")));
     for (const QString &xsl : QDir(deploy + QStringLiteral("/xsl")).entryList({QStringLiteral("*.xsl")}, QDir::Files))
         copyReplacing(deploy + QStringLiteral("/xsl/") + xsl, root.filePath(QStringLiteral("xsl/") + xsl));
+    // The key library beside the program, and the demo's own key text for stored passwords.
+    copyReplacing(QStringLiteral(PELK_KEY_LIBRARY), root.filePath(QFileInfo(QStringLiteral(PELK_KEY_LIBRARY)).fileName()));
+    const QString keyFile = root.filePath(QStringLiteral("Transakcje.key"));
+    if (!QFile::exists(keyFile))
+        writeText(keyFile, QUuid::createUuid().toString(QUuid::WithoutBraces) + QLatin1Char('\n'));
 
     // Databases.
     const QString gis = root.filePath(QStringLiteral("data/gis.db"));
@@ -129,8 +155,10 @@ int main(int argc, char *argv[])
         for (const QString &ref : QDir(deploy + QStringLiteral("/sqlite")).entryList({QStringLiteral("gis-*.sql")}, QDir::Files, QDir::Name))
             sqlite(gis, readText(deploy + QStringLiteral("/sqlite/") + ref));
     }
-    // The representatives are GIS objects of their own; no exchange kind brings them.
+    // The representatives are GIS objects of their own; no exchange kind brings them. Nor the
+    // vehicles, their drivers and territories.
     sqlite(gis, demo::CrmGenerator::GisRepresentatives());
+    sqlite(gis, demo::GpsFleet::GisObjects());
     if (!QFile::exists(erp)) {
         sqlite(erp, readText(deploy + QStringLiteral("/sqlite/erp.sql")));
         sqlite(erp, demo::ErpGenerator(cli.value(QStringLiteral("seed")).toUInt())
@@ -167,6 +195,22 @@ int main(int argc, char *argv[])
                              "[Movex_Demo]\nDriver=SQLite3\nDatabase=%3\nTimeout=5000\nSyncPragma=NORMAL\nJournalMode=WAL\n")
                   .arg(gis, crm, erp));
 
+    // The GPS server, with the account the settings carry enciphered.
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("ODBCSYSINI"), root.filePath(QStringLiteral("odbc")));
+    env.insert(QStringLiteral("ODBCINI"), root.filePath(QStringLiteral("odbc/odbc.ini")));
+    env.insert(QStringLiteral("PELK_KEY_FILE"), keyFile);
+    const QString gpsUser = QStringLiteral("demo"), gpsPassword = QStringLiteral("hasło-demo");
+    sim::SimulatorProcess gpsServer;
+    try {
+        gpsServer.Start(QStringLiteral(PELK_GPS_SIMULATOR),
+                        QStringList{QStringLiteral("--user"), gpsUser, QStringLiteral("--password"), gpsPassword}
+                            + demo::GpsFleet::SimulatorArguments());
+    } catch (const Exception &e) {
+        fail(e.message());
+    }
+    out << "GPS server simulator on 127.0.0.1:" << gpsServer.Port() << ", certificate SHA-256 " << gpsServer.Fingerprint() << Qt::endl;
+
     // Settings beside the program, and the process settings of the demo.
     TSettingsAplikacji settings;
     for (const auto &[key, value] : std::initializer_list<std::pair<const char *, QVariant>>{
@@ -175,6 +219,21 @@ int main(int argc, char *argv[])
              {"DSN_PelkGISTrasar", QStringLiteral("PelkGIS_Demo")}, {"DSN_Movex", QStringLiteral("Movex_Demo")},
              {"DSN_Caesar", QStringLiteral("Caesar_Demo")}, {"TraceLevel", 1}, {"WysylajBledyNaMaila", false}})
         settings.setProperty(key, value);
+    TDSLocateKonfig &gps = *settings.DSLocateKonfig();
+    gps.Pojazdy = demo::GpsFleet::Pojazdy();
+    gps.Harmonogram()->CzasStart = EncodeTime(6, 0, 0, 0);
+    gps.Harmonogram()->CzasStop = EncodeTime(22, 0, 0, 0);
+    gps.Harmonogram()->ZapiszDaneDoBazyDanych = true;
+    // The first run reaches some days back; later runs go on from each vehicle's last stop.
+    if (sqlite(gis, QStringLiteral("SELECT count(*) FROM TRASA_GPS;")).trimmed().toInt() == 0)
+        gps.Harmonogram()->InicjalnaData = std::trunc(Now()) - cli.value(QStringLiteral("gps-days")).toInt();
+    TDSLKonfiguracjaSerwera &server = *gps.SerwerDSLocate();
+    server.Host = QStringLiteral("127.0.0.1");
+    server.Port = gpsServer.Port();
+    server.SetLogin(encipher(gpsUser, env));
+    server.SetHaslo(encipher(gpsPassword, env));
+    server.SprawdzajCertyfikat = true;
+    server.OdciskCertyfikatu = gpsServer.Fingerprint();
     if (!settings.SaveToFile(root.filePath(QStringLiteral("PelkDataExchanger.xml"))))
         fail(QStringLiteral("cannot write the settings"));
     auto processSettings = [&](const QString &fileName, const QStringList &kinds) {
@@ -194,11 +253,9 @@ int main(int argc, char *argv[])
     // Customers and distributors first, so that visits at new customers find them in the GIS.
     const QString processFile = processSettings(QStringLiteral("process.xml"), {QStringLiteral("Klient"), QStringLiteral("Dystrybutor"), QStringLiteral("Wizyta")});
     const QString salesFile = processSettings(QStringLiteral("process-sales.xml"), {QStringLiteral("Sprzedaz")});
+    const QString gpsFile = processSettings(QStringLiteral("process-gps.xml"), {QStringLiteral("DaneGPS")});
 
     // One unattended run, and its log.
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("ODBCSYSINI"), root.filePath(QStringLiteral("odbc")));
-    env.insert(QStringLiteral("ODBCINI"), root.filePath(QStringLiteral("odbc/odbc.ini")));
     auto exchange = [&](const QString &file) {
         const QStringList logsBefore = QDir(root.filePath(QStringLiteral("logs"))).entryList({QStringLiteral("*.log")});
         out << "== " << program << ' ' << file << " auto" << Qt::endl;
@@ -232,12 +289,15 @@ int main(int argc, char *argv[])
     out << "== ERP numbers on " << sqlite(gis, QStringLiteral("SELECT count(*) FROM ATRYBUT_OBIEKT WHERE ATO_ID_ATR IN (7, 17);")).trimmed()
         << " GIS objects" << Qt::endl;
     exchange(salesFile);
+    exchange(gpsFile);
+    gpsServer.Stop();
 
     // What landed in the GIS database.
     out << "== GIS database " << gis << Qt::endl
         << sqlite(gis, QStringLiteral(
                ".mode column\n.headers on\n"
-               "SELECT OB_ID_SLO_TYP AS type, CASE OB_ID_SLO_TYP WHEN 102 THEN 'KLIENT' WHEN 103 THEN 'PRACOWNIK' WHEN 108 THEN 'DYSTRYBUTOR' "
+               "SELECT OB_ID_SLO_TYP AS type, CASE OB_ID_SLO_TYP WHEN 102 THEN 'KLIENT' WHEN 103 THEN 'PRACOWNIK' WHEN 106 THEN 'POJAZD' "
+               "WHEN 107 THEN 'TERYTORIUM' WHEN 108 THEN 'DYSTRYBUTOR' "
                "ELSE '?' END AS name, "
                "count(*) AS objects FROM OBIEKT GROUP BY OB_ID_SLO_TYP;\n"
                "SELECT (SELECT count(*) FROM ADRES) AS addresses, (SELECT count(*) FROM ATRYBUT_OBIEKT) AS attribute_values, "
@@ -261,7 +321,15 @@ int main(int argc, char *argv[])
                "substr(s.WIO_GODZ_DO, 12, 5) AS 'end', s.WIO_CZAS / 60 AS minutes, c.OB_NAZWA1 AS customer, s.WIO_OPIS AS activity "
                "FROM WIZYTA w JOIN OBIEKT r ON r.OB_ID = w.WIZ_ID_OB JOIN WIZYTA_OBIEKT s ON s.WIO_ID_WIZ = w.WIZ_ID "
                "JOIN OBIEKT c ON c.OB_ID = s.WIO_ID_OB WHERE w.WIZ_ID IN (SELECT WIZ_ID FROM WIZYTA ORDER BY WIZ_DATA DESC, WIZ_ID LIMIT 2) "
-               "ORDER BY w.WIZ_DATA DESC, w.WIZ_ID, s.WIO_SORT;\n"));
+               "ORDER BY w.WIZ_DATA DESC, w.WIZ_ID, s.WIO_SORT;\n"
+               // The vehicles' stops: per vehicle, then the latest few.
+               "SELECT v.OB_MAP1 AS vehicle, d.OB_NAZWA1 AS driver, count(*) AS stops, min(substr(t.TGP_DATACZAS, 1, 16)) AS first_stop, "
+               "max(substr(t.TGP_DATACZAS, 1, 16)) AS last_stop, sum(t.TGP_NUM1) AS minutes_standing FROM TRASA_GPS t "
+               "JOIN OBIEKT v ON v.OB_ID = t.TGP_ID_OB1 LEFT JOIN OBIEKT d ON d.OB_ID = t.TGP_ID_OB2 GROUP BY v.OB_MAP1 ORDER BY v.OB_MAP1;\n"
+               "SELECT v.OB_MAP1 AS vehicle, substr(t.TGP_DATACZAS, 1, 16) AS stop, t.TGP_NUM1 AS minutes, "
+               "printf('%.5f', t.TGP_Y_STO) AS lat, printf('%.5f', t.TGP_X_STO) AS lon, printf('%.0f', t.TGP_X_KM) AS utm_e, "
+               "printf('%.0f', t.TGP_Y_KM) AS utm_n FROM TRASA_GPS t JOIN OBIEKT v ON v.OB_ID = t.TGP_ID_OB1 "
+               "ORDER BY t.TGP_DATACZAS DESC, v.OB_MAP1 LIMIT 6;\n"));
 
     // Elements the GIS refused wait in the working folder for a later run.
     QMap<QString, int> staged;

@@ -1,0 +1,86 @@
+#pragma once
+// The GPS queue (GPS server to GIS): connects to the GPS server, waits for its vehicle list,
+// asks for each configured vehicle's archive day by day since its last stored stop and waits
+// until the server has answered every request, while the decoder stores the stops. The file
+// pipeline is not used; the opposite direction is not implemented.
+#include "DaneGPSPlan.h"
+#include "engine/ObjectListQueue.h"
+
+#include <chrono>
+
+namespace pelk {
+
+class TDSLocateClient;
+
+// One archive request of a run.
+struct RPojazdDoWyslania
+{
+    QString NrPojazdu; // the server's identifier
+    QString Nazwa;     // the registration number, for the progress messages
+    TDateTime CzasOd = 0;
+    TDateTime CzasDo = 0;
+};
+
+class TX2Y_DaneGPSListQueue : public TObjectListQueue
+{
+public:
+    explicit TX2Y_DaneGPSListQueue(TDM_Main &dm);
+    ~TX2Y_DaneGPSListQueue() override;
+
+    // The file pipeline's operations are not implemented: logged, false.
+    bool PrepareList() override;
+    bool FindFileObject(RObiekt &element) override;
+    bool SerializeObject(RObiekt &element) override;
+    bool DeSerializeObject(RObiekt &element) override;
+    // The GPS run.
+    void Run() override;
+    bool ShortSummary() const override { return true; }
+
+    // The requests for the registration numbers, vehicle by vehicle in settings order, from
+    // the vehicles the client has listed; a number the server does not list is logged and
+    // skipped. A failure (the GIS unreachable) is logged and ends the building; the requests
+    // built before it stand.
+    void BudujZapytania(TDSLocateClient &client, const QStringList &numery);
+    // Sends the requests in order until the escape flag is set or nothing more can be sent.
+    void WyslijZapytania(TDSLocateClient &client);
+
+private:
+    void RunGps();
+    // The start instant of the vehicle: InicjalnaData, or its last stored stop, or today at
+    // midnight.
+    TDateTime PoczatekPobierania(Connection &gis, const QString &numer) const;
+    // Waits for the vehicle list; false when the run ends there.
+    bool CzekajNaListe(TDSLocateClient &client);
+    // Waits for the answers to the requests sent.
+    void CzekajNaArchiwa(TDSLocateClient &client);
+    // Whether the server has sent nothing for the reply time-out while requests wait (logged).
+    bool SerwerMilczy(TDSLocateClient &client) const;
+    // Reports the requests answered since the last report, in list order.
+    void PokazPostep(const TDSLocateClient &client);
+    // The requests left unanswered when the run cannot wait for them any more.
+    void ZglosNieodebrane();
+    // Waits, the window's events processed meanwhile.
+    void Pauza(std::chrono::milliseconds time) const;
+    QString Host() const;
+
+    std::vector<RPojazdDoWyslania> m_zapytania;
+    int m_zgloszone = 0;       // requests reported so far
+    int m_odpowiedziListy = 0; // answers counted up to the vehicle list
+};
+
+class TY2X_DaneGPSListQueue : public TObjectListQueue
+{
+public:
+    explicit TY2X_DaneGPSListQueue(TDM_Main &dm) : TObjectListQueue(dm) {}
+
+    // Not implemented: logged, false (the base run ends at the first).
+    bool PrepareList() override;
+    bool FindFileObject(RObiekt &element) override;
+    bool SerializeObject(RObiekt &element) override;
+    bool DeSerializeObject(RObiekt &element) override;
+};
+
+// Registers both directions of "DaneGPS" with the queue factory.
+void RegisterGpsQueues();
+
+} // namespace pelk
