@@ -29,9 +29,8 @@ struct StageTimes
 // Writes every source, transforms it with the stylesheet of the transformation folder, and reads
 // the results into targets made by makeTarget.
 template <class Source, class Target>
-StageTimes TimeDocumentStages(TDM_Main &dm, const std::vector<std::unique_ptr<Source>> &sources,
-                              const QString &xslFolder, const QString &stylesheet,
-                              const std::function<std::unique_ptr<Target>()> &makeTarget,
+StageTimes TimeDocumentStages(TDM_Main &dm, const std::vector<std::unique_ptr<Source>> &sources, const QString &xslFolder,
+                              const QString &stylesheet, const std::function<std::unique_ptr<Target>()> &makeTarget,
                               std::vector<std::unique_ptr<Target>> &targets)
 {
     StageTimes times;

@@ -144,16 +144,18 @@ void run(int customers)
         int id = 0;
         for (auto &o : targets) {
             ++id;
-            write.SetSQL(QStringLiteral("INSERT INTO OBIEKT (OB_ID, OB_EXID, OB_ID_SLO_TYP, OB_NAZWA1, OB_NAZWA2, OB_NAZWA3, OB_AKTYWNY) "
-                                        "VALUES (:Id, :Exid, 102, :N1, :N2, :N3, 1)"));
+            write.SetSQL(
+                QStringLiteral("INSERT INTO OBIEKT (OB_ID, OB_EXID, OB_ID_SLO_TYP, OB_NAZWA1, OB_NAZWA2, OB_NAZWA3, OB_AKTYWNY) "
+                               "VALUES (:Id, :Exid, 102, :N1, :N2, :N3, 1)"));
             write.SetParam(QStringLiteral("Id"), Variant(id));
             write.SetParam(QStringLiteral("Exid"), o->EXID);
             write.SetParam(QStringLiteral("N1"), Variant(o->Nazwa.left(40)));
             write.SetParam(QStringLiteral("N2"), Variant(o->Nazwa.mid(40, 40)));
             write.SetParam(QStringLiteral("N3"), Variant(o->Nazwa.mid(80, 40)));
             write.ExecSQL();
-            write.SetSQL(QStringLiteral("INSERT INTO ADRES (ADR_ID_OB, ADR_KRAJ, ADR_KOD, ADR_MIASTO, ADR_ULICA, ADR_AKTYWNY, ADR_ID_SLO_TYP) "
-                                        "VALUES (:Id, :Kraj, :Kod, :Miasto, :Ulica, 1, 201)"));
+            write.SetSQL(QStringLiteral(
+                "INSERT INTO ADRES (ADR_ID_OB, ADR_KRAJ, ADR_KOD, ADR_MIASTO, ADR_ULICA, ADR_AKTYWNY, ADR_ID_SLO_TYP) "
+                "VALUES (:Id, :Kraj, :Kod, :Miasto, :Ulica, 1, 201)"));
             write.SetParam(QStringLiteral("Id"), Variant(id));
             write.SetParam(QStringLiteral("Kraj"), Variant(o->Adres()->property("Kraj").toString()));
             write.SetParam(QStringLiteral("Kod"), Variant(o->Adres()->property("Kod").toString()));
@@ -161,13 +163,15 @@ void run(int customers)
             write.SetParam(QStringLiteral("Ulica"), Variant(o->Adres()->property("Ulica").toString()));
             write.ExecSQL();
             for (int a = 0; a < o->Atrybuty()->Count(); ++a) {
-                write.SetSQL(QStringLiteral("INSERT INTO ATRYBUT_OBIEKT (ATO_ID_ATR, ATO_ID_OB, ATO_VAR_TXT) VALUES (:Atr, :Id, :W)"));
+                write.SetSQL(
+                    QStringLiteral("INSERT INTO ATRYBUT_OBIEKT (ATO_ID_ATR, ATO_ID_OB, ATO_VAR_TXT) VALUES (:Atr, :Id, :W)"));
                 write.SetParam(QStringLiteral("Atr"), Variant(a + 1));
                 write.SetParam(QStringLiteral("Id"), Variant(id));
                 write.SetParam(QStringLiteral("W"), o->Atrybuty()->ItemAs<TAtrybutyObiektCollectionItem>(a)->Wartosc);
                 write.ExecSQL();
             }
-            write.SetSQL(QStringLiteral("INSERT INTO UPRAWNIENIA (UPR_ID_UZYTKOWNIK, UPR_ID_OBIEKT, UPR_WIDOCZNOSC, UPR_ZARZADZANIE) VALUES (1, :Id, 1, 1)"));
+            write.SetSQL(QStringLiteral(
+                "INSERT INTO UPRAWNIENIA (UPR_ID_UZYTKOWNIK, UPR_ID_OBIEKT, UPR_WIDOCZNOSC, UPR_ZARZADZANIE) VALUES (1, :Id, 1, 1)"));
             write.SetParam(QStringLiteral("Id"), Variant(id));
             write.ExecSQL();
         }
@@ -176,13 +180,15 @@ void run(int customers)
     const double stages = crmRead + xmlWrite + transform + xmlRead + gisSave;
     auto share = [&](double s) { return 100.0 * s / stages; };
     std::printf("%d customers\n", customers);
-    std::printf("  end to end:   %7.2f s  %6.0f elements/s  %6.2f ms/element\n", endToEnd, customers / endToEnd, 1000 * endToEnd / customers);
+    std::printf("  end to end:   %7.2f s  %6.0f elements/s  %6.2f ms/element\n", endToEnd, customers / endToEnd,
+                1000 * endToEnd / customers);
     std::printf("  in the window:%7.2f s  %6.0f elements/s  %6.2f ms/element (trace level 2)\n", inWindow, customers / inWindow,
                 1000 * inWindow / customers);
-    std::printf("  stages alone: %7.2f s (CRM read %.0f%%, XML write %.0f%%, transform %.0f%%, XML read %.0f%%, GIS save %.0f%%)\n",
-                stages, share(crmRead), share(xmlWrite), share(transform), share(xmlRead), share(gisSave));
-    std::printf("  GIS save %.2f s against bare writes %.2f s: ratio %.2f; end to end against bare writes: %.2f\n",
-                gisSave, bare, gisSave / bare, endToEnd / bare);
+    std::printf(
+        "  stages alone: %7.2f s (CRM read %.0f%%, XML write %.0f%%, transform %.0f%%, XML read %.0f%%, GIS save %.0f%%)\n",
+        stages, share(crmRead), share(xmlWrite), share(transform), share(xmlRead), share(gisSave));
+    std::printf("  GIS save %.2f s against bare writes %.2f s: ratio %.2f; end to end against bare writes: %.2f\n", gisSave, bare,
+                gisSave / bare, endToEnd / bare);
 }
 
 } // namespace

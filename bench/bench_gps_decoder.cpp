@@ -87,8 +87,8 @@ private:
 
 void Print(const char *name, int frames, const Result &r)
 {
-    std::printf("%-26s %8.3f s %10.0f frames/s  max pending %6lld B  memory above the stream %6ld kB\n", name,
-                r.seconds, frames / r.seconds, static_cast<long long>(r.maxPending), r.growthKb);
+    std::printf("%-26s %8.3f s %10.0f frames/s  max pending %6lld B  memory above the stream %6ld kB\n", name, r.seconds,
+                frames / r.seconds, static_cast<long long>(r.maxPending), r.growthKb);
     std::printf("%-26s last status: %s\n", "", qUtf8Printable(r.lastStatus));
 }
 

@@ -154,16 +154,17 @@ int main(int argc, char **argv)
                                : QDir::tempPath() + QStringLiteral("/bench_pipeline-XXXXXX"));
     for (const char *sub : {"logs", "work", "xsl"})
         QDir(dir.path()).mkpath(QLatin1String(sub));
-    WriteText(dir.filePath(QStringLiteral("PelkDataExchanger.xml")),
-              "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<classes><class classname=\"TSettingsAplikacji\" name=\"TSettingsAplikacji\"><properties>"
-              "<property name=\"DefaultSubDirLog\" type=\"String\">logs</property>"
-              "<property name=\"DefaultSubDirWork\" type=\"String\">work</property>"
-              "<property name=\"TransforSubDir\" type=\"String\">xsl</property>"
-              "<property name=\"DSN_PelkGISTrasar\" type=\"String\">BenchNone</property>"
-              "<property name=\"DSN_Movex\" type=\"String\">BenchNone</property>"
-              "<property name=\"DSN_Caesar\" type=\"String\">BenchNone</property>"
-              "<property name=\"TraceLevel\" type=\"Integer\">1</property>"
-              "</properties></class></classes>\n");
+    WriteText(
+        dir.filePath(QStringLiteral("PelkDataExchanger.xml")),
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<classes><class classname=\"TSettingsAplikacji\" name=\"TSettingsAplikacji\"><properties>"
+        "<property name=\"DefaultSubDirLog\" type=\"String\">logs</property>"
+        "<property name=\"DefaultSubDirWork\" type=\"String\">work</property>"
+        "<property name=\"TransforSubDir\" type=\"String\">xsl</property>"
+        "<property name=\"DSN_PelkGISTrasar\" type=\"String\">BenchNone</property>"
+        "<property name=\"DSN_Movex\" type=\"String\">BenchNone</property>"
+        "<property name=\"DSN_Caesar\" type=\"String\">BenchNone</property>"
+        "<property name=\"TraceLevel\" type=\"Integer\">1</property>"
+        "</properties></class></classes>\n");
     WriteText(dir.filePath(QStringLiteral("xsl/Bench_X2Y.xsl")), kStylesheet);
 
     TDM_Main dm(dir.path(), {}, nullptr, nullptr);
@@ -213,8 +214,8 @@ int main(int argc, char **argv)
         QElapsedTimer t;
         t.start();
         queue.FindFile();
-        std::printf("leftover files: %d files against %d listed elements matched in %.3f s (%zu file elements kept)\n",
-                    files, listed, t.nsecsElapsed() * 1e-9, queue.Elements.size() - size_t(listed));
+        std::printf("leftover files: %d files against %d listed elements matched in %.3f s (%zu file elements kept)\n", files,
+                    listed, t.nsecsElapsed() * 1e-9, queue.Elements.size() - size_t(listed));
         sweep.start();
     } // the queue waits for the superseded files to be deleted
     std::printf("  superseded files deleted in the background; the queue waited %.3f s more at its end\n",

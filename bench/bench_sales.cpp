@@ -56,27 +56,31 @@ struct Bench
         CreateSqliteDatabase(erp, {QStringLiteral("erp.sql")});
         // An item of every product group; one order per line, over the last 13 months, every
         // 50th of type PRX and every 40th line of another facility.
-        OdbcEnvironment::ExecSqlite(erp, QStringLiteral(
-            "INSERT INTO MITMAS VALUES ('I00','C10','200',2.5),('I01','C10','202',3),('I02','C10','100',1),('I03','C20','206',1.5),"
-            "('I04','C20','207',2),('I05','C20','100',1),('I06','C21','100',4),('I07','C22','100',5),('I08','E30','310',12),"
-            "('I09','E31','335',9),('I10','E32','397',11),('I11','E40','322',30),('I12','E30','396',40),('I13','E30','320',25),"
-            "('I14','E31','100',1),('I15','C10','100',0.5);"
-            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < {lines}) "
-            "INSERT INTO ODHEAD SELECT printf('O%07d', i), 1, printf('E%05d', (i * 7) % {customers} + 1), "
-            "CAST(strftime('%Y%m%d', date('now', '-' || ((i * 7919) % 395) || ' days')) AS INTEGER), "
-            "CASE WHEN i % 50 = 0 THEN 'PRX' ELSE 'ZAM' END FROM n;"
-            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < {lines}) "
-            "INSERT INTO ODLINE SELECT printf('O%07d', i), 1, 1, CASE WHEN i % 40 = 0 THEN 'WRO' ELSE 'BPL' END, "
-            "printf('I%02d', (i * 31) % 16), ((i * 37) % 5000) / 10.0 + 0.99, (i % 9) + 1 FROM n;")
-                                        .replace(QStringLiteral("{lines}"), QString::number(lines))
-                                        .replace(QStringLiteral("{customers}"), QString::number(customers)));
+        OdbcEnvironment::ExecSqlite(
+            erp,
+            QStringLiteral(
+                "INSERT INTO MITMAS VALUES ('I00','C10','200',2.5),('I01','C10','202',3),('I02','C10','100',1),('I03','C20','206',1.5),"
+                "('I04','C20','207',2),('I05','C20','100',1),('I06','C21','100',4),('I07','C22','100',5),('I08','E30','310',12),"
+                "('I09','E31','335',9),('I10','E32','397',11),('I11','E40','322',30),('I12','E30','396',40),('I13','E30','320',25),"
+                "('I14','E31','100',1),('I15','C10','100',0.5);"
+                "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < {lines}) "
+                "INSERT INTO ODHEAD SELECT printf('O%07d', i), 1, printf('E%05d', (i * 7) % {customers} + 1), "
+                "CAST(strftime('%Y%m%d', date('now', '-' || ((i * 7919) % 395) || ' days')) AS INTEGER), "
+                "CASE WHEN i % 50 = 0 THEN 'PRX' ELSE 'ZAM' END FROM n;"
+                "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < {lines}) "
+                "INSERT INTO ODLINE SELECT printf('O%07d', i), 1, 1, CASE WHEN i % 40 = 0 THEN 'WRO' ELSE 'BPL' END, "
+                "printf('I%02d', (i * 31) % 16), ((i * 37) % 5000) / 10.0 + 0.99, (i % 9) + 1 FROM n;")
+                .replace(QStringLiteral("{lines}"), QString::number(lines))
+                .replace(QStringLiteral("{customers}"), QString::number(customers)));
         // (Texts with printf patterns are filled by replace(), never by arg(), which reads
         // "%02d" as a placeholder.)
-        OdbcEnvironment::ExecSqlite(inst.gisFile, QStringLiteral(
-            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < {customers}) "
-            "INSERT INTO OBIEKT (OB_ID, OB_EXID, OB_ID_SLO_TYP, OB_NAZWA1, OB_AKTYWNY) SELECT i, printf('C%05d', i), 102, 'Klient', 1 FROM n;"
-            "INSERT INTO ATRYBUT_OBIEKT (ATO_ID_ATR, ATO_ID_OB, ATO_VAR_TXT) SELECT 7, OB_ID, printf('E%05d', OB_ID) FROM OBIEKT;")
-                                        .replace(QStringLiteral("{customers}"), QString::number(customers)));
+        OdbcEnvironment::ExecSqlite(
+            inst.gisFile,
+            QStringLiteral(
+                "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < {customers}) "
+                "INSERT INTO OBIEKT (OB_ID, OB_EXID, OB_ID_SLO_TYP, OB_NAZWA1, OB_AKTYWNY) SELECT i, printf('C%05d', i), 102, 'Klient', 1 FROM n;"
+                "INSERT INTO ATRYBUT_OBIEKT (ATO_ID_ATR, ATO_ID_OB, ATO_VAR_TXT) SELECT 7, OB_ID, printf('E%05d', OB_ID) FROM OBIEKT;")
+                .replace(QStringLiteral("{customers}"), QString::number(customers)));
     }
 };
 
@@ -88,7 +92,11 @@ double secondsOf(const std::function<void()> &f)
     return t.nsecsElapsed() / 1e9;
 }
 
-struct Figure { int attribute, object; double value; };
+struct Figure
+{
+    int attribute, object;
+    double value;
+};
 
 // The same values written directly, one transaction per customer (object), as the elements do.
 double BareWrites(Connection &gis, const QList<Figure> &figures, bool insert)
@@ -131,8 +139,8 @@ void run(int customers, int lines)
         });
         elements = dm.Process()->TotalElements();
         elementSeconds[pass] = total - TimedSales::Steps;
-        std::printf("  run %d (%s): 58 steps %.2f s; element phase %.2f s, %d customers (%d stored), %.0f customers/s\n", pass + 1,
-                    pass == 0 ? "values inserted" : "values updated", TimedSales::Steps, elementSeconds[pass], elements,
+        std::printf("  run %d (%s): 58 steps %.2f s; element phase %.2f s, %d customers (%d stored), %.0f customers/s\n",
+                    pass + 1, pass == 0 ? "values inserted" : "values updated", TimedSales::Steps, elementSeconds[pass], elements,
                     dm.Process()->Processed(), elements / elementSeconds[pass]);
     }
 

@@ -67,10 +67,13 @@ struct Bench
             QFile::remove(inst.gisFile + suffix);
         CreateGisDatabase(inst.gisFile);
         OdbcEnvironment::ExecSqlite(inst.gisFile, demo::CrmGenerator::GisRepresentatives());
-        OdbcEnvironment::ExecSqlite(inst.gisFile, QStringLiteral(
-            "ATTACH '%1' AS crm; INSERT INTO OBIEKT (OB_EXID, OB_ID_SLO_TYP, OB_NAZWA1, OB_AKTYWNY) "
-            "SELECT CustomerNumber, CASE WHEN BusinessLineCODE IN (1567, 1568) THEN 108 ELSE 102 END, ifnull(Name1, '?'), 1 "
-            "FROM crm.Customer WHERE Region = 'BPL' AND CustomerNumber IS NOT NULL;").arg(crm));
+        OdbcEnvironment::ExecSqlite(
+            inst.gisFile,
+            QStringLiteral(
+                "ATTACH '%1' AS crm; INSERT INTO OBIEKT (OB_EXID, OB_ID_SLO_TYP, OB_NAZWA1, OB_AKTYWNY) "
+                "SELECT CustomerNumber, CASE WHEN BusinessLineCODE IN (1567, 1568) THEN 108 ELSE 102 END, ifnull(Name1, '?'), 1 "
+                "FROM crm.Customer WHERE Region = 'BPL' AND CustomerNumber IS NOT NULL;")
+                .arg(crm));
     }
     QString ProcessFile()
     {
@@ -111,15 +114,18 @@ void run(int wanted)
     double endToEnd = 0, endToEndCpu = 0;
     {
         TDM_Main dm(b.inst.dir.path(), {process}, nullptr, nullptr);
-        endToEnd = secondsOf([&] {
-            TQueue queue(dm);
-            queue.Objects = dm.SettingsProcess()->ObjectToProcess();
-            queue.Execute();
-        }, &endToEndCpu);
+        endToEnd = secondsOf(
+            [&] {
+                TQueue queue(dm);
+                queue.Objects = dm.SettingsProcess()->ObjectToProcess();
+                queue.Execute();
+            },
+            &endToEndCpu);
         if (dm.Process()->Processed() != visits)
             std::printf("  warning: %d of %d stored\n", dm.Process()->Processed(), visits);
     }
-    const QString stops = OdbcEnvironment::QuerySqlite(b.inst.gisFile, QStringLiteral("SELECT count(*) FROM WIZYTA_OBIEKT;")).value(0);
+    const QString stops =
+        OdbcEnvironment::QuerySqlite(b.inst.gisFile, QStringLiteral("SELECT count(*) FROM WIZYTA_OBIEKT;")).value(0);
 
     // Each stage on its own, over all visits: the list as the queue gathers it, then each visit.
     b.FreshGis();
@@ -147,59 +153,68 @@ void run(int wanted)
     const double xmlWrite = stagesAlone.xmlWrite, transform = stagesAlone.transform, xmlRead = stagesAlone.xmlRead;
     RObiekt element;
     double gisSaveCpu = 0;
-    const double gisSave = secondsOf([&] {
-        for (auto &v : targets) {
-            v->Connection = &dm.ADOConnection_PelkGIS;
-            v->SaveObjectData(element);
-        }
-    }, &gisSaveCpu);
+    const double gisSave = secondsOf(
+        [&] {
+            for (auto &v : targets) {
+                v->Connection = &dm.ADOConnection_PelkGIS;
+                v->SaveObjectData(element);
+            }
+        },
+        &gisSaveCpu);
 
     // The same rows written directly, the objects' ids known beforehand, into the tables as the
     // exchange names them (on SQLite "dbo" is the database attached to itself).
     b.FreshGis();
     dm.ADOConnection_PelkGIS.Close();
     QHash<QString, int> ids;
-    for (const QString &row : OdbcEnvironment::QuerySqlite(b.inst.gisFile, QStringLiteral("SELECT OB_EXID || '|' || OB_ID FROM OBIEKT;")))
+    for (const QString &row :
+         OdbcEnvironment::QuerySqlite(b.inst.gisFile, QStringLiteral("SELECT OB_EXID || '|' || OB_ID FROM OBIEKT;")))
         ids.insert(row.section(QLatin1Char('|'), 0, 0), row.section(QLatin1Char('|'), 1, 1).toInt());
     Connection &gis = dm.ADOConnection_PelkGIS;
     gis.Open();
     Query write(gis);
     double bareCpu = 0;
-    const double bare = secondsOf([&] {
-        int id = 0;
-        for (auto &v : targets) {
-            ++id;
-            gis.BeginTransaction();
-            write.SetSQL(QStringLiteral("INSERT INTO dbo.WIZYTA (WIZ_ID, WIZ_EXID, WIZ_NAZWA, WIZ_ID_OB, WIZ_DATA, WIZ_ILOSC) "
-                                        "VALUES (:Id, :Exid, :Nazwa, :Ob, :Data, :Ilosc)"));
-            write.SetParam(QStringLiteral("Id"), Variant(id));
-            write.SetParam(QStringLiteral("Exid"), v->EXID);
-            write.SetParam(QStringLiteral("Nazwa"), Variant(v->Data.toString() + QLatin1Char('.') + v->ObiektEXID.toString()));
-            write.SetParam(QStringLiteral("Ob"), Variant(ids.value(v->ObiektEXID.toString())));
-            write.SetParam(QStringLiteral("Data"), Variant(v->Data.toString() + QStringLiteral(" 00:00:00")));
-            write.SetParam(QStringLiteral("Ilosc"), Variant(v->WizytaPozycje()->Count()));
-            write.ExecSQL();
-            for (int s = 0; s < v->WizytaPozycje()->Count(); ++s) {
-                const TPelk_WizytaPozycjeCollectionItem *stop = v->WizytaPozycje()->Items(s);
-                write.SetSQL(QStringLiteral("INSERT INTO dbo.WIZYTA_OBIEKT (WIO_ID_WIZ, WIO_ID_OB, WIO_SORT, WIO_GODZ_OD, WIO_GODZ_DO, "
-                                            "WIO_CZAS, WIO_OPIS, WIO_NUM1) VALUES (:Id, :Ob, :Sort, :Od, :Do, :Czas, :Opis, :Num1)"));
+    const double bare = secondsOf(
+        [&] {
+            int id = 0;
+            for (auto &v : targets) {
+                ++id;
+                gis.BeginTransaction();
+                write.SetSQL(
+                    QStringLiteral("INSERT INTO dbo.WIZYTA (WIZ_ID, WIZ_EXID, WIZ_NAZWA, WIZ_ID_OB, WIZ_DATA, WIZ_ILOSC) "
+                                   "VALUES (:Id, :Exid, :Nazwa, :Ob, :Data, :Ilosc)"));
                 write.SetParam(QStringLiteral("Id"), Variant(id));
-                write.SetParam(QStringLiteral("Ob"), Variant(ids.value(stop->ObiektEXID.toString())));
-                write.SetParam(QStringLiteral("Sort"), Variant(stop->Sort));
-                write.SetParam(QStringLiteral("Od"), stop->GodzinaOd);
-                write.SetParam(QStringLiteral("Do"), stop->GodzinaDo);
-                write.SetParam(QStringLiteral("Czas"), stop->Czas);
-                write.SetParam(QStringLiteral("Opis"), Variant(stop->Opis));
-                write.SetParam(QStringLiteral("Num1"), stop->Num1);
+                write.SetParam(QStringLiteral("Exid"), v->EXID);
+                write.SetParam(QStringLiteral("Nazwa"),
+                               Variant(v->Data.toString() + QLatin1Char('.') + v->ObiektEXID.toString()));
+                write.SetParam(QStringLiteral("Ob"), Variant(ids.value(v->ObiektEXID.toString())));
+                write.SetParam(QStringLiteral("Data"), Variant(v->Data.toString() + QStringLiteral(" 00:00:00")));
+                write.SetParam(QStringLiteral("Ilosc"), Variant(v->WizytaPozycje()->Count()));
                 write.ExecSQL();
+                for (int s = 0; s < v->WizytaPozycje()->Count(); ++s) {
+                    const TPelk_WizytaPozycjeCollectionItem *stop = v->WizytaPozycje()->Items(s);
+                    write.SetSQL(QStringLiteral(
+                        "INSERT INTO dbo.WIZYTA_OBIEKT (WIO_ID_WIZ, WIO_ID_OB, WIO_SORT, WIO_GODZ_OD, WIO_GODZ_DO, "
+                        "WIO_CZAS, WIO_OPIS, WIO_NUM1) VALUES (:Id, :Ob, :Sort, :Od, :Do, :Czas, :Opis, :Num1)"));
+                    write.SetParam(QStringLiteral("Id"), Variant(id));
+                    write.SetParam(QStringLiteral("Ob"), Variant(ids.value(stop->ObiektEXID.toString())));
+                    write.SetParam(QStringLiteral("Sort"), Variant(stop->Sort));
+                    write.SetParam(QStringLiteral("Od"), stop->GodzinaOd);
+                    write.SetParam(QStringLiteral("Do"), stop->GodzinaDo);
+                    write.SetParam(QStringLiteral("Czas"), stop->Czas);
+                    write.SetParam(QStringLiteral("Opis"), Variant(stop->Opis));
+                    write.SetParam(QStringLiteral("Num1"), stop->Num1);
+                    write.ExecSQL();
+                }
+                gis.EndTransaction(true);
             }
-            gis.EndTransaction(true);
-        }
-    }, &bareCpu);
+        },
+        &bareCpu);
 
     const double stages = list + crmRead + xmlWrite + transform + xmlRead + gisSave;
     auto share = [&](double s) { return 100.0 * s / stages; };
-    std::printf("%d visits (%d representatives x %d days), %s stops\n", visits, demo::CrmGenerator::Users, days, qPrintable(stops));
+    std::printf("%d visits (%d representatives x %d days), %s stops\n", visits, demo::CrmGenerator::Users, days,
+                qPrintable(stops));
     std::printf("  end to end:   %7.2f s  %6.0f visits/s  %6.2f ms/visit  (CPU %.2f s: %.0f visits per CPU second)\n", endToEnd,
                 visits / endToEnd, 1000 * endToEnd / visits, endToEndCpu, visits / endToEndCpu);
     std::printf("  stages alone: %7.2f s (list %.0f%%, CRM read %.0f%%, XML write %.0f%%, transform %.0f%%, XML read %.0f%%, "

@@ -88,8 +88,8 @@ int main(int argc, char *argv[])
     // Questions are asked only when somebody is there to answer them.
     if (!dm.Log()->Automatic())
         pelk::SetAskYesNoHandler([&window](const QString &text, const QString &caption) {
-            return QMessageBox::question(&window, caption, text, QMessageBox::Yes | QMessageBox::No,
-                                         QMessageBox::No) == QMessageBox::Yes;
+            return QMessageBox::question(&window, caption, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+                == QMessageBox::Yes;
         });
     window.show();
     const int code = app.exec();

@@ -1,6 +1,6 @@
 #include "config/Common.h"
-#include "support/WarsawZone.h"
 #include "config/Errors.h"
+#include "support/WarsawZone.h"
 
 #include <QDate>
 #include <QLocale>
@@ -28,7 +28,10 @@ TEST(Common, AskYesNoUsesHandlerElseNo)
     const QString text = QStringLiteral("Czy przerwać?"), caption = QStringLiteral("Pytanie");
     EXPECT_FALSE(AskYesNo(text, caption));
     QString seen;
-    SetAskYesNoHandler([&](const QString &t, const QString &c) { seen = t + '|' + c; return true; });
+    SetAskYesNoHandler([&](const QString &t, const QString &c) {
+        seen = t + '|' + c;
+        return true;
+    });
     EXPECT_TRUE(AskYesNo(text, caption));
     EXPECT_EQ(seen, text + '|' + caption);
     SetAskYesNoHandler(nullptr);
@@ -94,8 +97,7 @@ TEST(Common, StrToDateTimeByFormatNamesAndMarks)
 {
     EXPECT_EQ(StrToDateTimeByFormat(QStringLiteral("dddd, dd mmmm yyyy"), QStringLiteral("Saturday, 14 March 2009")),
               DT(2009, 3, 14));
-    EXPECT_EQ(StrToDateTimeByFormat(QStringLiteral("ddd dd-mmm-yyyy"), QStringLiteral("sat 14-mar-2009")),
-              DT(2009, 3, 14));
+    EXPECT_EQ(StrToDateTimeByFormat(QStringLiteral("ddd dd-mmm-yyyy"), QStringLiteral("sat 14-mar-2009")), DT(2009, 3, 14));
     // An unknown month name consumes nothing, so the rest no longer lines up.
     EXPECT_EQ(StrToDateTimeByFormat(QStringLiteral("dd-mmm-yyyy"), QStringLiteral("14-mrz-2009")), 0.0);
 
@@ -103,8 +105,7 @@ TEST(Common, StrToDateTimeByFormatNamesAndMarks)
     EXPECT_EQ(StrToDateTimeByFormat(f, QStringLiteral("2009-03-14 01:15 pm")), DT(2009, 3, 14, 13, 15));
     EXPECT_EQ(StrToDateTimeByFormat(f, QStringLiteral("2009-03-14 12:30 PM")), DT(2009, 3, 14, 12, 30));
     EXPECT_EQ(StrToDateTimeByFormat(f, QStringLiteral("2009-03-14 12:05 AM")), DT(2009, 3, 14, 0, 5));
-    EXPECT_EQ(Text(StrToDateTimeByFormat(QStringLiteral("hh:nn ap"), QStringLiteral("09:00 p"))),
-              "0001-01-01 21:00:00");
+    EXPECT_EQ(Text(StrToDateTimeByFormat(QStringLiteral("hh:nn ap"), QStringLiteral("09:00 p"))), "0001-01-01 21:00:00");
 }
 
 TEST(Common, UtcAndLocalInWarsaw)

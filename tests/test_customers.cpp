@@ -21,18 +21,25 @@ TEST_F(Customers, NewCustomersLandWithAddressAttributesAndPermissionThenNothingC
 
     EXPECT_EQ(Summary(QStringLiteral("Klient")), Counts(2, 2, 2, 0, 0, 0)) << Pane().toStdString();
     EXPECT_EQ(Summary(QStringLiteral("Dystrybutor")), Counts(1, 1, 1, 0, 0, 0));
-    EXPECT_EQ(Gis(QStringLiteral("SELECT OB_EXID || '|' || OB_ID_SLO_TYP || '|' || OB_NAZWA1 || '|' || OB_AKTYWNY FROM OBIEKT ORDER BY OB_EXID;")),
-              QStringList({QStringLiteral("100001|102|Piekarnia \"Złoty Kłos\" s.c.|1"), QStringLiteral("100002|102|O'Brien & Syn|1"),
-                           QStringLiteral("200001|108|Hurtownia Bałtyk|1")}));
-    EXPECT_EQ(Gis(QStringLiteral("SELECT ADR_KRAJ || '|' || ADR_KOD || '|' || ADR_MIASTO || '|' || ADR_ULICA || '|' || ADR_ID_SLO_TYP "
-                                 "FROM ADRES JOIN OBIEKT ON OB_ID = ADR_ID_OB WHERE OB_EXID = '100002';")),
-              QStringList({QStringLiteral("Polska|00-950|Warszawa|ul. Długa 1|201")}));
-    EXPECT_EQ(Gis(QStringLiteral("SELECT ATR_TXT1 || '=' || COALESCE(ATO_VAR_TXT, ATO_VAR_DATA) FROM ATRYBUT_OBIEKT "
-                                 "JOIN ATRYBUT ON ATR_ID = ATO_ID_ATR JOIN OBIEKT ON OB_ID = ATO_ID_OB WHERE OB_EXID = '100001' ORDER BY ATR_ID;")),
-              QStringList({QStringLiteral("KategoriaABC=Kategoria A"), QStringLiteral("Sektor=Handel detaliczny"),
-                           QStringLiteral("Kategoria=Opieka stała"), QStringLiteral("OsobaOdpowiedzialna=Łucja Żółkiewska"),
-                           QStringLiteral("DataUtworzenia=2026-01-02 08:00:00"), QStringLiteral("DataAktualizacji=2026-02-01 10:00:00")}));
-    EXPECT_EQ(Gis(QStringLiteral("SELECT count(*) FROM UPRAWNIENIA WHERE UPR_ID_UZYTKOWNIK = 1;")), QStringList({QStringLiteral("3")}));
+    EXPECT_EQ(
+        Gis(QStringLiteral(
+            "SELECT OB_EXID || '|' || OB_ID_SLO_TYP || '|' || OB_NAZWA1 || '|' || OB_AKTYWNY FROM OBIEKT ORDER BY OB_EXID;")),
+        QStringList({QStringLiteral("100001|102|Piekarnia \"Złoty Kłos\" s.c.|1"), QStringLiteral("100002|102|O'Brien & Syn|1"),
+                     QStringLiteral("200001|108|Hurtownia Bałtyk|1")}));
+    EXPECT_EQ(
+        Gis(QStringLiteral("SELECT ADR_KRAJ || '|' || ADR_KOD || '|' || ADR_MIASTO || '|' || ADR_ULICA || '|' || ADR_ID_SLO_TYP "
+                           "FROM ADRES JOIN OBIEKT ON OB_ID = ADR_ID_OB WHERE OB_EXID = '100002';")),
+        QStringList({QStringLiteral("Polska|00-950|Warszawa|ul. Długa 1|201")}));
+    EXPECT_EQ(
+        Gis(QStringLiteral(
+            "SELECT ATR_TXT1 || '=' || COALESCE(ATO_VAR_TXT, ATO_VAR_DATA) FROM ATRYBUT_OBIEKT "
+            "JOIN ATRYBUT ON ATR_ID = ATO_ID_ATR JOIN OBIEKT ON OB_ID = ATO_ID_OB WHERE OB_EXID = '100001' ORDER BY ATR_ID;")),
+        QStringList({QStringLiteral("KategoriaABC=Kategoria A"), QStringLiteral("Sektor=Handel detaliczny"),
+                     QStringLiteral("Kategoria=Opieka stała"), QStringLiteral("OsobaOdpowiedzialna=Łucja Żółkiewska"),
+                     QStringLiteral("DataUtworzenia=2026-01-02 08:00:00"),
+                     QStringLiteral("DataAktualizacji=2026-02-01 10:00:00")}));
+    EXPECT_EQ(Gis(QStringLiteral("SELECT count(*) FROM UPRAWNIENIA WHERE UPR_ID_UZYTKOWNIK = 1;")),
+              QStringList({QStringLiteral("3")}));
     EXPECT_TRUE(WorkFiles().isEmpty()) << WorkFiles().join(QLatin1Char(' ')).toStdString();
     EXPECT_FALSE(Watermark("interfejs_transport_klient").isEmpty());
     EXPECT_FALSE(Watermark("interfejs_transport_dystrybutor").isEmpty());
@@ -52,27 +59,33 @@ TEST_F(Customers, ChangeThroughACodeDescriptionListsTheCustomerAgainAndUpdatesIt
     RunExchange();
     EXPECT_EQ(Summary(QStringLiteral("Klient")), Counts(1, 1, 0, 1, 0, 0)) << Pane().toStdString();
     EXPECT_TRUE(Pane().contains(QStringLiteral("stara wartosc: \"Kategoria A\"; nowa wartosc: \"Kategoria A+\"")));
-    EXPECT_EQ(Gis(QStringLiteral("SELECT ATO_VAR_TXT FROM ATRYBUT_OBIEKT JOIN OBIEKT ON OB_ID = ATO_ID_OB WHERE OB_EXID = '100001' AND ATO_ID_ATR = 1;")),
-              QStringList({QStringLiteral("Kategoria A+")}));
+    EXPECT_EQ(
+        Gis(QStringLiteral(
+            "SELECT ATO_VAR_TXT FROM ATRYBUT_OBIEKT JOIN OBIEKT ON OB_ID = ATO_ID_OB WHERE OB_EXID = '100001' AND ATO_ID_ATR = 1;")),
+        QStringList({QStringLiteral("Kategoria A+")}));
 }
 
 TEST_F(Customers, RowsOutsideTheRegionOrWithoutNumberAreNeverExchangedAndLongNamesAreSliced)
 {
-    const QString longName = QString(40, QLatin1Char('a')) + QString(40, QLatin1Char('b')) + QString(40, QLatin1Char('c')) + QStringLiteral("0123456789");
+    const QString longName = QString(40, QLatin1Char('a')) + QString(40, QLatin1Char('b')) + QString(40, QLatin1Char('c'))
+        + QStringLiteral("0123456789");
     Customer(1, QStringLiteral("100001"), longName);
-    Crm(QStringLiteral("INSERT INTO Customer (CustomerID, CustomerNumber, Region, Name1, BusinessLineCODE, CreateDate, UpdateDate) VALUES "
-                       "(2, 'X1', 'BCZ', 'Czechy', 1501, '2026-01-01 00:00:00', '2026-01-01 00:00:00'),"
-                       "(3, NULL, 'BPL', 'Bez numeru', 1501, '2026-01-01 00:00:00', '2026-01-01 00:00:00');"));
+    Crm(QStringLiteral(
+        "INSERT INTO Customer (CustomerID, CustomerNumber, Region, Name1, BusinessLineCODE, CreateDate, UpdateDate) VALUES "
+        "(2, 'X1', 'BCZ', 'Czechy', 1501, '2026-01-01 00:00:00', '2026-01-01 00:00:00'),"
+        "(3, NULL, 'BPL', 'Bez numeru', 1501, '2026-01-01 00:00:00', '2026-01-01 00:00:00');"));
     RunExchange();
-    EXPECT_EQ(Gis(QStringLiteral("SELECT OB_NAZWA1 || '|' || OB_NAZWA2 || '|' || OB_NAZWA3 FROM OBIEKT;")),
-              QStringList({longName.left(40) + QLatin1Char('|') + longName.mid(40, 40) + QLatin1Char('|') + longName.mid(80, 40)}));
+    EXPECT_EQ(
+        Gis(QStringLiteral("SELECT OB_NAZWA1 || '|' || OB_NAZWA2 || '|' || OB_NAZWA3 FROM OBIEKT;")),
+        QStringList({longName.left(40) + QLatin1Char('|') + longName.mid(40, 40) + QLatin1Char('|') + longName.mid(80, 40)}));
 }
 
 TEST_F(Customers, NullColumnsGiveEmptyTextsAndAMissingDateFailsOnlyThatCustomer)
 {
-    Crm(QStringLiteral("INSERT INTO Customer (CustomerID, CustomerNumber, Region, BusinessLineCODE, CreateDate, UpdateDate) VALUES "
-                       "(1, '100001', 'BPL', 1501, '2026-01-01 00:00:00', '2026-02-01 00:00:00'),"
-                       "(2, '100002', 'BPL', 1501, NULL, '2026-02-02 00:00:00');"));
+    Crm(QStringLiteral(
+        "INSERT INTO Customer (CustomerID, CustomerNumber, Region, BusinessLineCODE, CreateDate, UpdateDate) VALUES "
+        "(1, '100001', 'BPL', 1501, '2026-01-01 00:00:00', '2026-02-01 00:00:00'),"
+        "(2, '100002', 'BPL', 1501, NULL, '2026-02-02 00:00:00');"));
     Customer(3, QStringLiteral("100003"), QStringLiteral("Sklep C"));
     RunExchange();
     EXPECT_EQ(Summary(QStringLiteral("Klient")), Counts(3, 1, 1, 0, 0, 2)) << Pane().toStdString();
@@ -82,7 +95,8 @@ TEST_F(Customers, NullColumnsGiveEmptyTextsAndAMissingDateFailsOnlyThatCustomer)
     EXPECT_TRUE(Pane().contains(QStringLiteral(" Pole \"Nazwa\" nie może być puste\n      Obiekt nie został przetworzony")));
     ASSERT_EQ(WorkFiles().size(), 1);
     const QString staged = ReadFileText(inst.Path(QStringLiteral("work/")) + WorkFiles().first());
-    EXPECT_TRUE(staged.contains(QStringLiteral("<property name=\"EXID\" type=\"String\">100001</property>"))) << staged.toStdString();
+    EXPECT_TRUE(staged.contains(QStringLiteral("<property name=\"EXID\" type=\"String\">100001</property>")))
+        << staged.toStdString();
     EXPECT_TRUE(staged.contains(QStringLiteral("<property name=\"Miasto\" type=\"String\"")));
     EXPECT_EQ(Gis(QStringLiteral("SELECT OB_EXID FROM OBIEKT;")), QStringList({QStringLiteral("100003")}));
     // Failing elements never hold the last-exchange time back.
@@ -92,7 +106,8 @@ TEST_F(Customers, NullColumnsGiveEmptyTextsAndAMissingDateFailsOnlyThatCustomer)
 TEST_F(Customers, MissingDictionaryEntryExchangesAndStoresNothing)
 {
     Customer(1, QStringLiteral("100001"), QStringLiteral("Sklep A"));
-    OdbcEnvironment::ExecSqlite(inst.gisFile, QStringLiteral("DELETE FROM SLOWNIK WHERE SLO_NAZWA = 'interfejs_transport_klient';"));
+    OdbcEnvironment::ExecSqlite(inst.gisFile,
+                                QStringLiteral("DELETE FROM SLOWNIK WHERE SLO_NAZWA = 'interfejs_transport_klient';"));
     RunExchange();
     EXPECT_EQ(Summary(QStringLiteral("Klient")), Counts(0, 0, 0, 0, 0, 0));
     EXPECT_EQ(Gis(QStringLiteral("SELECT count(*) FROM OBIEKT;")), QStringList({QStringLiteral("0")}));
@@ -100,7 +115,9 @@ TEST_F(Customers, MissingDictionaryEntryExchangesAndStoresNothing)
 
 TEST_F(Customers, ChangesAfterTheStoredTimeAreListedWithATypedTimeParameter)
 {
-    OdbcEnvironment::ExecSqlite(inst.gisFile, QStringLiteral("UPDATE SLOWNIK SET SLO_TXT1 = '2026-02-01 10:00:00' WHERE SLO_NAZWA = 'interfejs_transport_klient';"));
+    OdbcEnvironment::ExecSqlite(
+        inst.gisFile,
+        QStringLiteral("UPDATE SLOWNIK SET SLO_TXT1 = '2026-02-01 10:00:00' WHERE SLO_NAZWA = 'interfejs_transport_klient';"));
     Customer(1, QStringLiteral("100001"), QStringLiteral("Wczoraj"), 1501, 101, QStringLiteral("2026-02-01 10:00:00"));
     Customer(2, QStringLiteral("100002"), QStringLiteral("Sekundę później"), 1501, 101, QStringLiteral("2026-02-01 10:00:01"));
     Crm(QStringLiteral("UPDATE Code SET UpdateDate = '2026-01-01 00:00:00';"
@@ -129,8 +146,10 @@ TEST_F(Customers, StopAfterTheSecondElementKeepsTheStoredTimeAndGisFailureKeepsT
 
     // The GIS rejects writes of one customer's address: its target-layout file stays, and the
     // next run stores it once the database accepts it again.
-    OdbcEnvironment::ExecSqlite(inst.gisFile, QStringLiteral(
-        "CREATE TRIGGER no_addr BEFORE INSERT ON ADRES WHEN NEW.ADR_ULICA = 'ul. Zepsuta 3' BEGIN SELECT RAISE(ABORT, 'awaria'); END;"));
+    OdbcEnvironment::ExecSqlite(
+        inst.gisFile,
+        QStringLiteral(
+            "CREATE TRIGGER no_addr BEFORE INSERT ON ADRES WHEN NEW.ADR_ULICA = 'ul. Zepsuta 3' BEGIN SELECT RAISE(ABORT, 'awaria'); END;"));
     Crm(QStringLiteral("UPDATE Customer SET Address = 'ul. Zepsuta 3' WHERE CustomerID = 4;"));
     RunExchange();
     // The stopped run stored no time: all five are listed again, the first two unchanged.
@@ -162,16 +181,17 @@ TEST_F(Customers, TheOtherDirectionIsNotImplementedAndTouchesNoFile)
 TEST(CustomerStatements, SqlServerTextsAsTheCrmKnowsThem)
 {
     EXPECT_EQ(CustomerSql::ZamerKlient().sqlServer,
-              QStringLiteral("select distinct c.CustomerNumber as 'ID', ISNULL(c.Name1,'') as 'Nazwa', ISNULL(c.Address,'') as 'Ulica', "
-                             "ISNULL(c.ZipCode,'') as 'Kod', ISNULL(c.City,'') as 'Miasto', c.CreateDate as 'DataUtworzenia', "
-                             "c.UpdateDate as 'DataAktualizacji', ISNULL(katABC.Description ,'') as 'KategoriaABC', "
-                             "ISNULL(sek.Description ,'') as 'Sektor', ISNULL(krkat.Description ,'') as 'Kategoria', "
-                             "ISNULL(cu.FirstName + ' ' + cu.Surname ,'') as 'OsobaOdpowiedzialna' from dbo.Customer c "
-                             "left outer join dbo.Code katABC on katABC.CodeID = c.ratingCode left outer join dbo.Code sek on "
-                             "sek.CodeID = c.BusinessLineCODE left outer join dbo.relCaesarUserCustomer rkat on rkat.CustomerID = "
-                             "c.CustomerID and rkat.BusinessAreaCODE = 2112 left outer join dbo.Code krkat on krkat.CodeID = "
-                             "rkat.CategoryCODE left outer join dbo.CaesarUser cu on cu.CaesarUserID=rkat.CaesarUserID where "
-                             "c.Region='BPL' and c.CustomerNumber = :KlientID"));
+              QStringLiteral(
+                  "select distinct c.CustomerNumber as 'ID', ISNULL(c.Name1,'') as 'Nazwa', ISNULL(c.Address,'') as 'Ulica', "
+                  "ISNULL(c.ZipCode,'') as 'Kod', ISNULL(c.City,'') as 'Miasto', c.CreateDate as 'DataUtworzenia', "
+                  "c.UpdateDate as 'DataAktualizacji', ISNULL(katABC.Description ,'') as 'KategoriaABC', "
+                  "ISNULL(sek.Description ,'') as 'Sektor', ISNULL(krkat.Description ,'') as 'Kategoria', "
+                  "ISNULL(cu.FirstName + ' ' + cu.Surname ,'') as 'OsobaOdpowiedzialna' from dbo.Customer c "
+                  "left outer join dbo.Code katABC on katABC.CodeID = c.ratingCode left outer join dbo.Code sek on "
+                  "sek.CodeID = c.BusinessLineCODE left outer join dbo.relCaesarUserCustomer rkat on rkat.CustomerID = "
+                  "c.CustomerID and rkat.BusinessAreaCODE = 2112 left outer join dbo.Code krkat on krkat.CodeID = "
+                  "rkat.CategoryCODE left outer join dbo.CaesarUser cu on cu.CaesarUserID=rkat.CaesarUserID where "
+                  "c.Region='BPL' and c.CustomerNumber = :KlientID"));
     // The change lists: the five comparisons take the typed :DataOd; customers and distributors
     // differ only in the business-line test.
     const QString customers = CustomerSql::KlienciDoTransportu().sqlServer;
@@ -179,5 +199,6 @@ TEST(CustomerStatements, SqlServerTextsAsTheCrmKnowsThem)
     EXPECT_TRUE(customers.contains(QStringLiteral("c.BusinessLineCode not in ('1567','1568')  order by c.UpdateDate")));
     EXPECT_EQ(QString(customers).replace(QStringLiteral(" not in "), QStringLiteral(" in ")),
               CustomerSql::DystrybutorzyDoTransportu().sqlServer);
-    EXPECT_TRUE(customers.startsWith(QStringLiteral("select c.CustomerNumber as 'ID',         c.UpdateDate as 'DataAktualizacji'    from dbo.Customer c")));
+    EXPECT_TRUE(customers.startsWith(
+        QStringLiteral("select c.CustomerNumber as 'ID',         c.UpdateDate as 'DataAktualizacji'    from dbo.Customer c")));
 }

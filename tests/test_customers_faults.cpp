@@ -37,7 +37,8 @@ TEST_F(CustomerFaults, ACommitRefusedByALockFailsTheElementAndTheNextRunStoresIt
 
     RunExchange();
     EXPECT_EQ(Summary(QStringLiteral("Klient")), Counts(1, 1, 1, 0, 0, 0)) << Pane().toStdString();
-    EXPECT_EQ(Gis(QStringLiteral("SELECT OB_EXID FROM OBIEKT JOIN ADRES ON ADR_ID_OB = OB_ID;")), QStringList{QStringLiteral("100001")});
+    EXPECT_EQ(Gis(QStringLiteral("SELECT OB_EXID FROM OBIEKT JOIN ADRES ON ADR_ID_OB = OB_ID;")),
+              QStringList{QStringLiteral("100001")});
     EXPECT_TRUE(WorkFiles().isEmpty());
 }
 

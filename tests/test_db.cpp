@@ -22,9 +22,8 @@ namespace {
 using LoggedMessage = pelk::test::RecordingLogView::Message;
 using pelk::test::RecordingLogView;
 
-const char *kSchema =
-    "CREATE TABLE OBIEKT (OBIEKT_ID INTEGER PRIMARY KEY AUTOINCREMENT, NAZWA VARCHAR(10),"
-    " OPIS NVARCHAR(40), DATA_MOD DATETIME, WARTOSC FLOAT, ILOSC INT);";
+const char *kSchema = "CREATE TABLE OBIEKT (OBIEKT_ID INTEGER PRIMARY KEY AUTOINCREMENT, NAZWA VARCHAR(10),"
+                      " OPIS NVARCHAR(40), DATA_MOD DATETIME, WARTOSC FLOAT, ILOSC INT);";
 
 class DbTest : public ::testing::Test
 {
@@ -57,8 +56,7 @@ TEST_F(DbTest, ConnectsByDsnDetectsSqliteAndResolvesDboSchema)
     EXPECT_TRUE(conn.IsOpen());
     EXPECT_EQ(conn.Dsn(), QStringLiteral("PELK_TEST"));
     EXPECT_EQ(conn.SqlDialect(), Dialect::SQLite);
-    EXPECT_EQ(conn.ConnectionString(),
-              QStringLiteral("Provider=MSDASQL.1;Persist Security Info=False;Data Source=PELK_TEST"));
+    EXPECT_EQ(conn.ConnectionString(), QStringLiteral("Provider=MSDASQL.1;Persist Security Info=False;Data Source=PELK_TEST"));
 
     // "dbo.X" and "X" are the same table of the same file.
     Query q(conn);
@@ -117,9 +115,9 @@ TEST_F(DbTest, MissingDataSourceFailsWithDriverTextAndConnectionMessage)
     ASSERT_EQ(logged.size(), 2);
     for (const auto &m : logged) {
         EXPECT_EQ(m.image, TLog::ImageError);
-        EXPECT_EQ(m.lines, QStringList{QStringLiteral(
-                               " Wystąpił błąd podczas podłączenia do bazy danych: "
-                               "Provider=MSDASQL.1;Persist Security Info=False;Data Source=NO_SUCH_DSN")});
+        EXPECT_EQ(m.lines,
+                  QStringList{QStringLiteral(" Wystąpił błąd podczas podłączenia do bazy danych: "
+                                             "Provider=MSDASQL.1;Persist Security Info=False;Data Source=NO_SUCH_DSN")});
     }
 }
 
@@ -168,8 +166,7 @@ void PrintTo(const PositionalCase &c, std::ostream *os)
 }
 
 class ToPositional : public ::testing::TestWithParam<PositionalCase>
-{
-};
+{};
 
 TEST_P(ToPositional, RewritesOnlyRealParameters)
 {
@@ -188,12 +185,12 @@ INSTANTIATE_TEST_SUITE_P(
         PositionalCase{"\"kol:umna\" = :Ż", "\"kol:umna\" = ?", {"Ż"}},
         PositionalCase{"t = ':nie' and u = :tak", "t = ':nie' and u = ?", {"tak"}},
         PositionalCase{"czas = '10:30' and :1 = 1", "czas = '10:30' and :1 = 1", {}},
-        PositionalCase{"niedomknięty 'tekst :P", "niedomknięty 'tekst :P", {}},
-        PositionalCase{"koniec :", "koniec :", {}}));
+        PositionalCase{"niedomknięty 'tekst :P", "niedomknięty 'tekst :P", {}}, PositionalCase{"koniec :", "koniec :", {}}));
 
 TEST_F(DbTest, DatesTravelAsTypedValuesInTheOneTextForm)
 {
-    OdbcEnvironment::ExecSqlite(file, QStringLiteral("INSERT INTO OBIEKT (NAZWA, DATA_MOD) VALUES ('stary', '2024-03-05 14:30:00');"));
+    OdbcEnvironment::ExecSqlite(file,
+                                QStringLiteral("INSERT INTO OBIEKT (NAZWA, DATA_MOD) VALUES ('stary', '2024-03-05 14:30:00');"));
     Connection conn;
     conn.Open(QStringLiteral("PELK_TEST"));
 
@@ -223,10 +220,10 @@ TEST_F(DbTest, DatesTravelAsTypedValuesInTheOneTextForm)
 
 TEST_F(DbTest, NavigationValuesAndFieldMetadata)
 {
-    OdbcEnvironment::ExecSqlite(file, QStringLiteral(
-        "INSERT INTO OBIEKT (NAZWA, OPIS, WARTOSC, ILOSC) VALUES ('a', 'ą', 1.5, 1);"
-        "INSERT INTO OBIEKT (NAZWA, OPIS, WARTOSC, ILOSC) VALUES ('b', NULL, NULL, 2);"
-        "INSERT INTO OBIEKT (NAZWA, OPIS, WARTOSC, ILOSC) VALUES ('c', 'x', 2.25, 3);"));
+    OdbcEnvironment::ExecSqlite(file,
+                                QStringLiteral("INSERT INTO OBIEKT (NAZWA, OPIS, WARTOSC, ILOSC) VALUES ('a', 'ą', 1.5, 1);"
+                                               "INSERT INTO OBIEKT (NAZWA, OPIS, WARTOSC, ILOSC) VALUES ('b', NULL, NULL, 2);"
+                                               "INSERT INTO OBIEKT (NAZWA, OPIS, WARTOSC, ILOSC) VALUES ('c', 'x', 2.25, 3);"));
     Connection conn;
     conn.Open(QStringLiteral("PELK_TEST"));
     Query q(conn);
@@ -332,8 +329,7 @@ TEST_F(DbTest, TableRowInsertsWithIdentityAndUpdatesOnlyChangedFields)
     row.Post();
     EXPECT_EQ(Sqlite(QStringLiteral("SELECT NAZWA, OPIS, ILOSC FROM OBIEKT WHERE OBIEKT_ID = 2;")),
               QStringList{QStringLiteral("O'Brien|inny|5")});
-    EXPECT_EQ(Sqlite(QStringLiteral("SELECT NAZWA FROM OBIEKT WHERE OBIEKT_ID = 1;")),
-              QStringList{QStringLiteral("zajety")});
+    EXPECT_EQ(Sqlite(QStringLiteral("SELECT NAZWA FROM OBIEKT WHERE OBIEKT_ID = 1;")), QStringList{QStringLiteral("zajety")});
 
     // The row vanished meanwhile: the update is reported, not silently lost.
     OdbcEnvironment::ExecSqlite(file, QStringLiteral("DELETE FROM OBIEKT WHERE OBIEKT_ID = 2;"));
@@ -383,8 +379,10 @@ TEST_F(DbTest, ExecSQLQueryLogsFailureWithTheStatement)
 
 TEST_F(DbTest, CompareFieldValueComparesByTextAndPreparesEdit)
 {
-    OdbcEnvironment::ExecSqlite(file, QStringLiteral(
-        "INSERT INTO OBIEKT (NAZWA, OPIS, DATA_MOD, WARTOSC) VALUES ('ABCDEFGHIJ', NULL, '2024-03-05 14:30:00', 1.5);"));
+    OdbcEnvironment::ExecSqlite(
+        file,
+        QStringLiteral(
+            "INSERT INTO OBIEKT (NAZWA, OPIS, DATA_MOD, WARTOSC) VALUES ('ABCDEFGHIJ', NULL, '2024-03-05 14:30:00', 1.5);"));
     Connection conn;
     conn.Open(QStringLiteral("PELK_TEST"));
     TableRow row(conn, QStringLiteral("dbo.OBIEKT"), {QStringLiteral("OBIEKT_ID")});
@@ -404,8 +402,8 @@ TEST_F(DbTest, CompareFieldValueComparesByTextAndPreparesEdit)
     auto logged = TakeLog();
     ASSERT_EQ(logged.size(), 1);
     EXPECT_EQ(logged[0].image, TLog::ImageInfo);
-    EXPECT_EQ(logged[0].lines, QStringList{QStringLiteral(
-                                   " Pole: NAZWA: stara wartosc: \"ABCDEFGHIJ\"; nowa wartosc: \"ABCDEFGHIX\" ")});
+    EXPECT_EQ(logged[0].lines,
+              QStringList{QStringLiteral(" Pole: NAZWA: stara wartosc: \"ABCDEFGHIJ\"; nowa wartosc: \"ABCDEFGHIX\" ")});
 
     // A null field is a change even to an empty value.
     EXPECT_TRUE(helpers.CompareFieldValue(row, QStringLiteral("OPIS"), QStringLiteral("")));
@@ -437,8 +435,9 @@ TEST_F(DbTest, RequiredFieldsAndEmptyValues)
     const auto logged = TakeLog();
     ASSERT_EQ(logged.size(), 1);
     EXPECT_EQ(logged[0].image, TLog::ImageError);
-    EXPECT_EQ(logged[0].lines, (QStringList{QStringLiteral(" Pole \"NAZWA\" nie może być puste"),
-                                            QStringLiteral("      Obiekt nie został przetworzony")}));
+    EXPECT_EQ(logged[0].lines,
+              (QStringList{QStringLiteral(" Pole \"NAZWA\" nie może być puste"),
+                           QStringLiteral("      Obiekt nie został przetworzony")}));
     log.SetTraceLevel(1); // the message is of level 2
     EXPECT_TRUE(helpers.CheckRequiredField(QStringLiteral("NAZWA"), Variant()));
     EXPECT_TRUE(TakeLog().isEmpty());

@@ -6,14 +6,14 @@
 #include "app/DM_Main.h"
 #include "app/Log.h"
 #include "app/Process.h"
-#include "app/Views.h"
-#include "engine/RunControl.h"
 #include "app/Settings.h"
+#include "app/Views.h"
 #include "config/Common.h"
-#include "db/Query.h"
 #include "config/XMLSerializer.h"
+#include "db/Query.h"
 #include "engine/CloseDataSets.h"
 #include "engine/Queue.h"
+#include "engine/RunControl.h"
 #include "engine/TempObjects.h"
 #include "engine/Transformation.h"
 
@@ -21,9 +21,9 @@
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QThread>
 #include <QTimer>
-#include <QScopeGuard>
 #include <gtest/gtest.h>
 
 using namespace pelk;
@@ -171,8 +171,9 @@ TEST_F(Engine, FailureAtEachStageKeepsItsInputAndTheNextRunRedoesTheElement)
     pane.messages.clear();
     RunExchange();
     EXPECT_TRUE(Logged(QStringLiteral(" Liczba elementów: 0")));
-    EXPECT_EQ(Stored(), QStringList({QStringLiteral("1|jeden"), QStringLiteral("2|nowa2"), QStringLiteral("3|nowa3"),
-                                     QStringLiteral("4|nowa4")}));
+    EXPECT_EQ(Stored(),
+              QStringList(
+                  {QStringLiteral("1|jeden"), QStringLiteral("2|nowa2"), QStringLiteral("3|nowa3"), QStringLiteral("4|nowa4")}));
     EXPECT_TRUE(WorkFiles().isEmpty());
 }
 
@@ -200,9 +201,10 @@ TEST_F(Engine, LeftoverFilesOfBothLayoutsAreTakenUpAndIncompleteOnesRemoved)
     EXPECT_EQ(Dm().Process()->TotalElements(), 4);
     EXPECT_EQ(Dm().Process()->Processed(), 3);
     EXPECT_EQ(Stored(), QStringList({QStringLiteral("5|nowa"), QStringLiteral("7|siedem"), QStringLiteral("8|osiem")}));
-    EXPECT_EQ(WorkFiles(), QStringList({QStringLiteral("Inny__{A}.xml"), QStringLiteral("Inny__{B}.xml.part"),
-                                        QStringLiteral("Test_SysY__broken.xml"), QStringLiteral("Test_SysY__notatki.xml.part"),
-                                        QStringLiteral("Test_SysY__") + guid + QStringLiteral(".xml.backup")}));
+    EXPECT_EQ(WorkFiles(),
+              QStringList({QStringLiteral("Inny__{A}.xml"), QStringLiteral("Inny__{B}.xml.part"),
+                           QStringLiteral("Test_SysY__broken.xml"), QStringLiteral("Test_SysY__notatki.xml.part"),
+                           QStringLiteral("Test_SysY__") + guid + QStringLiteral(".xml.backup")}));
     Q_UNUSED(target);
     Q_UNUSED(superseded);
 }
@@ -315,9 +317,10 @@ TEST_F(Engine, TransformationMessagesAndOutputRules)
 
     // A result that is no XML document, a stylesheet that is no stylesheet: false, no file.
     const int before = int(pane.messages.size());
-    WriteFileText(Xsl(QStringLiteral("text.xsl")),
-                  QStringLiteral("<xsl:stylesheet version=\"1.0\" xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\">"
-                                 "<xsl:output method=\"text\"/><xsl:template match=\"/\">a &lt; b</xsl:template></xsl:stylesheet>"));
+    WriteFileText(
+        Xsl(QStringLiteral("text.xsl")),
+        QStringLiteral("<xsl:stylesheet version=\"1.0\" xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\">"
+                       "<xsl:output method=\"text\"/><xsl:template match=\"/\">a &lt; b</xsl:template></xsl:stylesheet>"));
     WriteFileText(Xsl(QStringLiteral("broken.xsl")), QStringLiteral("<xsl:stylesheet"));
     for (const char *sheet : {"text.xsl", "broken.xsl"}) {
         t.StylesheetName = QLatin1String(sheet);
@@ -375,7 +378,8 @@ TEST_F(Engine, StylesheetIsCompiledOncePerRunAndAChangedOneIsPickedUp)
     WriteFileText(path, edited);
     QFile(path).setFileTime(QDateTime::currentDateTime().addSecs(10), QFileDevice::FileModificationTime);
     RunExchange();
-    EXPECT_EQ(Stored(), QStringList({QStringLiteral("1|a+"), QStringLiteral("2|b+"), QStringLiteral("3|c+"), QStringLiteral("4|d+")}));
+    EXPECT_EQ(Stored(),
+              QStringList({QStringLiteral("1|a+"), QStringLiteral("2|b+"), QStringLiteral("3|c+"), QStringLiteral("4|d+")}));
 }
 
 TEST_F(Engine, MissingStylesheetKeepsEverySourceFileForTheNextRun)
@@ -412,17 +416,23 @@ TEST_F(Engine, DriverBuildsQueuesFromTheObjectListAndTheRules)
     Source(QStringLiteral("(1, 'jeden')"));
     RunExchange();
     const QString rules = inst.Path(QStringLiteral("ObjectRules.xml"));
-    EXPECT_TRUE(Logged(QStringLiteral(" Nieznany obiekt Klient transfer do systemu Pelk·GIS Trasar\r\n      Przetwarzanie obiektu przerwane")));
-    EXPECT_TRUE(Logged(QStringLiteral(" Brak parametrów obiektu BezNazwy w pliku konfiguracyjnym %1\r\n      Przetwarzanie obiektu przerwane").arg(rules)));
-    EXPECT_TRUE(Logged(QStringLiteral(" Brak parametrów obiektu BezWpisu w pliku konfiguracyjnym %1\r\n      Przetwarzanie obiektu przerwane").arg(rules)));
+    EXPECT_TRUE(Logged(
+        QStringLiteral(" Nieznany obiekt Klient transfer do systemu Pelk·GIS Trasar\r\n      Przetwarzanie obiektu przerwane")));
+    EXPECT_TRUE(Logged(
+        QStringLiteral(" Brak parametrów obiektu BezNazwy w pliku konfiguracyjnym %1\r\n      Przetwarzanie obiektu przerwane")
+            .arg(rules)));
+    EXPECT_TRUE(Logged(
+        QStringLiteral(" Brak parametrów obiektu BezWpisu w pliku konfiguracyjnym %1\r\n      Przetwarzanie obiektu przerwane")
+            .arg(rules)));
     // Summaries in run order: X to Y before Y to X; the short form for the short-summary kind.
     QStringList summaries;
     for (const auto &m : pane.messages)
         if (!m.lines.isEmpty() && m.lines[0].startsWith(kSummaryHead))
             summaries << m.lines[0].mid(kSummaryHead.size()) + QString::number(m.lines.size());
-    EXPECT_EQ(summaries, QStringList({Label(QStringLiteral("Testowy"), true) + QStringLiteral("8"),
-                                      Label(QStringLiteral("Testowy"), false) + QStringLiteral("8"),
-                                      Label(QStringLiteral("Krotki"), true) + QStringLiteral("3")}));
+    EXPECT_EQ(summaries,
+              QStringList({Label(QStringLiteral("Testowy"), true) + QStringLiteral("8"),
+                           Label(QStringLiteral("Testowy"), false) + QStringLiteral("8"),
+                           Label(QStringLiteral("Krotki"), true) + QStringLiteral("3")}));
     EXPECT_EQ(Stored(), QStringList({QStringLiteral("1|jeden")}));
 
     // The queues built, with their rules and direction.
@@ -444,8 +454,8 @@ TEST_F(Engine, DirectionYtoXUsesItsOwnStylesheetAndFileNames)
     Source(QStringLiteral("(1, 'jeden')"));
     // Refused by the target for one run, the element keeps the target file of this direction;
     // the next run stores it.
-    OdbcEnvironment::ExecSqlite(inst.gisFile, QStringLiteral(
-        "CREATE TRIGGER odmowa BEFORE INSERT ON DST BEGIN SELECT RAISE(ABORT, 'odmowa'); END;"));
+    OdbcEnvironment::ExecSqlite(
+        inst.gisFile, QStringLiteral("CREATE TRIGGER odmowa BEFORE INSERT ON DST BEGIN SELECT RAISE(ABORT, 'odmowa'); END;"));
     RunExchange();
     OdbcEnvironment::ExecSqlite(inst.gisFile, QStringLiteral("DROP TRIGGER odmowa;"));
     const QStringList staged = WorkFiles();
@@ -463,7 +473,9 @@ TEST_F(Engine, MissingRulesFileRunsNothingAndTheStartCommandEndsNormally)
     run.Start();
     const QString path = QDir::toNativeSeparators(inst.dir.path()) + QDir::separator() + QStringLiteral("ObjectRules.xml");
     EXPECT_EQ(CountLogged(QStringLiteral(" Brak pliku konfiguracyjnego zasad przetwarzania:\r\n      %1\r\n"
-                                         "      Przetwarzanie danych przerwane.").arg(path)), 1);
+                                         "      Przetwarzanie danych przerwane.")
+                              .arg(path)),
+              1);
     EXPECT_FALSE(Logged(kSummaryHead));
     EXPECT_TRUE(Logged(QStringLiteral(" Zakończenie procesu przetwarzania")));
     EXPECT_TRUE(Stored().isEmpty());
@@ -495,8 +507,9 @@ TEST_F(Engine, ExchangeObjectsBaseAndTemporaryObjects)
 
     // Saving over an existing file replaces it; the element is named after the class.
     x.FileName = WorkFile(QStringLiteral("x.xml"));
-    WriteFileText(x.FileName, QStringLiteral("stara zawartość, dłuższa niż nowa ............................................"
-                                             "......................................................................"));
+    WriteFileText(x.FileName,
+                  QStringLiteral("stara zawartość, dłuższa niż nowa ............................................"
+                                 "......................................................................"));
     x.ObjectID = Variant(QStringLiteral("K-17"));
     ASSERT_TRUE(x.SaveToXML());
     const QString text = ReadFileText(x.FileName);
@@ -525,7 +538,8 @@ TEST_F(Engine, ExchangeObjectsBaseAndTemporaryObjects)
     element.Key = QStringLiteral("1");
     EXPECT_FALSE(queue.SerializeObject(element));
     EXPECT_FALSE(queue.BaseSerialize(element));
-    EXPECT_TRUE(Logged(QStringLiteral(" Nie nadpisana funkcja LoadFromDB\n Wyjątek funkcji TObjectListQueue.SerializeSysObject\n  Nie nadpisana funkcja LoadFromDB")));
+    EXPECT_TRUE(Logged(QStringLiteral(
+        " Nie nadpisana funkcja LoadFromDB\n Wyjątek funkcji TObjectListQueue.SerializeSysObject\n  Nie nadpisana funkcja LoadFromDB")));
     EXPECT_TRUE(WorkFiles(QStringLiteral("T_SysX*")).isEmpty());
 
     // CloseDataSets leaves the queries closed.

@@ -145,7 +145,8 @@ TEST_F(Recovery, UnattendedProgramRunDrivesTheQueuesOfTheObjectList)
     const QString exe = inst.Path(QStringLiteral("PelkDataExchanger"));
     ASSERT_TRUE(QFile::copy(QStringLiteral(PELK_EXECUTABLE), exe));
     QFile::remove(inst.Path(QStringLiteral("ObjectRules.xml")));
-    ASSERT_TRUE(QFile::copy(QStringLiteral(PELK_SOURCE_DIR "/deploy/ObjectRules.xml"), inst.Path(QStringLiteral("ObjectRules.xml"))));
+    ASSERT_TRUE(
+        QFile::copy(QStringLiteral(PELK_SOURCE_DIR "/deploy/ObjectRules.xml"), inst.Path(QStringLiteral("ObjectRules.xml"))));
     const QString file = inst.WriteProcessSettings(QStringLiteral("auto.xml"), inst.Path(QStringLiteral("work")),
                                                    {{QStringLiteral("Klient"), QStringLiteral("esNone"), 15},
                                                     {QStringLiteral("Inny"), QStringLiteral("esBothDirection"), 15}});

@@ -18,10 +18,12 @@ using namespace pelk::test;
 namespace {
 
 // A target-layout file as the stylesheet writes it.
-QString ObiektXml(const QString &exid, const QString &nazwa, const QString &miasto, const QString &kategoria,
-                  int typ = 102, const QString &extraItems = {})
+QString ObiektXml(const QString &exid, const QString &nazwa, const QString &miasto, const QString &kategoria, int typ = 102,
+                  const QString &extraItems = {})
 {
-    auto esc = [](QString s) { return s.replace(QLatin1Char('&'), QLatin1String("&amp;")).replace(QLatin1Char('<'), QLatin1String("&lt;")); };
+    auto esc = [](QString s) {
+        return s.replace(QLatin1Char('&'), QLatin1String("&amp;")).replace(QLatin1Char('<'), QLatin1String("&lt;"));
+    };
     auto item = [&](int n, const QString &name, const QString &value, bool edit) {
         return QStringLiteral("<class classname=\"TAtrybutyObiektCollectionItem\" name=\"Item_%1\"><properties>"
                               "<property name=\"NumerAtrybutu\" type=\"Integer\">0</property>"
@@ -29,35 +31,35 @@ QString ObiektXml(const QString &exid, const QString &nazwa, const QString &mias
                               "<property name=\"Wartosc\" type=\"String\">%3</property>"
                               "<property name=\"Edytowany\" type=\"Enumeration\">%4</property>"
                               "</properties></class>\n")
-            .arg(n).arg(name, esc(value), edit ? QStringLiteral("True") : QStringLiteral("False"));
+            .arg(n)
+            .arg(name, esc(value), edit ? QStringLiteral("True") : QStringLiteral("False"));
     };
-    return QStringLiteral(
-               "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<classes>\n"
-               "<class classname=\"TPelk_Obiekt\" name=\"TPelk_Obiekt\"><properties>\n"
-               "<property name=\"ObjectID\" type=\"String\">%1</property>\n"
-               "<property name=\"ObiektTyp\" type=\"Integer\">%5</property>\n"
-               "<property name=\"ID\" type=\"Empty\"/>\n"
-               "<property name=\"EXID\" type=\"String\">%1</property>\n"
-               "<property name=\"Nazwa\" type=\"OleStr\">%2</property>\n"
-               "<property name=\"XKM\" type=\"String\">512345.25</property>\n"
-               "<property name=\"YKM\" type=\"Empty\"/>\n"
-               "<property name=\"XSTO\" type=\"Empty\"/>\n"
-               "<property name=\"YSTO\" type=\"Empty\"/>\n"
-               "<property name=\"Aktywny\" type=\"Integer\">1</property>\n"
-               "<property name=\"Adres\" type=\"Object\" class=\"TPelk_ObiektAdres\">"
-               "<class classname=\"TPelk_ObiektAdres\" name=\"Adres\"><properties>"
-               "<property name=\"ID\" type=\"Integer\">0</property>"
-               "<property name=\"Kraj\" type=\"String\">Polska</property>"
-               "<property name=\"Kod\" type=\"String\">00-950</property>"
-               "<property name=\"Miasto\" type=\"String\">%3</property>"
-               "<property name=\"Ulica\" type=\"String\">ul. Żółkiewskiego 5</property>"
-               "<property name=\"Numer1\" type=\"String\"></property>"
-               "<property name=\"Numer2\" type=\"String\"></property>"
-               "<property name=\"Typ\" type=\"Integer\">201</property>"
-               "<property name=\"Aktywny\" type=\"Integer\">1</property>"
-               "</properties></class></property>\n"
-               "<property name=\"Atrybuty\" type=\"Object\" class=\"TAtrybutyObiektCollection\">"
-               "<class classname=\"TAtrybutyObiektCollection\" name=\"Atrybuty\"><customdata>\n")
+    return QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<classes>\n"
+                          "<class classname=\"TPelk_Obiekt\" name=\"TPelk_Obiekt\"><properties>\n"
+                          "<property name=\"ObjectID\" type=\"String\">%1</property>\n"
+                          "<property name=\"ObiektTyp\" type=\"Integer\">%5</property>\n"
+                          "<property name=\"ID\" type=\"Empty\"/>\n"
+                          "<property name=\"EXID\" type=\"String\">%1</property>\n"
+                          "<property name=\"Nazwa\" type=\"OleStr\">%2</property>\n"
+                          "<property name=\"XKM\" type=\"String\">512345.25</property>\n"
+                          "<property name=\"YKM\" type=\"Empty\"/>\n"
+                          "<property name=\"XSTO\" type=\"Empty\"/>\n"
+                          "<property name=\"YSTO\" type=\"Empty\"/>\n"
+                          "<property name=\"Aktywny\" type=\"Integer\">1</property>\n"
+                          "<property name=\"Adres\" type=\"Object\" class=\"TPelk_ObiektAdres\">"
+                          "<class classname=\"TPelk_ObiektAdres\" name=\"Adres\"><properties>"
+                          "<property name=\"ID\" type=\"Integer\">0</property>"
+                          "<property name=\"Kraj\" type=\"String\">Polska</property>"
+                          "<property name=\"Kod\" type=\"String\">00-950</property>"
+                          "<property name=\"Miasto\" type=\"String\">%3</property>"
+                          "<property name=\"Ulica\" type=\"String\">ul. Żółkiewskiego 5</property>"
+                          "<property name=\"Numer1\" type=\"String\"></property>"
+                          "<property name=\"Numer2\" type=\"String\"></property>"
+                          "<property name=\"Typ\" type=\"Integer\">201</property>"
+                          "<property name=\"Aktywny\" type=\"Integer\">1</property>"
+                          "</properties></class></property>\n"
+                          "<property name=\"Atrybuty\" type=\"Object\" class=\"TAtrybutyObiektCollection\">"
+                          "<class classname=\"TAtrybutyObiektCollection\" name=\"Atrybuty\"><customdata>\n")
                .arg(esc(exid), esc(nazwa), esc(miasto))
                .arg(typ)
         + item(1, QStringLiteral("KategoriaABC"), kategoria, true)
@@ -121,18 +123,22 @@ TEST(GisSqlTexts, SqlServerTextsKeepTheirFormWithValuesBound)
 {
     EXPECT_EQ(GisSql::FindObiektByEXID().For(Dialect::SqlServer),
               QStringLiteral("select OB_ID, OB_EXID from dbo.OBIEKT where OB_EXID = :ObiektEXID and OB_ID_SLO_TYP = :Typ"));
-    EXPECT_EQ(GisSql::SetSlownikData().For(Dialect::SqlServer),
-              QStringLiteral("update dbo.slownik set SLO_TXT1 = :Wartosc where SLO_NAZWA = :SlownikNazwa and SLO_ID_KAT = :KategID"));
+    EXPECT_EQ(
+        GisSql::SetSlownikData().For(Dialect::SqlServer),
+        QStringLiteral("update dbo.slownik set SLO_TXT1 = :Wartosc where SLO_NAZWA = :SlownikNazwa and SLO_ID_KAT = :KategID"));
     EXPECT_EQ(GisSql::InsertUprawnienia().For(Dialect::SqlServer),
               QStringLiteral("insert into dbo.UPRAWNIENIA ( UPR_ID_UZYTKOWNIK, UPR_ID_OBIEKT, UPR_WIDOCZNOSC, UPR_ZARZADZANIE)  "
                              "values( :UzytkownikID, :ObiektID, 1, 1) "));
     EXPECT_EQ(GisSql::InsertAtrybut(5)->For(Dialect::SqlServer),
               QStringLiteral("insert into dbo.ATRYBUT_OBIEKT( ATO_ID_ATR, ATO_ID_OB, ATO_VAR_DATA) "
                              "values( :AtrybutID, :ObiektID, convert(datetime, :Wartosc, 120) ) "));
-    EXPECT_EQ(GisSql::UpdateAtrybut(4)->For(Dialect::SqlServer),
-              QStringLiteral("update dbo.ATRYBUT_OBIEKT set ATO_VAR_TXT = :Wartosc where ATO_ID_ATR = :AtrybutID and ATO_ID_OB = :ObiektID"));
-    EXPECT_TRUE(GisSql::GetWartoscAtrybutu().For(Dialect::SqlServer).contains(
-        QStringLiteral("when 6 then CONVERT( varchar(10), ATO_VAR_DATA, 120)")));
+    EXPECT_EQ(
+        GisSql::UpdateAtrybut(4)->For(Dialect::SqlServer),
+        QStringLiteral(
+            "update dbo.ATRYBUT_OBIEKT set ATO_VAR_TXT = :Wartosc where ATO_ID_ATR = :AtrybutID and ATO_ID_OB = :ObiektID"));
+    EXPECT_TRUE(GisSql::GetWartoscAtrybutu()
+                    .For(Dialect::SqlServer)
+                    .contains(QStringLiteral("when 6 then CONVERT( varchar(10), ATO_VAR_DATA, 120)")));
     EXPECT_EQ(GisSql::InsertAtrybut(9), nullptr);
     EXPECT_EQ(GisSql::UpdateAtrybut(0), nullptr);
     for (int t = 1; t <= 8; ++t)
@@ -225,31 +231,41 @@ TEST_F(GisDb, WatermarkRoundTripAndDictionaryNumbers)
 TEST_F(GisDb, NewObjectInsertedThenUnchangedThenUpdated)
 {
     QString log;
-    ASSERT_TRUE(Save(ObiektXml(QStringLiteral("K100"), QStringLiteral("Hurtownia Łąka"), QStringLiteral("Warszawa"), QStringLiteral("A")), &log));
+    ASSERT_TRUE(
+        Save(ObiektXml(QStringLiteral("K100"), QStringLiteral("Hurtownia Łąka"), QStringLiteral("Warszawa"), QStringLiteral("A")),
+             &log));
     EXPECT_EQ(lastStatus, szNowy);
     EXPECT_EQ(dm->Process()->NewCount(), 1);
-    EXPECT_TRUE(log.contains(QStringLiteral(" System Pelk·GIS Trasar przetwarzany obiekt KLIENT: EXID: K100; Nazwa: Hurtownia Łąka")));
-    EXPECT_EQ(Sql(QStringLiteral("select OB_EXID, OB_ID_SLO_TYP, OB_NAZWA1, OB_NAZWA2, OB_X_KM, OB_Y_KM is null, OB_AKTYWNY from OBIEKT")),
+    EXPECT_TRUE(
+        log.contains(QStringLiteral(" System Pelk·GIS Trasar przetwarzany obiekt KLIENT: EXID: K100; Nazwa: Hurtownia Łąka")));
+    EXPECT_EQ(Sql(QStringLiteral(
+                  "select OB_EXID, OB_ID_SLO_TYP, OB_NAZWA1, OB_NAZWA2, OB_X_KM, OB_Y_KM is null, OB_AKTYWNY from OBIEKT")),
               QStringList{QStringLiteral("K100|102|Hurtownia Łąka||512345.25|1|1")});
-    EXPECT_EQ(Sql(QStringLiteral("select ADR_ID_OB, ADR_KRAJ, ADR_KOD, ADR_MIASTO, ADR_ULICA, ADR_AKTYWNY, ADR_ID_SLO_TYP from ADRES")),
-              QStringList{QStringLiteral("1|Polska|00-950|Warszawa|ul. Żółkiewskiego 5|1|201")});
+    EXPECT_EQ(
+        Sql(QStringLiteral("select ADR_ID_OB, ADR_KRAJ, ADR_KOD, ADR_MIASTO, ADR_ULICA, ADR_AKTYWNY, ADR_ID_SLO_TYP from ADRES")),
+        QStringList{QStringLiteral("1|Polska|00-950|Warszawa|ul. Żółkiewskiego 5|1|201")});
     EXPECT_EQ(Sql(QStringLiteral("select ATO_ID_ATR, ATO_ID_OB, ATO_VAR_TXT, ATO_VAR_DATA from ATRYBUT_OBIEKT order by 1")),
               (QStringList{QStringLiteral("1|1|A|"), QStringLiteral("2|1|Hurt|"), QStringLiteral("5|1||2009-03-05 14:07:09")}));
     EXPECT_EQ(Sql(QStringLiteral("select * from UPRAWNIENIA")), QStringList{QStringLiteral("1|1|1|1")});
 
     const QStringList stored = Dump();
-    ASSERT_TRUE(Save(ObiektXml(QStringLiteral("K100"), QStringLiteral("Hurtownia Łąka"), QStringLiteral("Warszawa"), QStringLiteral("A")), &log));
+    ASSERT_TRUE(
+        Save(ObiektXml(QStringLiteral("K100"), QStringLiteral("Hurtownia Łąka"), QStringLiteral("Warszawa"), QStringLiteral("A")),
+             &log));
     EXPECT_EQ(lastStatus, szBezZmian);
     EXPECT_EQ(dm->Process()->UnchangedCount(), 1);
     EXPECT_FALSE(log.contains(QStringLiteral("stara wartosc"))) << log.toStdString();
     EXPECT_EQ(Dump(), stored);
 
-    ASSERT_TRUE(Save(ObiektXml(QStringLiteral("K100"), QStringLiteral("Hurtownia Łąka"), QStringLiteral("Kraków"), QStringLiteral("B")), &log));
+    ASSERT_TRUE(
+        Save(ObiektXml(QStringLiteral("K100"), QStringLiteral("Hurtownia Łąka"), QStringLiteral("Kraków"), QStringLiteral("B")),
+             &log));
     EXPECT_EQ(lastStatus, szZmieniony);
     EXPECT_TRUE(log.contains(QStringLiteral(" Pole: ADR_MIASTO: stara wartosc: \"Warszawa\"; nowa wartosc: \"Kraków\" ")));
     EXPECT_TRUE(log.contains(QStringLiteral(" Atrybut nr: 1 nazwa: KategoriaABC - stara wartosc: \"A\"; nowa wartosc: \"B\" ")));
     EXPECT_EQ(Sql(QStringLiteral("select ADR_MIASTO from ADRES")), QStringList{QStringLiteral("Kraków")});
-    EXPECT_EQ(Sql(QStringLiteral("select ATO_VAR_TXT from ATRYBUT_OBIEKT where ATO_ID_ATR = 1")), QStringList{QStringLiteral("B")});
+    EXPECT_EQ(Sql(QStringLiteral("select ATO_VAR_TXT from ATRYBUT_OBIEKT where ATO_ID_ATR = 1")),
+              QStringList{QStringLiteral("B")});
     EXPECT_EQ(Sql(QStringLiteral("select count(*) from UPRAWNIENIA")), QStringList{QStringLiteral("1")});
 }
 
@@ -274,7 +290,8 @@ TEST_F(GisDb, LongNamesSlicedAndQuotedTextsStoredVerbatim)
 
 TEST_F(GisDb, DecimalAttributesComparedAsNumbers)
 {
-    ExecSql(QStringLiteral("insert into ATRYBUT (ATR_ID, ATR_NAZWA, ATR_TYP, ATR_TXT1, ATR_ID_SLO_OBTYP) values (90, 'Obrót', 8, 'Obrot', 102);"));
+    ExecSql(QStringLiteral(
+        "insert into ATRYBUT (ATR_ID, ATR_NAZWA, ATR_TYP, ATR_TXT1, ATR_ID_SLO_OBTYP) values (90, 'Obrót', 8, 'Obrot', 102);"));
     auto dec = [](const QString &v) {
         return QStringLiteral("<class classname=\"TAtrybutyObiektCollectionItem\" name=\"Item_4\"><properties>"
                               "<property name=\"NumerAtrybutu\" type=\"Integer\">90</property>"
@@ -298,12 +315,14 @@ TEST_F(GisDb, DecimalAttributesComparedAsNumbers)
     ASSERT_TRUE(Save(ObiektXml(k, n, c, a, 102, dec(QStringLiteral("12.345"))), &log));
     ASSERT_TRUE(Save(ObiektXml(k, n, c, a, 102, dec(QStringLiteral("12.346"))), &log));
     EXPECT_EQ(lastStatus, szZmieniony);
-    EXPECT_TRUE(log.contains(QStringLiteral(" Atrybut nr: 90 nazwa: Obrot - stara wartosc: \"12.345\"; nowa wartosc: \"12.346\" ")));
+    EXPECT_TRUE(
+        log.contains(QStringLiteral(" Atrybut nr: 90 nazwa: Obrot - stara wartosc: \"12.345\"; nowa wartosc: \"12.346\" ")));
 
     // A value that is no number is refused before anything is written.
     ASSERT_TRUE(Save(ObiektXml(k, n, c, a, 102, dec(QStringLiteral("12; delete from OBIEKT"))), &log));
     EXPECT_TRUE(log.contains(QStringLiteral(" Wyjątek funkcji TAtrybutyObiektCollectionItem.UpdateAtrybut")));
-    EXPECT_EQ(Sql(QStringLiteral("select ATO_VAR_DEC from ATRYBUT_OBIEKT where ATO_ID_ATR = 90")), QStringList{QStringLiteral("12.346")});
+    EXPECT_EQ(Sql(QStringLiteral("select ATO_VAR_DEC from ATRYBUT_OBIEKT where ATO_ID_ATR = 90")),
+              QStringList{QStringLiteral("12.346")});
     EXPECT_EQ(Sql(QStringLiteral("select count(*) from OBIEKT")), QStringList{QStringLiteral("1")});
 }
 
@@ -324,13 +343,16 @@ TEST_F(GisDb, FloatValuesReadBackAsTheSameNumberAndBadDatesAreRefused)
         ASSERT_TRUE(Save(ObiektXml(k, n, c, a, 102, item(95, QString::fromLatin1(value)))));
         // Saved again in another text of the same number: nothing changes.
         QString again = QString::fromLatin1(value);
-        again = again.contains(QLatin1Char('.')) ? again.replace(QLatin1Char('.'), QLatin1Char(',')) : again + QStringLiteral(".0");
+        again = again.contains(QLatin1Char('.')) ? again.replace(QLatin1Char('.'), QLatin1Char(','))
+                                                 : again + QStringLiteral(".0");
         QString log;
         ASSERT_TRUE(Save(ObiektXml(k, n, c, a, 102, item(95, again)), &log));
         EXPECT_EQ(lastStatus, szBezZmian) << value << " " << log.toStdString();
     }
     // The SQL Server text reads floats back with all 17 digits, not the 6 of a plain cast.
-    EXPECT_TRUE(GisSql::GetWartoscAtrybutu().For(Dialect::SqlServer).contains(QStringLiteral("when 1 then convert(varchar(32), ATO_VAR_NUM, 3)")));
+    EXPECT_TRUE(GisSql::GetWartoscAtrybutu()
+                    .For(Dialect::SqlServer)
+                    .contains(QStringLiteral("when 1 then convert(varchar(32), ATO_VAR_NUM, 3)")));
 
     // A date the database cannot read is refused, not stored as NULL.
     QString log;
@@ -348,7 +370,9 @@ TEST_F(GisDb, BadInputIsReportedAndStoresNothingWrong)
     QString log;
     // Unknown object type: rejected before any lookup or write.
     EXPECT_FALSE(Save(ObiektXml(QStringLiteral("K1"), QStringLiteral("X"), QStringLiteral("Y"), QStringLiteral("A"), 101), &log));
-    EXPECT_TRUE(log.contains(QStringLiteral(" Pole \"ObiektTyp\" jest błędnie zdefiniowane: 101\r\n      Obiekt nie został przetworzony").replace(QStringLiteral("\r\n"), QStringLiteral("\n"))));
+    EXPECT_TRUE(
+        log.contains(QStringLiteral(" Pole \"ObiektTyp\" jest błędnie zdefiniowane: 101\r\n      Obiekt nie został przetworzony")
+                         .replace(QStringLiteral("\r\n"), QStringLiteral("\n"))));
     EXPECT_EQ(Sql(QStringLiteral("select count(*) from OBIEKT")), QStringList{QStringLiteral("0")});
 
     // Unknown exchange name: that attribute is reported, the rest is saved.
@@ -358,11 +382,15 @@ TEST_F(GisDb, BadInputIsReportedAndStoresNothingWrong)
         "<property name=\"NazwaAtrybutu\" type=\"String\">Nieznany</property>"
         "<property name=\"Wartosc\" type=\"String\">1</property>"
         "<property name=\"Edytowany\" type=\"Enumeration\">True</property></properties></class>");
-    EXPECT_TRUE(Save(ObiektXml(QStringLiteral("D1"), QStringLiteral("Dystrybutor"), QStringLiteral("Y"), QStringLiteral("A"), 108, unknown), &log));
+    EXPECT_TRUE(Save(
+        ObiektXml(QStringLiteral("D1"), QStringLiteral("Dystrybutor"), QStringLiteral("Y"), QStringLiteral("A"), 108, unknown),
+        &log));
     EXPECT_EQ(lastStatus, szNowy);
     EXPECT_TRUE(log.contains(QStringLiteral(" Brak w systemie Pelk·GIS Trasar atrybutu o numerze \"0\" i nazwie \"Nieznany\" "
-                                            "dla obiektu DYSTRYBUTOR\r\n      Obiekt nie został zapisany").replace(QStringLiteral("\r\n"), QStringLiteral("\n"))));
-    EXPECT_EQ(Sql(QStringLiteral("select group_concat(ATO_ID_ATR) from ATRYBUT_OBIEKT")), QStringList{QStringLiteral("11,12,15")});
+                                            "dla obiektu DYSTRYBUTOR\r\n      Obiekt nie został zapisany")
+                                 .replace(QStringLiteral("\r\n"), QStringLiteral("\n"))));
+    EXPECT_EQ(Sql(QStringLiteral("select group_concat(ATO_ID_ATR) from ATRYBUT_OBIEKT")),
+              QStringList{QStringLiteral("11,12,15")});
 
     // A permission entry that holds no number: the object is refused before its row is written.
     ExecSql(QStringLiteral("update SLOWNIK set SLO_TXT1 = 'abc' where SLO_NAZWA = 'interfejs_uprawnienia_userid';"));

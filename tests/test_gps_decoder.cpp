@@ -66,15 +66,25 @@ TEST(GpsElements, AttributeReaders)
 {
     const QByteArrayView content = " opid=\"5\" datetime=\"9\" time=\"7\" empty=\"\" open=\"abc";
     EXPECT_EQ(Attr("opid", content), QStringLiteral("5"));
-    EXPECT_EQ(Attr("time", content), QStringLiteral("9")); // the first match may end a longer name
+    EXPECT_EQ(Attr("time", content), QStringLiteral("9"));   // the first match may end a longer name
     EXPECT_EQ(Attr("open", content), QStringLiteral("abc")); // no closing quote: to the end
     EXPECT_EQ(Attr("missing", content), QString());
     EXPECT_EQ(Attr("OPID", content), QString());
 
-    struct IntCase { const char *value; qint32 expected; };
+    struct IntCase
+    {
+        const char *value;
+        qint32 expected;
+    };
     const IntCase ints[] = {
-        {"42", 42}, {" -7 ", -7}, {"+3", 3}, {"", kBrakWartosci}, {"4x", kBrakWartosci},
-        {"2147483647", 2147483647}, {"2147483648", kBrakWartosci}, {"0x10", kBrakWartosci},
+        {"42", 42},
+        {" -7 ", -7},
+        {"+3", 3},
+        {"", kBrakWartosci},
+        {"4x", kBrakWartosci},
+        {"2147483647", 2147483647},
+        {"2147483648", kBrakWartosci},
+        {"0x10", kBrakWartosci},
     };
     for (const IntCase &c : ints)
         EXPECT_EQ(IntAttr("v", QByteArray(" v=\"") + c.value + "\""), c.expected) << c.value;
@@ -99,12 +109,15 @@ TEST(GpsElements, AttributeReaders)
 TEST_F(DecoderTest, GreetingAndVehicleListFillTheList)
 {
     decoder->Decode(gps::Greeting(QStringLiteral("12  13")));
-    decoder->Decode(QByteArrayLiteral("<update opid=\"1\" vehicle=\"13\" name=\"KR 5678\" type=\"osobowy\" description=\"serwis\">\r\n"
-                                      "<frame device=\"D\" time=\"1199174400\" lon=\"19.0\" lat=\"50.0\" digital=\"\"/>\r\n</update>\r\n"));
-    decoder->Decode(gps::VehicleList(3, {{QStringLiteral("12"), QStringLiteral("WX 1234"), QStringLiteral("ciężarowy")},
-                                         {QStringLiteral("14"), QStringLiteral("PO 1"), QStringLiteral("osobowy")}}));
-    EXPECT_EQ(Statuses(), QStringList({QStringLiteral("Zalogowany"),
-                                       QStringLiteral("PobranoZakończono pobieranie listy aktywnych pojazdów.")}));
+    decoder->Decode(
+        QByteArrayLiteral("<update opid=\"1\" vehicle=\"13\" name=\"KR 5678\" type=\"osobowy\" description=\"serwis\">\r\n"
+                          "<frame device=\"D\" time=\"1199174400\" lon=\"19.0\" lat=\"50.0\" digital=\"\"/>\r\n</update>\r\n"));
+    decoder->Decode(gps::VehicleList(3,
+                                     {{QStringLiteral("12"), QStringLiteral("WX 1234"), QStringLiteral("ciężarowy")},
+                                      {QStringLiteral("14"), QStringLiteral("PO 1"), QStringLiteral("osobowy")}}));
+    EXPECT_EQ(
+        Statuses(),
+        QStringList({QStringLiteral("Zalogowany"), QStringLiteral("PobranoZakończono pobieranie listy aktywnych pojazdów.")}));
     ASSERT_EQ(pojazdy.Count(), 3);
     EXPECT_EQ(pojazdy.Items(0)->NrPojazdu, QStringLiteral("12"));
     EXPECT_EQ(pojazdy.Items(0)->Nazwa, QStringLiteral("WX 1234"));
@@ -227,10 +240,10 @@ TEST_F(DecoderTest, EmptyArchiveAndServerMessages)
                     "<message level=\"warning\">Uwaga</message>\r\n"
                     "<message level=\"info\">abc</message>\r\n"
                     "<message level=\"debug\">abc</message>\r\n");
-    EXPECT_EQ(Statuses(), QStringList({QStringLiteral("PobranoZakończono pobieranie danych wiadomości nr: 7 dla pojazdu: 12"),
-                                       QStringLiteral("Brak archiwumBrak danych"), QStringLiteral("Error Złe hasło"),
-                                       QStringLiteral("Nie obslugiwane"), QStringLiteral("WarningUwaga"),
-                                       QStringLiteral("Infoabc")}));
+    EXPECT_EQ(Statuses(),
+              QStringList({QStringLiteral("PobranoZakończono pobieranie danych wiadomości nr: 7 dla pojazdu: 12"),
+                           QStringLiteral("Brak archiwumBrak danych"), QStringLiteral("Error Złe hasło"),
+                           QStringLiteral("Nie obslugiwane"), QStringLiteral("WarningUwaga"), QStringLiteral("Infoabc")}));
     EXPECT_EQ(decoder->CurrentOperation(), 0);
     EXPECT_EQ(decoder->CurrentVehicle(), QString());
 }
@@ -263,14 +276,20 @@ TEST_F(DecoderTest, FramesWithoutTimeOrKnownVehicleAreDroppedWithAMessage)
     KnowVehicle12();
     QByteArray noTime = gps::FrameXml({});
     noTime.replace("time=\"1199174400\"", "");
-    decoder->Decode("<archive opid=\"5\" vehicle=\"12\">" + noTime + "</archive>"
-                    "<archive opid=\"7\" vehicle=\"99\">" + gps::FrameXml({}) + gps::FrameXml({}) + "</archive>"
-                    "<archive opid=\"9\" vehicle=\"99\">" + gps::FrameXml({}) + "</archive>");
+    decoder->Decode("<archive opid=\"5\" vehicle=\"12\">" + noTime
+                    + "</archive>"
+                      "<archive opid=\"7\" vehicle=\"99\">"
+                    + gps::FrameXml({}) + gps::FrameXml({})
+                    + "</archive>"
+                      "<archive opid=\"9\" vehicle=\"99\">"
+                    + gps::FrameXml({}) + "</archive>");
     const QStringList s = Statuses();
     ASSERT_EQ(s.size(), 6);
-    EXPECT_TRUE(s[0].startsWith(QStringLiteral("Error Pominięto ramkę pojazdu 12 bez poprawnego czasu:\r\n      <frame device=")));
+    EXPECT_TRUE(
+        s[0].startsWith(QStringLiteral("Error Pominięto ramkę pojazdu 12 bez poprawnego czasu:\r\n      <frame device=")));
     // An archive of an unknown vehicle is reported once, not frame by frame.
-    EXPECT_TRUE(s[2].startsWith(QStringLiteral("Error Pominięto ramki pojazdu 99 spoza listy pojazdów serwera, pierwsza:\r\n      <frame")));
+    EXPECT_TRUE(s[2].startsWith(
+        QStringLiteral("Error Pominięto ramki pojazdu 99 spoza listy pojazdów serwera, pierwsza:\r\n      <frame")));
     EXPECT_TRUE(s[3].startsWith(QStringLiteral("Pobrano")));
     EXPECT_TRUE(s[4].startsWith(QStringLiteral("Error Pominięto ramki pojazdu 99")));
     EXPECT_EQ(store->Count(), 0);

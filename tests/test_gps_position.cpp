@@ -30,7 +30,10 @@ double Rad(double degrees)
 
 TEST(GpsPosition, ProjectsIntoZone34ToTheMillimetre)
 {
-    struct Case { double lon, lat, easting, northing; };
+    struct Case
+    {
+        double lon, lat, easting, northing;
+    };
     const Case cases[] = {
         {21, 52, 500000.000, 5761038.213},  // on the central meridian
         {19, 50, 356670.876, 5540547.370},  // in the western neighbour's band: still zone 34

@@ -1,7 +1,7 @@
 // The requests sent to the GPS server.
 #include "config/Common.h"
-#include "support/WarsawZone.h"
 #include "gps/DSLocateMsg.h"
+#include "support/WarsawZone.h"
 
 #include <gtest/gtest.h>
 
@@ -44,7 +44,8 @@ TEST(GpsRequests, ValuesGoUnescapedAndAsWindows1250Bytes)
     const QString login = msg.LoginMsg(QStringLiteral("a\"b<c"), QStringLiteral("h"));
     EXPECT_EQ(login, QStringLiteral("<login opid=\"1\"  user=\"a\"b<c\" password=\"h\" protocol=\"2\" />"));
     const QByteArray line = TDSLocateMsg::Line(msg.RequestArchiveMsg(QStringLiteral("Łódź"), 25569, 25569));
-    EXPECT_TRUE(line.contains(QByteArray("vehicle=\"\xA3\xF3" "d\x9F\"")));
+    EXPECT_TRUE(line.contains(QByteArray("vehicle=\"\xA3\xF3"
+                                         "d\x9F\"")));
     EXPECT_TRUE(line.endsWith("/>\r\n"));
 }
 
@@ -56,14 +57,18 @@ TEST(GpsRequests, PasswordHashIsLowercaseMd5OfTheCodePageBytes)
 
 TEST(GpsRequests, TimesAreUtcSecondsRoundedHalfToEven)
 {
-    struct Case { TDateTime local; quint32 seconds; };
+    struct Case
+    {
+        TDateTime local;
+        quint32 seconds;
+    };
     const Case cases[] = {
         {LocalOfUtc(2008, 1, 1), 1199145600u},
-        {LocalOfUtc(2008, 7, 1), 1214870400u},                 // summer time: two hours' offset
-        {LocalOfUtc(2008, 1, 1, 0, 0, 0, 500), 1199145600u},   // half a second: to the even
+        {LocalOfUtc(2008, 7, 1), 1214870400u},               // summer time: two hours' offset
+        {LocalOfUtc(2008, 1, 1, 0, 0, 0, 500), 1199145600u}, // half a second: to the even
         {LocalOfUtc(2008, 1, 1, 0, 0, 1, 500), 1199145602u},
         {LocalOfUtc(2008, 1, 1, 0, 0, 1, 499), 1199145601u},
-        {LocalOfUtc(2106, 2, 7, 6, 28, 17), 1u},               // only the low 32 bits
+        {LocalOfUtc(2106, 2, 7, 6, 28, 17), 1u}, // only the low 32 bits
     };
     for (const Case &c : cases)
         EXPECT_EQ(TDSLocateMsg::EncodeTime(c.local), c.seconds) << DateTimeToText(c.local).toStdString();

@@ -20,16 +20,15 @@ const QString kAllNames = QStringLiteral(" speed dist hdg sat fuel driver digita
 // An application settings file whose GPS section holds the given server properties.
 QString SettingsFile(const QString &serverProperties)
 {
-    return QStringLiteral(
-               "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n<classes>"
-               "<class classname=\"TSettingsAplikacji\" name=\"TSettingsAplikacji\"><properties>"
-               "<property name=\"TraceLevel\" type=\"Integer\">2</property>"
-               "<property name=\"DSLocateKonfig\" type=\"Object\" class=\"TDSLocateKonfig\">"
-               "<class classname=\"TDSLocateKonfig\" name=\"DSLocateKonfig\"><properties>"
-               "<property name=\"SerwerDSLocate\" type=\"Object\" class=\"TDSLKonfiguracjaSerwera\">"
-               "<class classname=\"TDSLKonfiguracjaSerwera\" name=\"SerwerDSLocate\"><properties>%1"
-               "</properties></class></property></properties></class></property>"
-               "</properties></class></classes>")
+    return QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n<classes>"
+                          "<class classname=\"TSettingsAplikacji\" name=\"TSettingsAplikacji\"><properties>"
+                          "<property name=\"TraceLevel\" type=\"Integer\">2</property>"
+                          "<property name=\"DSLocateKonfig\" type=\"Object\" class=\"TDSLocateKonfig\">"
+                          "<class classname=\"TDSLocateKonfig\" name=\"DSLocateKonfig\"><properties>"
+                          "<property name=\"SerwerDSLocate\" type=\"Object\" class=\"TDSLKonfiguracjaSerwera\">"
+                          "<class classname=\"TDSLKonfiguracjaSerwera\" name=\"SerwerDSLocate\"><properties>%1"
+                          "</properties></class></property></properties></class></property>"
+                          "</properties></class></classes>")
         .arg(serverProperties);
 }
 
@@ -165,7 +164,10 @@ TEST_F(GpsSettingsTest, PortOutOfRangeFailsTheLoad)
 
 TEST_F(GpsSettingsTest, MalformedCipherTextFailsTheLoadNamingItsKey)
 {
-    const struct { const char *key, *value, *error; } cases[] = {
+    const struct
+    {
+        const char *key, *value, *error;
+    } cases[] = {
         {"Haslo", "AAAAAAAAAAA-", "Invalid Base64 Character"},
         {"Login", "AAAA", "Invalid file format"},
     };
@@ -177,13 +179,15 @@ TEST_F(GpsSettingsTest, MalformedCipherTextFailsTheLoadNamingItsKey)
                                            .arg(QLatin1String(c.key), QLatin1String(c.value)))));
         ASSERT_GE(view.messages.size(), 1);
         const QStringList &first = view.messages.first().lines;
-        EXPECT_EQ(first.value(0), QStringLiteral(" Błędna wartość klucza \"DSLocateKonfig.SerwerDSLocate.%1\" w pliku %2:")
-                                      .arg(QLatin1String(c.key), dir.filePath(QStringLiteral("PelkDataExchanger.xml"))));
+        EXPECT_EQ(first.value(0),
+                  QStringLiteral(" Błędna wartość klucza \"DSLocateKonfig.SerwerDSLocate.%1\" w pliku %2:")
+                      .arg(QLatin1String(c.key), dir.filePath(QStringLiteral("PelkDataExchanger.xml"))));
         EXPECT_EQ(first.value(1), QStringLiteral("      ") + QLatin1String(c.error));
         EXPECT_TRUE(view.AllText().contains(QStringLiteral(" Wyjątek funkcji TSettingsAplikacji.LoadFromFile")));
     }
     // A stored text that is well formed loads; it is deciphered only when logging in.
-    EXPECT_TRUE(Load(SettingsFile(QStringLiteral("<property name=\"Haslo\" type=\"String\">dB25BeGaElQVRGWZ1/fmrw==</property>"))));
+    EXPECT_TRUE(
+        Load(SettingsFile(QStringLiteral("<property name=\"Haslo\" type=\"String\">dB25BeGaElQVRGWZ1/fmrw==</property>"))));
     EXPECT_EQ(Serwer().Haslo(), QStringLiteral("dB25BeGaElQVRGWZ1/fmrw=="));
     EXPECT_THROW(Serwer().SetLogin(QStringLiteral("a b")), ECipherTextError);
 }

@@ -24,14 +24,13 @@ using namespace pelk::test;
 namespace {
 
 // A vehicle and its driver in one territory; vehicles mapped wrongly in four ways.
-const char *kObjects =
-    "INSERT INTO OBIEKT (OB_ID, OB_ID_SLO_TYP, OB_NAZWA1, OB_MAP1) VALUES "
-    "(10, 106, 'Ciężarówka', 'WX 1234'), (20, 103, 'Jan Kowalski', NULL), (30, 107, 'Mazowsze', NULL),"
-    "(11, 106, 'Bez kierowcy', 'WX 0001'), (12, 106, 'Pierwszy', 'WX 0002'), (13, 106, 'Drugi', 'WX 0002'),"
-    "(14, 106, 'Dwóch kierowców', 'WX 0003'), (21, 103, 'Anna Nowak', NULL);"
-    "INSERT INTO OBIEKT_RELACJA (OBR_ID_OB1, OBR_ID_OB2, OBR_ID_SLO_TYP, OBR_ID_SLO_ZRODLO) VALUES "
-    "(30, 10, 212, 802), (30, 20, 207, 802), (31, 14, 212, 802), (31, 20, 207, 802), (31, 21, 207, 802),"
-    "(30, 11, 212, 801);";
+const char *kObjects = "INSERT INTO OBIEKT (OB_ID, OB_ID_SLO_TYP, OB_NAZWA1, OB_MAP1) VALUES "
+                       "(10, 106, 'Ciężarówka', 'WX 1234'), (20, 103, 'Jan Kowalski', NULL), (30, 107, 'Mazowsze', NULL),"
+                       "(11, 106, 'Bez kierowcy', 'WX 0001'), (12, 106, 'Pierwszy', 'WX 0002'), (13, 106, 'Drugi', 'WX 0002'),"
+                       "(14, 106, 'Dwóch kierowców', 'WX 0003'), (21, 103, 'Anna Nowak', NULL);"
+                       "INSERT INTO OBIEKT_RELACJA (OBR_ID_OB1, OBR_ID_OB2, OBR_ID_SLO_TYP, OBR_ID_SLO_ZRODLO) VALUES "
+                       "(30, 10, 212, 802), (30, 20, 207, 802), (31, 14, 212, 802), (31, 20, 207, 802), (31, 21, 207, 802),"
+                       "(30, 11, 212, 801);";
 
 class StoreTest : public ::testing::Test
 {
@@ -67,10 +66,10 @@ protected:
     }
     QStringList Rows() const
     {
-        return OdbcEnvironment::QuerySqlite(
-            gisFile, QStringLiteral("SELECT TGP_ID_OB1, TGP_ID_OB2, TGP_DATACZAS, TGP_ID_SLO_STATUS, "
-                                    "ifnull(TGP_PREDKOSC, 'null'), ifnull(TGP_DYSTANS, 'null'), TGP_NUM1 "
-                                    "FROM TRASA_GPS ORDER BY TGP_ID;"));
+        return OdbcEnvironment::QuerySqlite(gisFile,
+                                            QStringLiteral("SELECT TGP_ID_OB1, TGP_ID_OB2, TGP_DATACZAS, TGP_ID_SLO_STATUS, "
+                                                           "ifnull(TGP_PREDKOSC, 'null'), ifnull(TGP_DYSTANS, 'null'), TGP_NUM1 "
+                                                           "FROM TRASA_GPS ORDER BY TGP_ID;"));
     }
     QStringList Minutes() const
     {
@@ -92,7 +91,8 @@ protected:
         v->NrPojazdu = QStringLiteral("12");
         v->Nazwa = QStringLiteral("WX 1234");
         konfig.Harmonogram()->ZapiszDaneDoBazyDanych = true;
-        auto decoder = std::make_unique<TDSLocateDekodujDane>(std::make_unique<TDSLocateZapisPozycji>(log, QStringLiteral("GIS")));
+        auto decoder = std::make_unique<TDSLocateDekodujDane>(
+            std::make_unique<TDSLocateZapisPozycji>(log, QStringLiteral("GIS")));
         decoder->SetKonfig(&konfig);
         decoder->SetPojazdy(&pojazdy);
         decoder->SetReportReceived(false);
@@ -193,12 +193,18 @@ TEST_F(StoreTest, WithoutEngineStateNothingIsStored)
 
 TEST_F(StoreTest, MappingFaultsGiveTheirMessagesAndNoRow)
 {
-    struct Case { const char *vehicle, *message; };
+    struct Case
+    {
+        const char *vehicle, *message;
+    };
     const Case cases[] = {
         {"XX 404", "Nie znaleziono w bazie pojazdu o nazwie XX 404. Proszę zmapować pojazd w polu OB_MAP1"},
-        {"WX 0002", "Znaleziono w bazie więcej niż jeden pojazd o nazwie WX 0002. Proszę zmapować tylko jeden pojazd w polu OB_MAP1"},
-        {"WX 0001", "Nie znaleziono w bazie kierowcy dla pojazdu o nazwie WX 0001. Proszę dodać kierowce i pojazd do tego samego terytorium."},
-        {"WX 0003", "Znaleziono w bazie więcej niż jednego kierowcy dla pojazdu o nazwie WX 0003. Proszę dodać jednego kierowcę i jeden pojazd do tego samego terytorium."},
+        {"WX 0002",
+         "Znaleziono w bazie więcej niż jeden pojazd o nazwie WX 0002. Proszę zmapować tylko jeden pojazd w polu OB_MAP1"},
+        {"WX 0001",
+         "Nie znaleziono w bazie kierowcy dla pojazdu o nazwie WX 0001. Proszę dodać kierowce i pojazd do tego samego terytorium."},
+        {"WX 0003",
+         "Znaleziono w bazie więcej niż jednego kierowcy dla pojazdu o nazwie WX 0003. Proszę dodać jednego kierowcę i jeden pojazd do tego samego terytorium."},
     };
     for (const Case &c : cases) {
         view.messages.clear();
@@ -232,9 +238,10 @@ TEST_F(StoreTest, OneConnectionForAllStopsReopenedAfterAFailure)
 
 TEST_F(StoreTest, DatabaseErrorsReachTheDecoder)
 {
-    OdbcEnvironment::ExecSqlite(gisFile, QStringLiteral(
-        "CREATE TRIGGER no_sunday BEFORE INSERT ON TRASA_GPS WHEN NEW.TGP_DATACZAS LIKE '2009-03-15%' "
-        "BEGIN SELECT RAISE(ABORT, 'niedziela zamknięta'); END;"));
+    OdbcEnvironment::ExecSqlite(
+        gisFile,
+        QStringLiteral("CREATE TRIGGER no_sunday BEFORE INSERT ON TRASA_GPS WHEN NEW.TGP_DATACZAS LIKE '2009-03-15%' "
+                       "BEGIN SELECT RAISE(ABORT, 'niedziela zamknięta'); END;"));
     auto decoder = Decoder();
     gps::Frame sunday;
     sunday.time = 1237107600; // 2009-03-15 09:00 UTC
@@ -274,12 +281,15 @@ TEST_F(StoreTest, DecoderThreadStoresOnAConnectionOfItsOwn)
 TEST(GpsSqlTexts, ServerStatementsAsSentWithTheInstantBound)
 {
     EXPECT_EQ(GpsSql::FindPojazd().sqlServer, QStringLiteral("Select OB_ID from dbo.OBIEKT where OB_MAP1 =:NumerRejestracyjny"));
-    EXPECT_TRUE(GpsSql::FindKierowca().sqlServer.startsWith(QStringLiteral("Select Kierowca.OBR_ID_OB2 as KierowcaId \n\r from dbo.OBIEKT_RELACJA Pojazd \n\r      inner join")));
-    EXPECT_TRUE(GpsSql::FindKierowca().sqlServer.endsWith(QStringLiteral("Pojazd.OBR_ID_SLO_TYP = 212 and \n\r       Pojazd.OBR_ID_SLO_ZRODLO = 802")));
+    EXPECT_TRUE(GpsSql::FindKierowca().sqlServer.startsWith(
+        QStringLiteral("Select Kierowca.OBR_ID_OB2 as KierowcaId \n\r from dbo.OBIEKT_RELACJA Pojazd \n\r      inner join")));
+    EXPECT_TRUE(GpsSql::FindKierowca().sqlServer.endsWith(
+        QStringLiteral("Pojazd.OBR_ID_SLO_TYP = 212 and \n\r       Pojazd.OBR_ID_SLO_ZRODLO = 802")));
     EXPECT_EQ(GpsSql::FindPostoj().sqlServer,
               QStringLiteral("Select * from dbo.TRASA_GPS where TGP_ID_OB1 =:PojazdId and TGP_DATACZAS =:DataCzas"));
     // The registration number is bound, not pasted into the text.
-    EXPECT_EQ(GpsSql::OstatniPostoj().sqlServer,
-              QStringLiteral("select DataCzas = Max(TGP_DATACZAS) from dbo.TRASA_GPS inner join  dbo.OBIEKT on OB_ID = TGP_ID_OB1 "
-                             "where OB_ID_SLO_TYP = 106 and OB_MAP1 = :NumerRejestracyjny"));
+    EXPECT_EQ(
+        GpsSql::OstatniPostoj().sqlServer,
+        QStringLiteral("select DataCzas = Max(TGP_DATACZAS) from dbo.TRASA_GPS inner join  dbo.OBIEKT on OB_ID = TGP_ID_OB1 "
+                       "where OB_ID_SLO_TYP = 106 and OB_MAP1 = :NumerRejestracyjny"));
 }

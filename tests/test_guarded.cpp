@@ -25,23 +25,23 @@ void PrintTo(const SignatureCase &c, std::ostream *os)
 }
 
 class OperationName : public ::testing::TestWithParam<SignatureCase>
-{
-};
+{};
 
 TEST_P(OperationName, IsClassDotMethod)
 {
     EXPECT_EQ(Where::OperationName(GetParam().signature), QString::fromLatin1(GetParam().operation));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Signatures, OperationName,
-    ::testing::Values(SignatureCase{"bool pelk::TPelk_Obiekt::SaveObjectData(pelk::RObiekt&)", "TPelk_Obiekt.SaveObjectData"},
-                      SignatureCase{"bool pelk::TObjectListQueue::FindFile()", "TObjectListQueue.FindFile"},
-                      SignatureCase{"virtual bool pelk::TZamer_Klient::LoadObjectData(pelk::RObiekt&)", "TZamer_Klient.LoadObjectData"},
-                      SignatureCase{"void pelk::TQueue::Execute()", "TQueue.Execute"},
-                      SignatureCase{"bool pelk::gps::TDecoder::Consume(int) const", "TDecoder.Consume"},
-                      SignatureCase{"static QString Fun::Run(const QList<QPair<int, int> >&)", "Fun.Run"},
-                      SignatureCase{"int main(int, char**)", "main"}));
+INSTANTIATE_TEST_SUITE_P(Signatures, OperationName,
+                         ::testing::Values(SignatureCase{"bool pelk::TPelk_Obiekt::SaveObjectData(pelk::RObiekt&)",
+                                                         "TPelk_Obiekt.SaveObjectData"},
+                                           SignatureCase{"bool pelk::TObjectListQueue::FindFile()", "TObjectListQueue.FindFile"},
+                                           SignatureCase{"virtual bool pelk::TZamer_Klient::LoadObjectData(pelk::RObiekt&)",
+                                                         "TZamer_Klient.LoadObjectData"},
+                                           SignatureCase{"void pelk::TQueue::Execute()", "TQueue.Execute"},
+                                           SignatureCase{"bool pelk::gps::TDecoder::Consume(int) const", "TDecoder.Consume"},
+                                           SignatureCase{"static QString Fun::Run(const QList<QPair<int, int> >&)", "Fun.Run"},
+                                           SignatureCase{"int main(int, char**)", "main"}));
 
 class GuardedTest : public ::testing::Test
 {
@@ -76,15 +76,19 @@ struct TModul
 TEST_F(GuardedTest, AnExceptionIsLoggedUnderItsOperationAndGivesFalse)
 {
     EXPECT_FALSE(TModul::Operacja(log));
-    EXPECT_EQ(Lines(), QStringList({QStringLiteral(" Wyjątek funkcji TModul.Operacja"),
-                                    QStringLiteral(" 'x' is not a valid integer value")}));
+    EXPECT_EQ(
+        Lines(),
+        QStringList({QStringLiteral(" Wyjątek funkcji TModul.Operacja"), QStringLiteral(" 'x' is not a valid integer value")}));
 
     // An explicit heading with a line of detail (a statement), and a class known at run time.
-    EXPECT_FALSE(Guarded(log, Where::Heading(QStringLiteral(" Wyjątek funkcji TDM_Main.ExecSQLQuery"), QStringLiteral("select 1")),
+    EXPECT_FALSE(Guarded(log,
+                         Where::Heading(QStringLiteral(" Wyjątek funkcji TDM_Main.ExecSQLQuery"), QStringLiteral("select 1")),
                          []() -> bool { throw std::runtime_error("locked"); }));
-    EXPECT_EQ(Lines(), QStringList({QStringLiteral(" Wyjątek funkcji TDM_Main.ExecSQLQuery"), QStringLiteral("select 1"),
-                                    QStringLiteral(" locked")}));
-    EXPECT_FALSE(Guarded(log, Where::Of(QStringLiteral("TPelk_Obiekt"), "LoadFromXML "), []() -> bool { throw Exception(QStringLiteral("x")); }));
+    EXPECT_EQ(Lines(),
+              QStringList({QStringLiteral(" Wyjątek funkcji TDM_Main.ExecSQLQuery"), QStringLiteral("select 1"),
+                           QStringLiteral(" locked")}));
+    EXPECT_FALSE(Guarded(log, Where::Of(QStringLiteral("TPelk_Obiekt"), "LoadFromXML "),
+                         []() -> bool { throw Exception(QStringLiteral("x")); }));
     EXPECT_EQ(Lines().value(0), QStringLiteral(" Wyjątek funkcji TPelk_Obiekt.LoadFromXML "));
 
     // Success passes its result; without a log nothing is written; other throws pass through.

@@ -63,12 +63,13 @@ TEST_F(LogTest, FileLayoutOfMultiLineMessage)
     log.OpenFile(dir.path(), 1);
     log.Error(1, QStringLiteral(" Brak pliku konfiguracyjnego: \r\n      /opt/pelk/a b.xml  "));
     log.Info(1, QStringLiteral(" Zażółć gęślą jaźń"));
-    EXPECT_EQ(FileBytes(), QByteArray("\r\n"
-                                      "*  Brak pliku konfiguracyjnego: \r\n"
-                                      "   /opt/pelk/a b.xml\r\n"
-                                      "\r\n"
-                                      "*  Za\xbf\xf3\xb3\xe6 g\xea\xb6l\xb1 ja\xbc\xf1\r\n"
-                                      "\r\n"));
+    EXPECT_EQ(FileBytes(),
+              QByteArray("\r\n"
+                         "*  Brak pliku konfiguracyjnego: \r\n"
+                         "   /opt/pelk/a b.xml\r\n"
+                         "\r\n"
+                         "*  Za\xbf\xf3\xb3\xe6 g\xea\xb6l\xb1 ja\xbc\xf1\r\n"
+                         "\r\n"));
     ASSERT_EQ(view.messages.size(), 2);
     EXPECT_EQ(view.messages[0].lines.size(), 2);
 }
@@ -100,14 +101,15 @@ TEST_F(LogTest, CopyOfPaneAtOpenFile)
     EXPECT_EQ(log.TraceLevel(), 3);
     log.Note(3, QStringLiteral(" dalej\r\n      ciąg"));
 
-    EXPECT_EQ(test::ReadFileBytes(path), QByteArray("*  Start aplikacji: 2026-12-08 03:37:21\r\n"
-                                                    "\r\n"
-                                                    "*  Brak pliku:\r\n"
-                                                    " C:\\Pelk\\x.xml\r\n"
-                                                    "\r\n"
-                                                    "*  dalej\r\n"
-                                                    "   ci\xb1g\r\n"
-                                                    "\r\n"));
+    EXPECT_EQ(test::ReadFileBytes(path),
+              QByteArray("*  Start aplikacji: 2026-12-08 03:37:21\r\n"
+                         "\r\n"
+                         "*  Brak pliku:\r\n"
+                         " C:\\Pelk\\x.xml\r\n"
+                         "\r\n"
+                         "*  dalej\r\n"
+                         "   ci\xb1g\r\n"
+                         "\r\n"));
     EXPECT_EQ(test::ReadFileText(taken), QStringLiteral("log innego uruchomienia"));
 }
 
@@ -169,8 +171,7 @@ TEST_F(LogTest, WorkerThreadMessagesReachPaneOnGuiThreadInOrder)
     // The pane, its mirror and the file all see the same order, each source in sequence.
     const QByteArray bytes = FileBytes();
     ASSERT_TRUE(bytes.startsWith("\r\n")); // the empty pane copied at opening
-    const QStringList blocks =
-        QString::fromLatin1(bytes.mid(2)).split(QStringLiteral("\r\n\r\n"), Qt::SkipEmptyParts);
+    const QStringList blocks = QString::fromLatin1(bytes.mid(2)).split(QStringLiteral("\r\n\r\n"), Qt::SkipEmptyParts);
     ASSERT_EQ(blocks.size(), 2 * perThread);
     const QStringList mirror = log.PaneElements();
     ASSERT_EQ(mirror.size(), 3 * 2 * perThread);

@@ -46,11 +46,11 @@ const QString kLibraryMessage = QStringLiteral("Error|Błąd ładowania bibliote
 TEST(Password, LmdDigestMatchesTheVectors)
 {
     const LmdCase cases[] = {
-        {"", "0BD132AA831C56AC1F92E61084A342D2"},                 // only the padding block
+        {"", "0BD132AA831C56AC1F92E61084A342D2"}, // only the padding block
         {"a", "845EB2948758DC943B8A2F887491032E"},
-        {"abcdefgh", "0CB74FF73A8F99B21DEE99F6C97540DA"},         // a whole extra padding block
+        {"abcdefgh", "0CB74FF73A8F99B21DEE99F6C97540DA"}, // a whole extra padding block
         {"abcdefghi", "49439445B5D46601C98CD1FF8D30C833"},
-        {"Zażółć gęślą jaźń", "3C3543B57327FEE80F7CAEB938F2109B"}, // UTF-8 bytes
+        {"Zażółć gęślą jaźń", "3C3543B57327FEE80F7CAEB938F2109B"},  // UTF-8 bytes
         {QByteArray(300, 'x'), "C706176670245693DD9BEB2F2E33B77D"}, // the ring index wraps
     };
     for (const LmdCase &c : cases)
@@ -78,7 +78,10 @@ TEST(Password, CipherTextsMatchTheVectorsBothWays)
 
 TEST(Password, BlocksAreLittleEndianWordsOfStandardBlowfish)
 {
-    struct Block { const char *plain, *cipher; };
+    struct Block
+    {
+        const char *plain, *cipher;
+    };
     // The blocks as enciphered: the last one carries the count of its bytes.
     const Block blocks[] = {
         {"0000000000000000", "15446599D7F7E6AF"},
@@ -97,16 +100,19 @@ TEST(Password, BlocksAreLittleEndianWordsOfStandardBlowfish)
 
 TEST(Password, MalformedCipherTextsGiveTheirErrors)
 {
-    struct Bad { const char *text, *error; };
+    struct Bad
+    {
+        const char *text, *error;
+    };
     const Bad cases[] = {
-        {"", "Invalid file format"},                   // fewer than 8 bytes
-        {"AAAA AAAAAAA", "Invalid Base64 Character"},  // below '+'
-        {"AAAAAAAAAAA{", "Invalid Base64 Character"},  // above 'z'
-        {"AAAAAAAAAAA-", "Invalid Base64 Character"},  // inside the range, not base64
-        {"AAAA=AAAAAAA", "Invalid Base64 Character"},  // padding inside the text
-        {"odPanbRETI4=", "Invalid file format"},       // the count byte says 9
-        {"AAAAAAAAAAA", "Invalid file format"},        // no whole quartets
-        {"AAAAAAAAAAAAAAAA", "Invalid file format"},   // 12 bytes: no whole blocks
+        {"", "Invalid file format"},                  // fewer than 8 bytes
+        {"AAAA AAAAAAA", "Invalid Base64 Character"}, // below '+'
+        {"AAAAAAAAAAA{", "Invalid Base64 Character"}, // above 'z'
+        {"AAAAAAAAAAA-", "Invalid Base64 Character"}, // inside the range, not base64
+        {"AAAA=AAAAAAA", "Invalid Base64 Character"}, // padding inside the text
+        {"odPanbRETI4=", "Invalid file format"},      // the count byte says 9
+        {"AAAAAAAAAAA", "Invalid file format"},       // no whole quartets
+        {"AAAAAAAAAAAAAAAA", "Invalid file format"},  // 12 bytes: no whole blocks
     };
     for (const Bad &c : cases) {
         try {
@@ -173,8 +179,7 @@ ToolResult RunTool(const QString &program, const QStringList &args)
     QProcess p;
     p.start(program, args);
     EXPECT_TRUE(p.waitForFinished(30000));
-    return {p.exitCode(), QString::fromLocal8Bit(p.readAllStandardOutput()),
-            QString::fromLocal8Bit(p.readAllStandardError())};
+    return {p.exitCode(), QString::fromLocal8Bit(p.readAllStandardOutput()), QString::fromLocal8Bit(p.readAllStandardError())};
 }
 
 } // namespace

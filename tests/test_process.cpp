@@ -24,10 +24,7 @@ protected:
         log.OpenFile(dir.path(), 3);
         process.BindControls(&view);
     }
-    QString FileText() const
-    {
-        return QString::fromLatin1(test::ReadFileBytes(log.FileName()));
-    }
+    QString FileText() const { return QString::fromLatin1(test::ReadFileBytes(log.FileName())); }
 
     QTemporaryDir dir;
     TLog log;
@@ -106,8 +103,7 @@ TEST_F(ProcessTest, CountResult)
 
     for (int kind : {0, 1, 1, 2, 3})
         process.CountResult(kind, true);
-    EXPECT_EQ(QList<int>({process.NewCount(), process.UpdatedCount(), process.UnchangedCount(),
-                          process.DeletedCount()}),
+    EXPECT_EQ(QList<int>({process.NewCount(), process.UpdatedCount(), process.UnchangedCount(), process.DeletedCount()}),
               QList<int>({1, 2, 1, 1}));
     EXPECT_TRUE(test::ReadFileBytes(log.FileName())
                     .endsWith("*  Nowy obiekt\r\n\r\n*  Zaktualizowany obiekt\r\n\r\n"

@@ -137,7 +137,8 @@ TEST_F(Program, UnattendedRunWithBrokenSettingsEndsAtOnceWithAnErrorCode)
     QProcess *invalid = Launch({file, QStringLiteral("auto")});
     ASSERT_TRUE(invalid->waitForFinished(20000)) << "an unattended run with invalid settings did not end";
     EXPECT_EQ(invalid->exitCode(), 2);
-    EXPECT_TRUE(QString::fromUtf8(invalid->readAllStandardError()).contains(QStringLiteral(" Brak domyślnego, roboczego katalogu:")));
+    EXPECT_TRUE(
+        QString::fromUtf8(invalid->readAllStandardError()).contains(QStringLiteral(" Brak domyślnego, roboczego katalogu:")));
 
     QFile::remove(inst.Path(QStringLiteral("PelkDataExchanger.xml")));
     QProcess *missing = Launch({file, QStringLiteral("auto")});

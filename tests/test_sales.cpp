@@ -6,18 +6,18 @@
 #include "app/DM_Main.h"
 #include "app/Process.h"
 #include "app/Settings.h"
-#include "config/Errors.h"
 #include "config/Common.h"
+#include "config/Errors.h"
 #include "engine/Queue.h"
 #include "exchange/sales/SalesPeriods.h"
 #include "exchange/sales/SalesSql.h"
 #include "exchange/sales/SprzedazListQueue.h"
 
 #include <QDir>
-#include <cmath>
-#include <limits>
 #include <QFile>
+#include <cmath>
 #include <gtest/gtest.h>
+#include <limits>
 
 using namespace pelk;
 using namespace pelk::test;
@@ -30,7 +30,7 @@ struct PeriodCase
 {
     const char *name;
     int y, m, d;
-    int k;           // -1: the twelve months
+    int k; // -1: the twelve months
     int from, to;
 };
 
@@ -40,7 +40,8 @@ void PrintTo(const PeriodCase &c, std::ostream *os)
     *os << c.name;
 }
 
-class SalesPeriods : public ::testing::TestWithParam<PeriodCase> {};
+class SalesPeriods : public ::testing::TestWithParam<PeriodCase>
+{};
 
 TEST_P(SalesPeriods, BoundsAsTheQueriesTakeThem)
 {
@@ -51,18 +52,17 @@ TEST_P(SalesPeriods, BoundsAsTheQueriesTakeThem)
     EXPECT_EQ(DzienJakoLiczba(okres.Do), c.to);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, SalesPeriods,
-    ::testing::Values(PeriodCase{"Mar31_M", 2009, 3, 31, 0, 20090301, 20090331},
-                      PeriodCase{"Mar31_February", 2009, 3, 31, 1, 20090201, 20090228},
-                      PeriodCase{"Mar31_LeapFebruary", 2008, 3, 31, 1, 20080201, 20080229},
-                      PeriodCase{"Mar31_January", 2009, 3, 31, 2, 20090101, 20090131},
-                      PeriodCase{"Mar31_PreviousDecember", 2009, 3, 31, 3, 20081201, 20081231},
-                      PeriodCase{"Jan15_October", 2009, 1, 15, 3, 20081001, 20081031},
-                      PeriodCase{"Jan15_12M", 2009, 1, 15, -1, 20080116, 20090115},
-                      PeriodCase{"Mar1_12M_AfterLeapYear", 2009, 3, 1, -1, 20080301, 20090301},
-                      PeriodCase{"May31_April", 2026, 5, 31, 1, 20260401, 20260430}),
-    [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Cases, SalesPeriods,
+                         ::testing::Values(PeriodCase{"Mar31_M", 2009, 3, 31, 0, 20090301, 20090331},
+                                           PeriodCase{"Mar31_February", 2009, 3, 31, 1, 20090201, 20090228},
+                                           PeriodCase{"Mar31_LeapFebruary", 2008, 3, 31, 1, 20080201, 20080229},
+                                           PeriodCase{"Mar31_January", 2009, 3, 31, 2, 20090101, 20090131},
+                                           PeriodCase{"Mar31_PreviousDecember", 2009, 3, 31, 3, 20081201, 20081231},
+                                           PeriodCase{"Jan15_October", 2009, 1, 15, 3, 20081001, 20081031},
+                                           PeriodCase{"Jan15_12M", 2009, 1, 15, -1, 20080116, 20090115},
+                                           PeriodCase{"Mar1_12M_AfterLeapYear", 2009, 3, 1, -1, 20080301, 20090301},
+                                           PeriodCase{"May31_April", 2026, 5, 31, 1, 20260401, 20260430}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 // ---- statements ----
 
@@ -111,7 +111,13 @@ protected:
         Objects({{QStringLiteral("Sprzedaz"), QStringLiteral("esSysXtoSysY"), 10}});
     }
     // One order with its lines (item, amount, quantity, facility).
-    struct Line { const char *item; double amount; double quantity; const char *facility = "BPL"; };
+    struct Line
+    {
+        const char *item;
+        double amount;
+        double quantity;
+        const char *facility = "BPL";
+    };
     void Order(const QString &customer, int invoiceDate, const QList<Line> &lines, const QString &type = QStringLiteral("ZAM"))
     {
         const QString orno = QStringLiteral("O%1").arg(++orders);
@@ -124,7 +130,8 @@ protected:
         int n = 0;
         for (const Line &l : lines)
             sql += QStringLiteral("INSERT INTO ODLINE VALUES ('%1', 1, %2, '%3', '%4', %5, %6);")
-                       .arg(orno).arg(++n)
+                       .arg(orno)
+                       .arg(++n)
                        .arg(QLatin1String(l.facility), QLatin1String(l.item))
                        .arg(std::isnan(l.amount) ? QStringLiteral("NULL") : QString::number(l.amount, 'g', 17))
                        .arg(QString::number(l.quantity, 'g', 17));
@@ -135,22 +142,30 @@ protected:
     {
         QString quoted = erpId;
         quoted.replace(QLatin1Char('\''), QLatin1String("''"));
-        GisSql(QStringLiteral("INSERT INTO OBIEKT (OB_EXID, OB_ID_SLO_TYP, OB_NAZWA1, OB_AKTYWNY) VALUES ('%1', %2, 'Obiekt %1', %3);"
-                              "INSERT INTO ATRYBUT_OBIEKT (ATO_ID_ATR, ATO_ID_OB, ATO_VAR_TXT) "
-                              "SELECT %4, OB_ID, '%5' FROM OBIEKT WHERE OB_EXID = '%1';")
-                   .arg(exid).arg(type).arg(active).arg(type == 108 ? 17 : 7).arg(quoted));
+        GisSql(QStringLiteral(
+                   "INSERT INTO OBIEKT (OB_EXID, OB_ID_SLO_TYP, OB_NAZWA1, OB_AKTYWNY) VALUES ('%1', %2, 'Obiekt %1', %3);"
+                   "INSERT INTO ATRYBUT_OBIEKT (ATO_ID_ATR, ATO_ID_OB, ATO_VAR_TXT) "
+                   "SELECT %4, OB_ID, '%5' FROM OBIEKT WHERE OB_EXID = '%1';")
+                   .arg(exid)
+                   .arg(type)
+                   .arg(active)
+                   .arg(type == 108 ? 17 : 7)
+                   .arg(quoted));
         return Gis(QStringLiteral("SELECT OB_ID FROM OBIEKT WHERE OB_EXID = '%1';").arg(exid)).value(0).toInt();
     }
     void SetFigure(int obId, int attribute, double value)
     {
         GisSql(QStringLiteral("INSERT OR REPLACE INTO ATRYBUT_OBIEKT (ATO_ID_ATR, ATO_ID_OB, ATO_VAR_DEC) VALUES (%1, %2, %3);")
-                   .arg(attribute).arg(obId).arg(value));
+                   .arg(attribute)
+                   .arg(obId)
+                   .arg(value));
     }
     // The object's sales figures as "attribute=value" (three decimals), in attribute order.
     QStringList Figures(int obId) const
     {
         return Gis(QStringLiteral("SELECT ATO_ID_ATR || '=' || printf('%.3f', ATO_VAR_DEC) FROM ATRYBUT_OBIEKT "
-                                  "WHERE ATO_ID_OB = %1 AND ATO_ID_ATR >= 100 ORDER BY ATO_ID_ATR;").arg(obId));
+                                  "WHERE ATO_ID_OB = %1 AND ATO_ID_ATR >= 100 ORDER BY ATO_ID_ATR;")
+                       .arg(obId));
     }
 
     // The queue alone, its list gathered.
@@ -176,35 +191,39 @@ TEST_F(Sales, FiguresPerPeriodAndGroupWithFiltersAndInclusiveMonthEnds)
 {
     const int k1 = GisObject(QStringLiteral("100001"), QStringLiteral("K1"));
     const int idle = GisObject(QStringLiteral("100009"), QStringLiteral("K9"));
-    SetFigure(k1, 204, 55);    // last run's TIG of March: none now
-    SetFigure(idle, 100, 999); // a customer without sales this time
-    Order(QStringLiteral("K0"), 20260310, {{"RB", 500, 1}}); // listed first, with whole sums
-    Order(QStringLiteral("K1"), 20260331, {{"RB", 1000.25, 4}});                       // last day of M
-    Order(QStringLiteral("K1"), 20260301, {{"PCE", 30, 3}, {"RB", 88888, 100, "WRO"}}); // first day of M; a line of another facility
-    Order(QStringLiteral("K1"), 20260228, {{"MMA", 5000, 1234.5678}});                 // last day of M-1
-    Order(QStringLiteral("K1"), 20251201, {{"TIG", 50, 2}});                           // first day of M-3
+    SetFigure(k1, 204, 55);                                      // last run's TIG of March: none now
+    SetFigure(idle, 100, 999);                                   // a customer without sales this time
+    Order(QStringLiteral("K0"), 20260310, {{"RB", 500, 1}});     // listed first, with whole sums
+    Order(QStringLiteral("K1"), 20260331, {{"RB", 1000.25, 4}}); // last day of M
+    Order(QStringLiteral("K1"), 20260301,
+          {{"PCE", 30, 3}, {"RB", 88888, 100, "WRO"}});                // first day of M; a line of another facility
+    Order(QStringLiteral("K1"), 20260228, {{"MMA", 5000, 1234.5678}}); // last day of M-1
+    Order(QStringLiteral("K1"), 20251201, {{"TIG", 50, 2}});           // first day of M-3
     Order(QStringLiteral("K1"), 20260315, {{"RB", 99999, 100}}, QStringLiteral("PRX"));
     Order(QStringLiteral("K1"), 20260316, {{"RB", 99999, 100}}, QStringLiteral("PRP"));
-    Order(QStringLiteral("K1"), 20260401, {{"RB", 99999, 100}});                       // after today
-    Order(QStringLiteral("K1"), 20250330, {{"RB", 99999, 100}});                       // 366 days back
+    Order(QStringLiteral("K1"), 20260401, {{"RB", 99999, 100}}); // after today
+    Order(QStringLiteral("K1"), 20250330, {{"RB", 99999, 100}}); // 366 days back
     RunExchange();
 
-    EXPECT_EQ(Figures(k1), QStringList({QStringLiteral("100=1030.250"),  // PC 12M: RB and PCE amounts
-                                        QStringLiteral("101=5050.000"),  // PE 12M: MMA and TIG amounts
-                                        QStringLiteral("110=10.000"),    // PCE rutile/basic M: 4 x 2.5 kg
-                                        QStringLiteral("114=3.000"),     // PCE other M
-                                        QStringLiteral("150=13.000"),    // PCE M (kg)
-                                        QStringLiteral("201=1234.568"),  // MMA M-1, rounded to three decimals
-                                        QStringLiteral("204=0.000"),     // zeroed
-                                        QStringLiteral("207=2.000")}))   // TIG DC M-3
+    EXPECT_EQ(Figures(k1),
+              QStringList({QStringLiteral("100=1030.250"), // PC 12M: RB and PCE amounts
+                           QStringLiteral("101=5050.000"), // PE 12M: MMA and TIG amounts
+                           QStringLiteral("110=10.000"),   // PCE rutile/basic M: 4 x 2.5 kg
+                           QStringLiteral("114=3.000"),    // PCE other M
+                           QStringLiteral("150=13.000"),   // PCE M (kg)
+                           QStringLiteral("201=1234.568"), // MMA M-1, rounded to three decimals
+                           QStringLiteral("204=0.000"),    // zeroed
+                           QStringLiteral("207=2.000")}))  // TIG DC M-3
         << Pane().toStdString();
     EXPECT_EQ(Figures(idle), QStringList({QStringLiteral("100=0.000")}));
     EXPECT_EQ(Summary(), Counts(2, 1, 1, 0, 0, 1)) << Pane().toStdString(); // K0 is on no GIS object
-    for (const char *step : {" Sprzedaż PC 12M", " Sprzedaż PE 12M", " Sprzedaż PCE (rutile\\basic) M", " Sprzedaż PCE (rutile\\basic) M-3",
-                             " Sprzedaż PCS (MAG wire MP\\spools) M-2", " Sprzedaż PCE M-1 (kg)", " Sprzedaż TIG manual AC\\DC M",
-                             " Sprzedaż MIG\\MAG c. wr250A 35% M-1", " Sprzedaż MIG\\MAG c. m250A 35% M-3"})
+    for (const char *step :
+         {" Sprzedaż PC 12M", " Sprzedaż PE 12M", " Sprzedaż PCE (rutile\\basic) M", " Sprzedaż PCE (rutile\\basic) M-3",
+          " Sprzedaż PCS (MAG wire MP\\spools) M-2", " Sprzedaż PCE M-1 (kg)", " Sprzedaż TIG manual AC\\DC M",
+          " Sprzedaż MIG\\MAG c. wr250A 35% M-1", " Sprzedaż MIG\\MAG c. m250A 35% M-3"})
         EXPECT_TRUE(Pane().contains(QString::fromUtf8(step) + QLatin1Char('\n'))) << step;
-    EXPECT_TRUE(Pane().contains(QStringLiteral(" System Pelk·GIS Trasar przetwarzany obiekt Sprzedaż dla obiektu o  ERP ID: K1")));
+    EXPECT_TRUE(
+        Pane().contains(QStringLiteral(" System Pelk·GIS Trasar przetwarzany obiekt Sprzedaż dla obiektu o  ERP ID: K1")));
     EXPECT_TRUE(WorkFiles().isEmpty()) << WorkFiles().join(QLatin1Char(' ')).toStdString();
 
     // The next run recomputes from scratch: the same figures, each written over its zero.
@@ -232,7 +251,8 @@ TEST_F(Sales, SharedAmongObjectsOnlyPositiveValuesWrittenInactiveObjectsNotFound
     EXPECT_TRUE(Figures(b).filter(QStringLiteral("101=")).isEmpty());
     EXPECT_TRUE(Figures(b).filter(QStringLiteral("204=")).isEmpty());
     EXPECT_EQ(Figures(a).filter(QStringLiteral("204=")), QStringList{QStringLiteral("204=0.000")});
-    EXPECT_TRUE(Pane().contains(QStringLiteral(" Atrybut nr: 204 klienta o numerze ERP ID = \"K3\": wartość -15 nie jest dodatnia")))
+    EXPECT_TRUE(
+        Pane().contains(QStringLiteral(" Atrybut nr: 204 klienta o numerze ERP ID = \"K3\": wartość -15 nie jest dodatnia")))
         << Pane().toStdString();
     EXPECT_TRUE(Pane().contains(QStringLiteral(" Brak w systemie Pelk·GIS Trasar Klient/Dystrybutora o numerze ERP ID = \"K4\" \n"
                                                "      Obiekt nie został zapisany")));
@@ -287,9 +307,11 @@ TEST_F(Sales, RowsWithoutCustomerNumberOrSumAreLoggedAndSkipped)
     Order(QStringLiteral("K7"), 20260310, {{"RB", kNull, 2}});
     RunExchange();
 
-    EXPECT_TRUE(Pane().contains(QStringLiteral(" Pominięto wiersz sprzedaży bez numeru klienta ERP (atrybut nr: 100, wartość: 100)")))
+    EXPECT_TRUE(
+        Pane().contains(QStringLiteral(" Pominięto wiersz sprzedaży bez numeru klienta ERP (atrybut nr: 100, wartość: 100)")))
         << Pane().toStdString();
-    EXPECT_TRUE(Pane().contains(QStringLiteral(" Pominięto wiersz sprzedaży klienta o numerze ERP ID = \"K7\" bez wartości (atrybut nr: 100)")));
+    EXPECT_TRUE(Pane().contains(
+        QStringLiteral(" Pominięto wiersz sprzedaży klienta o numerze ERP ID = \"K7\" bez wartości (atrybut nr: 100)")));
     EXPECT_EQ(Figures(k7), QStringList({QStringLiteral("110=5.000"), QStringLiteral("150=5.000")}));
     EXPECT_EQ(Summary(), Counts(1, 1, 1, 0, 0, 0));
 }
@@ -301,8 +323,9 @@ TEST_F(Sales, AFailingStepOrAnUnreachableErpLeavesThePreviousFigures)
     Order(QStringLiteral("K1"), 20260310, {{"RB", 100, 2}});
     // Two quantities whose sum no integer holds: the MMA query of month M fails.
     Order(QStringLiteral("K2"), 20260310, {{"MMA", 0, 9.2e18}});
-    ErpSql(QStringLiteral("UPDATE ODLINE SET UBIVQT = 9223372036854775807 WHERE UBITNO = 'MMA';"
-                          "INSERT INTO ODLINE SELECT UBORNO, UBDLIX, 2, UBFACI, UBITNO, UBLNAM, UBIVQT FROM ODLINE WHERE UBITNO = 'MMA';"));
+    ErpSql(QStringLiteral(
+        "UPDATE ODLINE SET UBIVQT = 9223372036854775807 WHERE UBITNO = 'MMA';"
+        "INSERT INTO ODLINE SELECT UBORNO, UBDLIX, 2, UBFACI, UBITNO, UBLNAM, UBIVQT FROM ODLINE WHERE UBITNO = 'MMA';"));
     RunExchange();
 
     EXPECT_TRUE(Pane().contains(QStringLiteral(" TDM_Sprzedaz.Open_GetZamerSprzedazMMA\n"))) << Pane().toStdString();
@@ -348,12 +371,14 @@ TEST_F(Sales, ABadLibraryNameFailsTheFirstStepWithItsReason)
     Settings({{QStringLiteral("TraceLevel"), QStringLiteral("3")}});
     // The key is not among the fixture's, so the file is written with it by hand.
     QString text = ReadFileText(inst.Path(QStringLiteral("PelkDataExchanger.xml")));
-    text.replace(QStringLiteral("    </properties>"),
-                 QStringLiteral("      <property name=\"BibliotekaMovex\" type=\"String\">MOVEX;DROP</property>\r\n    </properties>"));
+    text.replace(
+        QStringLiteral("    </properties>"),
+        QStringLiteral("      <property name=\"BibliotekaMovex\" type=\"String\">MOVEX;DROP</property>\r\n    </properties>"));
     WriteFileText(inst.Path(QStringLiteral("PelkDataExchanger.xml")), text);
     RunExchange();
-    EXPECT_TRUE(Pane().contains(QStringLiteral(" TDM_Sprzedaz.Open_GetZamerSprzedazPCiPE_12M\n"
-                                               " Niepoprawna nazwa biblioteki ERP w ustawieniu \"BibliotekaMovex\": \"MOVEX;DROP\"")))
+    EXPECT_TRUE(
+        Pane().contains(QStringLiteral(" TDM_Sprzedaz.Open_GetZamerSprzedazPCiPE_12M\n"
+                                       " Niepoprawna nazwa biblioteki ERP w ustawieniu \"BibliotekaMovex\": \"MOVEX;DROP\"")))
         << Pane().toStdString();
     EXPECT_EQ(Figures(k1), QStringList{QStringLiteral("100=777.000")});
 }

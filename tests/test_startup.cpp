@@ -3,8 +3,8 @@
 #include "support/Unreadable.h"
 
 #include "app/DM_Main.h"
-#include "app/MailHook.h"
 #include "app/Log.h"
+#include "app/MailHook.h"
 #include "app/Process.h"
 #include "app/Przelaczniki.h"
 #include "app/Settings.h"
@@ -49,9 +49,10 @@ TEST_F(StartUp, MissingSettingsFileDisablesProcessing)
     EXPECT_EQ(dm->Przelaczniki(), nullptr);
     ASSERT_EQ(pane.messages.size(), 2);
     EXPECT_EQ(pane.messages[1].image, 2);
-    EXPECT_EQ(pane.messages[1].lines,
-              QStringList({QStringLiteral(" Brak pliku konfiguracyjnego: "),
-                           QStringLiteral("      ") + QDir::toNativeSeparators(inst.Path(QStringLiteral("PelkDataExchanger.xml")))}));
+    EXPECT_EQ(
+        pane.messages[1].lines,
+        QStringList({QStringLiteral(" Brak pliku konfiguracyjnego: "),
+                     QStringLiteral("      ") + QDir::toNativeSeparators(inst.Path(QStringLiteral("PelkDataExchanger.xml")))}));
     EXPECT_TRUE(inst.LogFiles().isEmpty());
 }
 
@@ -65,7 +66,8 @@ TEST_F(StartUp, InvalidSettingsLogEveryFailureAndWriteNoLogFile)
     const QString text = pane.AllText();
     EXPECT_TRUE(text.contains(QStringLiteral(" Brak katalogu z plikami do transformacji:")));
     EXPECT_TRUE(text.contains(QStringLiteral(" Brak w pliku konfiguracyjnym wartości zmiennej \"DSN_Movex\".")));
-    EXPECT_TRUE(text.contains(QStringLiteral(" Wartość zmiennej \"TraceLevel\" w pliku konfiguracyjnym poza dozwolonym zakresem.")));
+    EXPECT_TRUE(
+        text.contains(QStringLiteral(" Wartość zmiennej \"TraceLevel\" w pliku konfiguracyjnym poza dozwolonym zakresem.")));
     EXPECT_FALSE(text.contains(QStringLiteral("DSN_Caesar")));
     EXPECT_TRUE(inst.LogFiles().isEmpty());
 
@@ -205,7 +207,8 @@ TEST_F(StartUp, FolderKeysResolveAgainstProgramFolderUnlessAbsolute)
 TEST_F(StartUp, VersionListingNamesProgramRulesAndStylesheets)
 {
     inst.WriteSettings();
-    WriteFileText(inst.Path(QStringLiteral("ObjectRules.xml")), QStringLiteral("<?xml version=\"1.0\"?>\n<!-- 2.3 z dnia 2026-12-01 -->\n<classes/>\n"));
+    WriteFileText(inst.Path(QStringLiteral("ObjectRules.xml")),
+                  QStringLiteral("<?xml version=\"1.0\"?>\n<!-- 2.3 z dnia 2026-12-01 -->\n<classes/>\n"));
     WriteFileText(inst.Path(QStringLiteral("xsl/Klient.xsl")), QStringLiteral("<?xml version=\"1.0\"?>\n<!-- 1.4 -->\n"));
     WriteFileText(inst.Path(QStringLiteral("xsl/Bez.xsl")), QStringLiteral("<?xml version=\"1.0\"?>\n"));
     auto dm = Start();
@@ -214,7 +217,9 @@ TEST_F(StartUp, VersionListingNamesProgramRulesAndStylesheets)
     ASSERT_EQ(pane.messages.size(), 1);
     const QStringList lines = pane.messages[0].lines;
     EXPECT_EQ(lines.value(0), QStringLiteral(" Wersje plików:"));
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("^      Plik: \\S+ wersja: \\d+\\.\\d+\\.\\d+\\.\\d+$")).match(lines.value(1)).hasMatch())
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^      Plik: \\S+ wersja: \\d+\\.\\d+\\.\\d+\\.\\d+$"))
+                    .match(lines.value(1))
+                    .hasMatch())
         << lines.value(1).toStdString();
     EXPECT_EQ(lines.value(2), QStringLiteral("      Plik: ObjectRules.xml 2.3 z dnia 2026-12-01"));
     EXPECT_EQ(lines.value(3), QStringLiteral("      Plik: Klient.xsl 1.4"));
@@ -224,7 +229,9 @@ TEST_F(StartUp, VersionListingNamesProgramRulesAndStylesheets)
 TEST_F(StartUp, GuidsAreBracedUpperCase)
 {
     const QString g = TDM_Main::NewGuidString();
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\{[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}\\}$")).match(g).hasMatch());
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\{[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}\\}$"))
+                    .match(g)
+                    .hasMatch());
     EXPECT_NE(g, TDM_Main::NewGuidString());
 }
 

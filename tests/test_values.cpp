@@ -1,7 +1,7 @@
+#include "config/DateTime.h"
+#include "config/Errors.h"
 #include "config/NumberText.h"
 #include "config/Variant.h"
-#include "config/Errors.h"
-#include "config/DateTime.h"
 #include "support/FixedClock.h"
 
 #include <gtest/gtest.h>

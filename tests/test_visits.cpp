@@ -52,34 +52,45 @@ protected:
 
     void Customer(int id, const QString &number) const
     {
-        Crm(QStringLiteral("INSERT INTO Customer (CustomerID, CustomerNumber, Region, Name1, BusinessLineCODE, CreateDate, UpdateDate)"
-                           " VALUES (%1, '%2', 'BPL', 'Klient %2', 1501, '2009-01-01 00:00:00', '2009-01-01 00:00:00');")
-                .arg(id).arg(number));
+        Crm(QStringLiteral(
+                "INSERT INTO Customer (CustomerID, CustomerNumber, Region, Name1, BusinessLineCODE, CreateDate, UpdateDate)"
+                " VALUES (%1, '%2', 'BPL', 'Klient %2', 1501, '2009-01-01 00:00:00', '2009-01-01 00:00:00');")
+                .arg(id)
+                .arg(number));
     }
     // One CRM activity; `code` 0 leaves the code NULL, an empty time is NULL.
     void Activity(int id, int customer, const QString &start, const QString &end, int user = 1234, int code = 3001,
                   const QString &created = QStringLiteral("2009-03-14 20:00:00"), const QString &updated = QString()) const
     {
-        auto value = [](const QString &t) { return t.isEmpty() ? QStringLiteral("NULL") : QLatin1Char('\'') + t + QLatin1Char('\''); };
+        auto value = [](const QString &t) {
+            return t.isEmpty() ? QStringLiteral("NULL") : QLatin1Char('\'') + t + QLatin1Char('\'');
+        };
         Crm(QStringLiteral("INSERT INTO Activity VALUES (%1, %2, %3, %4, %5, %6, %7, %8);")
-                .arg(id).arg(customer).arg(user).arg(code ? QString::number(code) : QStringLiteral("NULL"))
+                .arg(id)
+                .arg(customer)
+                .arg(user)
+                .arg(code ? QString::number(code) : QStringLiteral("NULL"))
                 .arg(value(start), value(end), value(created), value(updated)));
     }
     QString Watermark() const { return ExchangeFixture::Watermark("interfejs_transport_wizyta"); }
     void SetWatermark(const QString &text) const
     {
-        OdbcEnvironment::ExecSqlite(inst.gisFile, QStringLiteral("UPDATE SLOWNIK SET SLO_TXT1 = '%1' WHERE SLO_NAZWA = "
-                                                                 "'interfejs_transport_wizyta';").arg(text));
+        OdbcEnvironment::ExecSqlite(inst.gisFile,
+                                    QStringLiteral("UPDATE SLOWNIK SET SLO_TXT1 = '%1' WHERE SLO_NAZWA = "
+                                                   "'interfejs_transport_wizyta';")
+                                        .arg(text));
     }
     // Rows as one text per line, so that a difference reads plainly.
     static std::string Lines(const QStringList &rows) { return rows.join(QLatin1Char('\n')).toStdString(); }
     // The stops of the visit with that external id: customer|sort|from|to|seconds|description|code.
     QStringList Stops(const QString &exid) const
     {
-        return Gis(QStringLiteral("SELECT o.OB_EXID || '|' || WIO_SORT || '|' || WIO_GODZ_OD || '|' || WIO_GODZ_DO || '|' || WIO_CZAS"
-                                  " || '|' || WIO_OPIS || '|' || ifnull(WIO_NUM1, 'NULL') FROM WIZYTA_OBIEKT"
-                                  " JOIN WIZYTA ON WIZ_ID = WIO_ID_WIZ JOIN OBIEKT o ON o.OB_ID = WIO_ID_OB"
-                                  " WHERE WIZ_EXID = '%1' ORDER BY WIO_SORT;").arg(exid));
+        return Gis(
+            QStringLiteral("SELECT o.OB_EXID || '|' || WIO_SORT || '|' || WIO_GODZ_OD || '|' || WIO_GODZ_DO || '|' || WIO_CZAS"
+                           " || '|' || WIO_OPIS || '|' || ifnull(WIO_NUM1, 'NULL') FROM WIZYTA_OBIEKT"
+                           " JOIN WIZYTA ON WIZ_ID = WIO_ID_WIZ JOIN OBIEKT o ON o.OB_ID = WIO_ID_OB"
+                           " WHERE WIZ_EXID = '%1' ORDER BY WIO_SORT;")
+                .arg(exid));
     }
     std::string Summary() const { return ExchangeFixture::Summary(QStringLiteral("Wizyta")); }
 
@@ -135,7 +146,12 @@ TEST_F(Visits, WorkedExampleSourceFileHasTheExactLayoutTypesAndTexts)
 
 TEST(VisitDuration, IsTheExactWholeNumberOfSecondsBetweenTheTimes)
 {
-    struct Case { const char *name; TDateTime od, doDnia; qint64 seconds; };
+    struct Case
+    {
+        const char *name;
+        TDateTime od, doDnia;
+        qint64 seconds;
+    };
     const TDateTime day = EncodeDate(2009, 3, 14);
     const Case cases[] = {
         {"half an hour", day + EncodeTime(8, 0, 0, 0), day + EncodeTime(8, 30, 0, 0), 1800},
@@ -172,10 +188,11 @@ TEST_F(Visits, RowsOfOneRepresentativeDayMergeIntoOneVisitWithStopsInStartOrder)
     RunExchange();
 
     EXPECT_EQ(Summary(), Counts(2, 1, 1, 0, 0, 1)) << Pane().toStdString();
-    EXPECT_EQ(Lines(Gis(QStringLiteral("SELECT WIZ_EXID || '|' || WIZ_NAZWA || '|' || WIZ_DATA || '|' || WIZ_ILOSC || '|' || o.OB_EXID"
-                                       " FROM WIZYTA JOIN OBIEKT o ON o.OB_ID = WIZ_ID_OB ORDER BY WIZ_EXID;"))),
-              "1234_39886|2009-03-14.1234|2009-03-14 00:00:00|4|1234\n"
-              "1234_39887|2009-03-15.1234|2009-03-15 00:00:00|1|1234");
+    EXPECT_EQ(
+        Lines(Gis(QStringLiteral("SELECT WIZ_EXID || '|' || WIZ_NAZWA || '|' || WIZ_DATA || '|' || WIZ_ILOSC || '|' || o.OB_EXID"
+                                 " FROM WIZYTA JOIN OBIEKT o ON o.OB_ID = WIZ_ID_OB ORDER BY WIZ_EXID;"))),
+        "1234_39886|2009-03-14.1234|2009-03-14 00:00:00|4|1234\n"
+        "1234_39887|2009-03-15.1234|2009-03-15 00:00:00|1|1234");
     // The first day's stop at the distributor has no activity code: it is refused by name, the
     // other stops are kept, and the visit stays staged until its stops are complete.
     EXPECT_TRUE(Pane().contains(QStringLiteral(" Pole \"Num1\" nie może być puste\n      Obiekt nie został przetworzony")));
@@ -232,7 +249,11 @@ TEST_F(Visits, SavingAVisitCountsNewThenUnchangedThenUpdatedWithEveryChangedFiel
     };
     auto counts = [&] {
         const TProcess &p = *Dm().Process();
-        return QStringLiteral("%1 new, %2 updated, %3 unchanged").arg(p.NewCount()).arg(p.UpdatedCount()).arg(p.UnchangedCount()).toStdString();
+        return QStringLiteral("%1 new, %2 updated, %3 unchanged")
+            .arg(p.NewCount())
+            .arg(p.UpdatedCount())
+            .arg(p.UnchangedCount())
+            .toStdString();
     };
     const QString end = QStringLiteral("2009-03-14 10:15:00");
     ASSERT_TRUE(save(QStringLiteral("1234"), end)) << Pane().toStdString();
@@ -271,9 +292,10 @@ TEST_F(Visits, AStopAtACustomerUnknownToTheGisKeepsTheOtherStopsAndTheFileUntilT
     EXPECT_EQ(Summary(), Counts(1, 0, 0, 0, 0, 1)) << Pane().toStdString();
     EXPECT_TRUE(Pane().contains(QStringLiteral(" Brak w systemie Pelk·GIS Trasar Klienta\\Dystrybutora o numerze \"100007\" \n"
                                                "      Pozycja nie została zapisana")));
-    EXPECT_EQ(Lines(Gis(QStringLiteral("SELECT o.OB_EXID || '|' || WIO_SORT FROM WIZYTA_OBIEKT JOIN OBIEKT o ON o.OB_ID = WIO_ID_OB"
-                                       " ORDER BY WIO_SORT;"))),
-              "100001|1\n100002|3");
+    EXPECT_EQ(
+        Lines(Gis(QStringLiteral("SELECT o.OB_EXID || '|' || WIO_SORT FROM WIZYTA_OBIEKT JOIN OBIEKT o ON o.OB_ID = WIO_ID_OB"
+                                 " ORDER BY WIO_SORT;"))),
+        "100001|1\n100002|3");
     ASSERT_EQ(WorkFiles().size(), 1);
 
     // The customer reaches the GIS: the staged visit is stored whole and counts as new.
@@ -322,7 +344,8 @@ TEST_F(Visits, AGisFailureInTheMiddleOfAVisitLeavesNoRowOfItAndTheNextRunStoresI
 TEST_F(Visits, AGisThatGoesDownMidRunKeepsTheFilesAndTheNextRunStoresThem)
 {
     for (int day = 0; day < 3; ++day)
-        Activity(day + 1, day + 1, QStringLiteral("2009-03-1%1 08:00:00").arg(2 + day), QStringLiteral("2009-03-1%1 08:30:00").arg(2 + day));
+        Activity(day + 1, day + 1, QStringLiteral("2009-03-1%1 08:00:00").arg(2 + day),
+                 QStringLiteral("2009-03-1%1 08:30:00").arg(2 + day));
     const QString away = inst.gisFile + QStringLiteral(".away");
     int visits = 0;
     pane.onMessage = [&](const QStringList &lines) {
@@ -345,7 +368,8 @@ TEST_F(Visits, AGisThatGoesDownMidRunKeepsTheFilesAndTheNextRunStoresThem)
     Dm().ADOConnection_PelkGIS.Close();
     RunExchange();
     EXPECT_EQ(Gis(QStringLiteral("SELECT count(*) || '/' || (SELECT count(*) FROM WIZYTA_OBIEKT) FROM WIZYTA;")),
-              QStringList({QStringLiteral("3/3")})) << Pane().toStdString();
+              QStringList({QStringLiteral("3/3")}))
+        << Pane().toStdString();
     EXPECT_TRUE(WorkFiles().isEmpty());
     EXPECT_FALSE(Watermark().isEmpty());
 }
@@ -353,8 +377,9 @@ TEST_F(Visits, AGisThatGoesDownMidRunKeepsTheFilesAndTheNextRunStoresThem)
 TEST_F(Visits, UnreadableListRowsAreLoggedWithTheirActivityAndSkippedAndTheRunGoesOn)
 {
     Activity(1, 1, QStringLiteral("2009-03-14 08:00:00"), QStringLiteral("2009-03-14 08:30:00"));
-    Crm(QStringLiteral("INSERT INTO Activity VALUES (7, 2, NULL, 3001, '2009-03-14 09:00:00', '2009-03-14 09:30:00',"
-                       " '2009-03-14 20:00:00', NULL), (8, 3, 77, 3001, NULL, '2009-03-14 09:30:00', '2009-03-14 20:00:00', NULL);"));
+    Crm(QStringLiteral(
+        "INSERT INTO Activity VALUES (7, 2, NULL, 3001, '2009-03-14 09:00:00', '2009-03-14 09:30:00',"
+        " '2009-03-14 20:00:00', NULL), (8, 3, 77, 3001, NULL, '2009-03-14 09:30:00', '2009-03-14 20:00:00', NULL);"));
     RunExchange();
     EXPECT_EQ(Summary(), Counts(1, 1, 1, 0, 0, 0)) << Pane().toStdString();
     EXPECT_TRUE(Pane().contains(QStringLiteral(" Pominięto element listy obiektu \"Wizyta transfer do systemu Pelk·GIS Trasar\" "
@@ -448,8 +473,9 @@ TEST_F(Visits, DaysAndTheLastExchangeTimeAreBoundAsTimesWithHalfOpenDays)
              QStringLiteral("2009-03-14 20:00:01"));
     RunExchange();
     EXPECT_EQ(Summary(), Counts(2, 2, 2, 0, 0, 0)) << Pane().toStdString();
-    EXPECT_EQ(Lines(Gis(QStringLiteral("SELECT WIZ_EXID || ':' || group_concat(o.OB_EXID) FROM WIZYTA JOIN WIZYTA_OBIEKT ON WIO_ID_WIZ = WIZ_ID"
-                                       " JOIN OBIEKT o ON o.OB_ID = WIO_ID_OB GROUP BY WIZ_EXID ORDER BY WIZ_EXID;"))),
+    EXPECT_EQ(Lines(Gis(QStringLiteral(
+                  "SELECT WIZ_EXID || ':' || group_concat(o.OB_EXID) FROM WIZYTA JOIN WIZYTA_OBIEKT ON WIO_ID_WIZ = WIZ_ID"
+                  " JOIN OBIEKT o ON o.OB_ID = WIO_ID_OB GROUP BY WIZ_EXID ORDER BY WIZ_EXID;"))),
               "1234_39886:100002\n1234_39887:100003");
     EXPECT_EQ(Stops(QStringLiteral("1234_39886")).value(0).section(QLatin1Char('|'), 4, 4), QStringLiteral("601"));
     EXPECT_EQ(Lines(Stops(QStringLiteral("1234_39887"))), "100003|1|2009-03-15 00:00:00|2009-03-15 00:20:00|1200||3099");
@@ -494,10 +520,12 @@ TEST(VisitStatements, SqlServerTextsAsTheCrmAndTheGisKnowThem)
               "        c.CustomerNumber  is not null  order by a.StartDate ");
     const QString list = VisitSql::WizytyDoTransportu().sqlServer;
     EXPECT_EQ(list.count(QStringLiteral(" > :DataOd and c.CustomerNumber is not null")), 2);
-    EXPECT_TRUE(list.contains(QStringLiteral("where a.CreateDate  > :DataOd")) && list.contains(QStringLiteral("where a.UpdateDate > :DataOd")));
+    EXPECT_TRUE(list.contains(QStringLiteral("where a.CreateDate  > :DataOd"))
+                && list.contains(QStringLiteral("where a.UpdateDate > :DataOd")));
     EXPECT_TRUE(list.endsWith(QStringLiteral(" is not null   order by 1, 2  ")));
-    EXPECT_TRUE(list.startsWith(QStringLiteral(" select a.CreatedbyCaesarUserID as PracownikID,         a.StartDate as DataWizyty,"
-                                               "         a.CreateDate as DataUtworzenia,")));
+    EXPECT_TRUE(
+        list.startsWith(QStringLiteral(" select a.CreatedbyCaesarUserID as PracownikID,         a.StartDate as DataWizyty,"
+                                       "         a.CreateDate as DataUtworzenia,")));
     EXPECT_EQ(VisitSql::Wizyta().sqlServer.toStdString(),
               "select WIZ_ID, WIZ_EXID, WIZ_NAZWA, WIZ_ID_OB, WIZ_DATA, WIZ_DLUGOSC, WIZ_CZAS, WIZ_ILOSC\r\n  from dbo.WIZYTA\r\n"
               " where WIZ_ID_OB = :ObiektID and\r\n       convert(varchar(10),WIZ_DATA,120) = :DataWizyty \r\n");

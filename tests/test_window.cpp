@@ -90,8 +90,8 @@ TEST_F(Window, WithoutValidStartUpEveryCommandIsDisabled)
     inst.WriteSettings({{QStringLiteral("TraceLevel"), QStringLiteral("9")}});
     Open();
     EXPECT_EQ(window->ListView_Objects->count(), 0);
-    for (QAction *a : {window->A_Start, window->A_Stop, window->A_ZapiszKonfiguracje,
-                       window->A_OtworzKonfiguracje, window->A_WyborKatalogu})
+    for (QAction *a :
+         {window->A_Start, window->A_Stop, window->A_ZapiszKonfiguracje, window->A_OtworzKonfiguracje, window->A_WyborKatalogu})
         EXPECT_FALSE(a->isEnabled()) << a->text().toStdString();
     EXPECT_FALSE(window->Processing->Button_Proces->isEnabled());
 }
@@ -241,7 +241,8 @@ TEST_F(Window, SecondInstanceIsRefusedAndCloses)
     Open();
     QTest::qWait(50);
     EXPECT_FALSE(window->isVisible());
-    EXPECT_TRUE(PaneText().contains(QStringLiteral(" Nie można uruchomić aplikacji, ponieważ w tle działa już jedna instancja tego programu.")));
+    EXPECT_TRUE(PaneText().contains(
+        QStringLiteral(" Nie można uruchomić aplikacji, ponieważ w tle działa już jedna instancja tego programu.")));
 }
 
 TEST_F(Window, ARunEndedByAnErrorIsLoggedShownAndLeavesTheWindowIdle)

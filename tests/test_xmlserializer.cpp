@@ -108,8 +108,7 @@ protected:
         f.open(QIODevice::WriteOnly);
         f.write(xml);
         f.close();
-        std::unique_ptr<TXMLSerializer> s(system ? TXMLSerializer::CreateSystemSerializer(nullptr)
-                                                 : new TXMLSerializer);
+        std::unique_ptr<TXMLSerializer> s(system ? TXMLSerializer::CreateSystemSerializer(nullptr) : new TXMLSerializer);
         EXPECT_TRUE(s->LoadDocument(file));
         return s;
     }
@@ -195,8 +194,7 @@ TEST_F(XmlSerializerTest, EveryKindRoundTrips)
         a.Child()->Note = QStringLiteral("dziecko");
         a.Child()->Lines()->Lines = {QStringLiteral("jeden"), QString(), QStringLiteral("trzy")};
 
-        std::unique_ptr<TXMLSerializer> s(system ? TXMLSerializer::CreateSystemSerializer(nullptr)
-                                                 : new TXMLSerializer);
+        std::unique_ptr<TXMLSerializer> s(system ? TXMLSerializer::CreateSystemSerializer(nullptr) : new TXMLSerializer);
         s->SetSpecialClasses(scTCollection | scTStrings);
         const QByteArray bytes = SaveBytes(&a, QStringLiteral("All"), *s);
         EXPECT_EQ(bytes.count('\n'), bytes.count("\r\n"));
@@ -301,7 +299,9 @@ QByteArray CollectionXml(int items)
     for (int i = 1; i <= items; ++i)
         xml += QStringLiteral("<class classname=\"TObjectToProcessCollectionItem\" name=\"Item_%1\">"
                               "<properties><property name=\"NazwaObiektu\" type=\"String\">new%1"
-                              "</property></properties></class>").arg(i).toUtf8();
+                              "</property></properties></class>")
+                   .arg(i)
+                   .toUtf8();
     return xml + "</customdata></class></property></properties></class></classes>";
 }
 
@@ -341,16 +341,15 @@ TEST_F(XmlSerializerTest, CollectionItemsAreRecreatedFromTheFront)
 
 TEST_F(XmlSerializerTest, MatchingIgnoresCaseAndNeedsTheClassName)
 {
-    const QByteArray xml =
-        "<?xml version=\"1.0\"?>\n<root>\n  <CLASS classname=\"tallkinds\" name=\"ALL\">\n"
-        "    <PROPERTIES>\n      <property name=\"count\" type=\"integer\">17</property>\n"
-        "      <property name=\"shade\" type=\"enumeration\">bLuE</property>\n"
-        "      <property name=\"name\" type=\"string\"></property>\n"
-        "      <property name=\"Unknown\" type=\"String\">x</property>\n"
-        "      <property name=\"ReadOnly\" type=\"String\">x</property>\n"
-        "      <property name=\"Child\" type=\"object\"><class classname=\"TChild\" name=\"child\">"
-        "<properties><property name=\"Note\" type=\"String\">n</property></properties></class>"
-        "</property>\n    </PROPERTIES>\n  </CLASS>\n</root>\n";
+    const QByteArray xml = "<?xml version=\"1.0\"?>\n<root>\n  <CLASS classname=\"tallkinds\" name=\"ALL\">\n"
+                           "    <PROPERTIES>\n      <property name=\"count\" type=\"integer\">17</property>\n"
+                           "      <property name=\"shade\" type=\"enumeration\">bLuE</property>\n"
+                           "      <property name=\"name\" type=\"string\"></property>\n"
+                           "      <property name=\"Unknown\" type=\"String\">x</property>\n"
+                           "      <property name=\"ReadOnly\" type=\"String\">x</property>\n"
+                           "      <property name=\"Child\" type=\"object\"><class classname=\"TChild\" name=\"child\">"
+                           "<properties><property name=\"Note\" type=\"String\">n</property></properties></class>"
+                           "</property>\n    </PROPERTIES>\n  </CLASS>\n</root>\n";
     auto s = Read(xml);
     TAllKinds a;
     a.Name = QStringLiteral("unchanged");
@@ -374,13 +373,12 @@ TEST_F(XmlSerializerTest, MatchingIgnoresCaseAndNeedsTheClassName)
 
 TEST_F(XmlSerializerTest, MalformedStructuresNeitherCrashNorCreateObjects)
 {
-    const QByteArray xml =
-        "<classes>text<class classname=\"TSettingsProcess\" name=\"s\"><properties>"
-        "<property type=\"String\">no name</property><other name=\"WorkDirectory\" type=\"String\">"
-        "C:\\W</other><property name=\"ObjectToProcess\" type=\"ObjectLink\">x</property>"
-        "<property name=\"ObjectToProcess\" type=\"Object\"><class classname=\"TObjectToProcessCollection\" "
-        "name=\"ObjectToProcess\"><customdata>junk<!-- c --><class/><class classname=\"x\"/>"
-        "</customdata></class></property></properties></class><class/></classes>";
+    const QByteArray xml = "<classes>text<class classname=\"TSettingsProcess\" name=\"s\"><properties>"
+                           "<property type=\"String\">no name</property><other name=\"WorkDirectory\" type=\"String\">"
+                           "C:\\W</other><property name=\"ObjectToProcess\" type=\"ObjectLink\">x</property>"
+                           "<property name=\"ObjectToProcess\" type=\"Object\"><class classname=\"TObjectToProcessCollection\" "
+                           "name=\"ObjectToProcess\"><customdata>junk<!-- c --><class/><class classname=\"x\"/>"
+                           "</customdata></class></property></properties></class><class/></classes>";
     TSettingsProcess p;
     ASSERT_NE(Read(xml)->LoadObject(&p, QStringLiteral("s")), nullptr);
     EXPECT_EQ(p.WorkDirectory, "C:\\W");
@@ -422,8 +420,9 @@ TEST_F(XmlSerializerTest, HooksFireAndCanSkip)
 
     auto in = Read(bytes);
     TAllKinds b;
-    in->OnPropertyLoading = [](TXMLSerializer *, QObject *, const QString &, const QString &prop,
-                               xmlNodePtr, bool &skip) { skip = prop == "Count"; };
+    in->OnPropertyLoading = [](TXMLSerializer *, QObject *, const QString &, const QString &prop, xmlNodePtr, bool &skip) {
+        skip = prop == "Count";
+    };
     in->OnObjectLoading = [](TXMLSerializer *, QObject *, const QString &name, xmlNodePtr, bool &skip) {
         skip = name == "Child";
     };
@@ -438,8 +437,8 @@ TEST_F(XmlSerializerTest, HooksFireAndCanSkip)
 QByteArray PropertyXml(const QByteArray &properties)
 {
     return "<classes><class classname=\"TAllKinds\" name=\"e\"><properties>"
-           "<property name=\"Name\" type=\"String\">before</property>" + properties +
-           "<property name=\"Ratio\" type=\"Double\">2.5</property></properties></class></classes>";
+           "<property name=\"Name\" type=\"String\">before</property>"
+        + properties + "<property name=\"Ratio\" type=\"Double\">2.5</property></properties></class></classes>";
 }
 
 TEST_F(XmlSerializerTest, SetPropertyErrorsAbortUnlessIgnoredOrHandled)
@@ -475,8 +474,7 @@ TEST_F(XmlSerializerTest, SetPropertyErrorsAbortUnlessIgnoredOrHandled)
 
         s->SetStorageOptions(0);
         QString reported;
-        s->OnSetPropertyError = [&](TXMLSerializer *, const QString &name, xmlNodePtr node,
-                                    const Exception &, bool &handled) {
+        s->OnSetPropertyError = [&](TXMLSerializer *, const QString &name, xmlNodePtr node, const Exception &, bool &handled) {
             reported = name + "/" + QString::fromUtf8(reinterpret_cast<const char *>(node->name));
             handled = true;
         };
@@ -527,7 +525,8 @@ TEST_F(XmlSerializerTest, DocumentFilesAndTheirFailures)
     ASSERT_TRUE(s.SaveDocument());
     const QByteArray bytes = test::ReadFileBytes(Path(QStringLiteral("bad.xml")));
     EXPECT_TRUE(bytes.startsWith("<?xml version=\"1.0\" encoding=\"ISO-8859-2\" standalone=\"no\"?>\r\n<classes>"));
-    EXPECT_TRUE(bytes.contains("\xa3\xf3" "d\xbc"));
+    EXPECT_TRUE(bytes.contains("\xa3\xf3"
+                               "d\xbc"));
     TXMLSerializer r;
     ASSERT_TRUE(r.LoadDocument(Path(QStringLiteral("bad.xml"))));
     EXPECT_EQ(r.XMLSettings()->Encoding(), "ISO-8859-2");
@@ -592,10 +591,8 @@ TEST(XmlTexts, DateTimesCarryTheOffsetOfTheirOwnInstant)
 
     EXPECT_EQ(XMLTimeToDateTime("2009-03-14"), EncodeDate(2009, 3, 14));
     EXPECT_NEAR(XMLTimeToDateTime("2009-03-14T10:30:00+05:00"), march - 0.25 / 86400, 1e-9);
-    EXPECT_NEAR(XMLTimeToDateTime("2009-03-14T10:30:00.250+02:00"),
-                EncodeDate(2009, 3, 14) + EncodeTime(9, 30, 0, 250), 1e-9);
-    EXPECT_NEAR(XMLTimeToDateTime("2009-03-14T10:30:00.5Z"),
-                EncodeDate(2009, 3, 14) + EncodeTime(10, 30, 0, 5), 1e-9);
+    EXPECT_NEAR(XMLTimeToDateTime("2009-03-14T10:30:00.250+02:00"), EncodeDate(2009, 3, 14) + EncodeTime(9, 30, 0, 250), 1e-9);
+    EXPECT_NEAR(XMLTimeToDateTime("2009-03-14T10:30:00.5Z"), EncodeDate(2009, 3, 14) + EncodeTime(10, 30, 0, 5), 1e-9);
     // A UTC time in July becomes local summer time.
     EXPECT_NEAR(XMLTimeToDateTime("2009-07-14T08:30:00.250-00:00"), july, 1e-9);
 }
@@ -613,8 +610,7 @@ void PrintTo(const BadDateTime &c, std::ostream *os)
 }
 
 class XmlBadDateTimes : public ::testing::TestWithParam<BadDateTime>
-{
-};
+{};
 
 TEST_P(XmlBadDateTimes, GiveTheirMessages)
 {
@@ -630,16 +626,15 @@ TEST_P(XmlBadDateTimes, GiveTheirMessages)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Texts, XmlBadDateTimes,
-    ::testing::Values(BadDateTime{"2009-03-14T10:3", "'10:3' is not a valid time"},
-                      BadDateTime{"2009-03-14T10:30:00.", "'10:30:00.' is not a valid time"},
-                      BadDateTime{"2009-03-14T", "'' is not a valid time"},
-                      BadDateTime{"20x9-03-14T10:30:00", "'20x9-03-14' is not a valid date"},
-                      BadDateTime{"20x9-03-14", "'20x9-03-14' is not a valid date"},
-                      BadDateTime{"2009-03-xxT10:xx:00", "'2009-03-xx 10:xx:00' is not a valid date and time"},
-                      BadDateTime{"2009-02-30", nullptr},
-                      BadDateTime{"2009-03-14T10:30:00.1234", nullptr}));
+INSTANTIATE_TEST_SUITE_P(Texts, XmlBadDateTimes,
+                         ::testing::Values(BadDateTime{"2009-03-14T10:3", "'10:3' is not a valid time"},
+                                           BadDateTime{"2009-03-14T10:30:00.", "'10:30:00.' is not a valid time"},
+                                           BadDateTime{"2009-03-14T", "'' is not a valid time"},
+                                           BadDateTime{"20x9-03-14T10:30:00", "'20x9-03-14' is not a valid date"},
+                                           BadDateTime{"20x9-03-14", "'20x9-03-14' is not a valid date"},
+                                           BadDateTime{"2009-03-xxT10:xx:00",
+                                                       "'2009-03-xx 10:xx:00' is not a valid date and time"},
+                                           BadDateTime{"2009-02-30", nullptr}, BadDateTime{"2009-03-14T10:30:00.1234", nullptr}));
 
 } // namespace
 

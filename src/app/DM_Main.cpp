@@ -16,8 +16,8 @@
 
 namespace pelk {
 
-TDM_Main::TDM_Main(const QString &appFolder, const QStringList &arguments, ILogView *logView,
-                   IProgressView *progressView, QObject *parent)
+TDM_Main::TDM_Main(const QString &appFolder, const QStringList &arguments, ILogView *logView, IProgressView *progressView,
+                   QObject *parent)
     : QObject(parent), m_arguments(arguments)
 {
     m_settings = std::make_unique<TSettingsAplikacji>();
@@ -62,8 +62,7 @@ void TDM_Main::DataModuleCreate(const QString &appFolder)
     m_settingsProcess->SetSerializerFactory([this] { return CreateXMLSerializer(); });
     m_switches = std::make_unique<TPrzelaczniki>(m_settingsProcess.get(), m_log.get());
 
-    if (LoadProcessSettings()
-        && OpenConnection(ADOConnection_PelkGIS, m_settings->DSN_PelkGISTrasar(), true)) {
+    if (LoadProcessSettings() && OpenConnection(ADOConnection_PelkGIS, m_settings->DSN_PelkGISTrasar(), true)) {
         OpenConnection(ADOConnection_Movex, m_settings->DSN_Movex(), true);
         OpenConnection(ADOConnection_Caesar, m_settings->DSN_Caesar(), true);
         m_process->SetCanProcess(true);

@@ -26,8 +26,8 @@ class TDM_Main : public QObject
     Q_OBJECT
 public:
     // appFolder: the program's folder; arguments: the command line without the program name.
-    TDM_Main(const QString &appFolder, const QStringList &arguments, ILogView *logView,
-             IProgressView *progressView, QObject *parent = nullptr);
+    TDM_Main(const QString &appFolder, const QStringList &arguments, ILogView *logView, IProgressView *progressView,
+             QObject *parent = nullptr);
     ~TDM_Main() override;
 
     TLog *Log() const { return m_log.get(); }

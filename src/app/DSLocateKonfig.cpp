@@ -37,9 +37,8 @@ void TDSLKonfiguracjaSerwera::BuildFilter()
 {
     m_filtr.clear();
     const std::pair<bool, const char *> switches[] = {
-        {m_predkosc, "speed"},          {m_dystans, "dist"},       {m_kierunek, "hdg"},
-        {m_iloscSatelit, "sat"},        {m_iloscPaliwa, "fuel"},   {m_nazwaKierowcy, "driver"},
-        {m_statusPojazdu, "digital"},
+        {m_predkosc, "speed"},   {m_dystans, "dist"},         {m_kierunek, "hdg"},          {m_iloscSatelit, "sat"},
+        {m_iloscPaliwa, "fuel"}, {m_nazwaKierowcy, "driver"}, {m_statusPojazdu, "digital"},
     };
     for (const auto &[on, name] : switches)
         if (on)
@@ -72,9 +71,7 @@ void TDSLKonfiguracjaSerwera::SetSwitch(bool &field, bool value, const QString &
 }
 
 TDSLocateKonfig::TDSLocateKonfig(QObject *owner)
-    : TPersistent(owner), m_harmonogram(new TDSLKonfiguracjaHarmonogram(this)),
-      m_serwer(new TDSLKonfiguracjaSerwera(this))
-{
-}
+    : TPersistent(owner), m_harmonogram(new TDSLKonfiguracjaHarmonogram(this)), m_serwer(new TDSLKonfiguracjaSerwera(this))
+{}
 
 } // namespace pelk

@@ -126,8 +126,8 @@ private:
     void SetSwitch(bool &field, bool value, const QString &name);
 
     QString m_login, m_haslo, m_filtr;
-    bool m_predkosc = true, m_dystans = true, m_kierunek = true, m_iloscSatelit = true,
-         m_iloscPaliwa = true, m_nazwaKierowcy = true, m_statusPojazdu = true;
+    bool m_predkosc = true, m_dystans = true, m_kierunek = true, m_iloscSatelit = true, m_iloscPaliwa = true,
+         m_nazwaKierowcy = true, m_statusPojazdu = true;
 };
 
 class TDSLocateKonfig : public TPersistent

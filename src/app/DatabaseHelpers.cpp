@@ -18,8 +18,7 @@ bool TDatabaseHelpers::ExecSQLQuery(Query &query, const QString &sql)
     return ExecSQLQuery(query, sql, {});
 }
 
-bool TDatabaseHelpers::ExecSQLQuery(Query &query, const QString &sql,
-                                    const QList<QPair<QString, Variant>> &params)
+bool TDatabaseHelpers::ExecSQLQuery(Query &query, const QString &sql, const QList<QPair<QString, Variant>> &params)
 {
     return Guarded(m_log, Where::Heading(QStringLiteral(" Wyjątek funkcji TDM_Main.ExecSQLQuery"), sql), [&] {
         query.Close();
@@ -54,8 +53,7 @@ bool TDatabaseHelpers::ZakonczTranzakcje(Connection &connection, bool success)
 
 TElementTransaction::TElementTransaction(TDatabaseHelpers &db, Connection &connection)
     : m_db(db), m_connection(connection), m_begun(db.RozpocznijTranzakcje(connection)), m_open(true)
-{
-}
+{}
 
 TElementTransaction::~TElementTransaction()
 {
@@ -80,8 +78,8 @@ bool TDatabaseHelpers::CheckConnection(Connection &connection)
         connection.Open();
         return true;
     } catch (const Exception &) {
-        m_log.Error(1, QStringLiteral(" Wystąpił błąd podczas podłączenia do bazy danych: %1")
-                           .arg(connection.ConnectionString()));
+        m_log.Error(1,
+                    QStringLiteral(" Wystąpił błąd podczas podłączenia do bazy danych: %1").arg(connection.ConnectionString()));
         return false;
     }
 }
@@ -95,8 +93,7 @@ bool TDatabaseHelpers::CheckRequiredField(const QString &fieldName, const Varian
 {
     if (!IsEmptyValue(value))
         return false;
-    m_log.Error(2, QStringLiteral(" Pole \"%1\" nie może być puste\r\n      Obiekt nie został przetworzony")
-                       .arg(fieldName));
+    m_log.Error(2, QStringLiteral(" Pole \"%1\" nie może być puste\r\n      Obiekt nie został przetworzony").arg(fieldName));
     return true;
 }
 
@@ -109,15 +106,14 @@ bool TDatabaseHelpers::CompareFieldValue(TableRow &row, const QString &field, co
 
     bool changed = false;
     if (f.IsNull()) {
-        m_log.Info(3, QStringLiteral(" Pole: %1: stara wartosc: \"NULL\"; nowa wartosc: \"%2\" ")
-                          .arg(field, candidate.toString()));
+        m_log.Info(3,
+                   QStringLiteral(" Pole: %1: stara wartosc: \"NULL\"; nowa wartosc: \"%2\" ").arg(field, candidate.toString()));
         changed = true;
     } else {
         const QString oldText = f.Value().toString();
         const QString newText = candidate.toString();
         if (oldText != newText) {
-            m_log.Info(3, QStringLiteral(" Pole: %1: stara wartosc: \"%2\"; nowa wartosc: \"%3\" ")
-                              .arg(field, oldText, newText));
+            m_log.Info(3, QStringLiteral(" Pole: %1: stara wartosc: \"%2\"; nowa wartosc: \"%3\" ").arg(field, oldText, newText));
             changed = true;
         }
     }

@@ -13,16 +13,14 @@ namespace pelk {
 
 namespace {
 
-const char *const kFullSummary =
-    " Przetworzono obiekt: %s\r\n      Liczba wszystkich elementów obiektu: %d\r\n"
-    "        Liczba przetworzonych elementów obiektu: %d \r\n        - nowych: %d \r\n"
-    "        - zaktualizowanych: %d \r\n        - nie zmienionych: %d \r\n"
-    "        Liczba nieprzetworzonych elementów obiektu: %d\r\n"
-    "      Liczba usuniętych obiektów: %d";
+const char *const kFullSummary = " Przetworzono obiekt: %s\r\n      Liczba wszystkich elementów obiektu: %d\r\n"
+                                 "        Liczba przetworzonych elementów obiektu: %d \r\n        - nowych: %d \r\n"
+                                 "        - zaktualizowanych: %d \r\n        - nie zmienionych: %d \r\n"
+                                 "        Liczba nieprzetworzonych elementów obiektu: %d\r\n"
+                                 "      Liczba usuniętych obiektów: %d";
 
-const char *const kShortSummary =
-    " Przetworzono obiekt: %s\r\n      Liczba wszystkich elementów obiektu: %d\r\n"
-    "        Liczba przetworzonych elementów obiektu: %d ";
+const char *const kShortSummary = " Przetworzono obiekt: %s\r\n      Liczba wszystkich elementów obiektu: %d\r\n"
+                                  "        Liczba przetworzonych elementów obiektu: %d ";
 
 const char *const kVersionLine = "      Plik: %s %s";
 
@@ -35,16 +33,12 @@ QString JoinPath(const QString &folder, const QString &name)
 
 QString VersionLine(const QString &fileName, const QString &version)
 {
-    return QString::asprintf(kVersionLine, fileName.toUtf8().constData(),
-                             version.toUtf8().constData())
-           + QStringLiteral("\r\n");
+    return QString::asprintf(kVersionLine, fileName.toUtf8().constData(), version.toUtf8().constData()) + QStringLiteral("\r\n");
 }
 
 } // namespace
 
-TProcess::TProcess(TLog *log, QObject *parent) : TPersistent(parent), m_log(log)
-{
-}
+TProcess::TProcess(TLog *log, QObject *parent) : TPersistent(parent), m_log(log) {}
 
 void TProcess::BindControls(IProgressView *view)
 {
@@ -111,11 +105,9 @@ void TProcess::ShowProgress(int kind, const QString &text, int number)
     }
     case KindDeactivation:
         if (m_view)
-            m_view->SetElementLabel(
-                QStringLiteral("%1: %2/%3").arg(text).arg(number).arg(m_countDezaktyw));
+            m_view->SetElementLabel(QStringLiteral("%1: %2/%3").arg(text).arg(number).arg(m_countDezaktyw));
         break;
-    default:
-        break;
+    default: break;
     }
     ProcessPendingEvents();
 }
@@ -136,8 +128,7 @@ void TProcess::StepProgress(int kind, const QString &text)
         if (m_view)
             m_view->StepBar(IProgressView::ElementBar, BarStep);
         break;
-    default:
-        break;
+    default: break;
     }
     ProcessPendingEvents();
 }
@@ -162,10 +153,22 @@ void TProcess::CountResult(int resultKind, bool counted)
         int *counter = nullptr;
         QString line;
         switch (resultKind) {
-        case ResultNew: counter = &m_newCount; line = QStringLiteral(" Nowy obiekt"); break;
-        case ResultUpdated: counter = &m_updatedCount; line = QStringLiteral(" Zaktualizowany obiekt"); break;
-        case ResultUnchanged: counter = &m_unchangedCount; line = QStringLiteral(" Nie zmodyfikowany obiekt"); break;
-        case ResultDeleted: counter = &m_deletedCount; line = QStringLiteral(" Usunięty obiekt"); break;
+        case ResultNew:
+            counter = &m_newCount;
+            line = QStringLiteral(" Nowy obiekt");
+            break;
+        case ResultUpdated:
+            counter = &m_updatedCount;
+            line = QStringLiteral(" Zaktualizowany obiekt");
+            break;
+        case ResultUnchanged:
+            counter = &m_unchangedCount;
+            line = QStringLiteral(" Nie zmodyfikowany obiekt");
+            break;
+        case ResultDeleted:
+            counter = &m_deletedCount;
+            line = QStringLiteral(" Usunięty obiekt");
+            break;
         default: break;
         }
         if (counter) {
@@ -186,15 +189,13 @@ void TProcess::SetElementLabelText(const QString &text)
 
 QString TProcess::FullSummary(const QString &label) const
 {
-    return QString::asprintf(kFullSummary, label.toUtf8().constData(), m_totalElements,
-                             m_processed, m_newCount, m_updatedCount, m_unchangedCount,
-                             m_notProcessed, m_deletedCount);
+    return QString::asprintf(kFullSummary, label.toUtf8().constData(), m_totalElements, m_processed, m_newCount, m_updatedCount,
+                             m_unchangedCount, m_notProcessed, m_deletedCount);
 }
 
 QString TProcess::ShortSummary(const QString &label) const
 {
-    return QString::asprintf(kShortSummary, label.toUtf8().constData(), m_totalElements,
-                             m_processed);
+    return QString::asprintf(kShortSummary, label.toUtf8().constData(), m_totalElements, m_processed);
 }
 
 QString TProcess::ModuleVersion()
@@ -253,8 +254,7 @@ QString TProcess::StylesheetVersionLines(const QString &folder)
     if (folder.isEmpty())
         return out;
     const QDir dir(folder);
-    const QStringList files =
-        dir.entryList({QStringLiteral("*.xsl")}, QDir::Files | QDir::Hidden, QDir::Name);
+    const QStringList files = dir.entryList({QStringLiteral("*.xsl")}, QDir::Files | QDir::Hidden, QDir::Name);
     for (const QString &name : files) {
         const QString version = CommentVersion(dir.filePath(name));
         if (!version.isEmpty())

@@ -10,9 +10,11 @@ const e_Stany kBuiltInAllowed = StanBit(esSysXtoSysY) | StanBit(esNone);
 
 TPrzelaczniki::TPrzelaczniki(TSettingsProcess *settings, TLog *log) : m_settings(settings), m_log(log)
 {
-    const char *const names[][2] = {{"Klient", "Klient"}, {"Dystrybutor", "Dystrybutor"},
-                                     {"Wizyta", "Wizyta"}, {"Sprzedaż", "Sprzedaz"},
-                                     {"DaneGPS", "DaneGPS"}};
+    const char *const names[][2] = {{"Klient", "Klient"},
+                                    {"Dystrybutor", "Dystrybutor"},
+                                    {"Wizyta", "Wizyta"},
+                                    {"Sprzedaż", "Sprzedaz"},
+                                    {"DaneGPS", "DaneGPS"}};
     for (const auto &n : names)
         Items.append({QString::fromUtf8(n[0]), QString::fromUtf8(n[1]), kBuiltInAllowed, esBothDirection});
 }

@@ -5,9 +5,9 @@
 #include "config/Errors.h"
 #include "config/XMLSerializer.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QCoreApplication>
 #include <QFileInfo>
 #include <memory>
 
@@ -58,11 +58,12 @@ bool TSettings::LoadFromFile(const QString &fileName)
     if (!serializer->LoadDocument(fileName, &error))
         throw Exception(QStringLiteral("Nie można odczytać pliku %1").arg(error));
     // The serializer's own error names no key; say which one and why before the load ends.
-    serializer->OnSetPropertyError = [this, &fileName](TXMLSerializer *, const QString &, xmlNodePtr node,
-                                                      const Exception &e, bool &) {
+    serializer->OnSetPropertyError = [this, &fileName](TXMLSerializer *, const QString &, xmlNodePtr node, const Exception &e,
+                                                       bool &) {
         if (m_log)
-            m_log->Error(1, QStringLiteral(" Błędna wartość klucza \"%1\" w pliku %2:\r\n      %3")
-                                .arg(KeyPath(node), fileName, e.message()));
+            m_log->Error(1,
+                         QStringLiteral(" Błędna wartość klucza \"%1\" w pliku %2:\r\n      %3")
+                             .arg(KeyPath(node), fileName, e.message()));
     };
     serializer->LoadObject(this, ClassName());
     return true;
@@ -75,8 +76,7 @@ bool TSettings::GuardedFileOperation(const char *operation, const std::function<
 
 TSettingsAplikacji::TSettingsAplikacji(QObject *parent)
     : TSettings(parent), m_mailSettings(new TMailSettings(this)), m_dsLocateKonfig(new TDSLocateKonfig(this))
-{
-}
+{}
 
 bool TSettingsAplikacji::SaveToFile(const QString &fileName)
 {
@@ -128,10 +128,8 @@ bool TSettingsAplikacji::CheckSettings()
     return ok;
 }
 
-TObjectToProcessCollectionItem::TObjectToProcessCollectionItem(TObjectCollection *collection)
-    : TObjectCollectionItem(collection)
-{
-}
+TObjectToProcessCollectionItem::TObjectToProcessCollectionItem(TObjectCollection *collection) : TObjectCollectionItem(collection)
+{}
 
 void TObjectToProcessCollectionItem::SetDozwolone(int v)
 {
@@ -142,8 +140,7 @@ void TObjectToProcessCollectionItem::SetDozwolone(int v)
 
 TObjectToProcessCollection::TObjectToProcessCollection(QObject *parent)
     : TObjectCollection(TObjectToProcessCollectionItem::staticMetaObject, parent)
-{
-}
+{}
 
 TObjectToProcessCollectionItem *TObjectToProcessCollection::FindByName(const QString &name) const
 {
@@ -153,10 +150,7 @@ TObjectToProcessCollectionItem *TObjectToProcessCollection::FindByName(const QSt
     return nullptr;
 }
 
-TSettingsProcess::TSettingsProcess(QObject *parent)
-    : TSettings(parent), m_objects(new TObjectToProcessCollection(this))
-{
-}
+TSettingsProcess::TSettingsProcess(QObject *parent) : TSettings(parent), m_objects(new TObjectToProcessCollection(this)) {}
 
 bool TSettingsProcess::SaveToFile(const QString &fileName)
 {

@@ -27,8 +27,14 @@ constexpr e_Stan esSysYtoSysX = States::esSysYtoSysX;
 constexpr e_Stan esNone = States::esNone;
 // Set of e_Stan: bit n for value n.
 using e_Stany = quint8;
-constexpr e_Stany StanBit(e_Stan s) { return e_Stany(1u << int(s)); }
-constexpr bool InStany(e_Stany set, e_Stan s) { return (set & StanBit(s)) != 0; }
+constexpr e_Stany StanBit(e_Stan s)
+{
+    return e_Stany(1u << int(s));
+}
+constexpr bool InStany(e_Stany set, e_Stan s)
+{
+    return (set & StanBit(s)) != 0;
+}
 
 // Creates the serializers that read and write every object file of the system.
 using SerializerFactory = std::function<TXMLSerializer *()>;

@@ -4,10 +4,7 @@
 
 namespace pelk {
 
-SingleInstance::SingleInstance(const QString &name)
-    : m_path(QDir::temp().filePath(name + QStringLiteral(".lock")))
-{
-}
+SingleInstance::SingleInstance(const QString &name) : m_path(QDir::temp().filePath(name + QStringLiteral(".lock"))) {}
 
 bool SingleInstance::TryAcquire()
 {

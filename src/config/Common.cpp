@@ -63,11 +63,10 @@ int NumberOrZero(const QString &text)
 bool IsDateToken(const QString &token)
 {
     static const QStringList tokens = {
-        QStringLiteral("DD"),  QStringLiteral("DDD"), QStringLiteral("DDDD"), QStringLiteral("MM"),
-        QStringLiteral("MMM"), QStringLiteral("MMMM"), QStringLiteral("YY"),  QStringLiteral("YYY"),
-        QStringLiteral("YYYY"), QStringLiteral("HH"), QStringLiteral("NN"),  QStringLiteral("SS"),
-        QStringLiteral("ZZ"),  QStringLiteral("ZZZ"), QStringLiteral("AP"),  QStringLiteral("AM"),
-        QStringLiteral("AMP"), QStringLiteral("AMPM")};
+        QStringLiteral("DD"),   QStringLiteral("DDD"), QStringLiteral("DDDD"), QStringLiteral("MM"),   QStringLiteral("MMM"),
+        QStringLiteral("MMMM"), QStringLiteral("YY"),  QStringLiteral("YYY"),  QStringLiteral("YYYY"), QStringLiteral("HH"),
+        QStringLiteral("NN"),   QStringLiteral("SS"),  QStringLiteral("ZZ"),   QStringLiteral("ZZZ"),  QStringLiteral("AP"),
+        QStringLiteral("AM"),   QStringLiteral("AMP"), QStringLiteral("AMPM")};
     return tokens.contains(token);
 }
 
@@ -169,8 +168,7 @@ quint16 YearOfDate(TDateTime d)
     return quint16(y);
 }
 
-bool TryEncodeDateTimeParts(int year, int month, int day, int hour, int minute, int second,
-                            int msec, TDateTime &out)
+bool TryEncodeDateTimeParts(int year, int month, int day, int hour, int minute, int second, int msec, TDateTime &out)
 {
     TDateTime date = 0;
     if (!TryEncodeDate(year, month, day, date))
@@ -256,8 +254,7 @@ TDateTime StrToDateTimeByFormat(const QString &format, const QString &text)
         hour = 0;
 
     TDateTime result = 0;
-    return TryEncodeDateTimeParts(year, month, day, hour, minute, second, msec, result) ? result
-                                                                                          : 0;
+    return TryEncodeDateTimeParts(year, month, day, hour, minute, second, msec, result) ? result : 0;
 }
 
 } // namespace pelk

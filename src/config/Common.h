@@ -32,8 +32,7 @@ quint16 YearOfDate(TDateTime d);
 
 // Date plus time; false when either part is impossible (out then holds the date alone if the
 // date was valid, and is untouched otherwise).
-bool TryEncodeDateTimeParts(int year, int month, int day, int hour, int minute, int second,
-                            int msec, TDateTime &out);
+bool TryEncodeDateTimeParts(int year, int month, int day, int hour, int minute, int second, int msec, TDateTime &out);
 
 // Reads a date-time from text by a pattern of the tokens DD DDD DDDD MM MMM MMMM YY YYY YYYY
 // HH NN SS ZZ ZZZ AP AM AMP AMPM (case-insensitive); any other character is a separator.

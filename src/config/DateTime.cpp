@@ -28,8 +28,7 @@ bool TryEncodeDate(int year, int month, int day, TDateTime &out)
 
 bool TryEncodeTime(int hour, int minute, int second, int msec, TDateTime &out)
 {
-    if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59
-        || msec < 0 || msec > 999)
+    if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59 || msec < 0 || msec > 999)
         return false;
     out = (((hour * 60.0 + minute) * 60.0 + second) * 1000.0 + msec) / MSecsPerDay;
     return true;
@@ -51,8 +50,7 @@ TDateTime EncodeTime(int hour, int minute, int second, int msec)
     return t;
 }
 
-void DecodeDateTime(TDateTime t, int &year, int &month, int &day, int &hour, int &minute,
-                    int &second, int &msec)
+void DecodeDateTime(TDateTime t, int &year, int &month, int &day, int &hour, int &minute, int &second, int &msec)
 {
     // Whole milliseconds, rounded, so 0.999999 of a millisecond never shows as 59.999.
     const qint64 totalMs = std::llround(t * MSecsPerDay);

@@ -16,8 +16,7 @@ bool TryEncodeTime(int hour, int minute, int second, int msec, TDateTime &out);
 // Throws EConvertError on an impossible date or time.
 TDateTime EncodeDate(int year, int month, int day);
 TDateTime EncodeTime(int hour, int minute, int second, int msec);
-void DecodeDateTime(TDateTime t, int &year, int &month, int &day, int &hour, int &minute,
-                    int &second, int &msec);
+void DecodeDateTime(TDateTime t, int &year, int &month, int &day, int &hour, int &minute, int &second, int &msec);
 
 // Local wall-clock time of the installed clock (config/Clock.h), no zone attached.
 TDateTime Now();

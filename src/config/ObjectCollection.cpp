@@ -6,20 +6,15 @@
 
 namespace pelk {
 
-TObjectCollectionItem::TObjectCollectionItem(TObjectCollection *collection)
-    : TPersistent(collection), m_collection(collection)
-{
-}
+TObjectCollectionItem::TObjectCollectionItem(TObjectCollection *collection) : TPersistent(collection), m_collection(collection) {}
 
 int TObjectCollectionItem::Index() const
 {
     return m_collection ? m_collection->IndexOf(this) : -1;
 }
 
-TObjectCollection::TObjectCollection(const QMetaObject &itemClass, QObject *parent)
-    : TPersistent(parent), m_itemClass(itemClass)
-{
-}
+TObjectCollection::TObjectCollection(const QMetaObject &itemClass, QObject *parent) : TPersistent(parent), m_itemClass(itemClass)
+{}
 
 TObjectCollection::~TObjectCollection()
 {
@@ -32,8 +27,8 @@ TObjectCollectionItem *TObjectCollection::Add()
     auto *item = qobject_cast<TObjectCollectionItem *>(created);
     if (!item) {
         delete created;
-        throw Exception(QStringLiteral("Cannot create collection item of class %1")
-                            .arg(QString::fromLatin1(m_itemClass.className())));
+        throw Exception(
+            QStringLiteral("Cannot create collection item of class %1").arg(QString::fromLatin1(m_itemClass.className())));
     }
     m_items.append(item);
     return item;

@@ -36,7 +36,11 @@ public:
     void Delete(int index);
     void Clear();
 
-    template <class T> T *ItemAs(int index) const { return static_cast<T *>(Item(index)); }
+    template <class T>
+    T *ItemAs(int index) const
+    {
+        return static_cast<T *>(Item(index));
+    }
 
 private:
     const QMetaObject &m_itemClass;

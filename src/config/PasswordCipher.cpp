@@ -61,8 +61,7 @@ void Crypt(const QByteArray &key, QByteArray &data, bool encipher)
 
 bool IsBase64Letter(char16_t c)
 {
-    return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9')
-        || c == u'+' || c == u'/';
+    return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9') || c == u'+' || c == u'/';
 }
 
 // Strict base64: letters of the standard alphabet, "=" only as the padding of the last
@@ -83,8 +82,8 @@ QByteArray DecodeBase64(const QString &text)
         throw ECipherTextError(InvalidFormat());
     const QByteArray ascii = text.toLatin1();
     QByteArray out(ascii.size() / 4 * 3, '\0');
-    const int n = EVP_DecodeBlock(reinterpret_cast<uchar *>(out.data()),
-                                  reinterpret_cast<const uchar *>(ascii.constData()), int(ascii.size()));
+    const int n = EVP_DecodeBlock(reinterpret_cast<uchar *>(out.data()), reinterpret_cast<const uchar *>(ascii.constData()),
+                                  int(ascii.size()));
     if (n < 0)
         throw ECipherTextError(InvalidCharacter());
     out.truncate(n - padding);
@@ -124,8 +123,8 @@ QString EncipherText(const QByteArray &key, const QByteArray &plain)
     Crypt(key, data, true);
 
     QByteArray out(4 * ((data.size() + 2) / 3) + 1, '\0');
-    const int n = EVP_EncodeBlock(reinterpret_cast<uchar *>(out.data()),
-                                  reinterpret_cast<const uchar *>(data.constData()), int(data.size()));
+    const int n = EVP_EncodeBlock(reinterpret_cast<uchar *>(out.data()), reinterpret_cast<const uchar *>(data.constData()),
+                                  int(data.size()));
     out.truncate(n);
     return QString::fromLatin1(out);
 }

@@ -6,8 +6,8 @@ namespace pelk {
 
 void TPersistent::Assign(const TPersistent *source)
 {
-    throw Exception(QStringLiteral("Cannot assign a %1 to a %2")
-                        .arg(source ? source->ClassName() : QStringLiteral("nil"), ClassName()));
+    throw Exception(
+        QStringLiteral("Cannot assign a %1 to a %2").arg(source ? source->ClassName() : QStringLiteral("nil"), ClassName()));
 }
 
 QString TPersistent::BareClassName(const QObject *object)

@@ -11,13 +11,16 @@ namespace pelk {
 
 namespace {
 
-struct NamedCode { int code; const char *name; };
-constexpr NamedCode kNames[] = {
-    {0, "Empty"}, {1, "Null"}, {2, "Smallint"}, {3, "Integer"}, {4, "Single"}, {5, "Double"},
-    {6, "Currency"}, {7, "Date"}, {8, "OleStr"}, {9, "Dispatch"}, {10, "Error"},
-    {11, "Boolean"}, {12, "Variant"}, {13, "Unknown"}, {16, "ShortInt"}, {17, "Byte"},
-    {18, "Word"}, {19, "LongWord"}, {20, "Int64"}, {72, "StrArg"}, {256, "String"},
-    {257, "Any"}, {4095, "TypeMask"}, {8192, "Array"}, {16384, "ByRef"}};
+struct NamedCode
+{
+    int code;
+    const char *name;
+};
+constexpr NamedCode kNames[] = {{0, "Empty"},    {1, "Null"},     {2, "Smallint"},    {3, "Integer"},  {4, "Single"},
+                                {5, "Double"},   {6, "Currency"}, {7, "Date"},        {8, "OleStr"},   {9, "Dispatch"},
+                                {10, "Error"},   {11, "Boolean"}, {12, "Variant"},    {13, "Unknown"}, {16, "ShortInt"},
+                                {17, "Byte"},    {18, "Word"},    {19, "LongWord"},   {20, "Int64"},   {72, "StrArg"},
+                                {256, "String"}, {257, "Any"},    {4095, "TypeMask"}, {8192, "Array"}, {16384, "ByRef"}};
 
 QString TypeLabel(int code)
 {
@@ -27,20 +30,41 @@ QString TypeLabel(int code)
 
 [[noreturn]] void conversionError(int from, int to)
 {
-    throw EVariantError(QStringLiteral("Could not convert variant of type (%1) into type (%2)")
-                            .arg(TypeLabel(from), TypeLabel(to)));
+    throw EVariantError(
+        QStringLiteral("Could not convert variant of type (%1) into type (%2)").arg(TypeLabel(from), TypeLabel(to)));
 }
 
 bool IntegralRange(int code, qint64 &lo, qint64 &hi)
 {
     switch (code) {
-    case varSmallint: lo = -32768; hi = 32767; return true;
-    case varInteger: lo = std::numeric_limits<qint32>::min(); hi = std::numeric_limits<qint32>::max(); return true;
-    case varShortInt: lo = -128; hi = 127; return true;
-    case varByte: lo = 0; hi = 255; return true;
-    case varWord: lo = 0; hi = 65535; return true;
-    case varLongWord: lo = 0; hi = 4294967295LL; return true;
-    case varInt64: lo = std::numeric_limits<qint64>::min(); hi = std::numeric_limits<qint64>::max(); return true;
+    case varSmallint:
+        lo = -32768;
+        hi = 32767;
+        return true;
+    case varInteger:
+        lo = std::numeric_limits<qint32>::min();
+        hi = std::numeric_limits<qint32>::max();
+        return true;
+    case varShortInt:
+        lo = -128;
+        hi = 127;
+        return true;
+    case varByte:
+        lo = 0;
+        hi = 255;
+        return true;
+    case varWord:
+        lo = 0;
+        hi = 65535;
+        return true;
+    case varLongWord:
+        lo = 0;
+        hi = 4294967295LL;
+        return true;
+    case varInt64:
+        lo = std::numeric_limits<qint64>::min();
+        hi = std::numeric_limits<qint64>::max();
+        return true;
     default: return false;
     }
 }
@@ -99,8 +123,8 @@ Variant Variant::Integral(int code, qint64 value)
     if (!IntegralRange(code, lo, hi))
         conversionError(varInt64, code);
     if (value < lo || value > hi)
-        throw EVariantError(QStringLiteral("Overflow while converting variant of type (Int64) into type (%1)")
-                                .arg(TypeLabel(code)));
+        throw EVariantError(
+            QStringLiteral("Overflow while converting variant of type (Int64) into type (%1)").arg(TypeLabel(code)));
     Variant v(value);
     v.m_type = code;
     return v;
@@ -250,7 +274,11 @@ Variant Variant::convertTo(int code) const
     case varOleStr: return OleStr(toString());
     case varBoolean: return Variant(toBool());
     case varDouble: return Variant(toDouble());
-    case varSingle: { Variant v{static_cast<double>(static_cast<float>(toDouble()))}; v.m_type = varSingle; return v; }
+    case varSingle: {
+        Variant v{static_cast<double>(static_cast<float>(toDouble()))};
+        v.m_type = varSingle;
+        return v;
+    }
     case varCurrency: return Currency(toDouble());
     case varDate: return Date(toDateTime());
     default: {

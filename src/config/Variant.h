@@ -9,11 +9,31 @@
 namespace pelk {
 
 enum VarType : int {
-    varEmpty = 0, varNull = 1, varSmallint = 2, varInteger = 3, varSingle = 4, varDouble = 5,
-    varCurrency = 6, varDate = 7, varOleStr = 8, varDispatch = 9, varError = 10,
-    varBoolean = 11, varVariant = 12, varUnknown = 13, varShortInt = 16, varByte = 17,
-    varWord = 18, varLongWord = 19, varInt64 = 20, varStrArg = 72, varString = 256,
-    varAny = 257, varTypeMask = 4095, varArray = 8192, varByRef = 16384
+    varEmpty = 0,
+    varNull = 1,
+    varSmallint = 2,
+    varInteger = 3,
+    varSingle = 4,
+    varDouble = 5,
+    varCurrency = 6,
+    varDate = 7,
+    varOleStr = 8,
+    varDispatch = 9,
+    varError = 10,
+    varBoolean = 11,
+    varVariant = 12,
+    varUnknown = 13,
+    varShortInt = 16,
+    varByte = 17,
+    varWord = 18,
+    varLongWord = 19,
+    varInt64 = 20,
+    varStrArg = 72,
+    varString = 256,
+    varAny = 257,
+    varTypeMask = 4095,
+    varArray = 8192,
+    varByRef = 16384
 };
 
 // Name of a type code ("" for codes without a name).

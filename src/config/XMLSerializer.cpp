@@ -12,11 +12,11 @@
 #include <QScopeGuard>
 #include <algorithm>
 #include <cmath>
-#include <limits>
 #include <libxml/encoding.h>
 #include <libxml/parser.h>
 #include <libxml/xmlerror.h>
 #include <libxml/xmlsave.h>
+#include <limits>
 
 namespace pelk {
 
@@ -86,8 +86,7 @@ bool SameText(const QString &a, const QString &b)
 
 bool IsElement(xmlNodePtr node, const char *tag)
 {
-    return node && node->type == XML_ELEMENT_NODE
-        && SameText(FromXml(node->name), QLatin1String(tag));
+    return node && node->type == XML_ELEMENT_NODE && SameText(FromXml(node->name), QLatin1String(tag));
 }
 
 xmlNodePtr ChildElement(xmlNodePtr parent, const char *tag)
@@ -127,16 +126,22 @@ Kind KindOf(const QMetaProperty &p)
     if (t.flags() & QMetaType::PointerToQObject)
         return Kind::Object;
     switch (t.id()) {
-    case QMetaType::Int: case QMetaType::UInt: case QMetaType::Short: case QMetaType::UShort:
-    case QMetaType::Char: case QMetaType::SChar: case QMetaType::UChar: case QMetaType::QChar:
-    case QMetaType::Char16:
-        return Kind::Integer;
-    case QMetaType::Long: case QMetaType::ULong:
-        return sizeof(long) == 4 ? Kind::Integer : Kind::Int64;
-    case QMetaType::LongLong: case QMetaType::ULongLong:
-        return Kind::Int64;
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Char:
+    case QMetaType::SChar:
+    case QMetaType::UChar:
+    case QMetaType::QChar:
+    case QMetaType::Char16: return Kind::Integer;
+    case QMetaType::Long:
+    case QMetaType::ULong: return sizeof(long) == 4 ? Kind::Integer : Kind::Int64;
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong: return Kind::Int64;
     case QMetaType::Bool: return Kind::Boolean;
-    case QMetaType::Double: case QMetaType::Float: return Kind::Double;
+    case QMetaType::Double:
+    case QMetaType::Float: return Kind::Double;
     case QMetaType::QString: return Kind::String;
     default: return Kind::Unsupported;
     }
@@ -149,14 +154,17 @@ int RangeCode(const QMetaProperty &p)
         return varInteger;
     switch (p.metaType().id()) {
     case QMetaType::Short: return varSmallint;
-    case QMetaType::UShort: case QMetaType::QChar: case QMetaType::Char16: return varWord;
+    case QMetaType::UShort:
+    case QMetaType::QChar:
+    case QMetaType::Char16: return varWord;
     case QMetaType::SChar: return varShortInt;
     case QMetaType::UChar: return varByte;
     case QMetaType::Char: return std::numeric_limits<char>::is_signed ? varShortInt : varByte;
     case QMetaType::UInt: return varLongWord;
     case QMetaType::Long: return sizeof(long) == 4 ? varInteger : varInt64;
     case QMetaType::ULong: return sizeof(long) == 4 ? varLongWord : varInt64;
-    case QMetaType::LongLong: case QMetaType::ULongLong: return varInt64;
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong: return varInt64;
     default: return varInteger;
     }
 }
@@ -198,8 +206,7 @@ int EnumValueOf(const QMetaEnum &e, const QString &identifier)
     for (int i = 0; i < e.keyCount(); ++i)
         if (SameText(QLatin1String(e.key(i)), id))
             return e.value(i);
-    throw EConvertError(QStringLiteral("'%1' is not a valid value of %2")
-                            .arg(identifier, QLatin1String(e.enumName())));
+    throw EConvertError(QStringLiteral("'%1' is not a valid value of %2").arg(identifier, QLatin1String(e.enumName())));
 }
 
 bool BoolValueOf(const QString &identifier)
@@ -248,30 +255,21 @@ void AssignVariant(QObject *object, const QMetaProperty &p, const Variant &v)
         } else {
             x = v.toInt();
             if (!e.valueToKey(x))
-                throw EConvertError(QStringLiteral("%1 is not a valid value of %2")
-                                        .arg(x).arg(QLatin1String(e.enumName())));
+                throw EConvertError(QStringLiteral("%1 is not a valid value of %2").arg(x).arg(QLatin1String(e.enumName())));
         }
         value = QVariant(x);
         break;
     }
-    case Kind::Boolean:
-        value = QVariant(v.toBool());
-        break;
+    case Kind::Boolean: value = QVariant(v.toBool()); break;
     case Kind::Double: {
         const double d = v.toDouble();
         value = p.metaType().id() == QMetaType::Float ? QVariant(float(d)) : QVariant(d);
         break;
     }
-    case Kind::String:
-        value = QVariant(v.toString());
-        break;
-    case Kind::Variant:
-        value = QVariant::fromValue(v);
-        break;
+    case Kind::String: value = QVariant(v.toString()); break;
+    case Kind::Variant: value = QVariant::fromValue(v); break;
     case Kind::Object:
-    case Kind::Unsupported:
-        throw EVariantError(QStringLiteral("Invalid property type: %1")
-                                .arg(QLatin1String(p.typeName())));
+    case Kind::Unsupported: throw EVariantError(QStringLiteral("Invalid property type: %1").arg(QLatin1String(p.typeName())));
     }
     if (!p.write(object, value))
         throw EVariantError(QStringLiteral("Cannot write property %1").arg(QLatin1String(p.name())));
@@ -327,8 +325,7 @@ void KeepFirstError(void *userData, xmlErrorPtr error)
 bool IsWideEncoding(const QString &encoding)
 {
     const QString e = encoding.toUpper();
-    return e.startsWith(QLatin1String("UTF-16")) || e.startsWith(QLatin1String("UTF-32"))
-        || e.startsWith(QLatin1String("UCS"));
+    return e.startsWith(QLatin1String("UTF-16")) || e.startsWith(QLatin1String("UTF-32")) || e.startsWith(QLatin1String("UCS"));
 }
 
 } // namespace
@@ -338,15 +335,11 @@ bool IsWideEncoding(const QString &encoding)
 EXMLParseError::EXMLParseError(const QString &reason, int line, int column, const QString &sourceText)
     : Exception(QStringLiteral("%1 (line %2, column %3): %4").arg(reason).arg(line).arg(column).arg(sourceText)),
       m_reason(reason), m_line(line), m_column(column), m_sourceText(sourceText)
-{
-}
+{}
 
 // ---------------------------------------------------------------------------------------------
 
-TxsXMLSettings::TxsXMLSettings(TXMLSerializer *serializer)
-    : TPersistent(serializer), m_serializer(serializer)
-{
-}
+TxsXMLSettings::TxsXMLSettings(TXMLSerializer *serializer) : TPersistent(serializer), m_serializer(serializer) {}
 
 QString TxsXMLSettings::Encoding() const
 {
@@ -397,8 +390,7 @@ void TxsXMLSettings::Assign(const TPersistent *source)
 
 // ---------------------------------------------------------------------------------------------
 
-TXMLSerializer::TXMLSerializer(QObject *owner)
-    : TPersistent(owner), m_settings(new TxsXMLSettings(this))
+TXMLSerializer::TXMLSerializer(QObject *owner) : TPersistent(owner), m_settings(new TxsXMLSettings(this))
 {
     static const bool initialised = [] {
         xmlInitParser();
@@ -482,8 +474,7 @@ bool TXMLSerializer::LoadDocumentFromBytes(const QByteArray &text, QString *erro
     ctxt->_private = &first;
     ctxt->sax->serror = KeepFirstError;
     xmlDocPtr doc = xmlCtxtReadMemory(ctxt, text.constData(), int(text.size()), nullptr, nullptr,
-                                      XML_PARSE_NOBLANKS | XML_PARSE_NONET | XML_PARSE_NOERROR
-                                          | XML_PARSE_NOWARNING);
+                                      XML_PARSE_NOBLANKS | XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
     if (!doc || !xmlDocGetRootElement(doc)) {
         if (doc)
             xmlFreeDoc(doc);
@@ -493,8 +484,7 @@ bool TXMLSerializer::LoadDocumentFromBytes(const QByteArray &text, QString *erro
             first.line = last->line;
             first.column = last->int2;
         }
-        const QString reason = first.message.isEmpty() ? QStringLiteral("Document is empty")
-                                                        : first.message;
+        const QString reason = first.message.isEmpty() ? QStringLiteral("Document is empty") : first.message;
         const int line = first.line;
         QString source;
         if (line > 0) {
@@ -562,12 +552,10 @@ bool TXMLSerializer::SaveDocumentToBytes(QByteArray &bytes, QString *error)
 // ---------------------------------------------------------------------------------------------
 // Loading
 
-xmlNodePtr TXMLSerializer::FindClass(xmlNodePtr parent, const QString &className,
-                                     const QString &name) const
+xmlNodePtr TXMLSerializer::FindClass(xmlNodePtr parent, const QString &className, const QString &name) const
 {
     for (xmlNodePtr c = parent ? parent->children : nullptr; c; c = c->next)
-        if (IsElement(c, "class") && SameText(Attr(c, "classname"), className)
-            && SameText(Attr(c, "name"), name))
+        if (IsElement(c, "class") && SameText(Attr(c, "classname"), className) && SameText(Attr(c, "name"), name))
             return c;
     return nullptr;
 }
@@ -715,8 +703,7 @@ void TXMLSerializer::LoadSpecial(QObject *object, xmlNodePtr classNode)
 // ---------------------------------------------------------------------------------------------
 // Saving
 
-xmlNodePtr TXMLSerializer::SaveObject(QObject *object, const QString &name, bool clear,
-                                      xmlNodePtr parentNode)
+xmlNodePtr TXMLSerializer::SaveObject(QObject *object, const QString &name, bool clear, xmlNodePtr parentNode)
 {
     xmlNodePtr parent = parentNode ? parentNode : xmlDocGetRootElement(GetDocument());
     if (clear) {
@@ -755,7 +742,8 @@ xmlNodePtr TXMLSerializer::SaveClass(QObject *object, const QString &name, xmlNo
     if ((m_storageOptions & soSortProperties) && indexes.size() > 1)
         std::stable_sort(indexes.begin(), indexes.end(), [mo](int a, int b) {
             return QString::fromLatin1(mo->property(a).name())
-                       .compare(QString::fromLatin1(mo->property(b).name()), Qt::CaseInsensitive) < 0;
+                       .compare(QString::fromLatin1(mo->property(b).name()), Qt::CaseInsensitive)
+                < 0;
         });
     if (!indexes.isEmpty()) {
         xmlNodePtr properties = AddElement(node, "properties");
@@ -768,8 +756,7 @@ xmlNodePtr TXMLSerializer::SaveClass(QObject *object, const QString &name, xmlNo
     return node;
 }
 
-void TXMLSerializer::SaveProperty(QObject *object, const QString &objectName, int propertyIndex,
-                                  xmlNodePtr propertiesNode)
+void TXMLSerializer::SaveProperty(QObject *object, const QString &objectName, int propertyIndex, xmlNodePtr propertiesNode)
 {
     const QMetaProperty p = object->metaObject()->property(propertyIndex);
     const Kind kind = KindOf(p);
@@ -816,14 +803,13 @@ void TXMLSerializer::SaveProperty(QObject *object, const QString &objectName, in
         return;
     }
     case Kind::String:
-        type = HasClassInfo(object, QStringLiteral("olestr:") + name) ? QStringLiteral("OleStr")
-                                                                       : QStringLiteral("String");
+        type = HasClassInfo(object, QStringLiteral("olestr:") + name) ? QStringLiteral("OleStr") : QStringLiteral("String");
         text = value.toString();
         break;
     case Kind::Integer: {
         const qint64 v = ReadIntegral(p, value);
-        type = v >= std::numeric_limits<qint32>::min() && v <= std::numeric_limits<qint32>::max()
-            ? QStringLiteral("Integer") : VarTypeName(RangeCode(p));
+        type = v >= std::numeric_limits<qint32>::min() && v <= std::numeric_limits<qint32>::max() ? QStringLiteral("Integer")
+                                                                                                  : VarTypeName(RangeCode(p));
         text = QString::number(v);
         break;
     }
@@ -841,8 +827,7 @@ void TXMLSerializer::SaveProperty(QObject *object, const QString &objectName, in
         text = VariantToXMLText(v, m_settings->XSNormalization());
         break;
     }
-    case Kind::Unsupported:
-        return;
+    case Kind::Unsupported: return;
     }
     xmlNodePtr propNode = AddElement(propertiesNode, "property");
     SetAttr(propNode, "name", name);
@@ -904,8 +889,7 @@ QString DateTimeToXMLTime(TDateTime t, bool withZone)
     QString text = QString::asprintf("%04d-%02d-%02dT%02d:%02d:%02d.%03d", y, mo, d, h, mi, s, ms);
     const int bias = withZone ? LocalTimeZoneBias(t) : 0;
     if (bias != 0)
-        text += QString::asprintf("%s%.2d:%.2d", bias < 0 ? "+" : "-", std::abs(bias) / 60,
-                                  std::abs(bias) % 60);
+        text += QString::asprintf("%s%.2d:%.2d", bias < 0 ? "+" : "-", std::abs(bias) / 60, std::abs(bias) % 60);
     else
         text += QLatin1Char('Z');
     return text;
@@ -927,9 +911,7 @@ TDateTime XMLTimeToDateTime(const QString &text)
         day = Number(date.mid(8, 2));
     }
 
-    const auto timeError = [&] {
-        return EXSDateTimeException(QStringLiteral("'%1' is not a valid time").arg(timePart));
-    };
+    const auto timeError = [&] { return EXSDateTimeException(QStringLiteral("'%1' is not a valid time").arg(timePart)); };
     if (timePart.size() < 8)
         throw timeError();
     const int hour = Number(timePart.mid(0, 2));
@@ -942,14 +924,12 @@ TDateTime XMLTimeToDateTime(const QString &text)
         if (timePart.size() < 10 || !timePart.at(9).isDigit())
             throw timeError();
         qsizetype end = 9;
-        while (end < timePart.size() && timePart.at(end) >= QLatin1Char('0')
-               && timePart.at(end) <= QLatin1Char('9'))
+        while (end < timePart.size() && timePart.at(end) >= QLatin1Char('0') && timePart.at(end) <= QLatin1Char('9'))
             ++end;
         msec = Number(timePart.mid(9, end - 9));
         if (msec < 0)
             msec = 1000; // too many digits: no valid millisecond value
-        if (end < timePart.size()
-            && (timePart.at(end) == QLatin1Char('+') || timePart.at(end) == QLatin1Char('-'))) {
+        if (end < timePart.size() && (timePart.at(end) == QLatin1Char('+') || timePart.at(end) == QLatin1Char('-'))) {
             const int zh = Number(timePart.mid(end + 1, 2));
             const int zm = Number(timePart.mid(end + 4, 2));
             if (zh < 0 || zm < 0)
@@ -962,8 +942,8 @@ TDateTime XMLTimeToDateTime(const QString &text)
     if (year < 0 || month < 0 || day < 0) {
         if (minute >= 0 && second >= 0 && msec >= 0)
             throw EXSDateTimeException(QStringLiteral("'%1' is not a valid date").arg(datePart));
-        throw EXSDateTimeException(QStringLiteral("'%1' is not a valid date and time")
-                                       .arg(datePart + QLatin1Char(' ') + timePart));
+        throw EXSDateTimeException(
+            QStringLiteral("'%1' is not a valid date and time").arg(datePart + QLatin1Char(' ') + timePart));
     }
     if (minute < 0 || second < 0)
         throw timeError();
@@ -972,8 +952,8 @@ TDateTime XMLTimeToDateTime(const QString &text)
     if (!hasZone)
         return value;
     // The offset's wall time to UTC, then to local time by the zone rules at that instant.
-    const QDateTime utc = QDateTime(QDate(year, month, day), QTime(hour, minute, second, msec),
-                                    Qt::UTC).addSecs(-qint64(zoneMinutes) * 60);
+    const QDateTime utc =
+        QDateTime(QDate(year, month, day), QTime(hour, minute, second, msec), Qt::UTC).addSecs(-qint64(zoneMinutes) * 60);
     return FromQDateTime(utc.toLocalTime());
 }
 

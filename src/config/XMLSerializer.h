@@ -28,8 +28,8 @@ class EXSSetPropertyException : public Exception
 {
 public:
     explicit EXSSetPropertyException(const QString &propertyName)
-        : Exception(QStringLiteral("XML Serializer. Cannot set property value")),
-          m_propertyName(propertyName) {}
+        : Exception(QStringLiteral("XML Serializer. Cannot set property value")), m_propertyName(propertyName)
+    {}
     const QString &PropertyName() const { return m_propertyName; }
 
 private:
@@ -147,8 +147,7 @@ public:
     xmlNodePtr LoadObject(QObject *object, const QString &name, xmlNodePtr parentNode = nullptr);
     // Appends the object as a "class" element under parentNode (default: the root), first
     // removing all its children when clear is set; returns the element or nullptr.
-    xmlNodePtr SaveObject(QObject *object, const QString &name, bool clear = false,
-                          xmlNodePtr parentNode = nullptr);
+    xmlNodePtr SaveObject(QObject *object, const QString &name, bool clear = false, xmlNodePtr parentNode = nullptr);
 
     // The document, created on first use.
     xmlDocPtr GetDocument();
@@ -156,28 +155,27 @@ public:
     // Hooks. Node is the "class" element (nullptr in OnObjectSaving) or the "property" element.
     std::function<void(TXMLSerializer *sender)> OnXMLLoad;
     std::function<void(TXMLSerializer *sender)> OnXMLSave;
-    std::function<void(TXMLSerializer *sender, QObject *object, const QString &objectName,
-                       xmlNodePtr node)> OnObjectSave;
-    std::function<void(TXMLSerializer *sender, QObject *object, const QString &objectName,
-                       xmlNodePtr node, bool &skipObject)> OnObjectSaving;
-    std::function<void(TXMLSerializer *sender, QObject *object, const QString &objectName,
-                       xmlNodePtr node)> OnObjectLoad;
-    std::function<void(TXMLSerializer *sender, QObject *object, const QString &objectName,
-                       xmlNodePtr node, bool &skipObject)> OnObjectLoading;
-    std::function<void(TXMLSerializer *sender, const QString &propertyName, xmlNodePtr node,
-                       const Exception &e, bool &handled)> OnSetPropertyError;
-    std::function<void(TXMLSerializer *sender, QObject *property, const QString &objectName,
-                       const QString &propertyName, xmlNodePtr node, bool &skipProperty)> OnPropertyLoading;
-    std::function<void(TXMLSerializer *sender, QObject *property, const QString &objectName,
-                       const QString &propertyName, bool &skipProperty)> OnPropertySaving;
+    std::function<void(TXMLSerializer *sender, QObject *object, const QString &objectName, xmlNodePtr node)> OnObjectSave;
+    std::function<void(TXMLSerializer *sender, QObject *object, const QString &objectName, xmlNodePtr node, bool &skipObject)>
+        OnObjectSaving;
+    std::function<void(TXMLSerializer *sender, QObject *object, const QString &objectName, xmlNodePtr node)> OnObjectLoad;
+    std::function<void(TXMLSerializer *sender, QObject *object, const QString &objectName, xmlNodePtr node, bool &skipObject)>
+        OnObjectLoading;
+    std::function<void(TXMLSerializer *sender, const QString &propertyName, xmlNodePtr node, const Exception &e, bool &handled)>
+        OnSetPropertyError;
+    std::function<void(TXMLSerializer *sender, QObject *property, const QString &objectName, const QString &propertyName,
+                       xmlNodePtr node, bool &skipProperty)>
+        OnPropertyLoading;
+    std::function<void(TXMLSerializer *sender, QObject *property, const QString &objectName, const QString &propertyName,
+                       bool &skipProperty)>
+        OnPropertySaving;
 
 private:
     void LoadClass(QObject *object, const QString &name, xmlNodePtr node);
     void LoadProperty(QObject *object, const QString &objectName, xmlNodePtr propNode);
     void LoadSpecial(QObject *object, xmlNodePtr classNode);
     xmlNodePtr SaveClass(QObject *object, const QString &name, xmlNodePtr parent);
-    void SaveProperty(QObject *object, const QString &objectName, int propertyIndex,
-                      xmlNodePtr propertiesNode);
+    void SaveProperty(QObject *object, const QString &objectName, int propertyIndex, xmlNodePtr propertiesNode);
     void SaveSpecial(QObject *object, xmlNodePtr classNode);
     xmlNodePtr FindClass(xmlNodePtr parent, const QString &className, const QString &name) const;
 

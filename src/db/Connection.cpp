@@ -55,8 +55,7 @@ QString DiagState(SQLSMALLINT type, SQLHANDLE handle)
 
 } // namespace
 
-Connection::Connection()
-    : m_name(QStringLiteral("pelk_connection_%1").arg(g_connectionCounter.fetchAndAddRelaxed(1) + 1))
+Connection::Connection() : m_name(QStringLiteral("pelk_connection_%1").arg(g_connectionCounter.fetchAndAddRelaxed(1) + 1))
 {
     m_db = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), m_name);
 }
@@ -164,8 +163,8 @@ bool Connection::IsOpen() const
 void Connection::EnsureOpen()
 {
     if (TransactionLost())
-        throw Exception(QStringLiteral("Połączenie z bazą danych zostało przerwane w trakcie zapisu (%1)")
-                            .arg(ConnectionString()));
+        throw Exception(
+            QStringLiteral("Połączenie z bazą danych zostało przerwane w trakcie zapisu (%1)").arg(ConnectionString()));
     if (!IsOpen())
         Open();
 }
@@ -194,7 +193,8 @@ void Connection::EndTransaction(bool commit)
         // The server rolled the element's writes back with the connection.
         if (commit) {
             m_lastError = QStringLiteral("Połączenie z bazą danych zostało przerwane w trakcie zapisu; "
-                                         "zmiany wycofano (%1)").arg(ConnectionString());
+                                         "zmiany wycofano (%1)")
+                              .arg(ConnectionString());
             throw Exception(m_lastError);
         }
         return;
@@ -221,7 +221,6 @@ void Connection::Close()
     }
     m_open = false;
 }
-
 
 std::shared_ptr<QSqlQuery> Connection::Statement(const QString &sql, bool &prepared)
 {

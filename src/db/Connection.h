@@ -1,12 +1,12 @@
 #pragma once
 // One database connection opened by ODBC data source name (Qt's ODBC driver over the
 // system's ODBC driver manager).
-#include <QSqlDatabase>
 #include <QHash>
+#include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <memory>
 #include <QString>
+#include <memory>
 
 namespace pelk {
 

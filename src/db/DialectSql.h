@@ -11,10 +11,7 @@ struct DialectSql
     QString sqlServer;
     QString sqlite; // empty: the SQL Server text serves both
 
-    const QString &For(Dialect dialect) const
-    {
-        return dialect == Dialect::SQLite && !sqlite.isEmpty() ? sqlite : sqlServer;
-    }
+    const QString &For(Dialect dialect) const { return dialect == Dialect::SQLite && !sqlite.isEmpty() ? sqlite : sqlServer; }
 };
 
 } // namespace pelk

@@ -37,38 +37,28 @@ FieldType FieldDef::Classify(int sqlType, const QString &typeName)
         return ftString;
     case SQL_WCHAR:
     case SQL_WVARCHAR:
-    case SQL_WLONGVARCHAR:
-        return ftWideString;
+    case SQL_WLONGVARCHAR: return ftWideString;
     case SQL_TINYINT:
     case SQL_SMALLINT:
-    case SQL_INTEGER:
-        return ftInteger;
-    case SQL_BIGINT:
-        return ftLargeint;
+    case SQL_INTEGER: return ftInteger;
+    case SQL_BIGINT: return ftLargeint;
     case SQL_REAL:
     case SQL_FLOAT:
-    case SQL_DOUBLE:
-        return ftFloat;
+    case SQL_DOUBLE: return ftFloat;
     case SQL_DECIMAL:
-    case SQL_NUMERIC:
-        return ftBCD;
+    case SQL_NUMERIC: return ftBCD;
     case SQL_DATE:
     case SQL_TIME:
     case SQL_TIMESTAMP:
     case SQL_TYPE_DATE:
     case SQL_TYPE_TIME:
-    case SQL_TYPE_TIMESTAMP:
-        return ftDateTime;
-    case SQL_BIT:
-        return ftBoolean;
+    case SQL_TYPE_TIMESTAMP: return ftDateTime;
+    case SQL_BIT: return ftBoolean;
     case SQL_BINARY:
     case SQL_VARBINARY:
-    case SQL_LONGVARBINARY:
-        return ftBlob;
-    case SQL_GUID:
-        return ftString;
-    default:
-        return ftUnknown;
+    case SQL_LONGVARBINARY: return ftBlob;
+    case SQL_GUID: return ftString;
+    default: return ftUnknown;
     }
 }
 
@@ -78,10 +68,8 @@ Variant FieldDef::FromDriver(const QVariant &value) const
         return Variant::Null();
     bool ok = false;
     switch (type) {
-    case ftString:
-        return Variant(value.toString());
-    case ftWideString:
-        return Variant::OleStr(value.toString());
+    case ftString: return Variant(value.toString());
+    case ftWideString: return Variant::OleStr(value.toString());
     case ftInteger:
     case ftLargeint: {
         const qint64 v = value.toLongLong(&ok);
@@ -132,25 +120,17 @@ Variant FieldDef::FromDriver(const QVariant &value) const
         }
         }
         break;
-    case ftBoolean:
-        return Variant(value.toBool());
-    case ftBlob:
-        return Variant(QString::fromLatin1(value.toByteArray()));
-    case ftUnknown:
-        break;
+    case ftBoolean: return Variant(value.toBool());
+    case ftBlob: return Variant(QString::fromLatin1(value.toByteArray()));
+    case ftUnknown: break;
     }
     // A value the column type does not describe (SQLite keeps any value in any column).
     switch (value.typeId()) {
-    case QMetaType::Int:
-        return Variant(value.toInt());
-    case QMetaType::LongLong:
-        return Variant(value.toLongLong());
-    case QMetaType::Double:
-        return Variant(value.toDouble());
-    case QMetaType::Bool:
-        return Variant(value.toBool());
-    default:
-        return Variant(value.toString());
+    case QMetaType::Int: return Variant(value.toInt());
+    case QMetaType::LongLong: return Variant(value.toLongLong());
+    case QMetaType::Double: return Variant(value.toDouble());
+    case QMetaType::Bool: return Variant(value.toBool());
+    default: return Variant(value.toString());
     }
 }
 

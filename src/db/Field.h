@@ -13,7 +13,7 @@ enum FieldType {
     ftInteger,
     ftLargeint,
     ftFloat,
-    ftBCD,        // decimal, numeric, money
+    ftBCD, // decimal, numeric, money
     ftDateTime,
     ftBoolean,
     ftBlob,
@@ -24,10 +24,10 @@ struct FieldDef
 {
     QString name;
     FieldType type = ftUnknown;
-    int size = 0;      // characters for text, column size otherwise
-    int scale = 0;     // decimal digits
-    int sqlType = 0;   // ODBC SQL type code
-    QString typeName;  // as the driver reports it ("varchar", "datetime", ...)
+    int size = 0;     // characters for text, column size otherwise
+    int scale = 0;    // decimal digits
+    int sqlType = 0;  // ODBC SQL type code
+    QString typeName; // as the driver reports it ("varchar", "datetime", ...)
 
     // Type from the ODBC SQL type, refined by the declared type name (SQLite reports
     // declared types such as nvarchar or decimal under a plain text code).

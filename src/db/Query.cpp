@@ -14,8 +14,14 @@ namespace pelk {
 
 namespace {
 
-bool IsNameStart(QChar c) { return c.isLetter() || c == QLatin1Char('_'); }
-bool IsNameChar(QChar c) { return c.isLetterOrNumber() || c == QLatin1Char('_'); }
+bool IsNameStart(QChar c)
+{
+    return c.isLetter() || c == QLatin1Char('_');
+}
+bool IsNameChar(QChar c)
+{
+    return c.isLetterOrNumber() || c == QLatin1Char('_');
+}
 
 SQLHSTMT StatementHandle(const QSqlQuery &q)
 {
@@ -31,25 +37,20 @@ QVariant ToDriver(const Variant &v, Dialect dialect)
 {
     switch (v.type()) {
     case varEmpty:
-    case varNull:
-        return QVariant(QMetaType(QMetaType::QString));
+    case varNull: return QVariant(QMetaType(QMetaType::QString));
     case varDate:
         // SQLite keeps date-times as text in the one form; other servers get a typed timestamp.
         if (dialect == Dialect::SQLite)
             return QVariant(DateTimeToText(v.toDouble()));
         return QVariant(ToQDateTime(v.toDouble()));
-    case varBoolean:
-        return QVariant(v.toBool());
+    case varBoolean: return QVariant(v.toBool());
     case varString:
-    case varOleStr:
-        return QVariant(v.toString());
+    case varOleStr: return QVariant(v.toString());
     case varSingle:
     case varDouble:
-    case varCurrency:
-        return QVariant(v.toDouble());
+    case varCurrency: return QVariant(v.toDouble());
     case varInt64:
-    case varLongWord:
-        return QVariant(qlonglong(v.toInt64()));
+    case varLongWord: return QVariant(qlonglong(v.toInt64()));
     default:
         if (v.isIntegral())
             return QVariant(int(v.toInt64()));

@@ -69,8 +69,8 @@ private:
     Connection *m_connection;
     QString m_sql;
     QString m_positional;
-    QStringList m_order;                 // one entry per placeholder
-    QHash<QString, Variant> m_params;    // key: upper-case name
+    QStringList m_order;              // one entry per placeholder
+    QHash<QString, Variant> m_params; // key: upper-case name
     int m_timeout = 30;
 
     bool m_active = false;

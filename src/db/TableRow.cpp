@@ -4,8 +4,7 @@
 
 namespace pelk {
 
-TableRow::TableRow(Connection &connection, const QString &table, const QStringList &keyFields,
-                   const QStringList &fields)
+TableRow::TableRow(Connection &connection, const QString &table, const QStringList &keyFields, const QStringList &fields)
     : m_connection(&connection), m_table(table), m_keys(keyFields), m_fields(fields)
 {
     if (!m_fields.isEmpty())
@@ -59,12 +58,9 @@ QString TableRow::InsertText(const QStringList &changed, Dialect dialect) const
 QString TableRow::IdentityText(Dialect dialect)
 {
     switch (dialect) {
-    case Dialect::SqlServer:
-        return QStringLiteral("SELECT CAST(SCOPE_IDENTITY() AS BIGINT) AS IdentityValue");
-    case Dialect::SQLite:
-        return QStringLiteral("SELECT last_insert_rowid() AS IdentityValue");
-    case Dialect::Other:
-        break;
+    case Dialect::SqlServer: return QStringLiteral("SELECT CAST(SCOPE_IDENTITY() AS BIGINT) AS IdentityValue");
+    case Dialect::SQLite: return QStringLiteral("SELECT last_insert_rowid() AS IdentityValue");
+    case Dialect::Other: break;
     }
     return QString();
 }
@@ -96,8 +92,8 @@ void TableRow::Load(Query &q)
 bool TableRow::OpenByKey(const QList<Variant> &keyValues)
 {
     if (keyValues.size() != m_keys.size())
-        throw Exception(QStringLiteral("%1: %2 key values given for %3 key fields")
-                            .arg(m_table).arg(keyValues.size()).arg(m_keys.size()));
+        throw Exception(
+            QStringLiteral("%1: %2 key values given for %3 key fields").arg(m_table).arg(keyValues.size()).arg(m_keys.size()));
     Close();
     Query q(*m_connection);
     q.SetSQL(SelectText(false));

@@ -67,8 +67,8 @@ private:
     QList<FieldDef> m_defs;
     QList<FieldDef> m_knownDefs; // the table's columns once read; a table keeps its columns
     QList<Variant> m_values;
-    QList<Variant> m_saved;     // values before Edit/Append, for Cancel
-    QList<Variant> m_rowKey;    // key of the row as read or inserted
+    QList<Variant> m_saved;  // values before Edit/Append, for Cancel
+    QList<Variant> m_rowKey; // key of the row as read or inserted
     QSet<int> m_changed;
     Variant m_identity;
 };

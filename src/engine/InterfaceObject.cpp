@@ -28,8 +28,7 @@ void TInterfaceObject::WriteXML()
     std::unique_ptr<TXMLSerializer> serializer(m_dm.CreateXMLSerializer());
     serializer->SaveObject(this, ClassName());
     QString error;
-    const bool saved = Document ? serializer->SaveDocumentToBytes(*Document, &error)
-                                : serializer->SaveDocument(FileName, &error);
+    const bool saved = Document ? serializer->SaveDocumentToBytes(*Document, &error) : serializer->SaveDocument(FileName, &error);
     if (!saved)
         throw Exception(QStringLiteral("Nie można zapisać pliku %1").arg(error));
 }

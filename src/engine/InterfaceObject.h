@@ -19,7 +19,7 @@ public:
     explicit TInterfaceObject(TDM_Main &dm, QObject *parent = nullptr);
 
     Variant ObjectID;
-    QString FileName;                   // full path of the object's XML file
+    QString FileName; // full path of the object's XML file
     // When set, the XML operations read and write this document instead of the file (the
     // list queue keeps an element's stages in memory until one of them stops it).
     QByteArray *Document = nullptr;

@@ -67,8 +67,8 @@ void TObjectListQueue::RemoveUnfinishedFiles(const QString &sourceName, const QS
     // writes them: "<name>__{GUID}.xml.part" (config/AtomicFile.h). The stage that wrote them
     // never finished, so their input still exists; one instance runs at a time, so none of
     // them is being written now. Anything else is left alone.
-    static const QRegularExpression unfinished(QStringLiteral(
-        "^(.+)__\\{[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}\\}\\.xml\\.part$"));
+    static const QRegularExpression unfinished(
+        QStringLiteral("^(.+)__\\{[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}\\}\\.xml\\.part$"));
     const QStringList files = QDir(WorkDirectory()).entryList({QStringLiteral("*.xml.part")}, QDir::Files | QDir::Hidden);
     for (const QString &file : files) {
         const QRegularExpressionMatch m = unfinished.match(file);
@@ -106,9 +106,10 @@ bool TObjectListQueue::RunIncremental(const TDateTime &previous, TDateTime &next
     if (!RunElements())
         return false;
     if (!m_listComplete) {
-        m_dm.Log()->Warning(1, QStringLiteral(" Lista elementów obiektu \"%1\" nie została odczytana w całości;"
-                                              " czas ostatniej wymiany nie został zmieniony")
-                                   .arg(Rules->ObjectName));
+        m_dm.Log()->Warning(1,
+                            QStringLiteral(" Lista elementów obiektu \"%1\" nie została odczytana w całości;"
+                                           " czas ostatniej wymiany nie został zmieniony")
+                                .arg(Rules->ObjectName));
         return false;
     }
     for (const auto &element : Elements)
@@ -220,8 +221,8 @@ bool TObjectListQueue::FindFile()
         const QString targetName = SecondStageName();
         RemoveUnfinishedFiles(sourceName, targetName);
         // Only complete files: results being written carry a suffix after ".xml".
-        const QStringList files = QDir(WorkDirectory()).entryList(
-            {QStringLiteral("*.xml")}, QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+        const QStringList files =
+            QDir(WorkDirectory()).entryList({QStringLiteral("*.xml")}, QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
         m_databaseKeys.clear();
         for (int i = 0; i < DatabaseCount && i < int(Elements.size()); ++i)
             m_databaseKeys.insert(Elements[i]->Key);

@@ -30,10 +30,10 @@ public:
     TObjectListQueue(const TObjectListQueue &) = delete;
     TObjectListQueue &operator=(const TObjectListQueue &) = delete;
 
-    int DatabaseCount = 0;                    // database elements at the head of Elements
-    bool Direction = true;                    // true: system X to system Y
-    Connection *SourceConnection = nullptr;   // for LoadObjectData; none without a source database
-    Connection *TargetConnection = nullptr;   // for SaveObjectData
+    int DatabaseCount = 0;                  // database elements at the head of Elements
+    bool Direction = true;                  // true: system X to system Y
+    Connection *SourceConnection = nullptr; // for LoadObjectData; none without a source database
+    Connection *TargetConnection = nullptr; // for SaveObjectData
     std::vector<std::unique_ptr<RObiekt>> Elements;
     std::unique_ptr<TQueueObjectRules> Rules;
     // Compiled stylesheets shared by the queues of a run; null: one compilation per file.
@@ -93,8 +93,8 @@ protected:
     // The list of an incremental kind, with its gathering messages: readWatermark (false ends
     // the run at once), openList (false: the list is incomplete, the run goes on with the
     // staged files of earlier runs), appendRow for each row of `list`, Stop between rows.
-    bool GatherChanged(const std::function<bool()> &readWatermark, const std::function<bool()> &openList,
-                       Query &list, const std::function<void(const Query &)> &appendRow);
+    bool GatherChanged(const std::function<bool()> &readWatermark, const std::function<bool()> &openList, Query &list,
+                       const std::function<void(const Query &)> &appendRow);
     // Hands the connection and the rules' folders to an exchange object.
     void Attach(TInterfaceObject &object, Connection *connection) const;
     bool RemoveFile(const QString &fileName) const;
@@ -132,7 +132,7 @@ private:
     QSet<QString> m_databaseKeys; // the database elements' keys while FindFile matches files
     bool m_keysIndexed = false;
     bool m_listComplete = true;
-    bool m_staged = false; // the element of the last ProcessObject reached its first file
+    bool m_staged = false;            // the element of the last ProcessObject reached its first file
     TDateTime m_earliestUnstaged = 0; // change date of the earliest such element
     bool m_hasUnstaged = false;
 };

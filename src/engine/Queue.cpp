@@ -46,8 +46,9 @@ TQueue::~TQueue() = default;
 
 QString TQueue::Label(const QString &displayName, bool direction)
 {
-    return displayName + (direction ? QStringLiteral(" transfer do systemu Pelk·GIS Trasar")
-                                    : QStringLiteral(" transfer z systemu Pelk·GIS Trasar"));
+    return displayName
+        + (direction ? QStringLiteral(" transfer do systemu Pelk·GIS Trasar")
+                     : QStringLiteral(" transfer z systemu Pelk·GIS Trasar"));
 }
 
 std::unique_ptr<TObjectListQueue> TQueue::CreateQueue(const QString &rulesName, bool direction)
@@ -62,8 +63,10 @@ bool TQueue::FindRulesFile()
         RulesFile = path;
         return true;
     }
-    m_dm.Log()->Error(1, QStringLiteral(" Brak pliku konfiguracyjnego zasad przetwarzania:\r\n      %1\r\n"
-                                        "      Przetwarzanie danych przerwane.").arg(path));
+    m_dm.Log()->Error(1,
+                      QStringLiteral(" Brak pliku konfiguracyjnego zasad przetwarzania:\r\n      %1\r\n"
+                                     "      Przetwarzanie danych przerwane.")
+                          .arg(path));
     return false;
 }
 
@@ -82,8 +85,10 @@ bool TQueue::BuildQueues()
         case esSysYtoSysX: AddQueue(item->NazwaObiektu, item->NazwaObiektRules, false); break;
         case esNone: break;
         default:
-            m_dm.Log()->Error(1, QStringLiteral(" Nieznany typ stanu dla obiektu \"%1\"\r\n"
-                                                "      Przetwarzanie obiektu przerwane").arg(item->NazwaObiektu));
+            m_dm.Log()->Error(1,
+                              QStringLiteral(" Nieznany typ stanu dla obiektu \"%1\"\r\n"
+                                             "      Przetwarzanie obiektu przerwane")
+                                  .arg(item->NazwaObiektu));
             return false;
         }
     }
@@ -107,8 +112,10 @@ void TQueue::AddQueue(const QString &displayName, const QString &rulesName, bool
         serializer->LoadObject(queue->Rules.get(), rulesName);
     }
     if (queue->Rules->ObjectName.isEmpty()) {
-        m_dm.Log()->Error(1, QStringLiteral(" Brak parametrów obiektu %1 w pliku konfiguracyjnym %2\r\n"
-                                            "      Przetwarzanie obiektu przerwane").arg(displayName, RulesFile));
+        m_dm.Log()->Error(1,
+                          QStringLiteral(" Brak parametrów obiektu %1 w pliku konfiguracyjnym %2\r\n"
+                                         "      Przetwarzanie obiektu przerwane")
+                              .arg(displayName, RulesFile));
         return;
     }
     queue->Rules->ObjectName = label;

@@ -31,7 +31,7 @@ public:
     TQueue &operator=(const TQueue &) = delete;
 
     std::vector<std::unique_ptr<TObjectListQueue>> Queues; // run order
-    TObjectToProcessCollection *Objects = nullptr;          // not owned
+    TObjectToProcessCollection *Objects = nullptr;         // not owned
     QString RulesFile;
 
     // Builds the queues for Objects and runs them one after another, with a summary after each.

@@ -22,10 +22,10 @@ class TQueueObjectRules : public TPersistent
 public:
     using TPersistent::TPersistent;
 
-    QString ObjectName;          // replaced by the kind's label once loaded
-    QString SysXSaveName;        // target-layout files, direction Y to X
-    QString SysXLoadName;        // source-layout files, both directions
-    QString SysYSaveName;        // target-layout files, direction X to Y
+    QString ObjectName;   // replaced by the kind's label once loaded
+    QString SysXSaveName; // target-layout files, direction Y to X
+    QString SysXLoadName; // source-layout files, both directions
+    QString SysYSaveName; // target-layout files, direction X to Y
     QString SysYLoadName;
     QString TransSysXtoSysYName; // stylesheet, direction X to Y
     QString TransSysYtoSysXName; // stylesheet, direction Y to X

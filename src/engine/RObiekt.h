@@ -10,16 +10,16 @@ namespace pelk {
 struct RObiekt
 {
     enum Kinds : quint8 {
-        FromDatabase = 0,  // read from the source database
-        SourceFile = 1,    // file in the working folder in the source layout
-        TargetFile = 2     // file in the working folder in the target layout
+        FromDatabase = 0, // read from the source database
+        SourceFile = 1,   // file in the working folder in the source layout
+        TargetFile = 2    // file in the working folder in the target layout
     };
     quint8 Kind = FromDatabase;
     QString FileName; // current staged file, without folder
     QString Key;      // source key as text
     QString Text1, Text2;
     int Number = 0;
-    QVariant Data;    // free for the per-kind queue
+    QVariant Data; // free for the per-kind queue
     TDateTime ChangeDate = 0;
     // Set by a source object whose record was read but cannot be exchanged (the reason is
     // logged): the element is refused, not retried, and holds no last-exchange time back.

@@ -15,7 +15,8 @@ TRunControl::TRunControl(TDM_Main &dm) : m_dm(dm) {}
 void TRunControl::Start()
 {
     TProcess *process = m_dm.Process();
-    struct Reset {
+    struct Reset
+    {
         TProcess *process;
         TRunControl *self;
         ~Reset()

@@ -115,11 +115,10 @@ xsltStylesheetPtr TStylesheetCache::Get(const QString &path)
 
 // ---------------------------------------------------------------------------------------------
 
-TTransformationObject::TTransformationObject(TLog &log, const QString &workFolder,
-                                             const QString &xslFolder, TStylesheetCache *cache)
+TTransformationObject::TTransformationObject(TLog &log, const QString &workFolder, const QString &xslFolder,
+                                             TStylesheetCache *cache)
     : m_log(log), m_work(workFolder), m_xsl(xslFolder), m_cache(cache)
-{
-}
+{}
 
 bool TTransformationObject::Transform()
 {
@@ -170,9 +169,10 @@ bool TTransformationObject::Run()
 
     const QString output = JoinFolder(m_work, OutputName);
     if (!Output && QFileInfo::exists(output)) {
-        m_log.Error(1, QStringLiteral(" W katalogu roboczym znajduje się plik: \r\n      %1\r\n"
-                                      "      Proces transformacji został przerwany")
-                           .arg(output));
+        m_log.Error(1,
+                    QStringLiteral(" W katalogu roboczym znajduje się plik: \r\n      %1\r\n"
+                                   "      Proces transformacji został przerwany")
+                        .arg(output));
         return false;
     }
     // A result that is no XML document is refused rather than staged for a load that fails.

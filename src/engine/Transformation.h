@@ -45,8 +45,7 @@ class TTransformationObject
 public:
     // workFolder: the working folder; xslFolder: the transformation folder. Without a cache
     // the stylesheet is compiled for this transformation alone.
-    TTransformationObject(TLog &log, const QString &workFolder, const QString &xslFolder,
-                          TStylesheetCache *cache = nullptr);
+    TTransformationObject(TLog &log, const QString &workFolder, const QString &xslFolder, TStylesheetCache *cache = nullptr);
 
     QString OutputName;     // result, in the working folder
     QString InputName;      // source, in the working folder

@@ -1,23 +1,20 @@
 #include "DM_PelkFun.h"
 
 #include "app/DM_Main.h"
-#include "app/Process.h"
 #include "app/Guarded.h"
+#include "app/Process.h"
 #include "config/Common.h"
 #include "config/Errors.h"
 
 namespace pelk {
 
 TDM_PelkFun::TDM_PelkFun(TDM_Main &dm)
-    : QObject(&dm),
-      Q_Obiekt(dm.ADOConnection_PelkGIS), Q_Slownik(dm.ADOConnection_PelkGIS),
-      Q_Atrybut(dm.ADOConnection_PelkGIS), Q_WartoscAtrybutu(dm.ADOConnection_PelkGIS),
-      Q_Adres(dm.ADOConnection_PelkGIS), Q_EmptyQueryToExec(dm.ADOConnection_PelkGIS),
+    : QObject(&dm), Q_Obiekt(dm.ADOConnection_PelkGIS), Q_Slownik(dm.ADOConnection_PelkGIS), Q_Atrybut(dm.ADOConnection_PelkGIS),
+      Q_WartoscAtrybutu(dm.ADOConnection_PelkGIS), Q_Adres(dm.ADOConnection_PelkGIS),
+      Q_EmptyQueryToExec(dm.ADOConnection_PelkGIS),
       ObiektRow(dm.ADOConnection_PelkGIS, GisSql::ObiektTable(), {QStringLiteral("OB_ID")}, GisSql::ObiektFields()),
-      AdresRow(dm.ADOConnection_PelkGIS, GisSql::AdresTable(), {QStringLiteral("ADR_ID")}, GisSql::AdresFields()),
-      m_dm(dm)
-{
-}
+      AdresRow(dm.ADOConnection_PelkGIS, GisSql::AdresTable(), {QStringLiteral("ADR_ID")}, GisSql::AdresFields()), m_dm(dm)
+{}
 
 TDM_PelkFun::~TDM_PelkFun()
 {
@@ -187,7 +184,8 @@ bool TDM_PelkFun::GetWartoscAtrybutu(int atrybutId, int obiektId, int &typ, Vari
 bool TDM_PelkFun::GetAdresID(int obiektId, int adresTyp, int &adresId)
 {
     if (!Open(Q_Adres, GisSql::GetAdresID(),
-              {{QStringLiteral("ObiektID"), Variant(obiektId)}, {QStringLiteral("AdresAktywny"), Variant(1)},
+              {{QStringLiteral("ObiektID"), Variant(obiektId)},
+               {QStringLiteral("AdresAktywny"), Variant(1)},
                {QStringLiteral("AdresTyp"), Variant(adresTyp)}}))
         return false;
     adresId = Q_Adres.FieldByName(QStringLiteral("ADR_ID")).AsInteger();

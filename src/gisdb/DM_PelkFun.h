@@ -20,8 +20,15 @@ class TDM_PelkFun : public QObject
     Q_OBJECT
 public:
     // Object types (dictionary ids).
-    enum { TypKlient = 102, TypPracownik = 103, TypMagazyn = 104, TypBiuro = 105, TypPojazd = 106,
-           TypTerytorium = 107, TypDystrybutor = 108 };
+    enum {
+        TypKlient = 102,
+        TypPracownik = 103,
+        TypMagazyn = 104,
+        TypBiuro = 105,
+        TypPojazd = 106,
+        TypTerytorium = 107,
+        TypDystrybutor = 108
+    };
 
     explicit TDM_PelkFun(TDM_Main &dm);
     ~TDM_PelkFun() override;
@@ -101,7 +108,7 @@ private:
     TDM_Main &m_dm;
     int m_cacheRun = -1;
     QHash<QPair<QString, int>, QPair<int, int>> m_atrybutByNazwa; // (name, object type) -> (id, type)
-    QHash<int, int> m_atrybutTyp;                                  // id -> type
+    QHash<int, int> m_atrybutTyp;                                 // id -> type
 };
 
 } // namespace pelk

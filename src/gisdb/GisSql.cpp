@@ -6,39 +6,41 @@ namespace pelk::GisSql {
 
 const DialectSql &FindObiektByEXID()
 {
-    static const DialectSql s{QStringLiteral(
-        "select OB_ID, OB_EXID from dbo.OBIEKT where OB_EXID = :ObiektEXID and OB_ID_SLO_TYP = :Typ"), {}};
+    static const DialectSql s{
+        QStringLiteral("select OB_ID, OB_EXID from dbo.OBIEKT where OB_EXID = :ObiektEXID and OB_ID_SLO_TYP = :Typ"), {}};
     return s;
 }
 
 const DialectSql &FindSlownikByNazwa()
 {
-    static const DialectSql s{QStringLiteral(
-        "select SLO_ID, SLO_ID_KAT, SLO_NAZWA, SLO_SORT, SLO_AKTYWNY, SLO_NUM1, SLO_NUM2, SLO_TXT1, SLO_TXT2 "
-        "from dbo.SLOWNIK where SLO_NAZWA = :SlownikNazwa and SLO_ID_KAT = :KategID"), {}};
+    static const DialectSql s{
+        QStringLiteral("select SLO_ID, SLO_ID_KAT, SLO_NAZWA, SLO_SORT, SLO_AKTYWNY, SLO_NUM1, SLO_NUM2, SLO_TXT1, SLO_TXT2 "
+                       "from dbo.SLOWNIK where SLO_NAZWA = :SlownikNazwa and SLO_ID_KAT = :KategID"),
+        {}};
     return s;
 }
 
 // The value, the name and the category are bound, not pasted into the text.
 const DialectSql &SetSlownikData()
 {
-    static const DialectSql s{QStringLiteral(
-        "update dbo.slownik set SLO_TXT1 = :Wartosc where SLO_NAZWA = :SlownikNazwa and SLO_ID_KAT = :KategID"), {}};
+    static const DialectSql s{
+        QStringLiteral("update dbo.slownik set SLO_TXT1 = :Wartosc where SLO_NAZWA = :SlownikNazwa and SLO_ID_KAT = :KategID"),
+        {}};
     return s;
 }
 
 const DialectSql &FindAtrybutByID()
 {
-    static const DialectSql s{QStringLiteral(
-        "select ATR_ID, ATR_NAZWA, ATR_TYP, ATR_TXT1 from dbo.ATRYBUT where ATR_ID = :AtrybutID"), {}};
+    static const DialectSql s{
+        QStringLiteral("select ATR_ID, ATR_NAZWA, ATR_TYP, ATR_TXT1 from dbo.ATRYBUT where ATR_ID = :AtrybutID"), {}};
     return s;
 }
 
 const DialectSql &FindAtrybutByNazwa()
 {
-    static const DialectSql s{QStringLiteral(
-        "select ATR_ID, ATR_NAZWA, ATR_TYP, ATR_TXT1 from dbo.ATRYBUT "
-        "where ATR_TXT1 = :AtrybutNazwa and ATR_ID_SLO_OBTYP = :AtrybutObiektTyp"), {}};
+    static const DialectSql s{QStringLiteral("select ATR_ID, ATR_NAZWA, ATR_TYP, ATR_TXT1 from dbo.ATRYBUT "
+                                             "where ATR_TXT1 = :AtrybutNazwa and ATR_ID_SLO_OBTYP = :AtrybutObiektTyp"),
+                              {}};
     return s;
 }
 
@@ -70,43 +72,52 @@ const DialectSql &GetWartoscAtrybutu()
 
 const DialectSql &GetAdresID()
 {
-    static const DialectSql s{QStringLiteral(
-        "select ADR_ID, ADR_KRAJ, ADR_KOD, ADR_MIASTO, ADR_ULICA, ADR_NUMER1, ADR_NUMER2 from dbo.ADRES "
-        "where ADR_ID_OB = :ObiektID and ADR_AKTYWNY = :AdresAktywny and ADR_ID_SLO_TYP = :AdresTyp"), {}};
+    static const DialectSql s{
+        QStringLiteral("select ADR_ID, ADR_KRAJ, ADR_KOD, ADR_MIASTO, ADR_ULICA, ADR_NUMER1, ADR_NUMER2 from dbo.ADRES "
+                       "where ADR_ID_OB = :ObiektID and ADR_AKTYWNY = :AdresAktywny and ADR_ID_SLO_TYP = :AdresTyp"),
+        {}};
     return s;
 }
 
 const DialectSql &InsertUprawnienia()
 {
-    static const DialectSql s{QStringLiteral(
-        "insert into dbo.UPRAWNIENIA ( UPR_ID_UZYTKOWNIK, UPR_ID_OBIEKT, UPR_WIDOCZNOSC, UPR_ZARZADZANIE)  "
-        "values( :UzytkownikID, :ObiektID, 1, 1) "), {}};
+    static const DialectSql s{
+        QStringLiteral("insert into dbo.UPRAWNIENIA ( UPR_ID_UZYTKOWNIK, UPR_ID_OBIEKT, UPR_WIDOCZNOSC, UPR_ZARZADZANIE)  "
+                       "values( :UzytkownikID, :ObiektID, 1, 1) "),
+        {}};
     return s;
 }
 
 const DialectSql *InsertAtrybut(int typAtrybutu)
 {
-    static const DialectSql num{QStringLiteral(
-        "insert into dbo.ATRYBUT_OBIEKT( ATO_ID_ATR, ATO_ID_OB, ATO_VAR_NUM) values( :AtrybutID, :ObiektID, :Wartosc ) "), {}};
-    static const DialectSql txt{QStringLiteral(
-        "insert into dbo.ATRYBUT_OBIEKT( ATO_ID_ATR, ATO_ID_OB, ATO_VAR_TXT) values( :AtrybutID, :ObiektID, :Wartosc ) "), {}};
-    static const DialectSql data120{
-        QStringLiteral("insert into dbo.ATRYBUT_OBIEKT( ATO_ID_ATR, ATO_ID_OB, ATO_VAR_DATA) "
-                       "values( :AtrybutID, :ObiektID, convert(datetime, :Wartosc, 120) ) "),
-        QStringLiteral("insert into dbo.ATRYBUT_OBIEKT( ATO_ID_ATR, ATO_ID_OB, ATO_VAR_DATA) "
-                       "values( :AtrybutID, :ObiektID, datetime(:Wartosc) ) ")};
-    static const DialectSql data{
-        QStringLiteral("insert into dbo.ATRYBUT_OBIEKT( ATO_ID_ATR, ATO_ID_OB, ATO_VAR_DATA) "
-                       "values( :AtrybutID, :ObiektID, :Wartosc ) "),
-        QStringLiteral("insert into dbo.ATRYBUT_OBIEKT( ATO_ID_ATR, ATO_ID_OB, ATO_VAR_DATA) "
-                       "values( :AtrybutID, :ObiektID, datetime(:Wartosc) ) ")};
-    static const DialectSql dec{QStringLiteral(
-        "insert into dbo.ATRYBUT_OBIEKT( ATO_ID_ATR, ATO_ID_OB, ATO_VAR_DEC) values( :AtrybutID, :ObiektID, :Wartosc ) "), {}};
+    static const DialectSql num{
+        QStringLiteral(
+            "insert into dbo.ATRYBUT_OBIEKT( ATO_ID_ATR, ATO_ID_OB, ATO_VAR_NUM) values( :AtrybutID, :ObiektID, :Wartosc ) "),
+        {}};
+    static const DialectSql txt{
+        QStringLiteral(
+            "insert into dbo.ATRYBUT_OBIEKT( ATO_ID_ATR, ATO_ID_OB, ATO_VAR_TXT) values( :AtrybutID, :ObiektID, :Wartosc ) "),
+        {}};
+    static const DialectSql data120{QStringLiteral("insert into dbo.ATRYBUT_OBIEKT( ATO_ID_ATR, ATO_ID_OB, ATO_VAR_DATA) "
+                                                   "values( :AtrybutID, :ObiektID, convert(datetime, :Wartosc, 120) ) "),
+                                    QStringLiteral("insert into dbo.ATRYBUT_OBIEKT( ATO_ID_ATR, ATO_ID_OB, ATO_VAR_DATA) "
+                                                   "values( :AtrybutID, :ObiektID, datetime(:Wartosc) ) ")};
+    static const DialectSql data{QStringLiteral("insert into dbo.ATRYBUT_OBIEKT( ATO_ID_ATR, ATO_ID_OB, ATO_VAR_DATA) "
+                                                "values( :AtrybutID, :ObiektID, :Wartosc ) "),
+                                 QStringLiteral("insert into dbo.ATRYBUT_OBIEKT( ATO_ID_ATR, ATO_ID_OB, ATO_VAR_DATA) "
+                                                "values( :AtrybutID, :ObiektID, datetime(:Wartosc) ) ")};
+    static const DialectSql dec{
+        QStringLiteral(
+            "insert into dbo.ATRYBUT_OBIEKT( ATO_ID_ATR, ATO_ID_OB, ATO_VAR_DEC) values( :AtrybutID, :ObiektID, :Wartosc ) "),
+        {}};
     switch (typAtrybutu) {
-    case taLiczba1: case taLiczba2: case taLiczba3: return &num;
+    case taLiczba1:
+    case taLiczba2:
+    case taLiczba3: return &num;
     case taTekst: return &txt;
     case taDataCzas: return &data120;
-    case taData: case taDataCzas7: return &data;
+    case taData:
+    case taDataCzas7: return &data;
     case taDziesietna: return &dec;
     default: return nullptr;
     }
@@ -114,49 +125,63 @@ const DialectSql *InsertAtrybut(int typAtrybutu)
 
 const DialectSql *UpdateAtrybut(int typAtrybutu)
 {
-    static const DialectSql num{QStringLiteral(
-        "update dbo.ATRYBUT_OBIEKT set ATO_VAR_NUM = :Wartosc where ATO_ID_ATR = :AtrybutID and ATO_ID_OB = :ObiektID"), {}};
-    static const DialectSql txt{QStringLiteral(
-        "update dbo.ATRYBUT_OBIEKT set ATO_VAR_TXT = :Wartosc where ATO_ID_ATR = :AtrybutID and ATO_ID_OB = :ObiektID"), {}};
+    static const DialectSql num{
+        QStringLiteral(
+            "update dbo.ATRYBUT_OBIEKT set ATO_VAR_NUM = :Wartosc where ATO_ID_ATR = :AtrybutID and ATO_ID_OB = :ObiektID"),
+        {}};
+    static const DialectSql txt{
+        QStringLiteral(
+            "update dbo.ATRYBUT_OBIEKT set ATO_VAR_TXT = :Wartosc where ATO_ID_ATR = :AtrybutID and ATO_ID_OB = :ObiektID"),
+        {}};
     static const DialectSql data120{
         QStringLiteral("update dbo.ATRYBUT_OBIEKT set ATO_VAR_DATA = convert(datetime, :Wartosc, 120) "
                        "where ATO_ID_ATR = :AtrybutID and ATO_ID_OB = :ObiektID"),
         QStringLiteral("update dbo.ATRYBUT_OBIEKT set ATO_VAR_DATA = datetime(:Wartosc) "
                        "where ATO_ID_ATR = :AtrybutID and ATO_ID_OB = :ObiektID")};
-    static const DialectSql data{
-        QStringLiteral("update dbo.ATRYBUT_OBIEKT set ATO_VAR_DATA = :Wartosc "
-                       "where ATO_ID_ATR = :AtrybutID and ATO_ID_OB = :ObiektID"),
-        QStringLiteral("update dbo.ATRYBUT_OBIEKT set ATO_VAR_DATA = datetime(:Wartosc) "
-                       "where ATO_ID_ATR = :AtrybutID and ATO_ID_OB = :ObiektID")};
-    static const DialectSql dec{QStringLiteral(
-        "update dbo.ATRYBUT_OBIEKT set ATO_VAR_DEC = :Wartosc where ATO_ID_ATR = :AtrybutID and ATO_ID_OB = :ObiektID"), {}};
+    static const DialectSql data{QStringLiteral("update dbo.ATRYBUT_OBIEKT set ATO_VAR_DATA = :Wartosc "
+                                                "where ATO_ID_ATR = :AtrybutID and ATO_ID_OB = :ObiektID"),
+                                 QStringLiteral("update dbo.ATRYBUT_OBIEKT set ATO_VAR_DATA = datetime(:Wartosc) "
+                                                "where ATO_ID_ATR = :AtrybutID and ATO_ID_OB = :ObiektID")};
+    static const DialectSql dec{
+        QStringLiteral(
+            "update dbo.ATRYBUT_OBIEKT set ATO_VAR_DEC = :Wartosc where ATO_ID_ATR = :AtrybutID and ATO_ID_OB = :ObiektID"),
+        {}};
     switch (typAtrybutu) {
-    case taLiczba1: case taLiczba2: case taLiczba3: return &num;
+    case taLiczba1:
+    case taLiczba2:
+    case taLiczba3: return &num;
     case taTekst: return &txt;
     case taDataCzas: return &data120;
-    case taData: case taDataCzas7: return &data;
+    case taData:
+    case taDataCzas7: return &data;
     case taDziesietna: return &dec;
     default: return nullptr;
     }
 }
 
-QString ObiektTable() { return QStringLiteral("dbo.OBIEKT"); }
+QString ObiektTable()
+{
+    return QStringLiteral("dbo.OBIEKT");
+}
 
 QStringList ObiektFields()
 {
-    return {QStringLiteral("OB_ID"), QStringLiteral("OB_EXID"), QStringLiteral("OB_ID_SLO_TYP"),
+    return {QStringLiteral("OB_ID"),     QStringLiteral("OB_EXID"),   QStringLiteral("OB_ID_SLO_TYP"),
             QStringLiteral("OB_NAZWA1"), QStringLiteral("OB_NAZWA2"), QStringLiteral("OB_NAZWA3"),
-            QStringLiteral("OB_X_KM"), QStringLiteral("OB_Y_KM"), QStringLiteral("OB_X_STO"),
-            QStringLiteral("OB_Y_STO"), QStringLiteral("OB_AKTYWNY")};
+            QStringLiteral("OB_X_KM"),   QStringLiteral("OB_Y_KM"),   QStringLiteral("OB_X_STO"),
+            QStringLiteral("OB_Y_STO"),  QStringLiteral("OB_AKTYWNY")};
 }
 
-QString AdresTable() { return QStringLiteral("dbo.ADRES"); }
+QString AdresTable()
+{
+    return QStringLiteral("dbo.ADRES");
+}
 
 QStringList AdresFields()
 {
-    return {QStringLiteral("ADR_ID"), QStringLiteral("ADR_ID_OB"), QStringLiteral("ADR_KRAJ"),
-            QStringLiteral("ADR_KOD"), QStringLiteral("ADR_MIASTO"), QStringLiteral("ADR_ULICA"),
-            QStringLiteral("ADR_NUMER1"), QStringLiteral("ADR_NUMER2"), QStringLiteral("ADR_AKTYWNY"),
+    return {QStringLiteral("ADR_ID"),        QStringLiteral("ADR_ID_OB"),  QStringLiteral("ADR_KRAJ"),
+            QStringLiteral("ADR_KOD"),       QStringLiteral("ADR_MIASTO"), QStringLiteral("ADR_ULICA"),
+            QStringLiteral("ADR_NUMER1"),    QStringLiteral("ADR_NUMER2"), QStringLiteral("ADR_AKTYWNY"),
             QStringLiteral("ADR_ID_SLO_TYP")};
 }
 

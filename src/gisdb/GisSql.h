@@ -9,16 +9,24 @@ namespace pelk {
 
 // Value types of attributes (ATR_TYP): the column that holds a value and how it is read back.
 enum TypAtrybutu : int {
-    taLiczba1 = 1, taLiczba2 = 2, taLiczba3 = 3, // ATO_VAR_NUM, floating point
-    taTekst = 4,                                  // ATO_VAR_TXT
-    taDataCzas = 5,                               // ATO_VAR_DATA, written from "yyyy-mm-dd hh:nn:ss"
-    taData = 6,                                   // ATO_VAR_DATA, read back as the date only
-    taDataCzas7 = 7,                              // ATO_VAR_DATA
-    taDziesietna = 8                              // ATO_VAR_DEC
+    taLiczba1 = 1,
+    taLiczba2 = 2,
+    taLiczba3 = 3,   // ATO_VAR_NUM, floating point
+    taTekst = 4,     // ATO_VAR_TXT
+    taDataCzas = 5,  // ATO_VAR_DATA, written from "yyyy-mm-dd hh:nn:ss"
+    taData = 6,      // ATO_VAR_DATA, read back as the date only
+    taDataCzas7 = 7, // ATO_VAR_DATA
+    taDziesietna = 8 // ATO_VAR_DEC
 };
 
-constexpr bool IsLiczbaAtrybutu(int typ) { return typ >= taLiczba1 && typ <= taLiczba3; }
-constexpr bool IsDataAtrybutu(int typ) { return typ >= taDataCzas && typ <= taDataCzas7; }
+constexpr bool IsLiczbaAtrybutu(int typ)
+{
+    return typ >= taLiczba1 && typ <= taLiczba3;
+}
+constexpr bool IsDataAtrybutu(int typ)
+{
+    return typ >= taDataCzas && typ <= taDataCzas7;
+}
 
 namespace GisSql {
 

@@ -24,10 +24,8 @@ bool HasAddress(int obiektTyp)
     case TDM_PelkFun::TypPracownik:
     case TDM_PelkFun::TypMagazyn:
     case TDM_PelkFun::TypBiuro:
-    case TDM_PelkFun::TypDystrybutor:
-        return true;
-    default:
-        return false;
+    case TDM_PelkFun::TypDystrybutor: return true;
+    default: return false;
     }
 }
 
@@ -162,10 +160,7 @@ bool TPelk_ObiektAdres::UpdateAdres()
 
 // ---- attributes ----
 
-TAtrybutyObiektCollectionItem::TAtrybutyObiektCollectionItem(TObjectCollection *collection)
-    : TObjectCollectionItem(collection)
-{
-}
+TAtrybutyObiektCollectionItem::TAtrybutyObiektCollectionItem(TObjectCollection *collection) : TObjectCollectionItem(collection) {}
 
 TDM_Main &TAtrybutyObiektCollectionItem::DM() const
 {
@@ -190,18 +185,20 @@ bool TAtrybutyObiektCollectionItem::CheckMandatory()
             found = fun.GetAtrybutTyp(NumerAtrybutu, TypAtrybutu);
         }
         if (TDatabaseHelpers::IsEmptyValue(Wartosc)) {
-            dm.Log()->Warning(2, QStringLiteral(" Pole \"Wartosc\" atrybutu \"%1\" nie może być puste\r\n"
-                                                "      Atrybut nie został zapisany")
-                                     .arg(NazwaAtrybutu.isNull() ? QString() : NazwaAtrybutu.toString()));
+            dm.Log()->Warning(2,
+                              QStringLiteral(" Pole \"Wartosc\" atrybutu \"%1\" nie może być puste\r\n"
+                                             "      Atrybut nie został zapisany")
+                                  .arg(NazwaAtrybutu.isNull() ? QString() : NazwaAtrybutu.toString()));
             return false;
         }
         if (!found) {
-            dm.Log()->Error(2, QStringLiteral(" Brak w systemie %1 atrybutu o numerze \"%2\" i nazwie \"%3\" dla obiektu %4\r\n"
-                                              "      Obiekt nie został zapisany")
-                                   .arg(QStringLiteral("Pelk·GIS Trasar"))
-                                   .arg(NumerAtrybutu)
-                                   .arg(NazwaAtrybutu.isNull() ? QString() : NazwaAtrybutu.toString(),
-                                        TDM_PelkFun::GetObiektTypNazwa(ObiektTyp)));
+            dm.Log()->Error(2,
+                            QStringLiteral(" Brak w systemie %1 atrybutu o numerze \"%2\" i nazwie \"%3\" dla obiektu %4\r\n"
+                                           "      Obiekt nie został zapisany")
+                                .arg(QStringLiteral("Pelk·GIS Trasar"))
+                                .arg(NumerAtrybutu)
+                                .arg(NazwaAtrybutu.isNull() ? QString() : NazwaAtrybutu.toString(),
+                                     TDM_PelkFun::GetObiektTypNazwa(ObiektTyp)));
             return false;
         }
         return true;
@@ -229,7 +226,10 @@ Variant TAtrybutyObiektCollectionItem::BoundValue() const
 {
     QString text = Wartosc.toString();
     switch (TypAtrybutu) {
-    case taLiczba1: case taLiczba2: case taLiczba3: case taDziesietna: {
+    case taLiczba1:
+    case taLiczba2:
+    case taLiczba3:
+    case taDziesietna: {
         text.replace(QLatin1Char(','), QLatin1Char('.'));
         bool ok = false;
         const double number = TextToFloat(text, &ok);
@@ -237,8 +237,7 @@ Variant TAtrybutyObiektCollectionItem::BoundValue() const
             throw EConvertError(QStringLiteral("'%1' is not a valid floating point value").arg(Wartosc.toString()));
         return Variant(number);
     }
-    case taTekst:
-        return Variant::OleStr(text);
+    case taTekst: return Variant::OleStr(text);
     default:
         if (IsDataAtrybutu(TypAtrybutu))
             CheckDateText(text);
@@ -284,10 +283,11 @@ bool TAtrybutyObiektCollectionItem::UpdateAtrybut()
                                    {QStringLiteral("AtrybutID"), Variant(NumerAtrybutu)},
                                    {QStringLiteral("ObiektID"), Variant(ObiektID)}}))
             return false;
-        dm.Log()->Info(3, QStringLiteral(" Atrybut nr: %1 nazwa: %2 - stara wartosc: \"%3\"; nowa wartosc: \"%4\" ")
-                              .arg(NumerAtrybutu)
-                              .arg(NazwaAtrybutu.isNull() ? QString() : NazwaAtrybutu.toString(),
-                                   StaraWartosc.toString(), Wartosc.toString()));
+        dm.Log()->Info(
+            3,
+            QStringLiteral(" Atrybut nr: %1 nazwa: %2 - stara wartosc: \"%3\"; nowa wartosc: \"%4\" ")
+                .arg(NumerAtrybutu)
+                .arg(NazwaAtrybutu.isNull() ? QString() : NazwaAtrybutu.toString(), StaraWartosc.toString(), Wartosc.toString()));
         StatusZapisu = szZmieniony;
         return true;
     });
@@ -295,17 +295,13 @@ bool TAtrybutyObiektCollectionItem::UpdateAtrybut()
 
 TAtrybutyObiektCollection::TAtrybutyObiektCollection(TDM_Main &dm, QObject *parent)
     : TObjectCollection(TAtrybutyObiektCollectionItem::staticMetaObject, parent), m_dm(dm)
-{
-}
+{}
 
 // ---- object ----
 
 TPelk_Obiekt::TPelk_Obiekt(TDM_Main &dm, QObject *parent)
-    : TInterfaceObject(dm, parent),
-      m_adres(new TPelk_ObiektAdres(dm, this)),
-      m_atrybuty(new TAtrybutyObiektCollection(dm, this))
-{
-}
+    : TInterfaceObject(dm, parent), m_adres(new TPelk_ObiektAdres(dm, this)), m_atrybuty(new TAtrybutyObiektCollection(dm, this))
+{}
 
 TDM_PelkFun &TPelk_Obiekt::Fun() const
 {
@@ -331,8 +327,9 @@ bool TPelk_Obiekt::SaveObjectData(RObiekt &)
 {
     TElementTransaction transaction(m_dm.Db(), m_dm.ADOConnection_PelkGIS);
     const bool saved = Guarded(m_dm.Log(), PELK_HERE, [&] {
-        m_dm.Log()->Note(2, QStringLiteral(" System Pelk·GIS Trasar przetwarzany obiekt %1: EXID: %2; Nazwa: %3")
-                                .arg(TDM_PelkFun::GetObiektTypNazwa(ObiektTyp), EXID.toString(), Nazwa));
+        m_dm.Log()->Note(2,
+                         QStringLiteral(" System Pelk·GIS Trasar przetwarzany obiekt %1: EXID: %2; Nazwa: %3")
+                             .arg(TDM_PelkFun::GetObiektTypNazwa(ObiektTyp), EXID.toString(), Nazwa));
         return transaction.Begun() && CheckMandatory() && SaveObiekt();
     });
     // Counted only once committed: a refused commit leaves the element's file for the next run.
@@ -346,9 +343,10 @@ bool TPelk_Obiekt::CheckMandatory()
 {
     TDatabaseHelpers &db = m_dm.Db();
     if (!TDM_PelkFun::IsObiektTyp(ObiektTyp)) {
-        m_dm.Log()->Error(2, QStringLiteral(" Pole \"%1\" jest błędnie zdefiniowane: %2\r\n      Obiekt nie został przetworzony")
-                                 .arg(QStringLiteral("ObiektTyp"))
-                                 .arg(ObiektTyp));
+        m_dm.Log()->Error(2,
+                          QStringLiteral(" Pole \"%1\" jest błędnie zdefiniowane: %2\r\n      Obiekt nie został przetworzony")
+                              .arg(QStringLiteral("ObiektTyp"))
+                              .arg(ObiektTyp));
         return false;
     }
     if (db.CheckRequiredField(QStringLiteral("EXID"), EXID))
@@ -403,9 +401,10 @@ QList<QPair<QString, Variant>> TPelk_Obiekt::Columns() const
     QList<QPair<QString, Variant>> out = {{QStringLiteral("OB_NAZWA1"), WideText(Nazwa.mid(0, 40))},
                                           {QStringLiteral("OB_NAZWA2"), WideText(Nazwa.mid(40, 40))},
                                           {QStringLiteral("OB_NAZWA3"), WideText(Nazwa.mid(80, 40))}};
-    const QList<QPair<QString, const Variant *>> coords = {
-        {QStringLiteral("OB_X_KM"), &XKM}, {QStringLiteral("OB_Y_KM"), &YKM},
-        {QStringLiteral("OB_X_STO"), &XSTO}, {QStringLiteral("OB_Y_STO"), &YSTO}};
+    const QList<QPair<QString, const Variant *>> coords = {{QStringLiteral("OB_X_KM"), &XKM},
+                                                           {QStringLiteral("OB_Y_KM"), &YKM},
+                                                           {QStringLiteral("OB_X_STO"), &XSTO},
+                                                           {QStringLiteral("OB_Y_STO"), &YSTO}};
     for (const auto &c : coords)
         if (!TDatabaseHelpers::IsEmptyValue(*c.second))
             out.append({c.first, Variant(ToFloat(*c.second))});

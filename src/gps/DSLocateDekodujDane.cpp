@@ -22,10 +22,7 @@ QString ContentText(QByteArrayView content)
 
 } // namespace
 
-TDSLocateDekodujDane::TDSLocateDekodujDane(std::unique_ptr<IDSLocatePositionSink> store)
-    : m_store(std::move(store))
-{
-}
+TDSLocateDekodujDane::TDSLocateDekodujDane(std::unique_ptr<IDSLocatePositionSink> store) : m_store(std::move(store)) {}
 
 TDSLocateDekodujDane::~TDSLocateDekodujDane()
 {
@@ -124,51 +121,33 @@ void TDSLocateDekodujDane::Handle(TDSLocateElement element, QByteArrayView conte
     using E = TDSLocateElement;
     // Elements that close something need no content; the others do nothing without it.
     switch (element) {
-    case E::UpdateClose:
-        m_operation = 0;
-        return;
+    case E::UpdateClose: m_operation = 0; return;
     case E::ArchiveClose:
         ReportArchiveEnd();
         EndArchive();
         return;
-    case E::FrameClose:
-        return;
+    case E::FrameClose: return;
     case E::VehicleListClose:
         Report(QStringLiteral("PobranoZakończono pobieranie listy aktywnych pojazdów."));
         m_operation = 0;
         return;
-    default:
-        break;
+    default: break;
     }
     if (content.isEmpty())
         return;
     switch (element) {
-    case E::Message:
-        OnMessage(content);
-        break;
-    case E::ClientInfo:
-        Report(QStringLiteral("Zalogowany"));
-        break;
-    case E::PropertyInfo:
-        OnPropertyInfo(content);
-        break;
-    case E::UpdateOpen:
-        OnUpdateOpen(content);
-        break;
-    case E::ArchiveOpen:
-        OnArchiveOpen(content);
-        break;
+    case E::Message: OnMessage(content); break;
+    case E::ClientInfo: Report(QStringLiteral("Zalogowany")); break;
+    case E::PropertyInfo: OnPropertyInfo(content); break;
+    case E::UpdateOpen: OnUpdateOpen(content); break;
+    case E::ArchiveOpen: OnArchiveOpen(content); break;
     case E::FrameOpen:
         // Live updates of the login operation are not positions to store.
         if (m_operation != kLoginOperation)
             OnFrame(content);
         break;
-    case E::VehicleListOpen:
-        m_operation = IntAttr("opid", content);
-        break;
-    case E::VehicleInfo:
-        OnVehicleInfo(content);
-        break;
+    case E::VehicleListOpen: m_operation = IntAttr("opid", content); break;
+    case E::VehicleInfo: OnVehicleInfo(content); break;
     default: // hello, extcolumns-info
         break;
     }
@@ -183,9 +162,9 @@ void TDSLocateDekodujDane::OnMessage(QByteArrayView content)
         Report(QStringLiteral("Info") + ElementText(content));
     } else if (level == "error") {
         const QByteArrayView code = AttrBytes("error", content);
-        static const QByteArrayView unsupported[] = {
-            "INVALID_SYNTAX", "INTERNAL_ERROR", "PERMISSION_DENIED", "SERVICE_UNAVAILABLE",
-            "NO_SUCH_DEVICE", "NO_SUCH_VEHICLE", "INVALID_TIME_SPAN", "DEVICE_OUT_OF_RANGE"};
+        static const QByteArrayView unsupported[] = {"INVALID_SYNTAX",      "INTERNAL_ERROR",     "PERMISSION_DENIED",
+                                                     "SERVICE_UNAVAILABLE", "NO_SUCH_DEVICE",     "NO_SUCH_VEHICLE",
+                                                     "INVALID_TIME_SPAN",   "DEVICE_OUT_OF_RANGE"};
         if (code == "SERVICE_DENIED" || code == "INVALID_LOGIN")
             Report(QStringLiteral("Error") + ElementText(content));
         else if (code == "NO_ARCHIVE")
@@ -229,9 +208,8 @@ void TDSLocateDekodujDane::OnArchiveOpen(QByteArrayView content)
 
 void TDSLocateDekodujDane::ReportArchiveEnd()
 {
-    Report(QStringLiteral("PobranoZakończono pobieranie danych wiadomości nr: %1 dla pojazdu: %2")
-               .arg(m_operation)
-               .arg(m_vehicle));
+    Report(
+        QStringLiteral("PobranoZakończono pobieranie danych wiadomości nr: %1 dla pojazdu: %2").arg(m_operation).arg(m_vehicle));
 }
 
 void TDSLocateDekodujDane::EndArchive()
@@ -281,8 +259,7 @@ void TDSLocateDekodujDane::OnFrame(QByteArrayView content)
     p.SzerokoscGeo = DecimalAttr(AttrBytes("lat", content));
     p.ObliczWspolXYKm();
 
-    p.StatusSilnika = !serwer->PobierajStatusPojazdu() ? -1
-                      : AttrBytes("digital", content).contains("inEngine") ? 1 : 0;
+    p.StatusSilnika = !serwer->PobierajStatusPojazdu() ? -1 : AttrBytes("digital", content).contains("inEngine") ? 1 : 0;
     p.Predkosc = serwer->PobierajPredkosc() ? IntAttr("speed", content) : kBrakWartosci;
     p.Dystans = serwer->PobierajDystans() ? IntAttr("dist", content) : kBrakWartosci;
     p.Kierunek = serwer->PobierajKierunek() ? IntAttr("hdg", content) : kBrakWartosci;

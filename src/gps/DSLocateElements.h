@@ -27,9 +27,9 @@ enum class TDSLocateElement {
 struct TDSLocateCondition
 {
     TDSLocateElement element;
-    const char *keyword;   // "frame_open"
-    QByteArrayView start;  // "<frame", matched without regard to letter case
-    QByteArrayView end;    // ">", searched from the start text on, likewise
+    const char *keyword;  // "frame_open"
+    QByteArrayView start; // "<frame", matched without regard to letter case
+    QByteArrayView end;   // ">", searched from the start text on, likewise
 };
 
 // The element table, in the order of TDSLocateElement.

@@ -37,8 +37,9 @@ QString TDSLocateMsg::Request(const char *name, const QString &attributes)
 
 QString TDSLocateMsg::LoginMsg(const QString &user, const QString &passwordHash)
 {
-    return Request("login", Attribute("user", user) + Attribute("password", passwordHash)
-                                + Attribute("protocol", QString::number(kProtocol)));
+    return Request("login",
+                   Attribute("user", user) + Attribute("password", passwordHash)
+                       + Attribute("protocol", QString::number(kProtocol)));
 }
 
 QString TDSLocateMsg::RequestVehiclesMsg()
@@ -48,9 +49,9 @@ QString TDSLocateMsg::RequestVehiclesMsg()
 
 QString TDSLocateMsg::RequestArchiveMsg(const QString &vehicle, TDateTime from, TDateTime to)
 {
-    return Request("requestarchive", Attribute("vehicle", vehicle)
-                                         + Attribute("from", QString::number(EncodeTime(from)))
-                                         + Attribute("to", QString::number(EncodeTime(to))));
+    return Request("requestarchive",
+                   Attribute("vehicle", vehicle) + Attribute("from", QString::number(EncodeTime(from)))
+                       + Attribute("to", QString::number(EncodeTime(to))));
 }
 
 QByteArray TDSLocateMsg::Line(const QString &request)

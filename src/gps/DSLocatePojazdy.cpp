@@ -6,10 +6,7 @@ namespace pelk {
 // within one thread only, so the items have no QObject parent: the list owns and frees them.
 TDSLocatePojazd::TDSLocatePojazd(TObjectCollection *) : TObjectCollectionItem(nullptr) {}
 
-TDSLocatePojazdy::TDSLocatePojazdy(QObject *parent)
-    : TObjectCollection(TDSLocatePojazd::staticMetaObject, parent)
-{
-}
+TDSLocatePojazdy::TDSLocatePojazdy(QObject *parent) : TObjectCollection(TDSLocatePojazd::staticMetaObject, parent) {}
 
 TDSLocatePojazd *TDSLocatePojazdy::AddPojazd()
 {

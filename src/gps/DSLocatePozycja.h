@@ -14,20 +14,20 @@ inline constexpr qint32 kBrakWartosci = std::numeric_limits<qint32>::min();
 class TDSLocatePozycja
 {
 public:
-    QString NrPojazdu;    // the server's vehicle identifier of the archive
-    QString NazwaPojazdu; // the vehicle's registration number
-    QString Urzadzenie;   // the frame's "device"
-    TDateTime Czas = 0;   // local time
-    double DlugoscGeo = 0;  // degrees, east positive
-    double SzerokoscGeo = 0; // degrees, north positive
-    double WspolX = 0;    // grid easting, metres
-    double WspolY = 0;    // grid northing, metres
+    QString NrPojazdu;        // the server's vehicle identifier of the archive
+    QString NazwaPojazdu;     // the vehicle's registration number
+    QString Urzadzenie;       // the frame's "device"
+    TDateTime Czas = 0;       // local time
+    double DlugoscGeo = 0;    // degrees, east positive
+    double SzerokoscGeo = 0;  // degrees, north positive
+    double WspolX = 0;        // grid easting, metres
+    double WspolY = 0;        // grid northing, metres
     qint32 StatusSilnika = 0; // 1 running, 0 off, -1 not read
     qint32 Predkosc = 0;
     qint32 Dystans = 0;
     qint32 Kierunek = 0;
     qint32 IloscSatelit = 0;
-    double IloscPaliwa = 0;   // -1 when not read
+    double IloscPaliwa = 0; // -1 when not read
     QString NazwaKierowcy;
 
     // The local date-time of a frame's "time": seconds since 1970-01-01 00:00:00 UTC.

@@ -81,14 +81,9 @@ void TDSLocateScanner::Scan(QByteArrayView data, qsizetype &pos, IDSLocateElemen
         }
         const TDSLocateCondition *c = nullptr;
         switch (MatchStart(data.sliced(lt), c)) {
-        case Match::None:
-            pos = lt + 1;
-            continue;
-        case Match::Partial:
-            pos = lt;
-            return;
-        case Match::Full:
-            break;
+        case Match::None: pos = lt + 1; continue;
+        case Match::Partial: pos = lt; return;
+        case Match::Full: break;
         }
         const qsizetype end = FindEnd(data, c->end, lt);
         if (end < 0) {

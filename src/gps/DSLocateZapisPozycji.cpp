@@ -28,10 +28,7 @@ double TimeOfDay(TDateTime t)
 
 } // namespace
 
-TDSLocateZapisPozycji::TDSLocateZapisPozycji(TLog &log, const QString &dsn)
-    : m_log(log), m_db(log), m_dsn(dsn)
-{
-}
+TDSLocateZapisPozycji::TDSLocateZapisPozycji(TLog &log, const QString &dsn) : m_log(log), m_db(log), m_dsn(dsn) {}
 
 TDSLocateZapisPozycji::~TDSLocateZapisPozycji() = default;
 
@@ -64,8 +61,8 @@ bool TDSLocateZapisPozycji::ZapiszPozycje(const TDSLocatePozycja &p)
         && (m_ostatniStatus == -1 || Day(p.Czas) != Day(m_ostatniCzas) || m_ostatniStatus == 1);
     if (startsStop)
         result = WstawPostoj(p);
-    const bool endsStop = Day(p.Czas) == Day(m_czasZapamietanego) && p.StatusSilnika == 1
-        && m_ostatniStatus == 0 && m_zapamietanyWiersz != -1;
+    const bool endsStop = Day(p.Czas) == Day(m_czasZapamietanego) && p.StatusSilnika == 1 && m_ostatniStatus == 0
+        && m_zapamietanyWiersz != -1;
     if (endsStop)
         result = ZamknijPostoj(p);
     m_ostatniStatus = p.StatusSilnika;
@@ -126,8 +123,7 @@ bool TDSLocateZapisPozycji::ZamknijPostoj(const TDSLocatePozycja &p)
     TableRow row(connection, GpsSql::TrasaTable(), {QStringLiteral("TGP_ID")}, GpsSql::TrasaFields());
     if (row.OpenByKey(Variant(m_zapamietanyWiersz))) {
         row.Edit();
-        row.SetField(QStringLiteral("TGP_NUM1"),
-                     Variant(RoundHalfEven((p.Czas - m_czasZapamietanego) * kMinutesPerDay)));
+        row.SetField(QStringLiteral("TGP_NUM1"), Variant(RoundHalfEven((p.Czas - m_czasZapamietanego) * kMinutesPerDay)));
         row.Post();
     }
     return transaction.End(true);
@@ -137,8 +133,8 @@ qint64 TDSLocateZapisPozycji::SzacowanyCzasPostoju(TDateTime czas) const
 {
     const TDateTime now = Now();
     const TDateTime end = Day(czas) == Day(now) ? now
-                          : m_konfig                ? m_konfig->Harmonogram()->CzasStop
-                                                    : TDSLKonfiguracjaHarmonogram().CzasStop;
+        : m_konfig                              ? m_konfig->Harmonogram()->CzasStop
+                                                : TDSLKonfiguracjaHarmonogram().CzasStop;
     return RoundHalfEven((TimeOfDay(end) - TimeOfDay(czas)) * kMinutesPerDay);
 }
 
@@ -147,20 +143,27 @@ bool TDSLocateZapisPozycji::ZnajdzIdPojazdu(Connection &connection, const QStrin
     Query q(connection);
     q.SetSQL(GpsSql::FindPojazd().For(connection.SqlDialect()));
     q.SetParam(QStringLiteral("NumerRejestracyjny"), Variant(name));
-    return JedynyWiersz(q, QStringLiteral("OB_ID"), pojazdId,
-                        QStringLiteral("Nie znaleziono w bazie pojazdu o nazwie %1. Proszę zmapować pojazd w polu OB_MAP1").arg(name),
-                        QStringLiteral("Znaleziono w bazie więcej niż jeden pojazd o nazwie %1. Proszę zmapować tylko jeden pojazd w polu OB_MAP1").arg(name));
+    return JedynyWiersz(
+        q, QStringLiteral("OB_ID"), pojazdId,
+        QStringLiteral("Nie znaleziono w bazie pojazdu o nazwie %1. Proszę zmapować pojazd w polu OB_MAP1").arg(name),
+        QStringLiteral(
+            "Znaleziono w bazie więcej niż jeden pojazd o nazwie %1. Proszę zmapować tylko jeden pojazd w polu OB_MAP1")
+            .arg(name));
 }
 
-bool TDSLocateZapisPozycji::ZnajdzIdKierowcy(Connection &connection, const QString &name, qint64 pojazdId,
-                                             qint64 &kierowcaId)
+bool TDSLocateZapisPozycji::ZnajdzIdKierowcy(Connection &connection, const QString &name, qint64 pojazdId, qint64 &kierowcaId)
 {
     Query q(connection);
     q.SetSQL(GpsSql::FindKierowca().For(connection.SqlDialect()));
     q.SetParam(QStringLiteral("PojazdId"), Variant(pojazdId));
-    return JedynyWiersz(q, QStringLiteral("KierowcaId"), kierowcaId,
-                        QStringLiteral("Nie znaleziono w bazie kierowcy dla pojazdu o nazwie %1. Proszę dodać kierowce i pojazd do tego samego terytorium.").arg(name),
-                        QStringLiteral("Znaleziono w bazie więcej niż jednego kierowcy dla pojazdu o nazwie %1. Proszę dodać jednego kierowcę i jeden pojazd do tego samego terytorium.").arg(name));
+    return JedynyWiersz(
+        q, QStringLiteral("KierowcaId"), kierowcaId,
+        QStringLiteral(
+            "Nie znaleziono w bazie kierowcy dla pojazdu o nazwie %1. Proszę dodać kierowce i pojazd do tego samego terytorium.")
+            .arg(name),
+        QStringLiteral(
+            "Znaleziono w bazie więcej niż jednego kierowcy dla pojazdu o nazwie %1. Proszę dodać jednego kierowcę i jeden pojazd do tego samego terytorium.")
+            .arg(name));
 }
 
 bool TDSLocateZapisPozycji::JedynyWiersz(Query &query, const QString &field, qint64 &value, const QString &none,

@@ -11,22 +11,23 @@ const DialectSql &FindPojazd()
 // The line breaks are line feed then carriage return, as the statement has always been sent.
 const DialectSql &FindKierowca()
 {
-    static const DialectSql s{QStringLiteral(
-        "Select Kierowca.OBR_ID_OB2 as KierowcaId \n\r"
-        " from dbo.OBIEKT_RELACJA Pojazd \n\r"
-        "      inner join dbo.OBIEKT_RELACJA Kierowca on Pojazd.OBR_ID_OB1 = Kierowca.OBR_ID_OB1 and "
-        "Kierowca.OBR_ID_SLO_ZRODLO = 802 and Kierowca.OBR_ID_SLO_TYP = 207 \n\r"
-        " where Pojazd.OBR_ID_OB2 =:PojazdId and \n\r"
-        "       Pojazd.OBR_ID_SLO_TYP = 212 and \n\r"
-        "       Pojazd.OBR_ID_SLO_ZRODLO = 802"), {}};
+    static const DialectSql s{
+        QStringLiteral("Select Kierowca.OBR_ID_OB2 as KierowcaId \n\r"
+                       " from dbo.OBIEKT_RELACJA Pojazd \n\r"
+                       "      inner join dbo.OBIEKT_RELACJA Kierowca on Pojazd.OBR_ID_OB1 = Kierowca.OBR_ID_OB1 and "
+                       "Kierowca.OBR_ID_SLO_ZRODLO = 802 and Kierowca.OBR_ID_SLO_TYP = 207 \n\r"
+                       " where Pojazd.OBR_ID_OB2 =:PojazdId and \n\r"
+                       "       Pojazd.OBR_ID_SLO_TYP = 212 and \n\r"
+                       "       Pojazd.OBR_ID_SLO_ZRODLO = 802"),
+        {}};
     return s;
 }
 
 // The instant is bound as a date-time, never pasted into the text as a formatted literal.
 const DialectSql &FindPostoj()
 {
-    static const DialectSql s{QStringLiteral(
-        "Select * from dbo.TRASA_GPS where TGP_ID_OB1 =:PojazdId and TGP_DATACZAS =:DataCzas"), {}};
+    static const DialectSql s{
+        QStringLiteral("Select * from dbo.TRASA_GPS where TGP_ID_OB1 =:PojazdId and TGP_DATACZAS =:DataCzas"), {}};
     return s;
 }
 
@@ -41,7 +42,10 @@ const DialectSql &OstatniPostoj()
     return s;
 }
 
-QString TrasaTable() { return QStringLiteral("dbo.TRASA_GPS"); }
+QString TrasaTable()
+{
+    return QStringLiteral("dbo.TRASA_GPS");
+}
 
 QStringList TrasaFields()
 {

@@ -43,10 +43,7 @@ public:
         return pj;
     }
 
-    QString ErrorText() const
-    {
-        return QString::fromUtf8(proj_context_errno_string(m_context, proj_context_errno(m_context)));
-    }
+    QString ErrorText() const { return QString::fromUtf8(proj_context_errno_string(m_context, proj_context_errno(m_context))); }
 
 private:
     PJ_CONTEXT *m_context;

@@ -17,7 +17,8 @@ public:
     // code and datumName name the grid (the system uses 32634 and "WGS_1984"); the ellipsoid
     // is WGS 84 in any case. fixedZone 0: the zone follows the first longitude projected.
     TPelk_CSProjUniversalTransverseMercatorZone(int code, const QString &datumName, int fixedZone)
-        : m_code(code), m_datumName(datumName), m_fixedZone(fixedZone) {}
+        : m_code(code), m_datumName(datumName), m_fixedZone(fixedZone)
+    {}
 
     int Code() const { return m_code; }
     const QString &DatumName() const { return m_datumName; }

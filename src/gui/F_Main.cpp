@@ -7,9 +7,9 @@
 #include "app/Log.h"
 #include "app/Process.h"
 #include "app/Przelaczniki.h"
-#include "engine/RunControl.h"
 #include "app/Settings.h"
 #include "app/SingleInstance.h"
+#include "engine/RunControl.h"
 
 #include <QAction>
 #include <QApplication>
@@ -139,11 +139,9 @@ TF_Main::TF_Main(QWidget *parent) : QWidget(parent)
     auto *settingsLayout = new QVBoxLayout(settingsBox);
     auto *toolbar = new QToolBar(settingsBox);
     toolbar->setIconSize(QSize(16, 16));
-    A_ZapiszKonfiguracje = new QAction(style()->standardIcon(QStyle::SP_DialogSaveButton),
-                                       QStringLiteral("Zapisz konf."), this);
+    A_ZapiszKonfiguracje = new QAction(style()->standardIcon(QStyle::SP_DialogSaveButton), QStringLiteral("Zapisz konf."), this);
     A_ZapiszKonfiguracje->setToolTip(QStringLiteral("Zapisz bierzącą konfigurację"));
-    A_OtworzKonfiguracje = new QAction(style()->standardIcon(QStyle::SP_DirOpenIcon),
-                                       QStringLiteral("Otwórz konf."), this);
+    A_OtworzKonfiguracje = new QAction(style()->standardIcon(QStyle::SP_DirOpenIcon), QStringLiteral("Otwórz konf."), this);
     A_OtworzKonfiguracje->setToolTip(QStringLiteral("Otwórz wczesniej zapisany plik konfiguracyjny"));
     A_WyborKatalogu = new QAction(QStringLiteral("..."), this);
     A_WyborKatalogu->setToolTip(QStringLiteral("Wybierz katalog roboczy"));
@@ -196,8 +194,7 @@ TF_Main::TF_Main(QWidget *parent) : QWidget(parent)
     connect(ListView_Objects, &QListWidget::itemEntered, this, &TF_Main::ListView_ObjectsMouseMove);
     connect(cxSplitter1, &QSplitter::splitterMoved, this, &TF_Main::SplitterMoved);
 
-    for (QWidget *w : std::initializer_list<QWidget *>{this, RV_Log, Processing->Button_Proces, Edit_Dir,
-                                                       Button_WyborKatalogu})
+    for (QWidget *w : std::initializer_list<QWidget *>{this, RV_Log, Processing->Button_Proces, Edit_Dir, Button_WyborKatalogu})
         w->installEventFilter(this);
 
     ChooseSaveFile = [this] {
@@ -216,9 +213,7 @@ TF_Main::TF_Main(QWidget *parent) : QWidget(parent)
     ShowError = [this](const QString &text) {
         QMessageBox::critical(this, QApplication::applicationDisplayName(), text.trimmed());
     };
-    ChooseFolder = [this] {
-        return QFileDialog::getExistingDirectory(this, QStringLiteral("Wybierz katalog"));
-    };
+    ChooseFolder = [this] { return QFileDialog::getExistingDirectory(this, QStringLiteral("Wybierz katalog")); };
 
     SetButtonAction(A_Start);
     if (const QScreen *screen = QGuiApplication::primaryScreen())
@@ -279,7 +274,8 @@ void TF_Main::FormShow()
     m_instance = std::make_unique<SingleInstance>(QStringLiteral("PelkDataExchanger"));
     if (!m_instance->TryAcquire()) {
         if (m_dm)
-            m_dm->Log()->Error(1, QStringLiteral(" Nie można uruchomić aplikacji, ponieważ w tle działa już jedna instancja tego programu."));
+            m_dm->Log()->Error(
+                1, QStringLiteral(" Nie można uruchomić aplikacji, ponieważ w tle działa już jedna instancja tego programu."));
         m_exitCode = kExitSecondInstance;
         QTimer::singleShot(0, this, &QWidget::close);
         return;

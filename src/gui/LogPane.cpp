@@ -12,8 +12,11 @@
 namespace pelk {
 
 namespace {
-QUrl ImageUrl(int index) { return QUrl(QStringLiteral("log-image:%1").arg(index)); }
+QUrl ImageUrl(int index)
+{
+    return QUrl(QStringLiteral("log-image:%1").arg(index));
 }
+} // namespace
 
 LogPane::LogPane(QWidget *parent) : QTextEdit(parent)
 {
@@ -26,8 +29,7 @@ LogPane::LogPane(QWidget *parent) : QTextEdit(parent)
     QPalette p = palette();
     p.setColor(QPalette::Base, p.color(QPalette::Window).lighter(110));
     setPalette(p);
-    const QStyle::StandardPixmap icons[] = {QStyle::SP_MessageBoxInformation,
-                                            QStyle::SP_MessageBoxWarning,
+    const QStyle::StandardPixmap icons[] = {QStyle::SP_MessageBoxInformation, QStyle::SP_MessageBoxWarning,
                                             QStyle::SP_MessageBoxCritical};
     for (int i = 0; i < 3; ++i)
         document()->addResource(QTextDocument::ImageResource, ImageUrl(i),

@@ -54,8 +54,14 @@ QProgressBar *ProcessingPanel::BarOf(Bar bar) const
     return bar == ObjectBar ? JvXPProgressBar_Object : JvXPProgressBar_Element;
 }
 
-void ProcessingPanel::SetObjectLabel(const QString &text) { Label_Object->setText(text); }
-void ProcessingPanel::SetElementLabel(const QString &text) { Label_Element->setText(text); }
+void ProcessingPanel::SetObjectLabel(const QString &text)
+{
+    Label_Object->setText(text);
+}
+void ProcessingPanel::SetElementLabel(const QString &text)
+{
+    Label_Element->setText(text);
+}
 
 void ProcessingPanel::ResetBar(Bar bar, int maximum)
 {
@@ -72,7 +78,13 @@ void ProcessingPanel::StepBar(Bar bar, int step)
     b->repaint();
 }
 
-int ProcessingPanel::BarPosition(Bar bar) const { return BarOf(bar)->value(); }
-int ProcessingPanel::BarMaximum(Bar bar) const { return BarOf(bar)->maximum(); }
+int ProcessingPanel::BarPosition(Bar bar) const
+{
+    return BarOf(bar)->value();
+}
+int ProcessingPanel::BarMaximum(Bar bar) const
+{
+    return BarOf(bar)->maximum();
+}
 
 } // namespace pelk

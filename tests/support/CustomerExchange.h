@@ -39,7 +39,11 @@ protected:
         Crm(QStringLiteral("INSERT INTO Customer VALUES (%1, '%2', 'BPL', '%3', 'ul. Długa 1', '00-950', 'Warszawa', %4, %5, "
                            "'2026-01-02 08:00:00', '%6');"
                            "INSERT INTO relCaesarUserCustomer VALUES (%1, 7, 2112, 2201, '2026-01-02 08:00:00');")
-                .arg(id).arg(number, n.replace(QLatin1Char('\''), QLatin1String("''"))).arg(rating).arg(line).arg(updated));
+                .arg(id)
+                .arg(number, n.replace(QLatin1Char('\''), QLatin1String("''")))
+                .arg(rating)
+                .arg(line)
+                .arg(updated));
     }
 };
 

@@ -38,7 +38,8 @@ class ScopedFixedClock
 {
 public:
     explicit ScopedFixedClock(const QDateTime &now)
-        : m_clock(std::make_shared<FixedClock>(now)), m_previous(Clock::Install(m_clock)) {}
+        : m_clock(std::make_shared<FixedClock>(now)), m_previous(Clock::Install(m_clock))
+    {}
     ~ScopedFixedClock() { Clock::Install(m_previous); }
     ScopedFixedClock(const ScopedFixedClock &) = delete;
     ScopedFixedClock &operator=(const ScopedFixedClock &) = delete;

@@ -5,8 +5,8 @@
 #include "support/FixedClock.h"
 #include "support/GisDatabase.h"
 #include "support/Installation.h"
-#include "support/ScopedKeyFile.h"
 #include "support/RunSummary.h"
+#include "support/ScopedKeyFile.h"
 #include "support/WarsawZone.h"
 
 #include "GpsSimulator.h"

@@ -5,9 +5,9 @@
 #include "support/RecordingLogView.h"
 
 #include <QDir>
+#include <QTemporaryDir>
 #include <algorithm>
 #include <functional>
-#include <QTemporaryDir>
 
 namespace pelk::test {
 
@@ -36,15 +36,14 @@ struct Installation
     // of nested objects, written after the keys.
     void WriteSettings(const QList<QPair<QString, QString>> &overrides = {}, const QString &objectProperties = {}) const
     {
-        QList<QPair<QString, QString>> keys = {
-            {QStringLiteral("DefaultSubDirLog"), QStringLiteral("logs")},
-            {QStringLiteral("DefaultSubDirWork"), QStringLiteral("work")},
-            {QStringLiteral("TransforSubDir"), QStringLiteral("xsl")},
-            {QStringLiteral("DefaultSettingsFileName"), QStringLiteral("default.xml")},
-            {QStringLiteral("DSN_PelkGISTrasar"), QStringLiteral("GIS")},
-            {QStringLiteral("DSN_Movex"), QStringLiteral("ERP")},
-            {QStringLiteral("DSN_Caesar"), QStringLiteral("CRM")},
-            {QStringLiteral("TraceLevel"), QStringLiteral("3")}};
+        QList<QPair<QString, QString>> keys = {{QStringLiteral("DefaultSubDirLog"), QStringLiteral("logs")},
+                                               {QStringLiteral("DefaultSubDirWork"), QStringLiteral("work")},
+                                               {QStringLiteral("TransforSubDir"), QStringLiteral("xsl")},
+                                               {QStringLiteral("DefaultSettingsFileName"), QStringLiteral("default.xml")},
+                                               {QStringLiteral("DSN_PelkGISTrasar"), QStringLiteral("GIS")},
+                                               {QStringLiteral("DSN_Movex"), QStringLiteral("ERP")},
+                                               {QStringLiteral("DSN_Caesar"), QStringLiteral("CRM")},
+                                               {QStringLiteral("TraceLevel"), QStringLiteral("3")}};
         for (const auto &o : overrides) {
             auto known = std::find_if(keys.begin(), keys.end(), [&](const auto &k) { return k.first == o.first; });
             if (known != keys.end())
@@ -58,8 +57,8 @@ struct Installation
                 continue;
             const bool boolean = k.second == QLatin1String("True") || k.second == QLatin1String("False");
             const QString type = k.first == QLatin1String("TraceLevel") ? QStringLiteral("Integer")
-                                 : boolean                             ? QStringLiteral("Enumeration")
-                                                                       : QStringLiteral("String");
+                : boolean                                               ? QStringLiteral("Enumeration")
+                                                                        : QStringLiteral("String");
             props += QStringLiteral("      <property name=\"%1\" type=\"%2\">%3</property>\r\n").arg(k.first, type, k.second);
         }
         WriteFileText(Path(QStringLiteral("PelkDataExchanger.xml")),
@@ -87,17 +86,17 @@ struct Installation
                                   "<property name=\"ListaDozwolonychStanow\" type=\"Integer\">%3</property>"
                                   "<property name=\"Stan\" type=\"Enumeration\">%4</property>"
                                   "</properties></class>\n")
-                       .arg(++i).arg(name).arg(allowed).arg(state);
+                       .arg(++i)
+                       .arg(name)
+                       .arg(allowed)
+                       .arg(state);
         xml += QStringLiteral("</customdata></class></property></properties></class></classes>\n");
         const QString path = Path(fileName);
         WriteFileText(path, xml);
         return path;
     }
 
-    QStringList LogFiles() const
-    {
-        return QDir(Path(QStringLiteral("logs"))).entryList({QStringLiteral("*.log")}, QDir::Files);
-    }
+    QStringList LogFiles() const { return QDir(Path(QStringLiteral("logs"))).entryList({QStringLiteral("*.log")}, QDir::Files); }
 };
 
 } // namespace pelk::test

@@ -24,7 +24,12 @@ inline std::string SummaryCounts(int all, int done, int added, int updated, int 
     return QStringLiteral("Liczba wszystkich elementów obiektu: %1| Liczba przetworzonych elementów obiektu: %2 | - nowych: %3 "
                           "| - zaktualizowanych: %4 | - nie zmienionych: %5 | Liczba nieprzetworzonych elementów obiektu: %6| "
                           "Liczba usuniętych obiektów: 0")
-        .arg(all).arg(done).arg(added).arg(updated).arg(unchanged).arg(failed)
+        .arg(all)
+        .arg(done)
+        .arg(added)
+        .arg(updated)
+        .arg(unchanged)
+        .arg(failed)
         .simplified()
         .toStdString();
 }

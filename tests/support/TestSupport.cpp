@@ -29,8 +29,7 @@ void EnsureApplication()
 namespace {
 QString sqliteDriverPath()
 {
-    for (const char *p : {"/usr/lib/x86_64-linux-gnu/odbc/libsqlite3odbc.so",
-                          "/usr/lib/aarch64-linux-gnu/odbc/libsqlite3odbc.so",
+    for (const char *p : {"/usr/lib/x86_64-linux-gnu/odbc/libsqlite3odbc.so", "/usr/lib/aarch64-linux-gnu/odbc/libsqlite3odbc.so",
                           "/usr/lib/odbc/libsqlite3odbc.so"})
         if (QFile::exists(QString::fromLatin1(p)))
             return QString::fromLatin1(p);
@@ -63,8 +62,7 @@ QString OdbcEnvironment::AddSqliteDsn(const QString &dsn, const QString &fileNam
 void OdbcEnvironment::WriteIni()
 {
     WriteFileText(m_dir.filePath(QStringLiteral("odbcinst.ini")),
-                  QStringLiteral("[SQLite3]\nDescription=SQLite3 ODBC Driver\nDriver=%1\nSetup=%1\n")
-                      .arg(sqliteDriverPath()));
+                  QStringLiteral("[SQLite3]\nDescription=SQLite3 ODBC Driver\nDriver=%1\nSetup=%1\n").arg(sqliteDriverPath()));
     QString ini;
     for (const auto &d : m_dsns) {
         // A busy time-out of 5 s unless the options give their own.
@@ -83,7 +81,8 @@ void OdbcEnvironment::ExecSqlite(const QString &dbFile, const QString &sql)
 
 QStringList OdbcEnvironment::QuerySqlite(const QString &dbFile, const QString &sql)
 {
-    const RChildResult r = RunChild(QStringLiteral("sqlite3"), {QStringLiteral("-batch"), dbFile}, sql.toUtf8(), std::chrono::seconds(30));
+    const RChildResult r = RunChild(QStringLiteral("sqlite3"), {QStringLiteral("-batch"), dbFile}, sql.toUtf8(),
+                                    std::chrono::seconds(30));
     if (!r.finished || r.exitCode != 0)
         throw std::runtime_error(("sqlite3 failed: " + r.err).toStdString());
     QString out = QString::fromUtf8(r.out);

@@ -34,7 +34,10 @@ public:
 private:
     void WriteIni();
     QTemporaryDir m_dir;
-    struct Dsn { QString name, file, options; };
+    struct Dsn
+    {
+        QString name, file, options;
+    };
     QList<Dsn> m_dsns;
 };
 

@@ -18,7 +18,8 @@ inline void WhileUnreadable(const QString &path, const std::function<void()> &ch
     const QByteArray file = QFile::encodeName(path);
     // The unprivileged user may pass through the (private) folder to find the file.
     const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
-    struct stat before {};
+    struct stat before
+    {};
     ::stat(folder.constData(), &before);
     ::chmod(folder.constData(), before.st_mode | 0711);
     ::chmod(file.constData(), 0);

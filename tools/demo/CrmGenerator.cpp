@@ -7,48 +7,57 @@ namespace pelk::demo {
 namespace {
 
 const QStringList kFirstNames = {
-    QStringLiteral("Anna"), QStringLiteral("Piotr"), QStringLiteral("Katarzyna"), QStringLiteral("Krzysztof"),
-    QStringLiteral("Małgorzata"), QStringLiteral("Andrzej"), QStringLiteral("Agnieszka"), QStringLiteral("Tomasz"),
-    QStringLiteral("Barbara"), QStringLiteral("Paweł"), QStringLiteral("Ewa"), QStringLiteral("Michał"),
-    QStringLiteral("Elżbieta"), QStringLiteral("Marcin"), QStringLiteral("Zofia"), QStringLiteral("Łukasz"),
-    QStringLiteral("Joanna"), QStringLiteral("Grzegorz"), QStringLiteral("Magdalena"), QStringLiteral("Wojciech")};
+    QStringLiteral("Anna"),       QStringLiteral("Piotr"),    QStringLiteral("Katarzyna"), QStringLiteral("Krzysztof"),
+    QStringLiteral("Małgorzata"), QStringLiteral("Andrzej"),  QStringLiteral("Agnieszka"), QStringLiteral("Tomasz"),
+    QStringLiteral("Barbara"),    QStringLiteral("Paweł"),    QStringLiteral("Ewa"),       QStringLiteral("Michał"),
+    QStringLiteral("Elżbieta"),   QStringLiteral("Marcin"),   QStringLiteral("Zofia"),     QStringLiteral("Łukasz"),
+    QStringLiteral("Joanna"),     QStringLiteral("Grzegorz"), QStringLiteral("Magdalena"), QStringLiteral("Wojciech")};
 const QStringList kSurnames = {
-    QStringLiteral("Nowak"), QStringLiteral("Kowalski"), QStringLiteral("Wiśniewski"), QStringLiteral("Wójcik"),
-    QStringLiteral("Kowalczyk"), QStringLiteral("Kamiński"), QStringLiteral("Lewandowski"), QStringLiteral("Zieliński"),
-    QStringLiteral("Szymański"), QStringLiteral("Woźniak"), QStringLiteral("Dąbrowski"), QStringLiteral("Kozłowski"),
-    QStringLiteral("Jankowski"), QStringLiteral("Mazur"), QStringLiteral("Krawczyk"), QStringLiteral("Piotrowski"),
-    QStringLiteral("Grabowski"), QStringLiteral("Pawłowski"), QStringLiteral("Michalski"), QStringLiteral("Król")};
+    QStringLiteral("Nowak"),     QStringLiteral("Kowalski"),  QStringLiteral("Wiśniewski"),  QStringLiteral("Wójcik"),
+    QStringLiteral("Kowalczyk"), QStringLiteral("Kamiński"),  QStringLiteral("Lewandowski"), QStringLiteral("Zieliński"),
+    QStringLiteral("Szymański"), QStringLiteral("Woźniak"),   QStringLiteral("Dąbrowski"),   QStringLiteral("Kozłowski"),
+    QStringLiteral("Jankowski"), QStringLiteral("Mazur"),     QStringLiteral("Krawczyk"),    QStringLiteral("Piotrowski"),
+    QStringLiteral("Grabowski"), QStringLiteral("Pawłowski"), QStringLiteral("Michalski"),   QStringLiteral("Król")};
 const QStringList kTrades = {
-    QStringLiteral("Sklep spożywczy"), QStringLiteral("Delikatesy"), QStringLiteral("Market"),
-    QStringLiteral("Piekarnia"), QStringLiteral("Hurtownia"), QStringLiteral("Restauracja"),
-    QStringLiteral("Kawiarnia"), QStringLiteral("Stacja paliw"), QStringLiteral("Kiosk"),
-    QStringLiteral("Cukiernia"), QStringLiteral("Bar mleczny"), QStringLiteral("Pawilon handlowy")};
+    QStringLiteral("Sklep spożywczy"), QStringLiteral("Delikatesy"),   QStringLiteral("Market"),
+    QStringLiteral("Piekarnia"),       QStringLiteral("Hurtownia"),    QStringLiteral("Restauracja"),
+    QStringLiteral("Kawiarnia"),       QStringLiteral("Stacja paliw"), QStringLiteral("Kiosk"),
+    QStringLiteral("Cukiernia"),       QStringLiteral("Bar mleczny"),  QStringLiteral("Pawilon handlowy")};
 const QStringList kBrands = {
-    QStringLiteral("Pod Lipami"), QStringLiteral("Żabka"), QStringLiteral("Jagódka"), QStringLiteral("Smakosz"),
-    QStringLiteral("Społem"), QStringLiteral("Bałtyk"), QStringLiteral("Mazurek"), QStringLiteral("Złoty Kłos"),
-    QStringLiteral("U Zbyszka"), QStringLiteral("Świeżość"), QStringLiteral("Pod Żaglami"), QStringLiteral("Gęś i Kaczka"),
-    QStringLiteral("O'Brien & Syn"), QStringLiteral("Wrzos"), QStringLiteral("Łączka"), QStringLiteral("Kasztelan")};
-const QStringList kForms = {QStringLiteral("sp. z o.o."), QStringLiteral("s.c."), QStringLiteral("S.A."),
-                            QString(), QString(), QStringLiteral("sp.j.")};
-const char *const kCities[] = {
-    "Warszawa", "Kraków", "Łódź", "Wrocław", "Poznań", "Gdańsk", "Szczecin", "Bydgoszcz", "Lublin", "Białystok",
-    "Katowice", "Gdynia", "Częstochowa", "Radom", "Toruń", "Kielce", "Rzeszów", "Olsztyn", "Zielona Góra", "Opole"};
+    QStringLiteral("Pod Lipami"),    QStringLiteral("Żabka"),    QStringLiteral("Jagódka"),     QStringLiteral("Smakosz"),
+    QStringLiteral("Społem"),        QStringLiteral("Bałtyk"),   QStringLiteral("Mazurek"),     QStringLiteral("Złoty Kłos"),
+    QStringLiteral("U Zbyszka"),     QStringLiteral("Świeżość"), QStringLiteral("Pod Żaglami"), QStringLiteral("Gęś i Kaczka"),
+    QStringLiteral("O'Brien & Syn"), QStringLiteral("Wrzos"),    QStringLiteral("Łączka"),      QStringLiteral("Kasztelan")};
+const QStringList kForms = {QStringLiteral("sp. z o.o."), QStringLiteral("s.c."), QStringLiteral("S.A."), QString(), QString(),
+                            QStringLiteral("sp.j.")};
+const char *const kCities[] = {"Warszawa",  "Kraków", "Łódź",      "Wrocław",  "Poznań",       "Gdańsk",      "Szczecin",
+                               "Bydgoszcz", "Lublin", "Białystok", "Katowice", "Gdynia",       "Częstochowa", "Radom",
+                               "Toruń",     "Kielce", "Rzeszów",   "Olsztyn",  "Zielona Góra", "Opole"};
 const QStringList kStreets = {
-    QStringLiteral("ul. Marszałkowska"), QStringLiteral("ul. Piłsudskiego"), QStringLiteral("ul. Mickiewicza"),
-    QStringLiteral("ul. Słowackiego"), QStringLiteral("ul. Kościuszki"), QStringLiteral("ul. Długa"),
-    QStringLiteral("ul. Krótka"), QStringLiteral("ul. Źródlana"), QStringLiteral("ul. Żeromskiego"),
+    QStringLiteral("ul. Marszałkowska"), QStringLiteral("ul. Piłsudskiego"),     QStringLiteral("ul. Mickiewicza"),
+    QStringLiteral("ul. Słowackiego"),   QStringLiteral("ul. Kościuszki"),       QStringLiteral("ul. Długa"),
+    QStringLiteral("ul. Krótka"),        QStringLiteral("ul. Źródlana"),         QStringLiteral("ul. Żeromskiego"),
     QStringLiteral("al. Jana Pawła II"), QStringLiteral("ul. Wojska Polskiego"), QStringLiteral("ul. Ogrodowa"),
-    QStringLiteral("ul. Polna"), QStringLiteral("ul. Łąkowa"), QStringLiteral("pl. Grunwaldzki"), QStringLiteral("ul. Świętokrzyska")};
+    QStringLiteral("ul. Polna"),         QStringLiteral("ul. Łąkowa"),           QStringLiteral("pl. Grunwaldzki"),
+    QStringLiteral("ul. Świętokrzyska")};
 
 // Codes of the CRM dictionary: rating categories, business lines, relation categories.
-struct Code { int id; const char *description; };
-const Code kRatingCodes[] = {{101, "Kategoria A - kluczowy"}, {102, "Kategoria B - rozwojowy"}, {103, "Kategoria C - standardowy"}};
-const Code kBusinessLines[] = {{1501, "Handel detaliczny"}, {1502, "Gastronomia"}, {1503, "Stacje paliw"},
-                               {1504, "Sieci handlowe"}, {1567, "Dystrybutor hurtowy"}, {1568, "Dystrybutor regionalny"}};
+struct Code
+{
+    int id;
+    const char *description;
+};
+const Code kRatingCodes[] = {
+    {101, "Kategoria A - kluczowy"}, {102, "Kategoria B - rozwojowy"}, {103, "Kategoria C - standardowy"}};
+const Code kBusinessLines[] = {{1501, "Handel detaliczny"}, {1502, "Gastronomia"},         {1503, "Stacje paliw"},
+                               {1504, "Sieci handlowe"},    {1567, "Dystrybutor hurtowy"}, {1568, "Dystrybutor regionalny"}};
 const Code kCategories[] = {{2201, "Opieka stała"}, {2202, "Opieka okresowa"}, {2203, "Pozyskanie"}};
 // Activity types; 3099 is used without an entry in the code table (its description is empty).
-const Code kActivityCodes[] = {{3001, "Wizyta handlowa"}, {3002, "Zbieranie zamówienia"}, {3003, "Prezentacja nowości"},
-                               {3004, "Merchandising"}, {3005, "Reklamacja"}};
+const Code kActivityCodes[] = {{3001, "Wizyta handlowa"},
+                               {3002, "Zbieranie zamówienia"},
+                               {3003, "Prezentacja nowości"},
+                               {3004, "Merchandising"},
+                               {3005, "Reklamacja"}};
 constexpr int kCodeWithoutEntry = 3099;
 constexpr int kUsers = CrmGenerator::Users;
 
@@ -58,14 +67,25 @@ QString q(const QString &text)
     return QLatin1Char('\'') + t.replace(QLatin1Char('\''), QLatin1String("''")) + QLatin1Char('\'');
 }
 
-QString customerNumber(int i) { return QStringLiteral("%1").arg(100000 + i); }
+QString customerNumber(int i)
+{
+    return QStringLiteral("%1").arg(100000 + i);
+}
 
-QString firstName(int user) { return kFirstNames.at(user % kFirstNames.size()); }
-QString surname(int user) { return kSurnames.at((user * 7) % kSurnames.size()); }
+QString firstName(int user)
+{
+    return kFirstNames.at(user % kFirstNames.size());
+}
+QString surname(int user)
+{
+    return kSurnames.at((user * 7) % kSurnames.size());
+}
 
 QString dateTime(const QDate &day, int minutes)
 {
-    return QStringLiteral("%1 %2:%3:00").arg(day.toString(Qt::ISODate)).arg(minutes / 60, 2, 10, QLatin1Char('0'))
+    return QStringLiteral("%1 %2:%3:00")
+        .arg(day.toString(Qt::ISODate))
+        .arg(minutes / 60, 2, 10, QLatin1Char('0'))
         .arg(minutes % 60, 2, 10, QLatin1Char('0'));
 }
 
@@ -103,11 +123,13 @@ QString CrmGenerator::InitialData(int customers, int distributors, const QString
     QString sql = QStringLiteral("BEGIN;\n");
     for (int u = 1; u <= kUsers; ++u)
         sql += QStringLiteral("INSERT INTO CaesarUser (CaesarUserID, FirstName, Surname) VALUES (%1, %2, %3);\n")
-                   .arg(u).arg(q(firstName(u)), q(surname(u)));
+                   .arg(u)
+                   .arg(q(firstName(u)), q(surname(u)));
     auto codes = [&](const Code *list, size_t n) {
         for (size_t i = 0; i < n; ++i)
             sql += QStringLiteral("INSERT INTO Code (CodeID, Description, UpdateDate) VALUES (%1, %2, %3);\n")
-                       .arg(list[i].id).arg(q(QString::fromUtf8(list[i].description)), q(createdAt));
+                       .arg(list[i].id)
+                       .arg(q(QString::fromUtf8(list[i].description)), q(createdAt));
     };
     codes(kRatingCodes, std::size(kRatingCodes));
     codes(kBusinessLines, std::size(kBusinessLines));
@@ -128,9 +150,7 @@ QString CrmGenerator::InitialData(int customers, int distributors, const QString
                               "(%1, %2, %3, %4, %5, %6, 'BPL', %7, %8, %9, %9);\n")
                    .arg(i)
                    .arg(q(customerNumber(i)), sparse ? QStringLiteral("NULL") : q(CompanyName()),
-                        sparse ? QStringLiteral("NULL") : q(Street()),
-                        q(PostalCode()),
-                        q(QString::fromUtf8(city)))
+                        sparse ? QStringLiteral("NULL") : q(Street()), q(PostalCode()), q(QString::fromUtf8(city)))
                    .arg(kRatingCodes[m_random.bounded(3)].id)
                    .arg(line)
                    .arg(q(createdAt));
@@ -138,8 +158,9 @@ QString CrmGenerator::InitialData(int customers, int distributors, const QString
             const int category = kCategories[m_random.bounded(3)].id;
             const int user = 1 + int(m_random.bounded(kUsers));
             m_customersOf[user].append(i);
-            sql += QStringLiteral("INSERT INTO relCaesarUserCustomer (CustomerID, BusinessAreaCODE, CategoryCODE, CaesarUserID, UpdateDate) "
-                                  "VALUES (%1, 2112, %2, %3, %4);\n")
+            sql += QStringLiteral(
+                       "INSERT INTO relCaesarUserCustomer (CustomerID, BusinessAreaCODE, CategoryCODE, CaesarUserID, UpdateDate) "
+                       "VALUES (%1, 2112, %2, %3, %4);\n")
                        .arg(i)
                        .arg(category)
                        .arg(user)
@@ -147,9 +168,12 @@ QString CrmGenerator::InitialData(int customers, int distributors, const QString
         }
     }
     // Rows of another region and rows without a customer number are never exchanged.
-    sql += QStringLiteral("INSERT INTO Customer (CustomerID, CustomerNumber, Name1, Region, BusinessLineCODE, CreateDate, UpdateDate) "
-                          "VALUES (%1, 'X1', 'Oddział czeski', 'BCZ', 1501, %2, %2), (%3, NULL, 'Bez numeru', 'BPL', 1501, %2, %2);\n")
-               .arg(total + 1).arg(q(createdAt)).arg(total + 2);
+    sql += QStringLiteral(
+               "INSERT INTO Customer (CustomerID, CustomerNumber, Name1, Region, BusinessLineCODE, CreateDate, UpdateDate) "
+               "VALUES (%1, 'X1', 'Oddział czeski', 'BCZ', 1501, %2, %2), (%3, NULL, 'Bez numeru', 'BPL', 1501, %2, %2);\n")
+               .arg(total + 1)
+               .arg(q(createdAt))
+               .arg(total + 2);
     sql += QStringLiteral("COMMIT;\n");
     return sql;
 }
@@ -187,7 +211,9 @@ QString CrmGenerator::DayOfActivities(int user, const QDate &day, int count, con
         const int code = m_random.bounded(40) == 0 ? kCodeWithoutEntry : kActivityCodes[m_random.bounded(5)].id;
         sql += QStringLiteral("INSERT INTO Activity (CustomerID, CreatedbyCaesarUserID, ActivityTypeCode, StartDate, EndDate, "
                               "CreateDate, UpdateDate) VALUES (%1, %2, %3, %4, %5, %6, %6);\n")
-                   .arg(customer).arg(user).arg(code)
+                   .arg(customer)
+                   .arg(user)
+                   .arg(code)
                    .arg(q(dateTime(day, minute)), q(dateTime(day, minute + length)), q(createdAt));
         minute += length + 10 + 5 * int(m_random.bounded(10));
     }
@@ -198,8 +224,10 @@ QString CrmGenerator::Activities(const ActivityPlan &plan)
 {
     QString sql = QStringLiteral("BEGIN;\n");
     for (const Code &c : kActivityCodes)
-        sql += QStringLiteral("INSERT OR IGNORE INTO Code (CodeID, Description, UpdateDate) VALUES (%1, %2, '2026-01-01 00:00:00');\n")
-                   .arg(c.id).arg(q(QString::fromUtf8(c.description)));
+        sql += QStringLiteral(
+                   "INSERT OR IGNORE INTO Code (CodeID, Description, UpdateDate) VALUES (%1, %2, '2026-01-01 00:00:00');\n")
+                   .arg(c.id)
+                   .arg(q(QString::fromUtf8(c.description)));
     const int total = m_customers + m_distributors;
     for (int back = plan.days - 1; back >= 0; --back) {
         const QDate day = plan.lastDay.addDays(-back);
@@ -228,7 +256,8 @@ QString CrmGenerator::VisitChanges(int count, int activityTotal, int customerTot
 {
     QString sql = QStringLiteral("BEGIN;\n");
     for (int n = 0; n < count && activityTotal > 0; ++n)
-        sql += QStringLiteral("UPDATE Activity SET EndDate = datetime(EndDate, '+10 minutes'), UpdateDate = %1 WHERE ActivityID = %2;\n")
+        sql += QStringLiteral(
+                   "UPDATE Activity SET EndDate = datetime(EndDate, '+10 minutes'), UpdateDate = %1 WHERE ActivityID = %2;\n")
                    .arg(q(changedAt))
                    .arg(1 + m_random.bounded(quint32(activityTotal)));
     auto pick = [&] { return 1 + int(m_random.bounded(quint32(qMax(1, customerTotal)))); };
@@ -247,7 +276,8 @@ QString CrmGenerator::GisRepresentatives()
     for (int u = 1; u <= kUsers; ++u)
         sql += QStringLiteral("INSERT INTO OBIEKT (OB_EXID, OB_ID_SLO_TYP, OB_NAZWA1, OB_AKTYWNY) SELECT '%1', 103, %2, 1 "
                               "WHERE NOT EXISTS (SELECT 1 FROM OBIEKT WHERE OB_EXID = '%1' AND OB_ID_SLO_TYP = 103);\n")
-                   .arg(u).arg(q(firstName(u) + QLatin1Char(' ') + surname(u)));
+                   .arg(u)
+                   .arg(q(firstName(u) + QLatin1Char(' ') + surname(u)));
     return sql;
 }
 

@@ -48,8 +48,7 @@ private:
     QString Street();
     QString PostalCode();
     // One representative's activities on one day at customers taken by `pick`.
-    QString DayOfActivities(int user, const QDate &day, int count, const std::function<int()> &pick,
-                            const QString &createdAt);
+    QString DayOfActivities(int user, const QDate &day, int count, const std::function<int()> &pick, const QString &createdAt);
 
     QRandomGenerator m_random;
     QVector<QList<int>> m_customersOf; // per user: the customers in their care

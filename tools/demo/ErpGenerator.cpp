@@ -7,15 +7,20 @@ namespace pelk::demo {
 
 namespace {
 
-struct Item { const char *number, *area, *group; double kg; double price; };
+struct Item
+{
+    const char *number, *area, *group;
+    double kg;
+    double price;
+};
 
 // One or more items of every product group the sales figures sum.
 const Item kItems[] = {
-    {"PCE-RUT-25", "C10", "200", 25, 180},  {"PCE-BAS-15", "C10", "202", 15, 120}, {"PCE-STD-05", "C10", "110", 5, 45},
-    {"PCS-MAG-15", "C20", "206", 15, 210},  {"PCS-SPL-18", "C20", "207", 18, 260}, {"PCS-STD-10", "C20", "120", 10, 95},
-    {"PCC-ROD-05", "C21", "130", 5, 75},    {"PCF-FLX-12", "C22", "140", 12, 150}, {"MMA-160", "E30", "310", 6.5, 1450},
+    {"PCE-RUT-25", "C10", "200", 25, 180},  {"PCE-BAS-15", "C10", "202", 15, 120},   {"PCE-STD-05", "C10", "110", 5, 45},
+    {"PCS-MAG-15", "C20", "206", 15, 210},  {"PCS-SPL-18", "C20", "207", 18, 260},   {"PCS-STD-10", "C20", "120", 10, 95},
+    {"PCC-ROD-05", "C21", "130", 5, 75},    {"PCF-FLX-12", "C22", "140", 12, 150},   {"MMA-160", "E30", "310", 6.5, 1450},
     {"TIG-200DC", "E31", "335", 9.8, 3900}, {"TIG-200ACDC", "E32", "397", 18, 7600}, {"MIG-R-400", "E40", "322", 95, 12500},
-    {"MIG-C-300", "E30", "396", 48, 5400},  {"MIG-C-200", "E30", "320", 32, 3100},  {"E-ACC-MASK", "E31", "900", 0.6, 240},
+    {"MIG-C-300", "E30", "396", 48, 5400},  {"MIG-C-200", "E30", "320", 32, 3100},   {"E-ACC-MASK", "E31", "900", 0.6, 240},
 };
 
 } // namespace
@@ -40,7 +45,8 @@ QString ErpGenerator::InitialData(int total, const QDate &today)
             // One line in twenty leaves from another facility.
             const char *facility = m_random.bounded(20) == 0 ? "WRO" : "BPL";
             sql += QStringLiteral("INSERT INTO ODLINE VALUES ('%1', 1, %2, '%3', '%4', %5, %6);\n")
-                       .arg(number).arg(l)
+                       .arg(number)
+                       .arg(l)
                        .arg(QLatin1String(facility), QLatin1String(item.number))
                        .arg(QString::number(quantity * item.price * (0.9 + m_random.bounded(20) / 100.0), 'f', 2))
                        .arg(quantity);

@@ -19,12 +19,12 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFileInfo>
-#include <QUuid>
 #include <QFile>
+#include <QFileInfo>
 #include <QMap>
 #include <QProcess>
 #include <QTextStream>
+#include <QUuid>
 #include <cmath>
 #include <cstdio>
 
@@ -106,17 +106,22 @@ int main(int argc, char *argv[])
     cli.setApplicationDescription(QStringLiteral("Runs the exchange on SQLite demo databases."));
     cli.addHelpOption();
     cli.addOptions({
-        {QStringLiteral("dir"), QStringLiteral("Demo folder (default: ./demo)."), QStringLiteral("folder"), QStringLiteral("demo")},
-        {QStringLiteral("customers"), QStringLiteral("Customers generated in a new CRM (default 1000)."), QStringLiteral("n"), QStringLiteral("1000")},
-        {QStringLiteral("distributors"), QStringLiteral("Distributors generated in a new CRM (default 50)."), QStringLiteral("n"), QStringLiteral("50")},
-        {QStringLiteral("change"), QStringLiteral("Change n CRM customers, one code and n activities, and add n activities, before the run."),
+        {QStringLiteral("dir"), QStringLiteral("Demo folder (default: ./demo)."), QStringLiteral("folder"),
+         QStringLiteral("demo")},
+        {QStringLiteral("customers"), QStringLiteral("Customers generated in a new CRM (default 1000)."), QStringLiteral("n"),
+         QStringLiteral("1000")},
+        {QStringLiteral("distributors"), QStringLiteral("Distributors generated in a new CRM (default 50)."), QStringLiteral("n"),
+         QStringLiteral("50")},
+        {QStringLiteral("change"),
+         QStringLiteral("Change n CRM customers, one code and n activities, and add n activities, before the run."),
          QStringLiteral("n"), QStringLiteral("0")},
         {QStringLiteral("visit-days"), QStringLiteral("Days of representatives' activities generated in a new CRM (default 28)."),
          QStringLiteral("n"), QStringLiteral("28")},
         {QStringLiteral("fresh"), QStringLiteral("Recreate the databases and the working folder.")},
-        {QStringLiteral("seed"), QStringLiteral("Random seed of the generated data."), QStringLiteral("n"), QStringLiteral("2026")},
-        {QStringLiteral("gps-days"), QStringLiteral("Days of vehicle stops fetched by the first GPS run (default 3)."), QStringLiteral("n"),
-         QStringLiteral("3")},
+        {QStringLiteral("seed"), QStringLiteral("Random seed of the generated data."), QStringLiteral("n"),
+         QStringLiteral("2026")},
+        {QStringLiteral("gps-days"), QStringLiteral("Days of vehicle stops fetched by the first GPS run (default 3)."),
+         QStringLiteral("n"), QStringLiteral("3")},
     });
     cli.process(app);
 
@@ -152,7 +157,8 @@ int main(int argc, char *argv[])
     const QString now = DateTimeToText(Now());
     if (!QFile::exists(gis)) {
         sqlite(gis, readText(deploy + QStringLiteral("/sqlite/gis.sql")));
-        for (const QString &ref : QDir(deploy + QStringLiteral("/sqlite")).entryList({QStringLiteral("gis-*.sql")}, QDir::Files, QDir::Name))
+        for (const QString &ref :
+             QDir(deploy + QStringLiteral("/sqlite")).entryList({QStringLiteral("gis-*.sql")}, QDir::Files, QDir::Name))
             sqlite(gis, readText(deploy + QStringLiteral("/sqlite/") + ref));
     }
     // The representatives are GIS objects of their own; no exchange kind brings them. Nor the
@@ -161,8 +167,9 @@ int main(int argc, char *argv[])
     sqlite(gis, demo::GpsFleet::GisObjects());
     if (!QFile::exists(erp)) {
         sqlite(erp, readText(deploy + QStringLiteral("/sqlite/erp.sql")));
-        sqlite(erp, demo::ErpGenerator(cli.value(QStringLiteral("seed")).toUInt())
-                        .InitialData(customers + distributors, ToQDateTime(Now()).date()));
+        sqlite(erp,
+               demo::ErpGenerator(cli.value(QStringLiteral("seed")).toUInt())
+                   .InitialData(customers + distributors, ToQDateTime(Now()).date()));
         out << "ERP created: " << sqlite(erp, QStringLiteral("SELECT count(*) FROM ODHEAD;")).trimmed() << " orders, "
             << sqlite(erp, QStringLiteral("SELECT count(*) FROM ODLINE;")).trimmed() << " invoice lines" << Qt::endl;
     }
@@ -182,8 +189,8 @@ int main(int argc, char *argv[])
         sqlite(crm, generator.Changes(changes, total, now));
         const int activities = sqlite(crm, QStringLiteral("SELECT max(ActivityID) FROM Activity;")).trimmed().toInt();
         sqlite(crm, generator.VisitChanges(changes, activities, total, CurrentDateTime().date(), now));
-        out << "CRM changed: " << changes << " customers and one rating code; " << changes
-            << " activities end later and " << changes << " new activities today" << Qt::endl;
+        out << "CRM changed: " << changes << " customers and one rating code; " << changes << " activities end later and "
+            << changes << " new activities today" << Qt::endl;
     }
 
     // Private ODBC data sources.
@@ -209,15 +216,21 @@ int main(int argc, char *argv[])
     } catch (const Exception &e) {
         fail(e.message());
     }
-    out << "GPS server simulator on 127.0.0.1:" << gpsServer.Port() << ", certificate SHA-256 " << gpsServer.Fingerprint() << Qt::endl;
+    out << "GPS server simulator on 127.0.0.1:" << gpsServer.Port() << ", certificate SHA-256 " << gpsServer.Fingerprint()
+        << Qt::endl;
 
     // Settings beside the program, and the process settings of the demo.
     TSettingsAplikacji settings;
-    for (const auto &[key, value] : std::initializer_list<std::pair<const char *, QVariant>>{
-             {"DefaultSubDirLog", QStringLiteral("logs")}, {"DefaultSubDirWork", QStringLiteral("work")},
-             {"TransforSubDir", QStringLiteral("xsl")}, {"DefaultSettingsFileName", QStringLiteral("process.xml")},
-             {"DSN_PelkGISTrasar", QStringLiteral("PelkGIS_Demo")}, {"DSN_Movex", QStringLiteral("Movex_Demo")},
-             {"DSN_Caesar", QStringLiteral("Caesar_Demo")}, {"TraceLevel", 1}, {"WysylajBledyNaMaila", false}})
+    for (const auto &[key, value] :
+         std::initializer_list<std::pair<const char *, QVariant>>{{"DefaultSubDirLog", QStringLiteral("logs")},
+                                                                  {"DefaultSubDirWork", QStringLiteral("work")},
+                                                                  {"TransforSubDir", QStringLiteral("xsl")},
+                                                                  {"DefaultSettingsFileName", QStringLiteral("process.xml")},
+                                                                  {"DSN_PelkGISTrasar", QStringLiteral("PelkGIS_Demo")},
+                                                                  {"DSN_Movex", QStringLiteral("Movex_Demo")},
+                                                                  {"DSN_Caesar", QStringLiteral("Caesar_Demo")},
+                                                                  {"TraceLevel", 1},
+                                                                  {"WysylajBledyNaMaila", false}})
         settings.setProperty(key, value);
     TDSLocateKonfig &gps = *settings.DSLocateKonfig();
     gps.Pojazdy = demo::GpsFleet::Pojazdy();
@@ -251,7 +264,8 @@ int main(int argc, char *argv[])
         return file;
     };
     // Customers and distributors first, so that visits at new customers find them in the GIS.
-    const QString processFile = processSettings(QStringLiteral("process.xml"), {QStringLiteral("Klient"), QStringLiteral("Dystrybutor"), QStringLiteral("Wizyta")});
+    const QString processFile = processSettings(
+        QStringLiteral("process.xml"), {QStringLiteral("Klient"), QStringLiteral("Dystrybutor"), QStringLiteral("Wizyta")});
     const QString salesFile = processSettings(QStringLiteral("process-sales.xml"), {QStringLiteral("Sprzedaz")});
     const QString gpsFile = processSettings(QStringLiteral("process-gps.xml"), {QStringLiteral("DaneGPS")});
 
@@ -269,7 +283,8 @@ int main(int argc, char *argv[])
         if (!run.waitForFinished(-1) || run.exitCode() != 0)
             fail(QStringLiteral("the exchange program failed (exit code %1)").arg(run.exitCode()));
         out << "   finished in " << clock.elapsed() << " ms" << Qt::endl;
-        QStringList logs = QDir(root.filePath(QStringLiteral("logs"))).entryList({QStringLiteral("*.log")}, QDir::Files, QDir::Name);
+        QStringList logs =
+            QDir(root.filePath(QStringLiteral("logs"))).entryList({QStringLiteral("*.log")}, QDir::Files, QDir::Name);
         for (const QString &old : logsBefore)
             logs.removeAll(old);
         if (!logs.isEmpty()) {
@@ -282,11 +297,13 @@ int main(int argc, char *argv[])
     exchange(processFile);
 
     // The GIS administrator's part: the customers' ERP numbers on their GIS objects.
-    const int total = sqlite(crm, QStringLiteral("SELECT count(*) FROM Customer WHERE Region = 'BPL' AND CustomerNumber IS NOT NULL;"))
+    const int total = sqlite(crm,
+                             QStringLiteral("SELECT count(*) FROM Customer WHERE Region = 'BPL' AND CustomerNumber IS NOT NULL;"))
                           .trimmed()
                           .toInt();
     sqlite(gis, demo::ErpGenerator::ErpIdsForGis(total));
-    out << "== ERP numbers on " << sqlite(gis, QStringLiteral("SELECT count(*) FROM ATRYBUT_OBIEKT WHERE ATO_ID_ATR IN (7, 17);")).trimmed()
+    out << "== ERP numbers on "
+        << sqlite(gis, QStringLiteral("SELECT count(*) FROM ATRYBUT_OBIEKT WHERE ATO_ID_ATR IN (7, 17);")).trimmed()
         << " GIS objects" << Qt::endl;
     exchange(salesFile);
     exchange(gpsFile);
@@ -294,42 +311,44 @@ int main(int argc, char *argv[])
 
     // What landed in the GIS database.
     out << "== GIS database " << gis << Qt::endl
-        << sqlite(gis, QStringLiteral(
-               ".mode column\n.headers on\n"
-               "SELECT OB_ID_SLO_TYP AS type, CASE OB_ID_SLO_TYP WHEN 102 THEN 'KLIENT' WHEN 103 THEN 'PRACOWNIK' WHEN 106 THEN 'POJAZD' "
-               "WHEN 107 THEN 'TERYTORIUM' WHEN 108 THEN 'DYSTRYBUTOR' "
-               "ELSE '?' END AS name, "
-               "count(*) AS objects FROM OBIEKT GROUP BY OB_ID_SLO_TYP;\n"
-               "SELECT (SELECT count(*) FROM ADRES) AS addresses, (SELECT count(*) FROM ATRYBUT_OBIEKT) AS attribute_values, "
-               "(SELECT count(*) FROM UPRAWNIENIA) AS permissions;\n"
-               "SELECT SLO_NAZWA AS watermark, SLO_TXT1 AS last_exchange FROM SLOWNIK WHERE SLO_ID_KAT = 0 AND SLO_NAZWA LIKE 'interfejs_transport_%';\n"
-               "SELECT o.OB_EXID AS exid, o.OB_NAZWA1 AS name, a.ADR_MIASTO AS city FROM OBIEKT o LEFT JOIN ADRES a ON a.ADR_ID_OB = o.OB_ID ORDER BY o.OB_ID LIMIT 5;\n"
-               // Sales figures of a few customers, the two objects sharing one ERP number first.
-               "SELECT o.OB_EXID AS exid, e.ATO_VAR_TXT AS erp_id, "
-               "printf('%.2f', sum(CASE v.ATO_ID_ATR WHEN 100 THEN v.ATO_VAR_DEC END)) AS pc_12m, "
-               "printf('%.2f', sum(CASE v.ATO_ID_ATR WHEN 101 THEN v.ATO_VAR_DEC END)) AS pe_12m, "
-               "printf('%.3f', sum(CASE v.ATO_ID_ATR WHEN 150 THEN v.ATO_VAR_DEC END)) AS pce_kg_m, "
-               "printf('%.3f', sum(CASE v.ATO_ID_ATR WHEN 201 THEN v.ATO_VAR_DEC END)) AS mma_m1, "
-               "sum(v.ATO_VAR_DEC > 0) AS figures "
-               "FROM OBIEKT o JOIN ATRYBUT_OBIEKT e ON e.ATO_ID_OB = o.OB_ID AND e.ATO_ID_ATR IN (7, 17) "
-               "LEFT JOIN ATRYBUT_OBIEKT v ON v.ATO_ID_OB = o.OB_ID AND v.ATO_ID_ATR >= 100 "
-               "GROUP BY o.OB_ID ORDER BY (e.ATO_VAR_TXT = 'M300001') DESC, o.OB_ID LIMIT 6;\n"
-               "SELECT count(*) AS visits, count(DISTINCT WIZ_ID_OB) AS representatives, min(substr(WIZ_DATA, 1, 10)) AS first_day, "
-               "max(substr(WIZ_DATA, 1, 10)) AS last_day, (SELECT count(*) FROM WIZYTA_OBIEKT) AS stops, "
-               "(SELECT count(*) FROM WIZYTA_OBIEKT JOIN OBIEKT ON OB_ID = WIO_ID_OB WHERE OB_ID_SLO_TYP = 108) AS at_distributors FROM WIZYTA;\n"
-               "SELECT w.WIZ_NAZWA AS visit, r.OB_NAZWA1 AS representative, s.WIO_SORT AS nr, substr(s.WIO_GODZ_OD, 12, 5) AS start, "
-               "substr(s.WIO_GODZ_DO, 12, 5) AS 'end', s.WIO_CZAS / 60 AS minutes, c.OB_NAZWA1 AS customer, s.WIO_OPIS AS activity "
-               "FROM WIZYTA w JOIN OBIEKT r ON r.OB_ID = w.WIZ_ID_OB JOIN WIZYTA_OBIEKT s ON s.WIO_ID_WIZ = w.WIZ_ID "
-               "JOIN OBIEKT c ON c.OB_ID = s.WIO_ID_OB WHERE w.WIZ_ID IN (SELECT WIZ_ID FROM WIZYTA ORDER BY WIZ_DATA DESC, WIZ_ID LIMIT 2) "
-               "ORDER BY w.WIZ_DATA DESC, w.WIZ_ID, s.WIO_SORT;\n"
-               // The vehicles' stops: per vehicle, then the latest few.
-               "SELECT v.OB_MAP1 AS vehicle, d.OB_NAZWA1 AS driver, count(*) AS stops, min(substr(t.TGP_DATACZAS, 1, 16)) AS first_stop, "
-               "max(substr(t.TGP_DATACZAS, 1, 16)) AS last_stop, sum(t.TGP_NUM1) AS minutes_standing FROM TRASA_GPS t "
-               "JOIN OBIEKT v ON v.OB_ID = t.TGP_ID_OB1 LEFT JOIN OBIEKT d ON d.OB_ID = t.TGP_ID_OB2 GROUP BY v.OB_MAP1 ORDER BY v.OB_MAP1;\n"
-               "SELECT v.OB_MAP1 AS vehicle, substr(t.TGP_DATACZAS, 1, 16) AS stop, t.TGP_NUM1 AS minutes, "
-               "printf('%.5f', t.TGP_Y_STO) AS lat, printf('%.5f', t.TGP_X_STO) AS lon, printf('%.0f', t.TGP_X_KM) AS utm_e, "
-               "printf('%.0f', t.TGP_Y_KM) AS utm_n FROM TRASA_GPS t JOIN OBIEKT v ON v.OB_ID = t.TGP_ID_OB1 "
-               "ORDER BY t.TGP_DATACZAS DESC, v.OB_MAP1 LIMIT 6;\n"));
+        << sqlite(
+               gis,
+               QStringLiteral(
+                   ".mode column\n.headers on\n"
+                   "SELECT OB_ID_SLO_TYP AS type, CASE OB_ID_SLO_TYP WHEN 102 THEN 'KLIENT' WHEN 103 THEN 'PRACOWNIK' WHEN 106 THEN 'POJAZD' "
+                   "WHEN 107 THEN 'TERYTORIUM' WHEN 108 THEN 'DYSTRYBUTOR' "
+                   "ELSE '?' END AS name, "
+                   "count(*) AS objects FROM OBIEKT GROUP BY OB_ID_SLO_TYP;\n"
+                   "SELECT (SELECT count(*) FROM ADRES) AS addresses, (SELECT count(*) FROM ATRYBUT_OBIEKT) AS attribute_values, "
+                   "(SELECT count(*) FROM UPRAWNIENIA) AS permissions;\n"
+                   "SELECT SLO_NAZWA AS watermark, SLO_TXT1 AS last_exchange FROM SLOWNIK WHERE SLO_ID_KAT = 0 AND SLO_NAZWA LIKE 'interfejs_transport_%';\n"
+                   "SELECT o.OB_EXID AS exid, o.OB_NAZWA1 AS name, a.ADR_MIASTO AS city FROM OBIEKT o LEFT JOIN ADRES a ON a.ADR_ID_OB = o.OB_ID ORDER BY o.OB_ID LIMIT 5;\n"
+                   // Sales figures of a few customers, the two objects sharing one ERP number first.
+                   "SELECT o.OB_EXID AS exid, e.ATO_VAR_TXT AS erp_id, "
+                   "printf('%.2f', sum(CASE v.ATO_ID_ATR WHEN 100 THEN v.ATO_VAR_DEC END)) AS pc_12m, "
+                   "printf('%.2f', sum(CASE v.ATO_ID_ATR WHEN 101 THEN v.ATO_VAR_DEC END)) AS pe_12m, "
+                   "printf('%.3f', sum(CASE v.ATO_ID_ATR WHEN 150 THEN v.ATO_VAR_DEC END)) AS pce_kg_m, "
+                   "printf('%.3f', sum(CASE v.ATO_ID_ATR WHEN 201 THEN v.ATO_VAR_DEC END)) AS mma_m1, "
+                   "sum(v.ATO_VAR_DEC > 0) AS figures "
+                   "FROM OBIEKT o JOIN ATRYBUT_OBIEKT e ON e.ATO_ID_OB = o.OB_ID AND e.ATO_ID_ATR IN (7, 17) "
+                   "LEFT JOIN ATRYBUT_OBIEKT v ON v.ATO_ID_OB = o.OB_ID AND v.ATO_ID_ATR >= 100 "
+                   "GROUP BY o.OB_ID ORDER BY (e.ATO_VAR_TXT = 'M300001') DESC, o.OB_ID LIMIT 6;\n"
+                   "SELECT count(*) AS visits, count(DISTINCT WIZ_ID_OB) AS representatives, min(substr(WIZ_DATA, 1, 10)) AS first_day, "
+                   "max(substr(WIZ_DATA, 1, 10)) AS last_day, (SELECT count(*) FROM WIZYTA_OBIEKT) AS stops, "
+                   "(SELECT count(*) FROM WIZYTA_OBIEKT JOIN OBIEKT ON OB_ID = WIO_ID_OB WHERE OB_ID_SLO_TYP = 108) AS at_distributors FROM WIZYTA;\n"
+                   "SELECT w.WIZ_NAZWA AS visit, r.OB_NAZWA1 AS representative, s.WIO_SORT AS nr, substr(s.WIO_GODZ_OD, 12, 5) AS start, "
+                   "substr(s.WIO_GODZ_DO, 12, 5) AS 'end', s.WIO_CZAS / 60 AS minutes, c.OB_NAZWA1 AS customer, s.WIO_OPIS AS activity "
+                   "FROM WIZYTA w JOIN OBIEKT r ON r.OB_ID = w.WIZ_ID_OB JOIN WIZYTA_OBIEKT s ON s.WIO_ID_WIZ = w.WIZ_ID "
+                   "JOIN OBIEKT c ON c.OB_ID = s.WIO_ID_OB WHERE w.WIZ_ID IN (SELECT WIZ_ID FROM WIZYTA ORDER BY WIZ_DATA DESC, WIZ_ID LIMIT 2) "
+                   "ORDER BY w.WIZ_DATA DESC, w.WIZ_ID, s.WIO_SORT;\n"
+                   // The vehicles' stops: per vehicle, then the latest few.
+                   "SELECT v.OB_MAP1 AS vehicle, d.OB_NAZWA1 AS driver, count(*) AS stops, min(substr(t.TGP_DATACZAS, 1, 16)) AS first_stop, "
+                   "max(substr(t.TGP_DATACZAS, 1, 16)) AS last_stop, sum(t.TGP_NUM1) AS minutes_standing FROM TRASA_GPS t "
+                   "JOIN OBIEKT v ON v.OB_ID = t.TGP_ID_OB1 LEFT JOIN OBIEKT d ON d.OB_ID = t.TGP_ID_OB2 GROUP BY v.OB_MAP1 ORDER BY v.OB_MAP1;\n"
+                   "SELECT v.OB_MAP1 AS vehicle, substr(t.TGP_DATACZAS, 1, 16) AS stop, t.TGP_NUM1 AS minutes, "
+                   "printf('%.5f', t.TGP_Y_STO) AS lat, printf('%.5f', t.TGP_X_STO) AS lon, printf('%.0f', t.TGP_X_KM) AS utm_e, "
+                   "printf('%.0f', t.TGP_Y_KM) AS utm_n FROM TRASA_GPS t JOIN OBIEKT v ON v.OB_ID = t.TGP_ID_OB1 "
+                   "ORDER BY t.TGP_DATACZAS DESC, v.OB_MAP1 LIMIT 6;\n"));
 
     // Elements the GIS refused wait in the working folder for a later run.
     QMap<QString, int> staged;

@@ -65,8 +65,7 @@ std::string FirstLine(const std::string &fileName)
 
 PELK_TRANSAKCJE_EXPORT int PELK_TRANSAKCJE_CALL Inicjuj(int reserved, const char *passPhrase)
 {
-    const bool ok = reserved == 0 && passPhrase
-        && std::strcmp(passPhrase, pelk::transakcje::kPassPhrase) == 0;
+    const bool ok = reserved == 0 && passPhrase && std::strcmp(passPhrase, pelk::transakcje::kPassPhrase) == 0;
     g_initialised = ok;
     return ok ? 0 : -1;
 }

@@ -12,7 +12,8 @@ namespace {
 int Usage()
 {
     std::fputs("Użycie: pelk-password encipher TEKST\n"
-               "       pelk-password decipher SZYFROGRAM\n", stderr);
+               "       pelk-password decipher SZYFROGRAM\n",
+               stderr);
     return 2;
 }
 

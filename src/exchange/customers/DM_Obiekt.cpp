@@ -9,17 +9,12 @@
 namespace pelk {
 
 TDM_Obiekt::TDM_Obiekt(TDM_Main &dm)
-    : Q_GetZamerKlientToTransport(dm.ADOConnection_Caesar),
-      Q_GetZamerDystrybutorToTransport(dm.ADOConnection_Caesar),
-      Q_ZamerKlient(dm.ADOConnection_Caesar),
-      Q_ObiektyByERPID(dm.ADOConnection_PelkGIS),
-      Q_ZerujAllAtrybutySprzedaz(dm.ADOConnection_PelkGIS),
-      m_dm(dm)
-{
-}
+    : Q_GetZamerKlientToTransport(dm.ADOConnection_Caesar), Q_GetZamerDystrybutorToTransport(dm.ADOConnection_Caesar),
+      Q_ZamerKlient(dm.ADOConnection_Caesar), Q_ObiektyByERPID(dm.ADOConnection_PelkGIS),
+      Q_ZerujAllAtrybutySprzedaz(dm.ADOConnection_PelkGIS), m_dm(dm)
+{}
 
-bool TDM_Obiekt::OpenQuery(Query &query, const QString &sql, const char *logName,
-                           const std::function<void(Query &)> &setParams)
+bool TDM_Obiekt::OpenQuery(Query &query, const QString &sql, const char *logName, const std::function<void(Query &)> &setParams)
 {
     if (!m_dm.Db().CheckConnection(query.GetConnection()))
         return false;
@@ -36,8 +31,7 @@ bool TDM_Obiekt::OpenQuery(Query &query, const QString &sql, const char *logName
 bool TDM_Obiekt::OpenQ_GetKlientToTransport(TDateTime lastExchange)
 {
     Query &q = Q_GetZamerKlientToTransport;
-    return OpenQuery(q, CustomerSql::KlienciDoTransportu().For(q.GetConnection().SqlDialect()),
-                     "OpenQ_GetKlientToTransport",
+    return OpenQuery(q, CustomerSql::KlienciDoTransportu().For(q.GetConnection().SqlDialect()), "OpenQ_GetKlientToTransport",
                      [&](Query &query) { query.SetDateParam(QStringLiteral("DataOd"), lastExchange); });
 }
 
@@ -78,8 +72,8 @@ bool TDM_Obiekt::ZerujAllAtrybutySprzedaz()
 
 void TDM_Obiekt::CloseDataSets()
 {
-    pelk::CloseDataSets({&Q_GetZamerKlientToTransport, &Q_GetZamerDystrybutorToTransport, &Q_ZamerKlient,
-                         &Q_ObiektyByERPID, &Q_ZerujAllAtrybutySprzedaz});
+    pelk::CloseDataSets({&Q_GetZamerKlientToTransport, &Q_GetZamerDystrybutorToTransport, &Q_ZamerKlient, &Q_ObiektyByERPID,
+                         &Q_ZerujAllAtrybutySprzedaz});
 }
 
 } // namespace pelk

@@ -34,8 +34,7 @@ public:
     void CloseDataSets();
 
 private:
-    bool OpenQuery(Query &query, const QString &sql, const char *logName,
-                   const std::function<void(Query &)> &setParams);
+    bool OpenQuery(Query &query, const QString &sql, const char *logName, const std::function<void(Query &)> &setParams);
     TDM_Main &m_dm;
 };
 

@@ -15,12 +15,11 @@ namespace pelk {
 namespace {
 constexpr int kKlient = 102;
 constexpr int kDystrybutor = 108;
-}
+} // namespace
 
 TX2Y_ObiektListQueue::TX2Y_ObiektListQueue(TDM_Main &dm, int typObiektu)
     : TObjectListQueue(dm), TypObiektu(typObiektu), m_crm(dm), m_gis(TDM_PelkFun::Of(dm))
-{
-}
+{}
 
 TX2Y_ObiektListQueue::~TX2Y_ObiektListQueue()
 {
@@ -61,17 +60,18 @@ bool TX2Y_ObiektListQueue::PrepareList()
 bool TX2Y_ObiektListQueue::PrepareListKlient()
 {
     return Guarded(Log(), PELK_HERE, [&] {
-        return PrepareChanged(WatermarkKey(kKlient), [&](TDateTime t) { return m_crm.OpenQ_GetKlientToTransport(t); },
-                              m_crm.Q_GetZamerKlientToTransport);
+        return PrepareChanged(
+            WatermarkKey(kKlient), [&](TDateTime t) { return m_crm.OpenQ_GetKlientToTransport(t); },
+            m_crm.Q_GetZamerKlientToTransport);
     });
 }
 
 bool TX2Y_ObiektListQueue::PrepareListDystrybutor()
 {
     return Guarded(Log(), PELK_HERE, [&] {
-        return PrepareChanged(WatermarkKey(kDystrybutor),
-                              [&](TDateTime t) { return m_crm.Open_GetZamerDystrybutorToTransport(t); },
-                              m_crm.Q_GetZamerDystrybutorToTransport);
+        return PrepareChanged(
+            WatermarkKey(kDystrybutor), [&](TDateTime t) { return m_crm.Open_GetZamerDystrybutorToTransport(t); },
+            m_crm.Q_GetZamerDystrybutorToTransport);
     });
 }
 
@@ -79,8 +79,7 @@ bool TX2Y_ObiektListQueue::PrepareChanged(const QString &watermarkKey, const std
                                           Query &list)
 {
     return GatherChanged([&] { return m_gis.GetSlownikData(watermarkKey, 0, DataOstatniejWymiany); },
-                         [&] { return openList(DataOstatniejWymiany); }, list,
-                         [this](const Query &row) { AppendListRow(row); });
+                         [&] { return openList(DataOstatniejWymiany); }, list, [this](const Query &row) { AppendListRow(row); });
 }
 
 void TX2Y_ObiektListQueue::AppendListRow(const Query &list)
@@ -90,15 +89,16 @@ void TX2Y_ObiektListQueue::AppendListRow(const Query &list)
     // have no change date of its own: that counts as 0.
     const Variant id = list.FieldByName(QStringLiteral("ID")).Value();
     const QString key = id.isNull() ? QStringLiteral("NULL") : id.toString();
-    Guarded(Log(), Where::Heading(QStringLiteral(" Pominięto element listy obiektu \"%1\" (ID: %2)").arg(Rules->ObjectName, key)), [&] {
-        auto element = std::make_unique<RObiekt>();
-        element->Kind = RObiekt::FromDatabase;
-        element->Key = key;
-        const Variant changed = list.FieldByName(QStringLiteral("DataAktualizacji")).Value();
-        element->ChangeDate = changed.isNull() ? 0 : changed.toDateTime();
-        Elements.push_back(std::move(element));
-        return true;
-    });
+    Guarded(Log(), Where::Heading(QStringLiteral(" Pominięto element listy obiektu \"%1\" (ID: %2)").arg(Rules->ObjectName, key)),
+            [&] {
+                auto element = std::make_unique<RObiekt>();
+                element->Kind = RObiekt::FromDatabase;
+                element->Key = key;
+                const Variant changed = list.FieldByName(QStringLiteral("DataAktualizacji")).Value();
+                element->ChangeDate = changed.isNull() ? 0 : changed.toDateTime();
+                Elements.push_back(std::move(element));
+                return true;
+            });
 }
 
 bool TX2Y_ObiektListQueue::FindFileObject(RObiekt &element)
@@ -171,7 +171,8 @@ bool TY2X_ObiektListQueue::DeSerializeObject(RObiekt &element)
 
 void RegisterCustomerQueues()
 {
-    for (const auto &[name, typ] : {std::pair{QStringLiteral("Klient"), kKlient}, std::pair{QStringLiteral("Dystrybutor"), kDystrybutor}}) {
+    for (const auto &[name, typ] :
+         {std::pair{QStringLiteral("Klient"), kKlient}, std::pair{QStringLiteral("Dystrybutor"), kDystrybutor}}) {
         const int type = typ;
         QueueFactory::Register(name, true, [type](TDM_Main &dm) {
             auto q = std::make_unique<TX2Y_ObiektListQueue>(dm, type);

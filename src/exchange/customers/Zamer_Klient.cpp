@@ -8,10 +8,7 @@
 
 namespace pelk {
 
-TZamer_Klient::TZamer_Klient(TDM_Main &dm, TDM_Obiekt &crm, QObject *parent)
-    : TInterfaceObject(dm, parent), m_crm(crm)
-{
-}
+TZamer_Klient::TZamer_Klient(TDM_Main &dm, TDM_Obiekt &crm, QObject *parent) : TInterfaceObject(dm, parent), m_crm(crm) {}
 
 bool TZamer_Klient::LoadFromXML()
 {

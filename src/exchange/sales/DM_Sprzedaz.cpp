@@ -46,18 +46,19 @@ bool TDM_Sprzedaz::Open(SalesSql::Zapytanie zapytanie, TDateTime od, TDateTime d
     Query &query = Q(zapytanie);
     if (!m_dm.Db().CheckConnection(query.GetConnection()))
         return false;
-    return Guarded(m_dm.Log(), Where::Heading(QStringLiteral(" TDM_Sprzedaz.") + QLatin1String(SalesSql::Definicja(zapytanie).Open)), [&] {
-        if (!m_textsBuilt)
-            BuildTexts();
-        query.Close();
-        if (query.SQL() != m_texts[zapytanie])
-            query.SetSQL(m_texts[zapytanie]);
-        query.SetParam(QStringLiteral("DataOd"), Variant(DzienJakoLiczba(od)));
-        query.SetParam(QStringLiteral("DataDo"), Variant(DzienJakoLiczba(do_)));
-        query.Open();
-        query.First();
-        return true;
-    });
+    return Guarded(m_dm.Log(),
+                   Where::Heading(QStringLiteral(" TDM_Sprzedaz.") + QLatin1String(SalesSql::Definicja(zapytanie).Open)), [&] {
+                       if (!m_textsBuilt)
+                           BuildTexts();
+                       query.Close();
+                       if (query.SQL() != m_texts[zapytanie])
+                           query.SetSQL(m_texts[zapytanie]);
+                       query.SetParam(QStringLiteral("DataOd"), Variant(DzienJakoLiczba(od)));
+                       query.SetParam(QStringLiteral("DataDo"), Variant(DzienJakoLiczba(do_)));
+                       query.Open();
+                       query.First();
+                       return true;
+                   });
 }
 
 void TDM_Sprzedaz::CloseDataSets()

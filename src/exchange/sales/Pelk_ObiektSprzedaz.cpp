@@ -12,8 +12,7 @@ namespace pelk {
 
 TPelk_ObiektSprzedaz::TPelk_ObiektSprzedaz(TDM_Main &dm, TDM_Obiekt &obiekty, QObject *parent)
     : TPelk_Obiekt(dm, parent), m_obiekty(obiekty)
-{
-}
+{}
 
 bool TPelk_ObiektSprzedaz::LoadObjectData(RObiekt &)
 {
@@ -24,8 +23,9 @@ bool TPelk_ObiektSprzedaz::SaveObjectData(RObiekt &)
 {
     TElementTransaction transaction(m_dm.Db(), m_dm.ADOConnection_PelkGIS);
     const bool saved = Guarded(Log(), PELK_HERE, [&] {
-        m_dm.Log()->Note(2, QStringLiteral(" System Pelk·GIS Trasar przetwarzany obiekt Sprzedaż dla obiektu o  ERP ID: %1")
-                                .arg(EXID.toString()));
+        m_dm.Log()->Note(2,
+                         QStringLiteral(" System Pelk·GIS Trasar przetwarzany obiekt Sprzedaż dla obiektu o  ERP ID: %1")
+                             .arg(EXID.toString()));
         return transaction.Begun() && SaveObiektSprzedaz();
     });
     // Counted only once committed: a refused commit stores nothing of the customer.
@@ -49,9 +49,10 @@ bool TPelk_ObiektSprzedaz::SaveObiektSprzedaz()
             return false;
         Query &obiekty = m_obiekty.Q_ObiektyByERPID;
         if (obiekty.IsEmpty()) {
-            m_dm.Log()->Error(2, QStringLiteral(" Brak w systemie %1 Klient/Dystrybutora o numerze ERP ID = \"%2\" \r\n"
-                                                "      Obiekt nie został zapisany")
-                                     .arg(QStringLiteral("Pelk·GIS Trasar"), erpId));
+            m_dm.Log()->Error(2,
+                              QStringLiteral(" Brak w systemie %1 Klient/Dystrybutora o numerze ERP ID = \"%2\" \r\n"
+                                             "      Obiekt nie został zapisany")
+                                  .arg(QStringLiteral("Pelk·GIS Trasar"), erpId));
             return false;
         }
         const int n = obiekty.RecordCount();
@@ -72,10 +73,11 @@ bool TPelk_ObiektSprzedaz::SaveObiektSprzedaz()
                 if (wartosc > 0)
                     item.SaveAtrybut();
                 else if (pierwszy)
-                    m_dm.Log()->Info(3, QStringLiteral(" Atrybut nr: %1 klienta o numerze ERP ID = \"%2\": wartość %3 nie jest "
-                                                       "dodatnia\r\n      Atrybut nie został zapisany (pozostaje 0)")
-                                            .arg(item.NumerAtrybutu)
-                                            .arg(erpId, item.WartoscZrodlowa.toString()));
+                    m_dm.Log()->Info(3,
+                                     QStringLiteral(" Atrybut nr: %1 klienta o numerze ERP ID = \"%2\": wartość %3 nie jest "
+                                                    "dodatnia\r\n      Atrybut nie został zapisany (pozostaje 0)")
+                                         .arg(item.NumerAtrybutu)
+                                         .arg(erpId, item.WartoscZrodlowa.toString()));
                 if (StatusZapisu == szBezZmian && item.StatusZapisu != szBezZmian)
                     StatusZapisu = item.StatusZapisu;
             }

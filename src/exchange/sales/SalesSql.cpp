@@ -51,15 +51,16 @@ const DialectSql &Szablon()
         "inner join %3MITMAS MITMAS on ODLINE.UBITNO=MITMAS.MMITNO and %2 "
         "WHERE ODHEAD.UAIVDT>= :DataOd and ODHEAD.UAIVDT<= :DataDo and ODHEAD.UAORTP Not In ('PRX','PRP') "
         "GROUP BY ODHEAD.UACUNO");
-    static const DialectSql s{text, QString(text).replace(QStringLiteral("%1 as Wartosc"), QStringLiteral("CAST(%1 AS REAL) as Wartosc"))};
+    static const DialectSql s{
+        text, QString(text).replace(QStringLiteral("%1 as Wartosc"), QStringLiteral("CAST(%1 AS REAL) as Wartosc"))};
     return s;
 }
 
 QString Tekst(Zapytanie zapytanie, const QString &biblioteka, Dialect dialect)
 {
     // Parts of letters, digits, "_", "$", "#" or "-", each possibly in brackets, joined by dots.
-    static const QRegularExpression nazwa(QStringLiteral(
-        "^(?:[A-Za-z0-9_$#-]+|\\[[^\\[\\]';]+\\])(?:\\.(?:[A-Za-z0-9_$#-]+|\\[[^\\[\\]';]+\\]))*$"));
+    static const QRegularExpression nazwa(
+        QStringLiteral("^(?:[A-Za-z0-9_$#-]+|\\[[^\\[\\]';]+\\])(?:\\.(?:[A-Za-z0-9_$#-]+|\\[[^\\[\\]';]+\\]))*$"));
     const QString library = biblioteka.trimmed();
     if (!library.isEmpty() && !nazwa.match(library).hasMatch())
         throw Exception(QStringLiteral("Niepoprawna nazwa biblioteki ERP w ustawieniu \"BibliotekaMovex\": \"%1\"").arg(library));

@@ -9,8 +9,22 @@ namespace pelk::SalesSql {
 
 // The sixteen product-group queries, in the order of their declaration in the module.
 enum Zapytanie {
-    PC_12M, PE_12M, PCE_RB, PCE_noRB, PCS_MM, PCS_noMM, PCEkg, PCSkg, PCCkg, PCFkg,
-    MMA, TIGDC, TIGACDC, MIGMAGR, MIGMAGup250, MIGMAGdown250,
+    PC_12M,
+    PE_12M,
+    PCE_RB,
+    PCE_noRB,
+    PCS_MM,
+    PCS_noMM,
+    PCEkg,
+    PCSkg,
+    PCCkg,
+    PCFkg,
+    MMA,
+    TIGDC,
+    TIGACDC,
+    MIGMAGR,
+    MIGMAGup250,
+    MIGMAGdown250,
     LiczbaZapytan
 };
 

@@ -9,7 +9,7 @@ namespace pelk {
 
 struct RPozycjaSprzedazy
 {
-    int Atrybut = 0;   // GIS attribute number
+    int Atrybut = 0; // GIS attribute number
     double Wartosc = 0;
 };
 
@@ -17,7 +17,11 @@ class TSprzedazTable
 {
 public:
     // Empties the table.
-    void Clear() { m_klienci.clear(); m_wiersze = 0; }
+    void Clear()
+    {
+        m_klienci.clear();
+        m_wiersze = 0;
+    }
     // Adds one position; true when the customer had none before.
     bool Add(const QString &id, int atrybut, double wartosc);
     // The customer's positions (none for a number the table does not hold).

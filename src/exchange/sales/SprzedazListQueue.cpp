@@ -37,18 +37,24 @@ const K::RKrok kKroki12M[] = {
 };
 
 const K::RKrok kKrokiMiesieczne[] = {
-    {nullptr, &Q::Open_GetZamerSprzedazPCE_RB, SalesSql::PCE_RB, " Sprzedaż PCE (rutile\\basic) %1", 110, PELK_KROK_WYJATEK("PCE_RB")},
-    {nullptr, &Q::Open_GetZamerSprzedazPCE_noRB, SalesSql::PCE_noRB, " Sprzedaż PCE pozostałe %1", 114, PELK_KROK_WYJATEK("PCE_noRB")},
-    {nullptr, &Q::Open_GetZamerSprzedazPCS_MM, SalesSql::PCS_MM, " Sprzedaż PCS (MAG wire MP\\spools) %1", 130, PELK_KROK_WYJATEK("PCS_MM")},
-    {nullptr, &Q::Open_GetZamerSprzedazPCS_noMM, SalesSql::PCS_noMM, " Sprzedaż PCS pozostałe %1", 134, PELK_KROK_WYJATEK("PCS_noMM")},
+    {nullptr, &Q::Open_GetZamerSprzedazPCE_RB, SalesSql::PCE_RB, " Sprzedaż PCE (rutile\\basic) %1", 110,
+     PELK_KROK_WYJATEK("PCE_RB")},
+    {nullptr, &Q::Open_GetZamerSprzedazPCE_noRB, SalesSql::PCE_noRB, " Sprzedaż PCE pozostałe %1", 114,
+     PELK_KROK_WYJATEK("PCE_noRB")},
+    {nullptr, &Q::Open_GetZamerSprzedazPCS_MM, SalesSql::PCS_MM, " Sprzedaż PCS (MAG wire MP\\spools) %1", 130,
+     PELK_KROK_WYJATEK("PCS_MM")},
+    {nullptr, &Q::Open_GetZamerSprzedazPCS_noMM, SalesSql::PCS_noMM, " Sprzedaż PCS pozostałe %1", 134,
+     PELK_KROK_WYJATEK("PCS_noMM")},
     {nullptr, &Q::Open_GetZamerSprzedazPCEkg, SalesSql::PCEkg, " Sprzedaż PCE %1 (kg)", 150, PELK_KROK_WYJATEK("PCEkg")},
     {nullptr, &Q::Open_GetZamerSprzedazPCSkg, SalesSql::PCSkg, " Sprzedaż PCS %1 (kg)", 154, PELK_KROK_WYJATEK("PCSkg")},
     {nullptr, &Q::Open_GetZamerSprzedazPCCkg, SalesSql::PCCkg, " Sprzedaż PCC %1 (kg)", 158, PELK_KROK_WYJATEK("PCCkg")},
     {nullptr, &Q::Open_GetZamerSprzedazPCFkg, SalesSql::PCFkg, " Sprzedaż PCF %1 (kg)", 162, PELK_KROK_WYJATEK("PCFkg")},
     {nullptr, &Q::Open_GetZamerSprzedazMMA, SalesSql::MMA, " Sprzedaż MMA rectifiers %1", 200, PELK_KROK_WYJATEK("MMA")},
     {nullptr, &Q::Open_GetZamerSprzedazTIGDC, SalesSql::TIGDC, " Sprzedaż TIG manual DC %1", 204, PELK_KROK_WYJATEK("TIGDC")},
-    {nullptr, &Q::Open_GetZamerSprzedazTIGACDC, SalesSql::TIGACDC, " Sprzedaż TIG manual AC\\DC %1", 208, PELK_KROK_WYJATEK("TIGACDC")},
-    {nullptr, &Q::Open_GetZamerSprzedazMIGMAGR, SalesSql::MIGMAGR, " Sprzedaż MIG\\MAG rectifiers %1", 212, PELK_KROK_WYJATEK("MIGMAGR")},
+    {nullptr, &Q::Open_GetZamerSprzedazTIGACDC, SalesSql::TIGACDC, " Sprzedaż TIG manual AC\\DC %1", 208,
+     PELK_KROK_WYJATEK("TIGACDC")},
+    {nullptr, &Q::Open_GetZamerSprzedazMIGMAGR, SalesSql::MIGMAGR, " Sprzedaż MIG\\MAG rectifiers %1", 212,
+     PELK_KROK_WYJATEK("MIGMAGR")},
     {nullptr, &Q::Open_GetZamerSprzedazMIGMAGup250, SalesSql::MIGMAGup250, " Sprzedaż MIG\\MAG c. wr250A 35% %1", 216,
      PELK_KROK_WYJATEK("MIGMAGup250")},
     {nullptr, &Q::Open_GetZamerSprzedazMIGMAGdown250, SalesSql::MIGMAGdown250, " Sprzedaż MIG\\MAG c. m250A 35% %1", 220,
@@ -123,14 +129,17 @@ bool TX2Y_SprzedazListQueue::PrepareListSprzedaz(Query &query, int atrybut)
             const QString key = id.isNull() ? QString() : id.toString().trimmed();
             // One bad row is one customer's figure lost for this run, never the whole run.
             if (key.isEmpty()) {
-                m_dm.Log()->Warning(1, QStringLiteral(" Pominięto wiersz sprzedaży bez numeru klienta ERP (atrybut nr: %1, wartość: %2)")
-                                           .arg(atrybut)
-                                           .arg(value.isNull() ? QStringLiteral("NULL") : value.toString()));
+                m_dm.Log()->Warning(
+                    1,
+                    QStringLiteral(" Pominięto wiersz sprzedaży bez numeru klienta ERP (atrybut nr: %1, wartość: %2)")
+                        .arg(atrybut)
+                        .arg(value.isNull() ? QStringLiteral("NULL") : value.toString()));
             } else if (value.isNull() || value.isEmpty()) {
-                m_dm.Log()->Warning(1, QStringLiteral(" Pominięto wiersz sprzedaży klienta o numerze ERP ID = \"%1\" bez wartości"
-                                                      " (atrybut nr: %2)")
-                                           .arg(key)
-                                           .arg(atrybut));
+                m_dm.Log()->Warning(1,
+                                    QStringLiteral(" Pominięto wiersz sprzedaży klienta o numerze ERP ID = \"%1\" bez wartości"
+                                                   " (atrybut nr: %2)")
+                                        .arg(key)
+                                        .arg(atrybut));
             } else if (table.Add(key, atrybut, value.toDouble())) {
                 auto element = std::make_unique<RObiekt>();
                 element->Kind = RObiekt::FromDatabase;
@@ -181,9 +190,10 @@ void TX2Y_SprzedazListQueue::Run()
         // Figures written on top of figures not zeroed would mix two runs: the GIS keeps the
         // previous figures whole instead.
         if (!m_obiekty.ZerujAllAtrybutySprzedaz()) {
-            m_dm.Log()->Error(1, QStringLiteral(" Wartości sprzedaży nie zostały wyzerowane\r\n"
-                                                "      Wymiana obiektu \"%1\" przerwana; pozostają wartości poprzedniej wymiany")
-                                     .arg(Rules->ObjectName));
+            m_dm.Log()->Error(1,
+                              QStringLiteral(" Wartości sprzedaży nie zostały wyzerowane\r\n"
+                                             "      Wymiana obiektu \"%1\" przerwana; pozostają wartości poprzedniej wymiany")
+                                  .arg(Rules->ObjectName));
             return false;
         }
         process->SetCountElem(int(Elements.size()));
@@ -243,14 +253,12 @@ bool TY2X_SprzedazListQueue::FindFileObject(RObiekt &element)
 
 bool TY2X_SprzedazListQueue::SerializeObject(RObiekt &element)
 {
-    return Guarded(Log(), PELK_HERE,
-                   [&] { return SerializeSysObject(element, std::make_unique<TSysY_TempObj>(m_dm)); });
+    return Guarded(Log(), PELK_HERE, [&] { return SerializeSysObject(element, std::make_unique<TSysY_TempObj>(m_dm)); });
 }
 
 bool TY2X_SprzedazListQueue::DeSerializeObject(RObiekt &element)
 {
-    return Guarded(Log(), PELK_HERE,
-                   [&] { return DeSerializeSysObject(element, std::make_unique<TSysX_TempObj>(m_dm)); });
+    return Guarded(Log(), PELK_HERE, [&] { return DeSerializeSysObject(element, std::make_unique<TSysX_TempObj>(m_dm)); });
 }
 
 void RegisterSalesQueues()

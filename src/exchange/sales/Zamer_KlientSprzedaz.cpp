@@ -8,18 +8,15 @@ namespace pelk {
 
 TZamer_KlientSprzedazPozycjaCollectionItem::TZamer_KlientSprzedazPozycjaCollectionItem(TObjectCollection *collection)
     : TObjectCollectionItem(collection)
-{
-}
+{}
 
 TZamer_KlientSprzedazPozycjaCollection::TZamer_KlientSprzedazPozycjaCollection(QObject *parent)
     : TObjectCollection(TZamer_KlientSprzedazPozycjaCollectionItem::staticMetaObject, parent)
-{
-}
+{}
 
 TZamer_KlientSprzedaz::TZamer_KlientSprzedaz(TDM_Main &dm, TDM_Obiekt &crm, TDM_Sprzedaz &sprzedaz, QObject *parent)
     : TZamer_Klient(dm, crm, parent), m_sprzedaz(sprzedaz), m_pozycje(new TZamer_KlientSprzedazPozycjaCollection(this))
-{
-}
+{}
 
 bool TZamer_KlientSprzedaz::LoadObjectData(RObiekt &)
 {

@@ -30,7 +30,10 @@ public:
     {
         return static_cast<TZamer_KlientSprzedazPozycjaCollectionItem *>(TObjectCollection::Add());
     }
-    TZamer_KlientSprzedazPozycjaCollectionItem *Items(int i) const { return ItemAs<TZamer_KlientSprzedazPozycjaCollectionItem>(i); }
+    TZamer_KlientSprzedazPozycjaCollectionItem *Items(int i) const
+    {
+        return ItemAs<TZamer_KlientSprzedazPozycjaCollectionItem>(i);
+    }
 };
 
 class TZamer_KlientSprzedaz : public TZamer_Klient

@@ -14,12 +14,9 @@ TDM_Wizyta::TDM_Wizyta(TDM_Main &dm)
       WizytaRow(dm.ADOConnection_PelkGIS, VisitSql::WizytaTable(), {QStringLiteral("WIZ_ID")}, VisitSql::WizytaFields()),
       Q_WizytaObiekt(dm.ADOConnection_PelkGIS, VisitSql::WizytaObiektTable(),
                      {QStringLiteral("WIO_ID_WIZ"), QStringLiteral("WIO_ID_OB")}, VisitSql::WizytaObiektFields()),
-      Q_EmptyQueryToExec(dm.ADOConnection_PelkGIS),
-      Q_GetZamerWizytyToTransport(dm.ADOConnection_Caesar),
-      Q_ZamerWizyty(dm.ADOConnection_Caesar),
-      m_dm(dm)
-{
-}
+      Q_EmptyQueryToExec(dm.ADOConnection_PelkGIS), Q_GetZamerWizytyToTransport(dm.ADOConnection_Caesar),
+      Q_ZamerWizyty(dm.ADOConnection_Caesar), m_dm(dm)
+{}
 
 TDM_Wizyta::~TDM_Wizyta()
 {

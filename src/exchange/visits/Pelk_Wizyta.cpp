@@ -68,8 +68,7 @@ quint8 PostIfEdited(TableRow &row)
 
 TPelk_WizytaPozycjeCollectionItem::TPelk_WizytaPozycjeCollectionItem(TObjectCollection *collection)
     : TObjectCollectionItem(collection)
-{
-}
+{}
 
 TDM_Main &TPelk_WizytaPozycjeCollectionItem::DM() const
 {
@@ -96,9 +95,10 @@ bool TPelk_WizytaPozycjeCollectionItem::CheckMandatory()
         const QString exid = ObiektEXID.toString();
         int id = 0;
         if (!Wiz().GetObiektID(exid, TDM_PelkFun::TypKlient, id) && !Wiz().GetObiektID(exid, TDM_PelkFun::TypDystrybutor, id)) {
-            dm.Log()->Error(2, QStringLiteral(" Brak w systemie %1 Klienta\\Dystrybutora o numerze \"%2\" \r\n"
-                                              "      Pozycja nie została zapisana")
-                                   .arg(kSystem, exid));
+            dm.Log()->Error(2,
+                            QStringLiteral(" Brak w systemie %1 Klienta\\Dystrybutora o numerze \"%2\" \r\n"
+                                           "      Pozycja nie została zapisana")
+                                .arg(kSystem, exid));
             return refuse();
         }
         ObiektID = Variant(id);
@@ -165,15 +165,13 @@ bool TPelk_WizytaPozycjeCollectionItem::UpdateWizytaObiekt()
 
 TPelk_WizytaPozycjeCollection::TPelk_WizytaPozycjeCollection(TDM_Main &dm, TDM_Wizyta &wiz, QObject *parent)
     : TObjectCollection(TPelk_WizytaPozycjeCollectionItem::staticMetaObject, parent), m_dm(dm), m_wiz(wiz)
-{
-}
+{}
 
 // ---- visit ----
 
 TPelk_Wizyta::TPelk_Wizyta(TDM_Main &dm, TDM_Wizyta &wiz, QObject *parent)
     : TInterfaceObject(dm, parent), m_wiz(wiz), m_pozycje(new TPelk_WizytaPozycjeCollection(dm, wiz, this))
-{
-}
+{}
 
 bool TPelk_Wizyta::LoadFromXML()
 {
@@ -196,8 +194,9 @@ bool TPelk_Wizyta::SaveObjectData(RObiekt &)
     TElementTransaction transaction(m_dm.Db(), m_dm.ADOConnection_PelkGIS);
     m_odrzucone = 0;
     const bool saved = Guarded(log, PELK_HERE, [&] {
-        log.Note(2, QStringLiteral(" System Pelk·GIS Trasar wizyty z dnia: %1 dla pracownika o EXID: %2")
-                        .arg(Data.toString(), ObiektEXID.toString()));
+        log.Note(2,
+                 QStringLiteral(" System Pelk·GIS Trasar wizyty z dnia: %1 dla pracownika o EXID: %2")
+                     .arg(Data.toString(), ObiektEXID.toString()));
         return transaction.Begun() && CheckMandatory() && SaveWizyta();
     });
     // Stops refused for their data wrote nothing, so what was written is whole and is kept;
@@ -207,11 +206,12 @@ bool TPelk_Wizyta::SaveObjectData(RObiekt &)
     if (!transaction.End(keep))
         return false;
     if (!saved) {
-        log.Warning(2, QStringLiteral(" Wizyta z dnia %1 pracownika o EXID %2 zapisana bez %3 z %4 pozycji\r\n"
-                                      "      Plik wizyty pozostaje w katalogu roboczym do ponownego przetworzenia")
-                           .arg(Data.toString(), ObiektEXID.toString())
-                           .arg(m_odrzucone)
-                           .arg(m_pozycje->Count()));
+        log.Warning(2,
+                    QStringLiteral(" Wizyta z dnia %1 pracownika o EXID %2 zapisana bez %3 z %4 pozycji\r\n"
+                                   "      Plik wizyty pozostaje w katalogu roboczym do ponownego przetworzenia")
+                        .arg(Data.toString(), ObiektEXID.toString())
+                        .arg(m_odrzucone)
+                        .arg(m_pozycje->Count()));
         return false;
     }
     // Counted only once committed: a refused commit leaves the element's file for the next run.
@@ -226,8 +226,9 @@ bool TPelk_Wizyta::CheckMandatory()
         return false;
     int id = 0;
     if (!m_wiz.GetObiektID(ObiektEXID.toString(), TDM_PelkFun::TypPracownik, id)) {
-        m_dm.Log()->Error(2, QStringLiteral(" Brak w systemie %1 Pracownika o numerze \"%2\" \r\n      Obiekt nie został zapisany")
-                                 .arg(kSystem, ObiektEXID.toString()));
+        m_dm.Log()->Error(2,
+                          QStringLiteral(" Brak w systemie %1 Pracownika o numerze \"%2\" \r\n      Obiekt nie został zapisany")
+                              .arg(kSystem, ObiektEXID.toString()));
         return false;
     }
     ObiektID = Variant(id);
@@ -275,8 +276,9 @@ bool TPelk_Wizyta::InsertWizyta()
             row.SetField(QStringLiteral("WIZ_NAZWA"), WideText(Nazwa));
         row.SetField(QStringLiteral("WIZ_ID_OB"), ObiektID);
         row.SetField(QStringLiteral("WIZ_DATA"), Variant::Date(dzien));
-        const QList<QPair<QString, const Variant *>> numbers = {
-            {QStringLiteral("WIZ_DLUGOSC"), &Dlugosc}, {QStringLiteral("WIZ_CZAS"), &Czas}, {QStringLiteral("WIZ_ILOSC"), &Ilosc}};
+        const QList<QPair<QString, const Variant *>> numbers = {{QStringLiteral("WIZ_DLUGOSC"), &Dlugosc},
+                                                                {QStringLiteral("WIZ_CZAS"), &Czas},
+                                                                {QStringLiteral("WIZ_ILOSC"), &Ilosc}};
         for (const auto &[field, value] : numbers)
             if (!TDatabaseHelpers::IsEmptyValue(*value))
                 row.SetField(field, Variant(value->toInt()));
@@ -300,8 +302,9 @@ bool TPelk_Wizyta::UpdateWizyta()
             CompareAndSet(db, row, QStringLiteral("WIZ_EXID"), WideText(EXID.toString()));
         if (!TDatabaseHelpers::IsEmptyValue(Variant(Nazwa)))
             CompareAndSet(db, row, QStringLiteral("WIZ_NAZWA"), WideText(Nazwa));
-        const QList<QPair<QString, const Variant *>> numbers = {
-            {QStringLiteral("WIZ_DLUGOSC"), &Dlugosc}, {QStringLiteral("WIZ_CZAS"), &Czas}, {QStringLiteral("WIZ_ILOSC"), &Ilosc}};
+        const QList<QPair<QString, const Variant *>> numbers = {{QStringLiteral("WIZ_DLUGOSC"), &Dlugosc},
+                                                                {QStringLiteral("WIZ_CZAS"), &Czas},
+                                                                {QStringLiteral("WIZ_ILOSC"), &Ilosc}};
         for (const auto &[field, value] : numbers)
             if (!TDatabaseHelpers::IsEmptyValue(*value))
                 CompareAndSet(db, row, field, Variant(value->toInt()));

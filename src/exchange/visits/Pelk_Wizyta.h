@@ -84,12 +84,12 @@ class TPelk_Wizyta : public TInterfaceObject
 public:
     TPelk_Wizyta(TDM_Main &dm, TDM_Wizyta &wiz, QObject *parent = nullptr);
 
-    Variant ID;         // WIZ_ID, set by the save
+    Variant ID; // WIZ_ID, set by the save
     Variant EXID;
-    QString Nazwa;      // made up as "<Data>.<ObiektEXID>" when empty
-    Variant ObiektID;   // WIZ_ID_OB: the representative's GIS object, set by CheckMandatory
-    Variant ObiektEXID; // the representative's external id (GIS object of type 103)
-    Variant Data;       // "yyyy-mm-dd"
+    QString Nazwa;                // made up as "<Data>.<ObiektEXID>" when empty
+    Variant ObiektID;             // WIZ_ID_OB: the representative's GIS object, set by CheckMandatory
+    Variant ObiektEXID;           // the representative's external id (GIS object of type 103)
+    Variant Data;                 // "yyyy-mm-dd"
     Variant Dlugosc, Czas, Ilosc; // Ilosc: the number of stops when empty
     TPelk_WizytaPozycjeCollection *WizytaPozycje() const { return m_pozycje; }
 

@@ -7,15 +7,16 @@ namespace pelk::VisitSql {
 // row, so that a row that cannot be read can be named in the log.
 const DialectSql &WizytyDoTransportu()
 {
-    static const DialectSql sql{QStringLiteral(
-        " select a.CreatedbyCaesarUserID as PracownikID,         a.StartDate as DataWizyty,"
-        "         a.CreateDate as DataUtworzenia,         a.ActivityID as ID    from dbo.Activity a"
-        "         inner join dbo.Customer c on c.CustomerID = a.CustomerID and c.Region='BPL'"
-        "   where a.CreateDate  > :DataOd and c.CustomerNumber is not null union all "
-        " select a.CreatedbyCaesarUserID as PracownikID,         a.StartDate as DataWizyty,"
-        "         a.CreateDate as DataUtworzenia,         a.ActivityID as ID    from dbo.Activity a"
-        "         inner join dbo.Customer c on c.CustomerID = a.CustomerID and c.Region='BPL'"
-        "   where a.UpdateDate > :DataOd and c.CustomerNumber is not null   order by 1, 2  "), {}};
+    static const DialectSql sql{
+        QStringLiteral(" select a.CreatedbyCaesarUserID as PracownikID,         a.StartDate as DataWizyty,"
+                       "         a.CreateDate as DataUtworzenia,         a.ActivityID as ID    from dbo.Activity a"
+                       "         inner join dbo.Customer c on c.CustomerID = a.CustomerID and c.Region='BPL'"
+                       "   where a.CreateDate  > :DataOd and c.CustomerNumber is not null union all "
+                       " select a.CreatedbyCaesarUserID as PracownikID,         a.StartDate as DataWizyty,"
+                       "         a.CreateDate as DataUtworzenia,         a.ActivityID as ID    from dbo.Activity a"
+                       "         inner join dbo.Customer c on c.CustomerID = a.CustomerID and c.Region='BPL'"
+                       "   where a.UpdateDate > :DataOd and c.CustomerNumber is not null   order by 1, 2  "),
+        {}};
     return sql;
 }
 
@@ -24,16 +25,15 @@ namespace {
 // The day is the half-open range [:DzienOd, :DzienDo) and the representative a bound value.
 QString dayOfRepresentative(const char *isNull)
 {
-    return QStringLiteral(
-               " select a.ActivityID as ID,        a.CreatedbyCaesarUserID as PracownikID,"
-               "        c.CustomerNumber as KlientID,        a.StartDate as GodzinaOd,        a.EndDate as GodzinaDo,"
-               "        a.CreateDate as DataUtworzenia,        a.ActivityTypeCode as KodAktywnosci,"
-               "        %1( ac.Description, '') as Opis   from dbo.Activity a"
-               "        inner join dbo.Customer c on c.CustomerID=a.CustomerID and c.Region='BPL'"
-               "        left outer join dbo.Code ac on ac.codeID = a.ActivityTypeCode"
-               "  where a.StartDate >= :DzienOd and a.StartDate < :DzienDo and"
-               "        a.CreatedbyCaesarUserID = :PracownikID and        c.CustomerNumber  is not null"
-               "  order by a.StartDate ")
+    return QStringLiteral(" select a.ActivityID as ID,        a.CreatedbyCaesarUserID as PracownikID,"
+                          "        c.CustomerNumber as KlientID,        a.StartDate as GodzinaOd,        a.EndDate as GodzinaDo,"
+                          "        a.CreateDate as DataUtworzenia,        a.ActivityTypeCode as KodAktywnosci,"
+                          "        %1( ac.Description, '') as Opis   from dbo.Activity a"
+                          "        inner join dbo.Customer c on c.CustomerID=a.CustomerID and c.Region='BPL'"
+                          "        left outer join dbo.Code ac on ac.codeID = a.ActivityTypeCode"
+                          "  where a.StartDate >= :DzienOd and a.StartDate < :DzienDo and"
+                          "        a.CreatedbyCaesarUserID = :PracownikID and        c.CustomerNumber  is not null"
+                          "  order by a.StartDate ")
         .arg(QLatin1String(isNull));
 }
 
@@ -63,26 +63,34 @@ const DialectSql &Wizyta()
 
 const DialectSql &InsertWizytaObiekt()
 {
-    static const DialectSql sql{QStringLiteral(
-        "insert into dbo.WIZYTA_OBIEKT ( WIO_ID_WIZ, WIO_ID_OB, WIO_SORT, WIO_GODZ_OD, WIO_GODZ_DO, WIO_CZAS, WIO_OPIS, WIO_NUM1) "
-        "values( :WizytaID, :ObiektID, :Sort, :GodzinaOd, :GodzinaDo, :Czas, :Opis, :Num1)"), {}};
+    static const DialectSql sql{
+        QStringLiteral(
+            "insert into dbo.WIZYTA_OBIEKT ( WIO_ID_WIZ, WIO_ID_OB, WIO_SORT, WIO_GODZ_OD, WIO_GODZ_DO, WIO_CZAS, WIO_OPIS, WIO_NUM1) "
+            "values( :WizytaID, :ObiektID, :Sort, :GodzinaOd, :GodzinaDo, :Czas, :Opis, :Num1)"),
+        {}};
     return sql;
 }
 
-QString WizytaTable() { return QStringLiteral("dbo.WIZYTA"); }
+QString WizytaTable()
+{
+    return QStringLiteral("dbo.WIZYTA");
+}
 
 QStringList WizytaFields()
 {
-    return {QStringLiteral("WIZ_ID"), QStringLiteral("WIZ_EXID"), QStringLiteral("WIZ_NAZWA"), QStringLiteral("WIZ_ID_OB"),
-            QStringLiteral("WIZ_DATA"), QStringLiteral("WIZ_DLUGOSC"), QStringLiteral("WIZ_CZAS"), QStringLiteral("WIZ_ILOSC")};
+    return {QStringLiteral("WIZ_ID"),   QStringLiteral("WIZ_EXID"),    QStringLiteral("WIZ_NAZWA"), QStringLiteral("WIZ_ID_OB"),
+            QStringLiteral("WIZ_DATA"), QStringLiteral("WIZ_DLUGOSC"), QStringLiteral("WIZ_CZAS"),  QStringLiteral("WIZ_ILOSC")};
 }
 
-QString WizytaObiektTable() { return QStringLiteral("dbo.WIZYTA_OBIEKT"); }
+QString WizytaObiektTable()
+{
+    return QStringLiteral("dbo.WIZYTA_OBIEKT");
+}
 
 QStringList WizytaObiektFields()
 {
-    return {QStringLiteral("WIO_ID_WIZ"), QStringLiteral("WIO_ID_OB"), QStringLiteral("WIO_SORT"), QStringLiteral("WIO_GODZ_OD"),
-            QStringLiteral("WIO_GODZ_DO"), QStringLiteral("WIO_CZAS"), QStringLiteral("WIO_OPIS"), QStringLiteral("WIO_NUM1")};
+    return {QStringLiteral("WIO_ID_WIZ"),  QStringLiteral("WIO_ID_OB"), QStringLiteral("WIO_SORT"), QStringLiteral("WIO_GODZ_OD"),
+            QStringLiteral("WIO_GODZ_DO"), QStringLiteral("WIO_CZAS"),  QStringLiteral("WIO_OPIS"), QStringLiteral("WIO_NUM1")};
 }
 
 } // namespace pelk::VisitSql

@@ -43,7 +43,8 @@ void TX2Y_WizytaListQueue::AppendListRow(const Query &list)
     };
     const QString heading = QStringLiteral(" Pominięto element listy obiektu \"%1\" (aktywność ID: %2, PracownikID: %3, "
                                            "DataWizyty: %4, DataUtworzenia: %5)")
-                                .arg(Rules->ObjectName, text("ID"), text("PracownikID"), text("DataWizyty"), text("DataUtworzenia"));
+                                .arg(Rules->ObjectName, text("ID"), text("PracownikID"), text("DataWizyty"),
+                                     text("DataUtworzenia"));
     Guarded(Log(), Where::Heading(heading), [&] {
         const QString pracownik = QString::number(value("PracownikID").toInt64());
         const int dzien = int(std::floor(value("DataWizyty").toDateTime()));
@@ -74,14 +75,12 @@ bool TX2Y_WizytaListQueue::FindFileObject(RObiekt &element)
 
 bool TX2Y_WizytaListQueue::SerializeObject(RObiekt &element)
 {
-    return Guarded(Log(), PELK_HERE,
-                         [&] { return SerializeSysObject(element, std::make_unique<TZamer_Wizyta>(m_dm, m_wiz)); });
+    return Guarded(Log(), PELK_HERE, [&] { return SerializeSysObject(element, std::make_unique<TZamer_Wizyta>(m_dm, m_wiz)); });
 }
 
 bool TX2Y_WizytaListQueue::DeSerializeObject(RObiekt &element)
 {
-    return Guarded(Log(), PELK_HERE,
-                         [&] { return DeSerializeSysObject(element, std::make_unique<TPelk_Wizyta>(m_dm, m_wiz)); });
+    return Guarded(Log(), PELK_HERE, [&] { return DeSerializeSysObject(element, std::make_unique<TPelk_Wizyta>(m_dm, m_wiz)); });
 }
 
 void TX2Y_WizytaListQueue::Run()
@@ -117,14 +116,12 @@ bool TY2X_WizytaListQueue::FindFileObject(RObiekt &element)
 
 bool TY2X_WizytaListQueue::SerializeObject(RObiekt &element)
 {
-    return Guarded(Log(), PELK_HERE,
-                         [&] { return SerializeSysObject(element, std::make_unique<TPelk_Wizyta>(m_dm, m_wiz)); });
+    return Guarded(Log(), PELK_HERE, [&] { return SerializeSysObject(element, std::make_unique<TPelk_Wizyta>(m_dm, m_wiz)); });
 }
 
 bool TY2X_WizytaListQueue::DeSerializeObject(RObiekt &element)
 {
-    return Guarded(Log(), PELK_HERE,
-                         [&] { return DeSerializeSysObject(element, std::make_unique<TZamer_Wizyta>(m_dm, m_wiz)); });
+    return Guarded(Log(), PELK_HERE, [&] { return DeSerializeSysObject(element, std::make_unique<TZamer_Wizyta>(m_dm, m_wiz)); });
 }
 
 void RegisterVisitQueues()

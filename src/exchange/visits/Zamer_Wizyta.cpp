@@ -20,18 +20,15 @@ qint64 CzasWSekundach(TDateTime od, TDateTime doDnia)
 
 TZamer_WizytaPozycjeCollectionItem::TZamer_WizytaPozycjeCollectionItem(TObjectCollection *collection)
     : TObjectCollectionItem(collection)
-{
-}
+{}
 
 TZamer_WizytaPozycjeCollection::TZamer_WizytaPozycjeCollection(QObject *parent)
     : TObjectCollection(TZamer_WizytaPozycjeCollectionItem::staticMetaObject, parent)
-{
-}
+{}
 
 TZamer_Wizyta::TZamer_Wizyta(TDM_Main &dm, TDM_Wizyta &crm, QObject *parent)
     : TInterfaceObject(dm, parent), m_crm(crm), m_pozycje(new TZamer_WizytaPozycjeCollection(this))
-{
-}
+{}
 
 bool TZamer_Wizyta::LoadFromXML()
 {
@@ -81,9 +78,10 @@ bool TZamer_Wizyta::GetWizyta()
         const bool found = m_crm.Open_GetZamerWizyta(ObiektID.toString(), DzienWizyty);
         m_answered = m_crm.Q_ZamerWizyty.IsActive();
         if (!found && m_answered)
-            m_dm.Log()->Warning(2, QStringLiteral(" Brak aktywności pracownika \"%1\" w dniu %2\r\n"
-                                                  "      Wizyta nie została przetworzona")
-                                       .arg(ObiektID.toString(), Data.toString()));
+            m_dm.Log()->Warning(2,
+                                QStringLiteral(" Brak aktywności pracownika \"%1\" w dniu %2\r\n"
+                                               "      Wizyta nie została przetworzona")
+                                    .arg(ObiektID.toString(), Data.toString()));
         return found;
     });
 }

@@ -26,13 +26,13 @@ class TZamer_WizytaPozycjeCollectionItem : public TObjectCollectionItem
 public:
     Q_INVOKABLE explicit TZamer_WizytaPozycjeCollectionItem(pelk::TObjectCollection *collection);
 
-    Variant ObiektID;   // the customer number, as read
-    Variant ObiektEXID; // never filled
-    int Sort = 0;       // 1 for the day's first activity
+    Variant ObiektID;             // the customer number, as read
+    Variant ObiektEXID;           // never filled
+    int Sort = 0;                 // 1 for the day's first activity
     Variant GodzinaOd, GodzinaDo; // "yyyy-mm-dd hh:nn:ss"
-    Variant Czas;       // seconds, as a floating-point value
-    Variant KodWizyty;  // the activity code, as read
-    QString Opis;       // the code's description
+    Variant Czas;                 // seconds, as a floating-point value
+    Variant KodWizyty;            // the activity code, as read
+    QString Opis;                 // the code's description
 };
 
 class TZamer_WizytaPozycjeCollection : public TObjectCollection
