@@ -20,7 +20,12 @@
 
 #include <QElapsedTimer>
 #include <QRegularExpression>
+#include <cerrno>
+#include <cstring>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 using namespace pelk;
 using namespace pelk::test;
@@ -36,6 +41,21 @@ const QString kTo = QStringLiteral("admin@firma.pl");
 int RefusedPort()
 {
     return SilentPort().Port();
+}
+
+// 0 when a loopback port can be bound now, else the errno of the attempt.
+int BindError(int port)
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    const int one = 1;
+    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(quint16(port));
+    const int error = ::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0 ? 0 : errno;
+    ::close(fd);
+    return error;
 }
 
 class MailThroughServer : public ::testing::Test
@@ -72,6 +92,25 @@ protected:
         return *dm;
     }
     TMailSettings &Mail() { return *dm->Settings()->MailSettings(); }
+    // Against a TLS server with a self-signed certificate: refused for the certificate until
+    // CaFile names it, then the mail goes through the TLS session.
+    void ExpectTlsRefusedUntilTheCertificateIsKnown(const SmtpRecorder &server)
+    {
+        Start(server.Port(), {{"PauseAfterFailure", "0"}});
+        const qsizetype mark = pane.messages.size();
+        Error(QStringLiteral(" Serwer nieznany"));
+        EXPECT_TRUE(server.Messages().isEmpty());
+        const QStringList errors = ErrorsSince(mark);
+        ASSERT_EQ(errors.size(), 2);
+        EXPECT_TRUE(errors[1].contains(QStringLiteral("certificate"))) << errors[1].toStdString();
+        EXPECT_TRUE(errors[1].contains(QStringLiteral("port: %1").arg(server.Port()))) << errors[1].toStdString();
+
+        Mail().CaFile = server.CertificateFile();
+        Error(QStringLiteral(" Serwer znany"));
+        ASSERT_EQ(server.Messages().size(), 1);
+        EXPECT_TRUE(server.Messages()[0]["tls"].toBool());
+        EXPECT_EQ(server.Messages()[0]["subject"].toString(), QStringLiteral(" Serwer znany"));
+    }
     void Error(const QString &text) { dm->Log()->Error(1, text); }
     // The error messages logged since the mark, their lines joined by "\n".
     QStringList ErrorsSince(qsizetype mark) const
@@ -279,18 +318,19 @@ TEST_F(MailThroughServer, StartTlsIsUsedWhenOfferedAndTheCertificateIsChecked)
     SmtpRecorder::Options options;
     options.starttls = true;
     SmtpRecorder server(options);
-    Start(server.Port(), {{"PauseAfterFailure", "0"}});
-    const qsizetype mark = pane.messages.size();
-    Error(QStringLiteral(" Serwer nieznany"));
-    EXPECT_TRUE(server.Messages().isEmpty());
-    const QStringList errors = ErrorsSince(mark);
-    ASSERT_EQ(errors.size(), 2);
-    EXPECT_TRUE(errors[1].contains(QStringLiteral("certificate"))) << errors[1].toStdString();
+    ExpectTlsRefusedUntilTheCertificateIsKnown(server);
+}
 
-    Mail().CaFile = server.CertificateFile();
-    Error(QStringLiteral(" Serwer znany"));
-    ASSERT_EQ(server.Messages().size(), 1);
-    EXPECT_TRUE(server.Messages()[0]["tls"].toBool());
+TEST_F(MailThroughServer, Port465SpeaksTlsFromTheFirstByteAndChecksTheCertificate)
+{
+    constexpr int kSmtps = 465;
+    if (const int error = BindError(kSmtps)) // binding it needs root, and the port must be free
+        GTEST_SKIP() << "127.0.0.1:465 cannot be bound here: " << std::strerror(error);
+    SmtpRecorder::Options options;
+    options.smtpsPort = kSmtps;
+    SmtpRecorder server(options);
+    ASSERT_EQ(server.Port(), kSmtps);
+    ExpectTlsRefusedUntilTheCertificateIsKnown(server);
 }
 
 TEST_F(MailThroughServer, ARefusedRecipientIsLoggedAndTheSessionClosed)

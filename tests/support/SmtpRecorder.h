@@ -21,6 +21,7 @@ public:
         QString login, password; // a login is required when given
         bool echoCredentials = false;
         bool starttls = false; // STARTTLS required, self-signed certificate in CertificateFile()
+        int smtpsPort = 0;     // instead: TLS from the first byte on this port, the same certificate
         bool refuseRecipients = false;
         bool hangAtData = false; // the message is taken and never answered
     };
@@ -35,6 +36,8 @@ public:
             args << QStringLiteral("--echo-credentials");
         if (options.starttls)
             args << QStringLiteral("--starttls");
+        if (options.smtpsPort != 0)
+            args << QStringLiteral("--smtps") << QString::number(options.smtpsPort);
         if (options.refuseRecipients)
             args << QStringLiteral("--refuse-recipients");
         if (options.hangAtData)

@@ -6,13 +6,14 @@ every accepted message as NNNN.json (envelope, raw message, its headers as sent,
 and sender name decoded by Python's email package, whether the session used TLS, who logged
 in) and every connection, NOOP, login, recipient and QUIT as a line of events.log.
 
-  smtp_recorder.py FOLDER [--auth LOGIN:PASSWORD [--echo-credentials]] [--starttls]
+  smtp_recorder.py FOLDER [--auth LOGIN:PASSWORD [--echo-credentials]] [--starttls | --smtps PORT]
                           [--refuse-recipients | --hang-at-data]
 
 --auth requires a login (PLAIN or LOGIN, without TLS too); --echo-credentials puts what the
 client sent into the refusal, as a careless server might. --starttls offers STARTTLS with a
 self-signed certificate for localhost and 127.0.0.1 written to FOLDER/cert.pem, and refuses
-mail before it. --refuse-recipients answers every RCPT with 550. --hang-at-data takes the
+mail before it. --smtps listens on PORT instead (465 needs root) and speaks TLS from the first
+byte, with the same certificate. --refuse-recipients answers every RCPT with 550. --hang-at-data takes the
 message and never answers it.
 """
 import argparse
@@ -76,7 +77,7 @@ class Recorder:
             "content_type": message.get_content_type(),
             "charset": message.get_content_charset(),
             "body": message.get_payload(),
-            "tls": session.ssl is not None,
+            "tls": session.ssl is not None or server.transport.get_extra_info("ssl_object") is not None,
             "login": session.auth_data.login.decode() if session.authenticated else None,
         }
         self.count += 1
@@ -136,7 +137,9 @@ async def serve(args):
     if args.starttls:
         options.update(tls_context=tls_context(args.folder), require_starttls=True)
     loop = asyncio.get_running_loop()
-    server = await loop.create_server(lambda: RecordingSMTP(recorder, **options), "127.0.0.1", 0)
+    port, implicit_tls = (args.smtps, tls_context(args.folder)) if args.smtps else (0, None)
+    server = await loop.create_server(lambda: RecordingSMTP(recorder, **options), "127.0.0.1", port,
+                                      ssl=implicit_tls)
     print("PORT %d" % server.sockets[0].getsockname()[1], flush=True)
     await asyncio.Event().wait()
 
@@ -147,6 +150,7 @@ def main():
     parser.add_argument("--auth")
     parser.add_argument("--echo-credentials", action="store_true")
     parser.add_argument("--starttls", action="store_true")
+    parser.add_argument("--smtps", type=int, default=0)
     parser.add_argument("--refuse-recipients", action="store_true")
     parser.add_argument("--hang-at-data", action="store_true")
     asyncio.run(serve(parser.parse_args()))
