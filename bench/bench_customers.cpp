@@ -14,6 +14,7 @@
 #include "app/Log.h"
 #include "app/Process.h"
 #include "app/Settings.h"
+#include "config/Clock.h"
 #include "db/Query.h"
 #include "engine/Queue.h"
 #include "engine/Transformation.h"
@@ -196,6 +197,7 @@ void run(int customers)
 
 int main(int argc, char *argv[])
 {
+    PinSystemTimeZone(); // as the program does
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     RegisterExchangeKinds();

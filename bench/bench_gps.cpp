@@ -12,6 +12,7 @@
 #include "app/DSLocateKonfig.h"
 #include "app/Log.h"
 #include "app/Settings.h"
+#include "config/Clock.h"
 #include "config/Password.h"
 #include "engine/Queue.h"
 #include "gps/DSLocateDekodujDane.h"
@@ -30,11 +31,11 @@
 
 using namespace pelk;
 using namespace pelk::test;
-using Clock = std::chrono::steady_clock;
+using Steady = std::chrono::steady_clock;
 
 namespace {
 
-double Seconds(Clock::duration d)
+double Seconds(Steady::duration d)
 {
     return std::chrono::duration<double>(d).count();
 }
@@ -64,16 +65,16 @@ public:
     explicit TimedSource(IByteSource &inner) : m_inner(inner) {}
     QByteArray Take(std::chrono::milliseconds wait) override
     {
-        const Clock::time_point start = Clock::now();
+        const Steady::time_point start = Steady::now();
         QByteArray chunk = m_inner.Take(wait);
-        taking += Clock::now() - start;
+        taking += Steady::now() - start;
         if (!chunk.isEmpty()) {
             ++chunks;
             bytes += chunk.size();
         }
         return chunk;
     }
-    Clock::duration taking{0};
+    Steady::duration taking{0};
     qint64 chunks = 0, bytes = 0;
 
 private:
@@ -92,15 +93,15 @@ public:
         const bool changes = p.NazwaPojazdu != m_vehicle || p.StatusSilnika != m_status;
         m_vehicle = p.NazwaPojazdu;
         m_status = p.StatusSilnika;
-        const Clock::time_point start = Clock::now();
+        const Steady::time_point start = Steady::now();
         const bool ok = m_store.ZapiszPozycje(p);
-        (changes ? database : logic) += Clock::now() - start;
+        (changes ? database : logic) += Steady::now() - start;
         ++frames;
         return ok;
     }
     void ThreadFinished() override { m_store.ThreadFinished(); }
 
-    Clock::duration database{0}, logic{0};
+    Steady::duration database{0}, logic{0};
     qint64 frames = 0;
 
 private:
@@ -209,7 +210,7 @@ void Breakdown(Setup &setup, TDateTime start, int days)
     connection.WriteLine(
         TDSLocateMsg::Line(msg.LoginMsg(QStringLiteral("demo"), TDSLocateMsg::PasswordHash(QStringLiteral("bench")))));
     connection.WriteLine(TDSLocateMsg::Line(msg.RequestVehiclesMsg()));
-    const Clock::time_point begin = Clock::now();
+    const Steady::time_point begin = Steady::now();
     decoder.Resume();
     while (archives < 1)
         QThread::msleep(5);
@@ -220,7 +221,7 @@ void Breakdown(Setup &setup, TDateTime start, int days)
                                                                           start + d + konfig.Harmonogram()->CzasStop)));
     while (archives < requests + 1)
         QThread::msleep(5);
-    const Clock::duration total = Clock::now() - begin;
+    const Steady::duration total = Steady::now() - begin;
     decoder.Stop();
     decoder.WaitFor();
     const double t = Seconds(total);
@@ -238,6 +239,7 @@ void Breakdown(Setup &setup, TDateTime start, int days)
 
 int main(int argc, char *argv[])
 {
+    PinSystemTimeZone(); // as the program does
     QCoreApplication app(argc, argv);
     const int vehicles = argc > 1 ? std::atoi(argv[1]) : 20;
     const int days = argc > 2 ? std::atoi(argv[2]) : 30;

@@ -14,6 +14,7 @@
 #include "app/Process.h"
 #include "app/Settings.h"
 #include "app/Views.h"
+#include "config/Clock.h"
 #include "engine/Queue.h"
 #include "mail/MailSender.h"
 
@@ -97,6 +98,7 @@ void Print(const char *what, const Result &r, int elements)
 
 int main(int argc, char *argv[])
 {
+    PinSystemTimeZone(); // as the program does
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QCoreApplication app(argc, argv);
     const int elements = argc > 1 ? std::atoi(argv[1]) : 1000;

@@ -7,6 +7,7 @@
 #include "app/DM_Main.h"
 #include "app/Process.h"
 #include "app/Settings.h"
+#include "config/Clock.h"
 #include "config/Variant.h"
 #include "engine/ObjectListQueue.h"
 #include "engine/Transformation.h"
@@ -148,6 +149,7 @@ void Report(const char *title, int n, qint64 total, qint64 cpu, const TBenchQueu
 
 int main(int argc, char **argv)
 {
+    PinSystemTimeZone(); // as the program does
     QCoreApplication app(argc, argv);
     const int n = argc > 1 ? std::atoi(argv[1]) : 10000;
     QTemporaryDir dir(argc > 2 ? QString::fromLocal8Bit(argv[2]) + QStringLiteral("/bench_pipeline-XXXXXX")

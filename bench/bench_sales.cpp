@@ -7,6 +7,7 @@
 #include "app/DM_Main.h"
 #include "app/Process.h"
 #include "app/Settings.h"
+#include "config/Clock.h"
 #include "db/Query.h"
 #include "engine/Queue.h"
 #include "exchange/sales/SprzedazListQueue.h"
@@ -164,6 +165,7 @@ void run(int customers, int lines)
 
 int main(int argc, char *argv[])
 {
+    PinSystemTimeZone(); // as the program does
     QCoreApplication app(argc, argv);
     QueueFactory::Register(QStringLiteral("Sprzedaz"), true, [](TDM_Main &dm) {
         auto q = std::make_unique<TimedSales>(dm);

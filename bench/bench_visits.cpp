@@ -12,6 +12,7 @@
 #include "app/DM_Main.h"
 #include "app/Process.h"
 #include "app/Settings.h"
+#include "config/Clock.h"
 #include "db/Query.h"
 #include "engine/Queue.h"
 #include "engine/Transformation.h"
@@ -229,6 +230,7 @@ void run(int wanted)
 
 int main(int argc, char *argv[])
 {
+    PinSystemTimeZone(); // as the program does
     QCoreApplication app(argc, argv);
     RegisterExchangeKinds();
     run(argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 2000);

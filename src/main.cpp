@@ -1,6 +1,7 @@
 #include "app/DM_Main.h"
 #include "app/Log.h"
 #include "app/Process.h"
+#include "config/Clock.h"
 #include "config/Common.h"
 #include "config/KeyLibrary.h"
 #include "exchange/ExchangeKinds.h"
@@ -40,6 +41,7 @@ int ReportFailedStartUp(const pelk::TDM_Main &dm)
 
 int main(int argc, char *argv[])
 {
+    pelk::PinSystemTimeZone();
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);

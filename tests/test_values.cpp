@@ -1,9 +1,11 @@
+#include "config/Clock.h"
 #include "config/DateTime.h"
 #include "config/Errors.h"
 #include "config/NumberText.h"
 #include "config/Variant.h"
 #include "support/FixedClock.h"
 
+#include <ctime>
 #include <gtest/gtest.h>
 
 using namespace pelk;
@@ -92,4 +94,33 @@ TEST(Clock, NowFollowsTheInstalledClockAndTheSystemClockComesBack)
         EXPECT_EQ(DateTimeToText(Now()), QStringLiteral("2009-03-14 08:31:30"));
     }
     EXPECT_LT(std::abs(Now() - FromQDateTime(QDateTime::currentDateTime())), 1.0 / 24);
+}
+
+TEST(Clock, PinningTheSystemZoneKeepsEveryLocalOffsetAndASetZone)
+{
+    const QByteArray saved = qgetenv("TZ");
+    const bool wasSet = qEnvironmentVariableIsSet("TZ");
+    auto offsets = [] {
+        QList<int> out;
+        for (const QDate day : {QDate(2026, 1, 15), QDate(2026, 3, 29), QDate(2026, 7, 1), QDate(2026, 10, 25)})
+            out << QDateTime(day, QTime(12, 0)).offsetFromUtc();
+        return out;
+    };
+
+    qunsetenv("TZ");
+    tzset();
+    const QList<int> system = offsets();
+    PinSystemTimeZone();
+    EXPECT_EQ(qgetenv("TZ"), QByteArray(":/etc/localtime"));
+    EXPECT_EQ(offsets(), system);
+
+    qputenv("TZ", "America/New_York");
+    PinSystemTimeZone();
+    EXPECT_EQ(qgetenv("TZ"), QByteArray("America/New_York"));
+
+    if (wasSet)
+        qputenv("TZ", saved);
+    else
+        qunsetenv("TZ");
+    tzset();
 }

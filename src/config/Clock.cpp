@@ -1,6 +1,8 @@
 #include "Clock.h"
 
+#include <QtGlobal>
 #include <atomic>
+#include <ctime>
 
 namespace pelk {
 
@@ -40,6 +42,14 @@ std::shared_ptr<const Clock> Clock::Install(std::shared_ptr<const Clock> clock)
 QDateTime CurrentDateTime()
 {
     return Clock::Current()->CurrentDateTime();
+}
+
+void PinSystemTimeZone()
+{
+    if (qEnvironmentVariableIsSet("TZ"))
+        return;
+    qputenv("TZ", ":/etc/localtime");
+    tzset();
 }
 
 } // namespace pelk

@@ -23,4 +23,10 @@ public:
 // The current local date-time of the installed clock.
 QDateTime CurrentDateTime();
 
+// While TZ is unset, the C library looks at /etc/localtime (a stat) on every local-time
+// conversion, and the ODBC driver converts every date-time it reads: dozens per element.
+// Naming that same file in TZ keeps the zone and drops the checks; a change of the system's
+// zone is then seen by the next start. A TZ already set is kept. Call before threads start.
+void PinSystemTimeZone();
+
 } // namespace pelk
