@@ -45,7 +45,7 @@ int main(int argc, char *argv[])
         {QStringLiteral("user"), QStringLiteral("Account name (default demo)."), QStringLiteral("name"), QStringLiteral("demo")},
         {QStringLiteral("password"), QStringLiteral("Account password (default demo)."), QStringLiteral("text"),
          QStringLiteral("demo")},
-        {QStringLiteral("vehicle"), QStringLiteral("A vehicle: id=registration[=type]; repeatable."), QStringLiteral("spec")},
+        {QStringLiteral("vehicle"), QStringLiteral("A vehicle: id=registration[=type]; repeatable."), QStringLiteral("entry")},
         {QStringLiteral("empty"), QStringLiteral("Vehicle id whose archives are empty; repeatable."), QStringLiteral("id")},
         {QStringLiteral("no-archive"), QStringLiteral("Vehicle id answered with NO_ARCHIVE; repeatable."), QStringLiteral("id")},
         {QStringLiteral("interval"), QStringLiteral("Seconds between frames (default 60)."), QStringLiteral("s"),
@@ -77,10 +77,10 @@ int main(int argc, char *argv[])
     options.password = cli.value(QStringLiteral("password"));
     const QStringList empty = cli.values(QStringLiteral("empty"));
     const QStringList none = cli.values(QStringLiteral("no-archive"));
-    for (const QString &spec : cli.values(QStringLiteral("vehicle"))) {
-        const QStringList parts = spec.split(QLatin1Char('='));
+    for (const QString &entry : cli.values(QStringLiteral("vehicle"))) {
+        const QStringList parts = entry.split(QLatin1Char('='));
         if (parts.size() < 2 || parts[0].isEmpty()) {
-            std::fprintf(stderr, "pelk-gps-simulator: --vehicle id=registration[=type], not \"%s\"\n", qPrintable(spec));
+            std::fprintf(stderr, "pelk-gps-simulator: --vehicle id=registration[=type], not \"%s\"\n", qPrintable(entry));
             return 2;
         }
         RVehicle v{parts[0], parts[1]};
