@@ -51,6 +51,12 @@ bool TObjectListQueue::Escaped()
     return m_dm.Process()->EscProcess();
 }
 
+bool TObjectListQueue::NotImplemented(const char *prettyFunction) const
+{
+    m_dm.Log()->Error(1, QStringLiteral(" Funkcja %1 nie jest zaimplementowana").arg(Where::OperationName(prettyFunction)));
+    return false;
+}
+
 TLog &TObjectListQueue::Log() const
 {
     return *m_dm.Log();

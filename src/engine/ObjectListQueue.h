@@ -83,6 +83,9 @@ protected:
     // Processes pending window messages; true when the escape flag is set.
     bool Escaped();
     TLog &Log() const;
+    // An operation a kind does not offer: logs " Funkcja <Class>.<Method> nie jest
+    // zaimplementowana" at level 1 for the calling function (pass __PRETTY_FUNCTION__); false.
+    bool NotImplemented(const char *prettyFunction) const;
     // The loop over Elements once gathered; false when the escape flag ended it. Returns only
     // when the superseded leftover files are deleted.
     bool ProcessElements();

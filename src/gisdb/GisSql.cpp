@@ -88,6 +88,28 @@ const DialectSql &InsertUprawnienia()
     return s;
 }
 
+namespace {
+
+// The statement of an attribute type among those of each value column: numbers, text, a
+// date-time given as text (style 120), a date, a decimal; null for an unknown type.
+const DialectSql *ForValueColumn(int typAtrybutu, const DialectSql &num, const DialectSql &txt, const DialectSql &data120,
+                                 const DialectSql &data, const DialectSql &dec)
+{
+    switch (typAtrybutu) {
+    case taLiczba1:
+    case taLiczba2:
+    case taLiczba3: return &num;
+    case taTekst: return &txt;
+    case taDataCzas: return &data120;
+    case taData:
+    case taDataCzas7: return &data;
+    case taDziesietna: return &dec;
+    default: return nullptr;
+    }
+}
+
+} // namespace
+
 const DialectSql *InsertAtrybut(int typAtrybutu)
 {
     static const DialectSql num{
@@ -110,17 +132,7 @@ const DialectSql *InsertAtrybut(int typAtrybutu)
         QStringLiteral(
             "insert into dbo.ATRYBUT_OBIEKT( ATO_ID_ATR, ATO_ID_OB, ATO_VAR_DEC) values( :AtrybutID, :ObiektID, :Wartosc ) "),
         {}};
-    switch (typAtrybutu) {
-    case taLiczba1:
-    case taLiczba2:
-    case taLiczba3: return &num;
-    case taTekst: return &txt;
-    case taDataCzas: return &data120;
-    case taData:
-    case taDataCzas7: return &data;
-    case taDziesietna: return &dec;
-    default: return nullptr;
-    }
+    return ForValueColumn(typAtrybutu, num, txt, data120, data, dec);
 }
 
 const DialectSql *UpdateAtrybut(int typAtrybutu)
@@ -146,17 +158,7 @@ const DialectSql *UpdateAtrybut(int typAtrybutu)
         QStringLiteral(
             "update dbo.ATRYBUT_OBIEKT set ATO_VAR_DEC = :Wartosc where ATO_ID_ATR = :AtrybutID and ATO_ID_OB = :ObiektID"),
         {}};
-    switch (typAtrybutu) {
-    case taLiczba1:
-    case taLiczba2:
-    case taLiczba3: return &num;
-    case taTekst: return &txt;
-    case taDataCzas: return &data120;
-    case taData:
-    case taDataCzas7: return &data;
-    case taDziesietna: return &dec;
-    default: return nullptr;
-    }
+    return ForValueColumn(typAtrybutu, num, txt, data120, data, dec);
 }
 
 QString ObiektTable()

@@ -27,11 +27,6 @@ namespace {
 constexpr std::chrono::milliseconds kPauzaListy{250};
 constexpr std::chrono::milliseconds kPauzaArchiwow{500};
 
-void NotImplemented(TDM_Main &dm, const char *operation)
-{
-    dm.Log()->Error(1, QStringLiteral(" Funkcja %1 nie jest zaimplementowana").arg(QLatin1String(operation)));
-}
-
 QString Span(const RPojazdDoWyslania &z)
 {
     return QStringLiteral("%1 od %2 do %3 .").arg(z.Nazwa, DateTimeToText(z.CzasOd), DateTimeToText(z.CzasDo));
@@ -45,50 +40,42 @@ TX2Y_DaneGPSListQueue::~TX2Y_DaneGPSListQueue() = default;
 
 bool TX2Y_DaneGPSListQueue::PrepareList()
 {
-    NotImplemented(m_dm, "TX2Y_DaneGPSListQueue.PrepareList");
-    return false;
+    return NotImplemented(__PRETTY_FUNCTION__);
 }
 
 bool TX2Y_DaneGPSListQueue::FindFileObject(RObiekt &)
 {
-    NotImplemented(m_dm, "TX2Y_DaneGPSListQueue.FindFileObject");
-    return false;
+    return NotImplemented(__PRETTY_FUNCTION__);
 }
 
 bool TX2Y_DaneGPSListQueue::SerializeObject(RObiekt &)
 {
-    NotImplemented(m_dm, "TX2Y_DaneGPSListQueue.SerializeObject");
-    return false;
+    return NotImplemented(__PRETTY_FUNCTION__);
 }
 
 bool TX2Y_DaneGPSListQueue::DeSerializeObject(RObiekt &)
 {
-    NotImplemented(m_dm, "TX2Y_DaneGPSListQueue.DeSerializeObject");
-    return false;
+    return NotImplemented(__PRETTY_FUNCTION__);
 }
 
 bool TY2X_DaneGPSListQueue::PrepareList()
 {
-    NotImplemented(m_dm, "TY2X_DaneGPSListQueue.PrepareList");
-    return false;
+    return NotImplemented(__PRETTY_FUNCTION__);
 }
 
 bool TY2X_DaneGPSListQueue::FindFileObject(RObiekt &)
 {
-    NotImplemented(m_dm, "TY2X_DaneGPSListQueue.FindFileObject");
-    return false;
+    return NotImplemented(__PRETTY_FUNCTION__);
 }
 
 bool TY2X_DaneGPSListQueue::SerializeObject(RObiekt &)
 {
-    NotImplemented(m_dm, "TY2X_DaneGPSListQueue.SerializeObject");
-    return false;
+    return NotImplemented(__PRETTY_FUNCTION__);
 }
 
 bool TY2X_DaneGPSListQueue::DeSerializeObject(RObiekt &)
 {
-    NotImplemented(m_dm, "TY2X_DaneGPSListQueue.DeSerializeObject");
-    return false;
+    return NotImplemented(__PRETTY_FUNCTION__);
 }
 
 QString TX2Y_DaneGPSListQueue::Host() const

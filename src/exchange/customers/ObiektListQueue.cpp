@@ -144,8 +144,7 @@ TY2X_ObiektListQueue::~TY2X_ObiektListQueue()
 
 bool TY2X_ObiektListQueue::PrepareList()
 {
-    m_dm.Log()->Error(1, QStringLiteral(" Funkcja TY2X_ObiektListQueue.PrepareList nie jest zaimplementowana"));
-    return false;
+    return NotImplemented(__PRETTY_FUNCTION__);
 }
 
 bool TY2X_ObiektListQueue::FindFileObject(RObiekt &element)

@@ -99,8 +99,7 @@ TY2X_WizytaListQueue::~TY2X_WizytaListQueue()
 
 bool TY2X_WizytaListQueue::PrepareList()
 {
-    m_dm.Log()->Error(1, QStringLiteral(" Funkcja TY2X_WizytaListQueue.PrepareList nie jest zaimplementowana"));
-    return false;
+    return NotImplemented(__PRETTY_FUNCTION__);
 }
 
 bool TY2X_WizytaListQueue::FindFileObject(RObiekt &element)
