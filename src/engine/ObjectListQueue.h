@@ -105,9 +105,11 @@ protected:
 
     TDM_Main &m_dm;
 
-    // After an element: a stored element's last file is deleted; an element that stopped at a
-    // stage keeps that stage's document as its staged file (KeepStage).
-    void FinishElement(RObiekt &element, bool result);
+    // After an element (ProcessElements): a stored element's last file is deleted; an element
+    // that stopped at a stage keeps that stage's document as its staged file (KeepStage).
+    virtual void FinishElement(RObiekt &element, bool result);
+    // Forgets the current element's in-memory document without writing it.
+    void DiscardStage() { m_stage = {}; }
 
 private:
     // A database element failed before its first file was written (and was not refused).

@@ -156,8 +156,10 @@ bool TX2Y_SprzedazListQueue::PrepareListSprzedaz(Query &query, int atrybut)
 bool TX2Y_SprzedazListQueue::FindFileObject(RObiekt &element)
 {
     return Guarded(Log(), PELK_HERE, [&] {
-        if (element.Kind == RObiekt::SourceFile)
+        if (element.Kind == RObiekt::SourceFile) {
+            element.Text1 = element.FileName; // the source-layout file, removed with the element
             return FileObjectOnList(element.FileName, std::make_unique<TZamer_KlientSprzedaz>(m_dm, m_obiekty, m_sprzedaz));
+        }
         if (element.Kind == RObiekt::TargetFile)
             return FileObjectOnList(element.FileName, std::make_unique<TPelk_ObiektSprzedaz>(m_dm, m_obiekty));
         return false;
@@ -196,38 +198,15 @@ void TX2Y_SprzedazListQueue::Run()
                                   .arg(Rules->ObjectName));
             return false;
         }
-        process->SetCountElem(int(Elements.size()));
-        for (size_t i = 0; i < Elements.size(); ++i) {
-            RObiekt &element = *Elements[i];
-            process->ShowProgress(TProcess::KindElement, QString(), int(i) + 1);
-            ProcessElement(element);
-            // Every run recomputes all figures: nothing of an element is carried to the next.
-            RemoveStagedFiles(element);
-            if (Escaped())
-                return false;
-        }
-        return true;
+        return ProcessElements();
     });
 }
 
-void TX2Y_SprzedazListQueue::ProcessElement(RObiekt &element)
+void TX2Y_SprzedazListQueue::FinishElement(RObiekt &element, bool)
 {
-    bool result = false;
-    switch (element.Kind) {
-    case RObiekt::FromDatabase: result = ProcessObject(element); break;
-    case RObiekt::SourceFile:
-        element.Text1 = element.FileName;
-        result = ProcessFile(element);
-        break;
-    case RObiekt::TargetFile: result = DeSerializeObject(element); break;
-    default: break;
-    }
-    m_dm.Process()->ElementDone(result);
-}
-
-void TX2Y_SprzedazListQueue::RemoveStagedFiles(const RObiekt &element)
-{
-    // A failed transformation leaves the source-layout file behind it as well.
+    // Every run recomputes all figures: nothing of an element is carried to the next, whatever
+    // its outcome. A failed transformation leaves the source-layout file behind it as well.
+    DiscardStage();
     if (!element.Text1.isEmpty() && element.Text1 != element.FileName)
         RemoveFile(element.Text1);
     if (!element.FileName.isEmpty())
@@ -236,8 +215,7 @@ void TX2Y_SprzedazListQueue::RemoveStagedFiles(const RObiekt &element)
 
 bool TY2X_SprzedazListQueue::PrepareList()
 {
-    m_dm.Log()->Error(1, QStringLiteral(" Funkcja TY2X_SprzedazListQueue.PrepareList nie jest zaimplementowana"));
-    return false;
+    return NotImplemented(__PRETTY_FUNCTION__);
 }
 
 bool TY2X_SprzedazListQueue::FindFileObject(RObiekt &element)

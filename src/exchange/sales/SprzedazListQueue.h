@@ -38,8 +38,8 @@ private:
     // One step: logs its name, opens its query for its period (taken from the clock now) and
     // collects the rows.
     bool Krok(const RKrok &krok, int k);
-    void ProcessElement(RObiekt &element);
-    void RemoveStagedFiles(const RObiekt &element);
+    // Deletes the element's staged files, stored or not.
+    void FinishElement(RObiekt &element, bool result) override;
 
     TDM_Sprzedaz m_sprzedaz;
     TDM_Obiekt m_obiekty;
