@@ -149,6 +149,12 @@ TEST_F(DbTest, ParametersCarryTextVerbatim)
     q.SetSQL(QStringLiteral("DELETE FROM dbo.OBIEKT WHERE NAZWA = :N"));
     EXPECT_THROW(q.ExecSQL(), Exception);
     EXPECT_EQ(Sqlite(QStringLiteral("SELECT COUNT(*) FROM OBIEKT;")), QStringList{QStringLiteral("1")});
+    // Setting the same text again forgets the values as well.
+    q.SetParam(QStringLiteral("N"), QStringLiteral("O'Brien"));
+    q.SetSQL(QStringLiteral("DELETE FROM dbo.OBIEKT WHERE NAZWA = :N"));
+    EXPECT_EQ(q.ParamNames(), QStringList{QStringLiteral("N")});
+    EXPECT_THROW(q.ExecSQL(), Exception);
+    EXPECT_EQ(Sqlite(QStringLiteral("SELECT COUNT(*) FROM OBIEKT;")), QStringList{QStringLiteral("1")});
 }
 
 // ":Name" to "?" with the names in order; quoted texts, bracketed identifiers and "::" stay.

@@ -405,6 +405,23 @@ TEST_F(Sales, AnElementThatFailsLeavesNoStagedFile)
     EXPECT_TRUE(WorkFiles().isEmpty()) << WorkFiles().join(QLatin1Char(' ')).toStdString();
 }
 
+TEST_F(Sales, StagedFilesFoundInTheWorkFolderAreTakenUpOnceAndDeleted)
+{
+    // Every run recomputes the figures: files of an earlier run go whatever their outcome, here
+    // a source-layout file and a result that cannot be read.
+    const QString work = inst.Path(QStringLiteral("work/"));
+    WriteFileText(work + QStringLiteral("Sprzedaz_SysX__{00000000-0000-0000-0000-000000000001}.xml"),
+                  QStringLiteral("<classes>"));
+    WriteFileText(work + QStringLiteral("Sprzedaz_SysY__{00000000-0000-0000-0000-000000000002}.xml"), QStringLiteral("nie XML"));
+    const int good = GisObject(QStringLiteral("100001"), QStringLiteral("GOOD"));
+    Order(QStringLiteral("GOOD"), 20260310, {{"MMA", 0, 2}});
+    RunExchange();
+
+    EXPECT_EQ(Figures(good), QStringList{QStringLiteral("200=2.000")}) << Pane().toStdString();
+    EXPECT_EQ(Summary(), Counts(3, 1, 1, 0, 0, 2));
+    EXPECT_TRUE(WorkFiles().isEmpty()) << WorkFiles().join(QLatin1Char(' ')).toStdString();
+}
+
 TEST_F(Sales, OppositeDirectionIsNotImplemented)
 {
     settingsFile = inst.WriteProcessSettings(QStringLiteral("p.xml"), inst.Path(QStringLiteral("work")),

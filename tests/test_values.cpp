@@ -21,6 +21,15 @@ TEST(NumberText, GeneralFormIndependentOfLocale)
     EXPECT_EQ(FloatToText(1.5e-7), "1.5E-7");
     EXPECT_EQ(FloatToText(0.1 + 0.2), "0.3");
     EXPECT_EQ(FloatToText(100000000000000.0), "100000000000000");
+    // At the layout bounds: 15 digits before the point, 5 zeros after it.
+    EXPECT_EQ(FloatToText(1e15), "1E15");
+    EXPECT_EQ(FloatToText(-999999999999999.0), "-999999999999999");
+    EXPECT_EQ(FloatToText(-0.000123), "-0.000123");
+    EXPECT_EQ(FloatToText(0.00001), "0.00001");
+    EXPECT_EQ(FloatToText(0.000001), "1E-6");
+    EXPECT_EQ(FloatToText(1.7976931348623157e308), "1.79769313486232E308");
+    EXPECT_EQ(FloatToText(-5e-324), "-4.94065645841247E-324");
+    EXPECT_EQ(FloatToText(1234.5678), "1234.5678");
 }
 
 TEST(NumberText, ParsesPointOrCommaOnly)
@@ -73,6 +82,56 @@ TEST(DateTime, DayNumbersAndTextForm)
     EXPECT_EQ(DateTimeToText(EncodeDate(2026, 12, 8)), "2026-12-08 00:00:00");
     EXPECT_EQ(DateTimeToText(EncodeDate(2009, 3, 14) + EncodeTime(23, 59, 59, 999)), "2009-03-14 23:59:59");
     EXPECT_THROW(EncodeDate(2009, 2, 30), EConvertError);
+}
+
+struct DateTimeTextCase
+{
+    const char *name;
+    const char *text;
+    bool valid;
+    const char *readAs; // the text form of the value read, when valid
+};
+
+class DateTimeText : public ::testing::TestWithParam<DateTimeTextCase>
+{};
+
+TEST_P(DateTimeText, ReadsOnlyTheOneFormAndRealDates)
+{
+    const DateTimeTextCase &c = GetParam();
+    TDateTime value = -7;
+    EXPECT_EQ(TextToDateTime(QString::fromUtf8(c.text), value), c.valid);
+    if (c.valid)
+        EXPECT_EQ(DateTimeToText(value), QString::fromUtf8(c.readAs));
+    else
+        EXPECT_EQ(value, -7); // untouched
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, DateTimeText,
+                         ::testing::Values(DateTimeTextCase{"DateAndTime", "2009-03-14 08:30:05", true, "2009-03-14 08:30:05"},
+                                           DateTimeTextCase{"DateAlone", "2009-03-14", true, "2009-03-14 00:00:00"},
+                                           DateTimeTextCase{"LeapDay", "2008-02-29 23:59:59", true, "2008-02-29 23:59:59"},
+                                           DateTimeTextCase{"BeforeTheEpoch", "1899-12-29 06:00:00", true, "1899-12-29 06:00:00"},
+                                           DateTimeTextCase{"NoLeapDay", "2009-02-29", false, ""},
+                                           DateTimeTextCase{"Month13", "2009-13-01", false, ""},
+                                           DateTimeTextCase{"Hour24", "2009-03-14 24:00:00", false, ""},
+                                           DateTimeTextCase{"Second60", "2009-03-14 23:59:60", false, ""},
+                                           DateTimeTextCase{"YearZero", "0000-01-01", false, ""},
+                                           DateTimeTextCase{"OneDigitMonth", "2009-3-14", false, ""},
+                                           DateTimeTextCase{"OneDigitHour", "2009-03-14 8:30:05", false, ""},
+                                           DateTimeTextCase{"IsoSeparator", "2009-03-14T08:30:05", false, ""},
+                                           DateTimeTextCase{"Milliseconds", "2009-03-14 08:30:05.250", false, ""},
+                                           DateTimeTextCase{"Letter", "2009-0a-14", false, ""},
+                                           DateTimeTextCase{"Signed", "+009-03-14", false, ""},
+                                           DateTimeTextCase{"Padded", " 2009-03-14", false, ""}),
+                         [](const ::testing::TestParamInfo<DateTimeTextCase> &info) { return std::string(info.param.name); });
+
+TEST(DateTime, TextFormPadsEveryField)
+{
+    // Before the epoch the time of day still counts forward from the day's start.
+    EXPECT_EQ(DateTimeToText(EncodeDate(99, 1, 2) - EncodeTime(3, 4, 5, 0)), "0099-01-02 03:04:05");
+    TDateTime back = 0;
+    ASSERT_TRUE(TextToDateTime(QStringLiteral("0099-01-02 03:04:05"), back));
+    EXPECT_DOUBLE_EQ(back, EncodeDate(99, 1, 2) - EncodeTime(3, 4, 5, 0));
 }
 
 TEST(DateTime, ValuesBeforeTheEpochKeepTheirTimeOfDay)

@@ -191,7 +191,8 @@ TEST_F(XmlSerializerTest, EveryKindRoundTrips)
         a.Tint = TAllKinds::Blue;
         a.Shade = TAllKinds::Green;
         a.Value = Variant(42);
-        a.Child()->Note = QStringLiteral("dziecko");
+        // A surrogate pair is one character and stays; a lone surrogate cannot live in XML.
+        a.Child()->Note = QStringLiteral("dziecko \U0001F600") + QChar(0xD800);
         a.Child()->Lines()->Lines = {QStringLiteral("jeden"), QString(), QStringLiteral("trzy")};
 
         std::unique_ptr<TXMLSerializer> s(system ? TXMLSerializer::CreateSystemSerializer(nullptr) : new TXMLSerializer);
@@ -222,7 +223,7 @@ TEST_F(XmlSerializerTest, EveryKindRoundTrips)
         EXPECT_EQ(b.Shade, TAllKinds::Green);
         EXPECT_EQ(b.Value, Variant(42));
         EXPECT_EQ(b.Value.type(), varInteger);
-        EXPECT_EQ(b.Child()->Note, "dziecko");
+        EXPECT_EQ(b.Child()->Note, QStringLiteral("dziecko \U0001F600"));
         EXPECT_EQ(b.Child()->Lines()->Lines, a.Child()->Lines()->Lines);
     }
 }
@@ -512,8 +513,16 @@ TEST_F(XmlSerializerTest, DocumentFilesAndTheirFailures)
         EXPECT_FALSE(e.Reason().isEmpty());
         EXPECT_TRUE(QString::fromUtf8(e.what()).contains(QStringLiteral("(line 4, column 11)"))) << e.what();
     }
+    // The parser is reused: the next document's error is its own, and a good one reads cleanly.
     test::WriteFileText(Path(QStringLiteral("text.xml")), QStringLiteral("not xml at all"));
-    EXPECT_THROW(s.LoadDocument(Path(QStringLiteral("text.xml"))), EXMLParseError);
+    try {
+        s.LoadDocument(Path(QStringLiteral("text.xml")));
+        ADD_FAILURE() << "no exception";
+    } catch (const EXMLParseError &e) {
+        EXPECT_EQ(e.Line(), 1);
+        EXPECT_EQ(e.SourceText(), "not xml at all");
+    }
+    EXPECT_TRUE(s.LoadDocumentFromBytes("<classes><class classname=\"X\" name=\"x\"/></classes>"));
 
     // Settings and the declaration; an existing file is replaced.
     TAllKinds a;

@@ -94,7 +94,57 @@ QString DateTimeToText(TDateTime t)
 {
     int y, mo, d, h, mi, s, ms;
     DecodeDateTime(t, y, mo, d, h, mi, s, ms);
-    return QString::asprintf("%04d-%02d-%02d %02d:%02d:%02d", y, mo, d, h, mi, s);
+    if (y < 0 || y > 9999)
+        return QString::asprintf("%04d-%02d-%02d %02d:%02d:%02d", y, mo, d, h, mi, s);
+    // Written digit by digit: this runs for every date-time bound or compared, and a formatted
+    // print costs forty times as much.
+    char16_t text[19];
+    auto put = [&text](int at, int value, int width) {
+        for (int i = at + width - 1; i >= at; --i, value /= 10)
+            text[i] = char16_t(u'0' + value % 10);
+    };
+    put(0, y, 4);
+    text[4] = u'-';
+    put(5, mo, 2);
+    text[7] = u'-';
+    put(8, d, 2);
+    text[10] = u' ';
+    put(11, h, 2);
+    text[13] = u':';
+    put(14, mi, 2);
+    text[16] = u':';
+    put(17, s, 2);
+    return QString(reinterpret_cast<const QChar *>(text), 19);
+}
+
+bool TextToDateTime(QStringView text, TDateTime &out)
+{
+    if (text.size() != 10 && text.size() != 19)
+        return false;
+    // The digits at `at`, `width` of them; -1 when any is no digit.
+    auto number = [text](int at, int width) {
+        int value = 0;
+        for (int i = at; i < at + width; ++i) {
+            const char16_t c = text[i].unicode();
+            if (c < u'0' || c > u'9')
+                return -1;
+            value = value * 10 + (c - u'0');
+        }
+        return value;
+    };
+    if (text[4] != u'-' || text[7] != u'-')
+        return false;
+    TDateTime date = 0, time = 0;
+    if (!TryEncodeDate(number(0, 4), number(5, 2), number(8, 2), date))
+        return false;
+    if (text.size() == 19) {
+        if (text[10] != u' ' || text[13] != u':' || text[16] != u':')
+            return false;
+        if (!TryEncodeTime(number(11, 2), number(14, 2), number(17, 2), 0, time))
+            return false;
+    }
+    out = date < 0 ? date - time : date + time; // as FromQDateTime counts before the epoch
+    return true;
 }
 
 } // namespace pelk

@@ -1,6 +1,7 @@
 #include "NumberText.h"
 
 #include <QByteArray>
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -16,36 +17,55 @@ QString FloatToText(double value)
     if (value == 0.0)
         return QStringLiteral("0");
 
-    // Round to 15 significant digits first, then choose the layout.
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.14e", value);
-    QByteArray s(buf);
-    const int ePos = s.indexOf('e');
-    const int exponent = s.mid(ePos + 1).toInt();
-    QByteArray digits = s.left(ePos);
-    const bool negative = digits.startsWith('-');
-    if (negative)
-        digits.remove(0, 1);
-    digits.remove(1, 1); // the decimal point after the first digit
-    while (digits.size() > 1 && digits.endsWith('0'))
-        digits.chop(1);
+    // Round to 15 significant digits first ("d.dddddddddddddde±x", as printf's %.14e writes it),
+    // then choose the layout. Built in a buffer: sales write thousands of these per run.
+    char sci[32];
+    const auto written = std::to_chars(sci, sci + sizeof sci, value, std::chars_format::scientific, 14);
+    const char *e = std::find(sci, written.ptr, 'e');
+    int exponent = 0;
+    std::from_chars(e + (e[1] == '+' ? 2 : 1), written.ptr, exponent);
+    const bool negative = sci[0] == '-';
+    char digits[16];
+    int count = 0;
+    for (const char *c = sci + (negative ? 1 : 0); c < e; ++c)
+        if (*c != '.')
+            digits[count++] = *c;
+    while (count > 1 && digits[count - 1] == '0')
+        --count;
 
-    QByteArray out;
-    if (exponent >= 15 || exponent < -5) {
-        out = digits.left(1);
-        if (digits.size() > 1)
-            out += '.' + digits.mid(1);
-        out += 'E' + QByteArray::number(exponent);
-    } else if (exponent < 0) {
-        out = "0." + QByteArray(-exponent - 1, '0') + digits;
-    } else if (digits.size() > exponent + 1) {
-        out = digits.left(exponent + 1) + '.' + digits.mid(exponent + 1);
-    } else {
-        out = digits + QByteArray(exponent + 1 - digits.size(), '0');
-    }
+    char out[48];
+    int n = 0;
+    auto put = [&out, &n](char c) { out[n++] = c; };
+    auto putDigits = [&](int from, int to) {
+        for (int i = from; i < to; ++i)
+            put(digits[i]);
+    };
     if (negative)
-        out.prepend('-');
-    return QString::fromLatin1(out);
+        put('-');
+    if (exponent >= 15 || exponent < -5) {
+        put(digits[0]);
+        if (count > 1) {
+            put('.');
+            putDigits(1, count);
+        }
+        put('E');
+        n = int(std::to_chars(out + n, out + sizeof out, exponent).ptr - out);
+    } else if (exponent < 0) {
+        put('0');
+        put('.');
+        for (int i = 0; i < -exponent - 1; ++i)
+            put('0');
+        putDigits(0, count);
+    } else if (count > exponent + 1) {
+        putDigits(0, exponent + 1);
+        put('.');
+        putDigits(exponent + 1, count);
+    } else {
+        putDigits(0, count);
+        for (int i = count; i < exponent + 1; ++i)
+            put('0');
+    }
+    return QString::fromLatin1(out, n);
 }
 
 double TextToFloat(const QString &text, bool *ok)

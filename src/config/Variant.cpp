@@ -83,9 +83,11 @@ int VarTypeFromName(const QString &name)
 {
     if (name.isEmpty())
         return 14;
-    for (const auto &n : kNames)
-        if (name.compare(QLatin1String(n.name), Qt::CaseInsensitive) == 0)
+    for (const auto &n : kNames) {
+        const QLatin1String known(n.name);
+        if (known.size() == name.size() && name.compare(known, Qt::CaseInsensitive) == 0)
             return n.code;
+    }
     return 0;
 }
 

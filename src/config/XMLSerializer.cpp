@@ -4,6 +4,7 @@
 
 #include "NumberText.h"
 #include "ObjectCollection.h"
+#include "XmlParserContext.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -35,8 +36,16 @@ QString FromXml(const xmlChar *s)
 // UTF-8 of a text without the characters XML 1.0 cannot carry (control characters other than
 // tab and line breaks, lone surrogates, U+FFFE/U+FFFF): written, they would make the file
 // unreadable.
+bool IsXmlUnsafe(char16_t u)
+{
+    return (u < 0x20 && u != '\t' && u != '\n' && u != '\r') || (u >= 0xD800 && u <= 0xDFFF) || u == 0xFFFE || u == 0xFFFF;
+}
+
 QByteArray ToXml(const QString &text)
 {
+    // Most texts hold nothing to drop: those are converted as they stand.
+    if (std::none_of(text.cbegin(), text.cend(), [](QChar c) { return IsXmlUnsafe(c.unicode()); }))
+        return text.toUtf8();
     QString clean;
     clean.reserve(text.size());
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -79,14 +88,29 @@ QString Content(xmlNodePtr node)
     return result;
 }
 
-bool SameText(const QString &a, const QString &b)
+// Case-insensitive equality; case folding keeps the length, so texts of other lengths differ.
+bool SameText(QStringView a, QStringView b)
 {
-    return a.compare(b, Qt::CaseInsensitive) == 0;
+    return a.size() == b.size() && a.compare(b, Qt::CaseInsensitive) == 0;
+}
+bool SameText(QLatin1StringView a, QStringView b)
+{
+    return a.size() == b.size() && a.compare(b, Qt::CaseInsensitive) == 0;
+}
+bool SameText(QStringView a, QLatin1StringView b)
+{
+    return SameText(b, a);
 }
 
 bool IsElement(xmlNodePtr node, const char *tag)
 {
-    return node && node->type == XML_ELEMENT_NODE && SameText(FromXml(node->name), QLatin1String(tag));
+    if (!node || node->type != XML_ELEMENT_NODE)
+        return false;
+    if (xmlStrcasecmp(node->name, X(tag)) == 0)
+        return true;
+    // An ASCII name that differs from the tag in ASCII differs in any case folding.
+    const bool ascii = std::all_of(node->name, node->name + xmlStrlen(node->name), [](xmlChar c) { return c < 0x80; });
+    return !ascii && SameText(FromXml(node->name), QLatin1String(tag));
 }
 
 xmlNodePtr ChildElement(xmlNodePtr parent, const char *tag)
@@ -466,12 +490,13 @@ bool TXMLSerializer::LoadDocumentFromBytes(const QByteArray &text, QString *erro
 {
     if (text.size() > std::numeric_limits<int>::max())
         return Failed(error, QStringLiteral("document too large"));
-    xmlParserCtxtPtr ctxt = xmlNewParserCtxt();
+    thread_local XmlParserContext parser;
+    xmlParserCtxtPtr ctxt = parser.Get();
     if (!ctxt)
         throw Exception(QStringLiteral("Cannot create the XML parser"));
-    auto freeCtxt = qScopeGuard([ctxt] { xmlFreeParserCtxt(ctxt); });
     FirstError first;
     ctxt->_private = &first;
+    auto forgetFirst = qScopeGuard([ctxt] { ctxt->_private = nullptr; });
     ctxt->sax->serror = KeepFirstError;
     xmlDocPtr doc = xmlCtxtReadMemory(ctxt, text.constData(), int(text.size()), nullptr, nullptr,
                                       XML_PARSE_NOBLANKS | XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);

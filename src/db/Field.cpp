@@ -134,4 +134,13 @@ Variant FieldDef::FromDriver(const QVariant &value) const
     }
 }
 
+int IndexOfField(const QList<FieldDef> &defs, const QString &name)
+{
+    // Case folding keeps the length: only names of the same length need comparing.
+    for (int i = 0; i < defs.size(); ++i)
+        if (defs[i].name.size() == name.size() && defs[i].name.compare(name, Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
+
 } // namespace pelk

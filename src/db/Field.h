@@ -2,6 +2,7 @@
 // Column metadata and one field value of a result row.
 #include "config/Variant.h"
 
+#include <QList>
 #include <QString>
 #include <QVariant>
 
@@ -35,6 +36,9 @@ struct FieldDef
     // A value fetched by the driver as the project's variant of this field's type.
     Variant FromDriver(const QVariant &value) const;
 };
+
+// Index of the field named `name` (case-insensitive) among `defs`; -1 when absent.
+int IndexOfField(const QList<FieldDef> &defs, const QString &name);
 
 // A field of the current row: metadata and value (a copy, valid after navigation).
 class Field

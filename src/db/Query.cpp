@@ -126,10 +126,15 @@ QString Query::ToPositional(const QString &sql, QStringList *names)
 void Query::SetSQL(const QString &sql)
 {
     Close();
+    m_params.clear();
+    if (sql == m_sql && !m_sql.isEmpty())
+        return; // the same statement again: its parameters are known
     m_sql = sql;
     m_order.clear();
-    m_params.clear();
     m_positional = ToPositional(sql, &m_order);
+    m_orderKeys.clear();
+    for (const QString &n : m_order)
+        m_orderKeys.append(n.toUpper());
 }
 
 QStringList Query::ParamNames() const
@@ -147,11 +152,10 @@ QStringList Query::ParamNames() const
 
 void Query::SetParam(const QString &name, const Variant &value)
 {
-    for (const QString &n : m_order) {
-        if (n.compare(name, Qt::CaseInsensitive) == 0) {
-            m_params.insert(name.toUpper(), value);
-            return;
-        }
+    QString key = name.toUpper();
+    if (m_orderKeys.contains(key)) {
+        m_params.insert(std::move(key), value);
+        return;
     }
     throw Exception(QStringLiteral("Parameter '%1' not found").arg(name));
 }
@@ -191,9 +195,9 @@ int Query::Execute(bool withResult)
     Close();
     if (m_sql.trimmed().isEmpty())
         throw Exception(QStringLiteral("Query has no SQL text"));
-    for (const QString &n : m_order)
-        if (!m_params.contains(n.toUpper()))
-            throw Exception(QStringLiteral("No value given for parameter '%1'").arg(n));
+    for (int i = 0; i < m_order.size(); ++i)
+        if (!m_params.contains(m_orderKeys[i]))
+            throw Exception(QStringLiteral("No value given for parameter '%1'").arg(m_order[i]));
 
     Connection &conn = *m_connection;
     conn.EnsureOpen();
@@ -213,7 +217,7 @@ int Query::Execute(bool withResult)
     if (SQLHSTMT h = StatementHandle(q))
         SQLSetStmtAttr(h, SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(SQLULEN(qMax(0, m_timeout))), 0);
     for (int i = 0; i < m_order.size(); ++i)
-        q.bindValue(i, ToDriver(m_params.value(m_order[i].toUpper()), conn.SqlDialect()));
+        q.bindValue(i, ToDriver(m_params.value(m_orderKeys[i]), conn.SqlDialect()));
     if (!q.exec())
         fail();
 
@@ -302,10 +306,7 @@ void Query::Last()
 
 int Query::FieldIndex(const QString &name) const
 {
-    for (int i = 0; i < m_defs.size(); ++i)
-        if (m_defs[i].name.compare(name, Qt::CaseInsensitive) == 0)
-            return i;
-    return -1;
+    return IndexOfField(m_defs, name);
 }
 
 Field Query::FieldAt(int index) const

@@ -70,6 +70,7 @@ private:
     QString m_sql;
     QString m_positional;
     QStringList m_order;              // one entry per placeholder
+    QStringList m_orderKeys;          // the same names in upper case
     QHash<QString, Variant> m_params; // key: upper-case name
     int m_timeout = 30;
 

@@ -163,10 +163,7 @@ void TableRow::Cancel()
 
 int TableRow::FieldIndex(const QString &name) const
 {
-    for (int i = 0; i < m_defs.size(); ++i)
-        if (m_defs[i].name.compare(name, Qt::CaseInsensitive) == 0)
-            return i;
-    return -1;
+    return IndexOfField(m_defs, name);
 }
 
 Field TableRow::FieldByName(const QString &name) const

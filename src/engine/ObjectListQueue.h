@@ -110,6 +110,8 @@ protected:
     virtual void FinishElement(RObiekt &element, bool result);
     // Forgets the current element's in-memory document without writing it.
     void DiscardStage() { m_stage = {}; }
+    // True when `fileName` is the current stage's document, held in memory and not on disk.
+    bool InMemory(const QString &fileName) const;
 
 private:
     // A database element failed before its first file was written (and was not refused).
@@ -117,7 +119,6 @@ private:
     // Writes the stage held in memory to its staged file (atomically and durably); true when
     // there is none or it was written (a failure is logged).
     bool KeepStage();
-    bool InMemory(const QString &fileName) const;
     // Waits for the deletion of superseded files; gives `complete` back.
     bool EndOfElements(bool complete);
 

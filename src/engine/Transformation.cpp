@@ -3,6 +3,7 @@
 #include "app/Guarded.h"
 #include "app/Log.h"
 #include "config/AtomicFile.h"
+#include "config/XmlParserContext.h"
 
 #include <QDir>
 #include <QFile>
@@ -133,8 +134,11 @@ bool TTransformationObject::Run()
         m_log.Error(1, QStringLiteral(" Brak pliku do transformacj: \r\n      %1").arg(input));
         return false;
     }
-    DocPtr source(Input ? xmlReadMemory(Input->constData(), int(Input->size()), nullptr, nullptr, kParseOptions)
-                        : xmlReadFile(QFile::encodeName(input).constData(), nullptr, kParseOptions));
+    thread_local XmlParserContext parser;
+    if (!parser.Get())
+        return false;
+    DocPtr source(Input ? xmlCtxtReadMemory(parser.Get(), Input->constData(), int(Input->size()), nullptr, nullptr, kParseOptions)
+                        : xmlCtxtReadFile(parser.Get(), QFile::encodeName(input).constData(), nullptr, kParseOptions));
     if (!source)
         return false;
 

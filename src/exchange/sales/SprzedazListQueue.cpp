@@ -169,9 +169,7 @@ bool TX2Y_SprzedazListQueue::FindFileObject(RObiekt &element)
 bool TX2Y_SprzedazListQueue::SerializeObject(RObiekt &element)
 {
     return Guarded(Log(), PELK_HERE, [&] {
-        const bool ok = SerializeSysObject(element, std::make_unique<TZamer_KlientSprzedaz>(m_dm, m_obiekty, m_sprzedaz));
-        element.Text1 = element.FileName; // the source-layout file, removed with the element
-        return ok;
+        return SerializeSysObject(element, std::make_unique<TZamer_KlientSprzedaz>(m_dm, m_obiekty, m_sprzedaz));
     });
 }
 
@@ -205,11 +203,14 @@ void TX2Y_SprzedazListQueue::Run()
 void TX2Y_SprzedazListQueue::FinishElement(RObiekt &element, bool)
 {
     // Every run recomputes all figures: nothing of an element is carried to the next, whatever
-    // its outcome. A failed transformation leaves the source-layout file behind it as well.
+    // its outcome. What reached the disk goes: a source-layout file of an earlier run whose
+    // transformation failed, and a result written for one. A database element's stages pass
+    // in memory and leave nothing to delete.
+    const bool resultOnDisk = !element.FileName.isEmpty() && !InMemory(element.FileName);
     DiscardStage();
-    if (!element.Text1.isEmpty() && element.Text1 != element.FileName)
+    if (element.Kind == RObiekt::SourceFile && element.Text1 != element.FileName)
         RemoveFile(element.Text1);
-    if (!element.FileName.isEmpty())
+    if (resultOnDisk)
         RemoveFile(element.FileName);
 }
 

@@ -29,6 +29,9 @@ Variant WideText(const QString &text)
 TDateTime DateTimeOf(const Variant &value)
 {
     const QString text = value.toString().trimmed();
+    TDateTime exact = 0;
+    if (TextToDateTime(text, exact))
+        return exact;
     const QDate date = QDate::fromString(text.left(10), QStringLiteral("yyyy-MM-dd"));
     QTime time(0, 0);
     if (text.size() > 10)
