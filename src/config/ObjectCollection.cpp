@@ -23,7 +23,10 @@ TObjectCollection::~TObjectCollection()
 
 TObjectCollectionItem *TObjectCollection::Add()
 {
-    QObject *created = m_itemClass.newInstance(Q_ARG(pelk::TObjectCollection *, this));
+    // The argument's type named as moc writes it: the constructor is found at the first look-up,
+    // without normalising the signature for every item.
+    TObjectCollection *self = this;
+    QObject *created = m_itemClass.newInstance(QGenericArgument("pelk::TObjectCollection*", &self));
     auto *item = qobject_cast<TObjectCollectionItem *>(created);
     if (!item) {
         delete created;
