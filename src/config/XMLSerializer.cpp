@@ -8,6 +8,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QMetaEnum>
 #include <QMetaProperty>
 #include <QScopeGuard>
@@ -75,9 +76,25 @@ QString Attr(xmlNodePtr node, const char *name)
     return result;
 }
 
-void SetAttr(xmlNodePtr node, const char *name, const QString &value)
+// The names of a class's properties after QObject's own, in index order: read once per class
+// and thread instead of once per property read.
+const QList<QLatin1String> &PropertyNames(const QMetaObject *mo)
 {
-    xmlSetProp(node, X(name), X(ToXml(value).constData()));
+    thread_local QHash<const QMetaObject *, QList<QLatin1String>> known;
+    auto it = known.find(mo);
+    if (it == known.end()) {
+        QList<QLatin1String> names;
+        for (int i = QObject::staticMetaObject.propertyCount(); i < mo->propertyCount(); ++i)
+            names.append(QLatin1String(mo->property(i).name()));
+        it = known.insert(mo, names);
+    }
+    return *it;
+}
+
+// Every attribute is written once, on the element just added: no search for an earlier one.
+void AddAttr(xmlNodePtr node, const char *name, const QString &value)
+{
+    xmlNewProp(node, X(name), X(ToXml(value).constData()));
 }
 
 QString Content(xmlNodePtr node)
@@ -621,10 +638,11 @@ void TXMLSerializer::LoadProperty(QObject *object, const QString &objectName, xm
     if (propName.isEmpty())
         return;
     const QMetaObject *mo = object->metaObject();
+    const QList<QLatin1String> &names = PropertyNames(mo);
     int index = -1;
-    for (int i = QObject::staticMetaObject.propertyCount(); i < mo->propertyCount(); ++i)
-        if (SameText(QLatin1String(mo->property(i).name()), propName)) {
-            index = i;
+    for (int i = 0; i < names.size(); ++i)
+        if (SameText(names[i], propName)) {
+            index = QObject::staticMetaObject.propertyCount() + i;
             break;
         }
     if (index < 0)
@@ -757,8 +775,8 @@ xmlNodePtr TXMLSerializer::SaveClass(QObject *object, const QString &name, xmlNo
     auto pop = qScopeGuard([this] { m_saving.removeLast(); });
 
     xmlNodePtr node = AddElement(parent, "class");
-    SetAttr(node, "classname", TPersistent::BareClassName(object));
-    SetAttr(node, "name", name);
+    AddAttr(node, "classname", TPersistent::BareClassName(object));
+    AddAttr(node, "name", name);
 
     const QMetaObject *mo = object->metaObject();
     QList<int> indexes;
@@ -821,9 +839,9 @@ void TXMLSerializer::SaveProperty(QObject *object, const QString &objectName, in
         if (!qobject_cast<TPersistent *>(held) || m_saving.contains(held))
             return;
         xmlNodePtr propNode = AddElement(propertiesNode, "property");
-        SetAttr(propNode, "name", name);
-        SetAttr(propNode, "type", QStringLiteral("Object"));
-        SetAttr(propNode, "class", TPersistent::BareClassName(held));
+        AddAttr(propNode, "name", name);
+        AddAttr(propNode, "type", QStringLiteral("Object"));
+        AddAttr(propNode, "class", TPersistent::BareClassName(held));
         SaveClass(held, name, propNode);
         return;
     }
@@ -855,8 +873,8 @@ void TXMLSerializer::SaveProperty(QObject *object, const QString &objectName, in
     case Kind::Unsupported: return;
     }
     xmlNodePtr propNode = AddElement(propertiesNode, "property");
-    SetAttr(propNode, "name", name);
-    SetAttr(propNode, "type", type);
+    AddAttr(propNode, "name", name);
+    AddAttr(propNode, "type", type);
     AddText(propNode, text);
 }
 
@@ -874,8 +892,8 @@ void TXMLSerializer::SaveSpecial(QObject *object, xmlNodePtr classNode)
         if (auto *list = qobject_cast<TStringList *>(object)) {
             xmlNodePtr data = AddElement(classNode, "customdata");
             xmlNodePtr prop = AddElement(data, "property");
-            SetAttr(prop, "name", QStringLiteral("Text"));
-            SetAttr(prop, "type", QStringLiteral("String"));
+            AddAttr(prop, "name", QStringLiteral("Text"));
+            AddAttr(prop, "type", QStringLiteral("String"));
             AddText(prop, list->Text());
             return;
         }
