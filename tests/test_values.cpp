@@ -1,4 +1,5 @@
 #include "config/Clock.h"
+#include "config/Common.h"
 #include "config/DateTime.h"
 #include "config/Errors.h"
 #include "config/NumberText.h"

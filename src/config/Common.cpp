@@ -182,6 +182,44 @@ bool TryEncodeDateTimeParts(int year, int month, int day, int hour, int minute, 
     return true;
 }
 
+bool SameText(QStringView a, QStringView b)
+{
+    return a.size() == b.size() && a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+bool SameText(QLatin1StringView a, QStringView b)
+{
+    return a.size() == b.size() && a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+bool TextToDateTime(QStringView text, TDateTime &out)
+{
+    if (text.size() != 10 && text.size() != 19)
+        return false;
+    // The digits at `at`, `width` of them; -1 when any is no digit.
+    auto number = [text](int at, int width) {
+        int value = 0;
+        for (int i = at; i < at + width; ++i) {
+            const char16_t c = text[i].unicode();
+            if (c < u'0' || c > u'9')
+                return -1;
+            value = value * 10 + (c - u'0');
+        }
+        return value;
+    };
+    if (text[4] != u'-' || text[7] != u'-')
+        return false;
+    const bool withTime = text.size() == 19;
+    if (withTime && (text[10] != u' ' || text[13] != u':' || text[16] != u':'))
+        return false;
+    TDateTime value = 0;
+    if (!TryEncodeDateTimeParts(number(0, 4), number(5, 2), number(8, 2), withTime ? number(11, 2) : 0,
+                                withTime ? number(14, 2) : 0, withTime ? number(17, 2) : 0, 0, value))
+        return false;
+    out = value;
+    return true;
+}
+
 TDateTime StrToDateTimeByFormat(const QString &format, const QString &text)
 {
     const QString fmt = UpperAscii(format);

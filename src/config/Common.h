@@ -34,6 +34,19 @@ quint16 YearOfDate(TDateTime d);
 // date was valid, and is untouched otherwise).
 bool TryEncodeDateTimeParts(int year, int month, int day, int hour, int minute, int second, int msec, TDateTime &out);
 
+// Case-insensitive equality. Case folding keeps the length, so texts of other lengths are
+// told apart without folding.
+bool SameText(QStringView a, QStringView b);
+bool SameText(QLatin1StringView a, QStringView b);
+inline bool SameText(QStringView a, QLatin1StringView b)
+{
+    return SameText(b, a);
+}
+
+// Reads exactly the one text form "yyyy-mm-dd hh:nn:ss", or its date alone ("yyyy-mm-dd"), as
+// wall-clock time; false (out untouched) for any other text or an impossible date or time.
+bool TextToDateTime(QStringView text, TDateTime &out);
+
 // Reads a date-time from text by a pattern of the tokens DD DDD DDDD MM MMM MMMM YY YYY YYYY
 // HH NN SS ZZ ZZZ AP AM AMP AMPM (case-insensitive); any other character is a separator.
 // Day and month names are the English ones (C locale), so results never depend on the

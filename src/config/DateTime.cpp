@@ -117,34 +117,4 @@ QString DateTimeToText(TDateTime t)
     return QString(reinterpret_cast<const QChar *>(text), 19);
 }
 
-bool TextToDateTime(QStringView text, TDateTime &out)
-{
-    if (text.size() != 10 && text.size() != 19)
-        return false;
-    // The digits at `at`, `width` of them; -1 when any is no digit.
-    auto number = [text](int at, int width) {
-        int value = 0;
-        for (int i = at; i < at + width; ++i) {
-            const char16_t c = text[i].unicode();
-            if (c < u'0' || c > u'9')
-                return -1;
-            value = value * 10 + (c - u'0');
-        }
-        return value;
-    };
-    if (text[4] != u'-' || text[7] != u'-')
-        return false;
-    TDateTime date = 0, time = 0;
-    if (!TryEncodeDate(number(0, 4), number(5, 2), number(8, 2), date))
-        return false;
-    if (text.size() == 19) {
-        if (text[10] != u' ' || text[13] != u':' || text[16] != u':')
-            return false;
-        if (!TryEncodeTime(number(11, 2), number(14, 2), number(17, 2), 0, time))
-            return false;
-    }
-    out = date < 0 ? date - time : date + time; // as FromQDateTime counts before the epoch
-    return true;
-}
-
 } // namespace pelk

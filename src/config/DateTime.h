@@ -25,8 +25,5 @@ QDateTime ToQDateTime(TDateTime t); // local time spec
 
 // The one text form of a date-time in comparisons, SQL and logs: "yyyy-mm-dd hh:nn:ss".
 QString DateTimeToText(TDateTime t);
-// Reads exactly that form, or its date alone ("yyyy-mm-dd"), as wall-clock time; false for any
-// other text or an impossible date or time.
-bool TextToDateTime(QStringView text, TDateTime &out);
 
 } // namespace pelk

@@ -1,5 +1,6 @@
 #include "Variant.h"
 
+#include "Common.h"
 #include "Errors.h"
 #include "NumberText.h"
 
@@ -83,11 +84,9 @@ int VarTypeFromName(const QString &name)
 {
     if (name.isEmpty())
         return 14;
-    for (const auto &n : kNames) {
-        const QLatin1String known(n.name);
-        if (known.size() == name.size() && name.compare(known, Qt::CaseInsensitive) == 0)
+    for (const auto &n : kNames)
+        if (SameText(QLatin1String(n.name), name))
             return n.code;
-    }
     return 0;
 }
 

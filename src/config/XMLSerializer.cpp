@@ -2,6 +2,7 @@
 
 #include "AtomicFile.h"
 
+#include "Common.h"
 #include "NumberText.h"
 #include "ObjectCollection.h"
 #include "XmlParserContext.h"
@@ -34,14 +35,15 @@ QString FromXml(const xmlChar *s)
     return s ? QString::fromUtf8(reinterpret_cast<const char *>(s)) : QString();
 }
 
-// UTF-8 of a text without the characters XML 1.0 cannot carry (control characters other than
-// tab and line breaks, lone surrogates, U+FFFE/U+FFFF): written, they would make the file
-// unreadable.
+// Characters XML 1.0 cannot carry: control characters other than tab and line breaks,
+// surrogates (a pair is kept whole by ToXml), U+FFFE and U+FFFF.
 bool IsXmlUnsafe(char16_t u)
 {
-    return (u < 0x20 && u != '\t' && u != '\n' && u != '\r') || (u >= 0xD800 && u <= 0xDFFF) || u == 0xFFFE || u == 0xFFFF;
+    return (u < 0x20 && u != '\t' && u != '\n' && u != '\r') || QChar::isSurrogate(u) || u == 0xFFFE || u == 0xFFFF;
 }
 
+// UTF-8 of a text without the characters XML cannot carry: written, they would make the file
+// unreadable.
 QByteArray ToXml(const QString &text)
 {
     // Most texts hold nothing to drop: those are converted as they stand.
@@ -51,19 +53,12 @@ QByteArray ToXml(const QString &text)
     clean.reserve(text.size());
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text.at(i);
-        const char16_t u = c.unicode();
-        if (c.isHighSurrogate()) {
-            if (i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
-                clean += c;
-                clean += text.at(++i);
-            }
-            continue;
+        if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+            clean += c;
+            clean += text.at(++i);
+        } else if (!IsXmlUnsafe(c.unicode())) {
+            clean += c;
         }
-        if (c.isLowSurrogate() || u == 0xFFFE || u == 0xFFFF)
-            continue;
-        if (u < 0x20 && u != '\t' && u != '\n' && u != '\r')
-            continue;
-        clean += c;
     }
     return clean.toUtf8();
 }
@@ -103,20 +98,6 @@ QString Content(xmlNodePtr node)
     const QString result = FromXml(value);
     xmlFree(value);
     return result;
-}
-
-// Case-insensitive equality; case folding keeps the length, so texts of other lengths differ.
-bool SameText(QStringView a, QStringView b)
-{
-    return a.size() == b.size() && a.compare(b, Qt::CaseInsensitive) == 0;
-}
-bool SameText(QLatin1StringView a, QStringView b)
-{
-    return a.size() == b.size() && a.compare(b, Qt::CaseInsensitive) == 0;
-}
-bool SameText(QStringView a, QLatin1StringView b)
-{
-    return SameText(b, a);
 }
 
 bool IsElement(xmlNodePtr node, const char *tag)

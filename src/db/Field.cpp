@@ -1,5 +1,6 @@
 #include "Field.h"
 
+#include "config/Common.h"
 #include "config/DateTime.h"
 #include "config/NumberText.h"
 
@@ -136,9 +137,8 @@ Variant FieldDef::FromDriver(const QVariant &value) const
 
 int IndexOfField(const QList<FieldDef> &defs, const QString &name)
 {
-    // Case folding keeps the length: only names of the same length need comparing.
     for (int i = 0; i < defs.size(); ++i)
-        if (defs[i].name.size() == name.size() && defs[i].name.compare(name, Qt::CaseInsensitive) == 0)
+        if (SameText(defs[i].name, name))
             return i;
     return -1;
 }

@@ -6,6 +6,7 @@
 #include "app/Guarded.h"
 #include "app/Log.h"
 #include "app/Process.h"
+#include "config/Common.h"
 #include "config/Errors.h"
 #include "gisdb/DM_PelkFun.h"
 
