@@ -5,7 +5,7 @@
 // directly, without the pipeline and its look-ups.
 // Usage: bench_customers [customers]   (default 1000; one size per process, since the ODBC
 // driver manager keeps the data sources it read first)
-#include "../tools/demo/CrmGenerator.h"
+#include "CrmGenerator.h"
 #include "DocumentStages.h"
 #include "support/GisDatabase.h"
 #include "support/Installation.h"

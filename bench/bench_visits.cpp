@@ -4,7 +4,7 @@
 // Usage: bench_visits [visits]   (default 2000, rounded up to whole days of all 24
 // representatives, 5 activities each; one size per process, since the ODBC driver manager
 // keeps the data sources it read first)
-#include "../tools/demo/CrmGenerator.h"
+#include "CrmGenerator.h"
 #include "DocumentStages.h"
 #include "support/GisDatabase.h"
 #include "support/Installation.h"

@@ -1,7 +1,10 @@
 // Faults injected into a customer exchange on real SQLite databases: a commit refused by a
-// lock, a CRM table that is gone for one run, rows without a change date, a connection that
-// drops in the middle of an element. Nothing may be lost and nothing may get stuck.
+// lock, a CRM table that is gone for one run, rows without a change date or stamped in the
+// future, clocks that differ, a connection that drops in the middle of an element, a leftover
+// file that cannot be deleted. Nothing may be lost and nothing may get stuck.
 #include "support/CustomerExchange.h"
+#include "support/FixedClock.h"
+#include "support/Undeletable.h"
 
 #include "app/Log.h"
 #include "db/Query.h"
@@ -104,6 +107,74 @@ TEST_F(CustomerFaults, ARowWithoutAChangeDateNeverStopsTheKind)
             .arg(DateTimeToText(Now() + 2.0 / 86400)));
     RunExchange();
     EXPECT_EQ(Gis(QStringLiteral("SELECT OB_NAZWA1 FROM OBIEKT;")), QStringList{QStringLiteral("Sklep A2")});
+}
+
+TEST_F(CustomerFaults, ARowStampedInTheFutureNeverFreezesTheKind)
+{
+    Objects({{QStringLiteral("Klient"), QStringLiteral("esSysXtoSysY"), 10}});
+    // An import stamped the row with a date years ahead.
+    Customer(1, QStringLiteral("100001"), QStringLiteral("Sklep z przyszłości"), 1501, 101,
+             QStringLiteral("2099-01-01 00:00:00"));
+    RunExchange();
+    EXPECT_EQ(Summary(QStringLiteral("Klient")), Counts(1, 1, 1, 0, 0, 0)) << Pane().toStdString();
+    EXPECT_LT(Watermark("interfejs_transport_klient"), QStringLiteral("2099"));
+    EXPECT_TRUE(Pane().contains(QStringLiteral("z datą zmiany późniejszą niż czas bazy źródłowej"))) << Pane().toStdString();
+
+    // A change made after the run arrives; the future row is listed again and found unchanged.
+    Customer(2, QStringLiteral("100002"), QStringLiteral("Sklep B"), 1501, 101, DateTimeToText(Now() + 2.0 / 86400));
+    RunExchange();
+    EXPECT_EQ(Summary(QStringLiteral("Klient")), Counts(2, 2, 1, 0, 1, 0)) << Pane().toStdString();
+    EXPECT_EQ(Gis(QStringLiteral("SELECT OB_EXID FROM OBIEKT ORDER BY 1;")),
+              QStringList({QStringLiteral("100001"), QStringLiteral("100002")}));
+}
+
+TEST_F(CustomerFaults, TheStoredTimeFollowsTheSourcesClockNotThisMachines)
+{
+    // This machine's clock runs ten minutes ahead of the CRM's.
+    ScopedFixedClock clock(QDateTime::currentDateTime().addSecs(600));
+    Objects({{QStringLiteral("Klient"), QStringLiteral("esSysXtoSysY"), 10}});
+    Customer(1, QStringLiteral("100001"), QStringLiteral("Sklep A"));
+    RunExchange();
+    EXPECT_EQ(Summary(QStringLiteral("Klient")), Counts(1, 1, 1, 0, 0, 0)) << Pane().toStdString();
+    EXPECT_TRUE(Pane().contains(QStringLiteral("różni się od zegara tego komputera"))) << Pane().toStdString();
+
+    // The CRM stamps a change by its own clock right after the run: the next run lists it.
+    Crm(QStringLiteral("UPDATE Customer SET Name1 = 'Sklep A2', UpdateDate = datetime('now', 'localtime');"));
+    RunExchange();
+    EXPECT_EQ(Summary(QStringLiteral("Klient")), Counts(1, 1, 0, 1, 0, 0)) << Pane().toStdString();
+    EXPECT_EQ(Gis(QStringLiteral("SELECT OB_NAZWA1 FROM OBIEKT;")), QStringList{QStringLiteral("Sklep A2")});
+}
+
+TEST_F(CustomerFaults, ASupersededFileThatCannotBeDeletedIsReportedAndHoldsTheLastExchangeTime)
+{
+    Objects({{QStringLiteral("Klient"), QStringLiteral("esSysXtoSysY"), 10}});
+    Customer(1, QStringLiteral("100001"), QStringLiteral("Sklep A"));
+    // The GIS refuses the first run: the element stays as its target-layout file.
+    GisSql(QStringLiteral("CREATE TRIGGER odmowa BEFORE INSERT ON OBIEKT BEGIN SELECT RAISE(ABORT, 'odmowa'); END;"));
+    RunExchange();
+    GisSql(QStringLiteral("DROP TRIGGER odmowa;"));
+    ASSERT_EQ(WorkFiles().size(), 1);
+    const QString stale = inst.Path(QStringLiteral("work/")) + WorkFiles().first();
+    const QString before = QStringLiteral("2026-06-01 00:00:00");
+    GisSql(QStringLiteral("UPDATE SLOWNIK SET SLO_TXT1 = '%1' WHERE SLO_NAZWA = 'interfejs_transport_klient';").arg(before));
+
+    // The customer changes; its old file is superseded but held by another program.
+    Crm(QStringLiteral("UPDATE Customer SET Name1 = 'Sklep A2', UpdateDate = '%1';").arg(DateTimeToText(Now() + 2.0 / 86400)));
+    const bool made = WhileUndeletable(stale, [&] { RunExchange(); });
+    if (!made)
+        GTEST_SKIP() << "the file system here cannot make a file undeletable";
+    EXPECT_EQ(Gis(QStringLiteral("SELECT OB_NAZWA1 FROM OBIEKT;")), QStringList{QStringLiteral("Sklep A2")});
+    EXPECT_TRUE(Pane().contains(QStringLiteral(" Nie można usunąć pliku z katalogu roboczego:\n      ") + stale))
+        << Pane().toStdString();
+    EXPECT_EQ(Watermark("interfejs_transport_klient"), before);
+
+    // Once it can go, the next run lists the customer again and deletes the stale file
+    // instead of storing its older state.
+    RunExchange();
+    EXPECT_EQ(Summary(QStringLiteral("Klient")), Counts(1, 1, 0, 0, 1, 0)) << Pane().toStdString();
+    EXPECT_TRUE(WorkFiles().isEmpty());
+    EXPECT_EQ(Gis(QStringLiteral("SELECT OB_NAZWA1 FROM OBIEKT;")), QStringList{QStringLiteral("Sklep A2")});
+    EXPECT_TRUE(StoredAtSourceTimeOfTheRun(Watermark("interfejs_transport_klient")));
 }
 
 TEST_F(CustomerFaults, AConnectionDroppedInsideAnElementFailsItWholeAndTheNextRunStoresIt)

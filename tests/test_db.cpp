@@ -115,9 +115,11 @@ TEST_F(DbTest, MissingDataSourceFailsWithDriverTextAndConnectionMessage)
     ASSERT_EQ(logged.size(), 2);
     for (const auto &m : logged) {
         EXPECT_EQ(m.image, TLog::ImageError);
-        EXPECT_EQ(m.lines,
-                  QStringList{QStringLiteral(" Wystąpił błąd podczas podłączenia do bazy danych: "
-                                             "Provider=MSDASQL.1;Persist Security Info=False;Data Source=NO_SUCH_DSN")});
+        ASSERT_EQ(m.lines.size(), 2);
+        EXPECT_EQ(m.lines[0],
+                  QStringLiteral(" Wystąpił błąd podczas podłączenia do bazy danych: "
+                                 "Provider=MSDASQL.1;Persist Security Info=False;Data Source=NO_SUCH_DSN"));
+        EXPECT_TRUE(m.lines[1].contains(QLatin1String("Data source name not found"))) << m.lines[1].toStdString();
     }
 }
 

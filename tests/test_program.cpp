@@ -1,6 +1,6 @@
 // The program itself, started as a process: unattended runs and the single-instance rule.
-#include "support/Installation.h"
 #include "support/MailSettingsSection.h"
+#include "support/ProgramInstallation.h"
 #include "support/SmtpRecorder.h"
 
 #include "app/Log.h"
@@ -15,58 +15,14 @@ using namespace pelk::test;
 
 namespace {
 
-class Program : public ::testing::Test
+class Program : public ::testing::Test, protected ProgramInstallation
 {
 protected:
     void SetUp() override
     {
         inst.WriteSettings({{QStringLiteral("TraceLevel"), QStringLiteral("2")}});
-        // The settings file lies beside the executable: run a copy inside the installation.
-        exe = inst.Path(QStringLiteral("PelkDataExchanger"));
-        ASSERT_TRUE(QFile::copy(QStringLiteral(PELK_EXECUTABLE), exe));
-        env = QProcessEnvironment::systemEnvironment();
-        env.remove(QStringLiteral("DISPLAY"));
-        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
-        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
-        env.insert(QStringLiteral("TMPDIR"), inst.dir.path());
+        ASSERT_TRUE(QFile::exists(exe));
     }
-
-    QProcess *Launch(const QStringList &args)
-    {
-        auto *p = new QProcess;
-        p->setProcessEnvironment(env);
-        p->setWorkingDirectory(inst.dir.path());
-        p->start(exe, args);
-        processes.emplace_back(p);
-        return p;
-    }
-    void TearDown() override
-    {
-        for (auto &p : processes)
-            if (p->state() != QProcess::NotRunning) {
-                p->kill();
-                p->waitForFinished(5000);
-            }
-    }
-    QByteArray AllLogs() const
-    {
-        QDir logs(inst.Path(QStringLiteral("logs")));
-        QByteArray all;
-        for (const QString &f : logs.entryList({QStringLiteral("*.log")}, QDir::Files))
-            all += ReadFileBytes(logs.filePath(f));
-        return all;
-    }
-    QString NewestLog() const
-    {
-        QDir logs(inst.Path(QStringLiteral("logs")));
-        const QStringList files = logs.entryList({QStringLiteral("*.log")}, QDir::Files, QDir::Time);
-        return files.isEmpty() ? QString() : QString::fromLatin1(ReadFileBytes(logs.filePath(files.first())));
-    }
-
-    Installation inst;
-    QString exe;
-    QProcessEnvironment env;
-    std::vector<std::unique_ptr<QProcess>> processes;
 };
 
 } // namespace
@@ -102,7 +58,7 @@ TEST_F(Program, AnUnattendedRunMailsItsErrors)
     EXPECT_EQ(p->exitCode(), 0);
     const QList<QJsonObject> mails = server.Messages();
     ASSERT_FALSE(mails.isEmpty()) << NewestLog().toStdString();
-    const QString log = pelk::TLog::FromIsoLatin2(NewestLog().toLatin1());
+    const QString log = NewestLog();
     for (const QJsonObject &m : mails)
         EXPECT_TRUE(log.contains(m["subject"].toString().left(30))) << m["subject"].toString().toStdString();
 }
@@ -131,20 +87,48 @@ TEST_F(Program, UnattendedRunWithBrokenSettingsEndsAtOnceWithAnErrorCode)
 {
     const QString file = inst.WriteProcessSettings(QStringLiteral("p.xml"), inst.Path(QStringLiteral("work")),
                                                    {{QStringLiteral("Klient"), QStringLiteral("esSysXtoSysY"), 10}});
-    // A working folder on a drive that is not mounted, then no settings file at all: neither
-    // run may hang (holding its lock and refusing every later scheduled run).
+    // What a start that must fail (and end by itself: a hanging one holds its lock and refuses
+    // every later scheduled run) tells on standard error.
+    auto failedStartUp = [&](const QStringList &args) {
+        QProcess *p = Launch(args);
+        EXPECT_TRUE(p->waitForFinished(20000)) << "an unattended run whose start-up failed did not end";
+        EXPECT_EQ(p->exitCode(), 2);
+        return QString::fromUtf8(p->readAllStandardError());
+    };
+    // A working folder on a drive that is not mounted, then no settings file at all.
     inst.WriteSettings({{QStringLiteral("DefaultSubDirWork"), QStringLiteral("/niezamontowany/praca")}});
-    QProcess *invalid = Launch({file, QStringLiteral("auto")});
-    ASSERT_TRUE(invalid->waitForFinished(20000)) << "an unattended run with invalid settings did not end";
-    EXPECT_EQ(invalid->exitCode(), 2);
-    EXPECT_TRUE(
-        QString::fromUtf8(invalid->readAllStandardError()).contains(QStringLiteral(" Brak domyślnego, roboczego katalogu:")));
-
+    EXPECT_TRUE(failedStartUp({file, QStringLiteral("auto")}).contains(QStringLiteral(" Brak domyślnego, roboczego katalogu:")));
     QFile::remove(inst.Path(QStringLiteral("PelkDataExchanger.xml")));
-    QProcess *missing = Launch({file, QStringLiteral("auto")});
-    ASSERT_TRUE(missing->waitForFinished(20000)) << "an unattended run without settings did not end";
-    EXPECT_EQ(missing->exitCode(), 2);
-    EXPECT_TRUE(QString::fromUtf8(missing->readAllStandardError()).contains(QStringLiteral(" Brak pliku konfiguracyjnego:")));
+    EXPECT_TRUE(failedStartUp({file, QStringLiteral("auto")}).contains(QStringLiteral(" Brak pliku konfiguracyjnego:")));
+
+    // A settings file read only up to a value it cannot take (every key after it would keep
+    // its default) names the key, the value and the reason.
+    inst.WriteSettings({},
+                       QStringLiteral("<property name=\"DSLocateKonfig\" type=\"Object\" class=\"TDSLocateKonfig\">"
+                                      "<class classname=\"TDSLocateKonfig\" name=\"DSLocateKonfig\"><properties>"
+                                      "<property name=\"SerwerDSLocate\" type=\"Object\" class=\"TDSLKonfiguracjaSerwera\">"
+                                      "<class classname=\"TDSLKonfiguracjaSerwera\" name=\"SerwerDSLocate\"><properties>"
+                                      "<property name=\"Port\" type=\"Integer\">70000</property>"
+                                      "</properties></class></property></properties></class></property>"));
+    const QString halfRead = failedStartUp({file, QStringLiteral("auto")});
+    EXPECT_TRUE(halfRead.contains(QStringLiteral(" Błędna wartość klucza \"DSLocateKonfig.SerwerDSLocate.Port\"")))
+        << halfRead.toStdString();
+    EXPECT_TRUE(halfRead.contains(QStringLiteral("wartość: \"70000\""))) << halfRead.toStdString();
+
+    // A process settings file that is no XML, and a GIS that cannot be reached: each with the
+    // message and its reason (the parser's line and column, the driver's diagnostic).
+    inst.WriteSettings();
+    WriteFileText(inst.Path(QStringLiteral("broken.xml")), QStringLiteral("<classes><class"));
+    const QString broken = failedStartUp({inst.Path(QStringLiteral("broken.xml")), QStringLiteral("auto")});
+    EXPECT_TRUE(broken.contains(QStringLiteral(" Błąd ładowania pliku konfiguracyjnego o nazwie ")
+                                + inst.Path(QStringLiteral("broken.xml"))))
+        << broken.toStdString();
+    EXPECT_TRUE(broken.contains(QStringLiteral("(line 1, column "))) << broken.toStdString();
+    inst.WriteSettings({{QStringLiteral("DSN_PelkGISTrasar"), QStringLiteral("NoSuchGis")}});
+    const QString noGis = failedStartUp({file, QStringLiteral("auto")});
+    EXPECT_TRUE(noGis.contains(QStringLiteral(" Wystąpił błąd podczas podłączenia do bazy danych DSN = NoSuchGis\n      ")))
+        << noGis.toStdString();
+    EXPECT_TRUE(noGis.contains(QStringLiteral("Data source name not found"))) << noGis.toStdString();
 
     // Nothing was left holding the lock: a run with good settings goes ahead.
     inst.WriteSettings();

@@ -309,13 +309,22 @@ TEST_F(StartUp, ErrorsAreMailedOnceAndAnErrorWhileMailingIsNotMailedAgain)
     dm->Log()->Error(1, QStringLiteral(" Pierwszy błąd\r\n      druga linia"));
     EXPECT_EQ(failing.connects, 1); // the sender's own error did not start another mail
     EXPECT_TRUE(pane.AllText().contains(QStringLiteral(" Błąd połączenia z serwerem poczty")));
+    dm->Log()->Error(1, QStringLiteral(" Błąd w przerwie")); // the sender rests: not mailed either
 
+    // The errors lost meanwhile are told (a warning, not mailed) before the next mail goes out.
     WorkingSender working(raw);
     dm->SetMailSender(&working);
     dm->Log()->Error(1, QStringLiteral(" Drugi błąd\r\n      druga linia"));
     dm->Log()->Warning(1, QStringLiteral(" Ostrzeżenie nie idzie pocztą"));
     EXPECT_EQ(working.sent, QStringList({QStringLiteral(" Drugi błąd       druga linia")}));
-    dm->SetMailSender(nullptr);
+    const QString lost = QStringLiteral(" Nie wysłano pocztą e-mail %1 zgłoszonych błędów");
+    EXPECT_TRUE(pane.AllText().contains(lost.arg(2))) << pane.AllText().toStdString();
+
+    // Errors still unmailed when the program ends are told at its end.
+    dm->SetMailSender(&failing);
+    dm->Log()->Error(1, QStringLiteral(" Ostatni błąd"));
+    dm.reset();
+    EXPECT_TRUE(pane.AllText().contains(lost.arg(1))) << pane.AllText().toStdString();
 }
 
 TEST_F(StartUp, AThrowingSenderNeitherEscapesTheLogNorSwitchesMailingOffAndThreadsTakeTurns)

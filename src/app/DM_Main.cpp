@@ -11,6 +11,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QScopedValueRollback>
 #include <QUuid>
 
@@ -48,7 +49,10 @@ void TDM_Main::DataModuleCreate(const QString &appFolder)
     const QString settingsFile = m_settings->AppFolder + QLatin1String(SettingsFileName);
     if (!CheckConfigFile(settingsFile))
         return;
-    m_settings->LoadFromFile(settingsFile);
+    // A file read only up to a value it cannot take would run on defaults for every key after
+    // it: start-up ends here, and what was logged names the key, its value and the reason.
+    if (!m_settings->LoadFromFile(settingsFile))
+        return;
     if (const MailSenderFactory factory = CurrentMailSenderFactory()) {
         m_ownedMailSender = factory(*m_settings->MailSettings(), [this](const QString &text) { MailSenderStatus(text); });
         m_mailSender = m_ownedMailSender.get();
@@ -71,6 +75,10 @@ void TDM_Main::DataModuleCreate(const QString &appFolder)
 
 void TDM_Main::DataModuleDestroy()
 {
+    {
+        const std::lock_guard<std::mutex> serial(m_mailMutex);
+        ReportUnmailed();
+    }
     // Its disconnection may still report through the log, which then mails nothing.
     m_mailSender = nullptr;
     m_ownedMailSender.reset();
@@ -93,11 +101,13 @@ bool TDM_Main::CheckConfigFile(const QString &fileName)
 bool TDM_Main::LoadProcessSettings()
 {
     const QString first = m_arguments.value(0);
+    const bool automatic = m_arguments.value(1) == QLatin1String("auto");
+    bool loaded = true;
     try {
         if (m_arguments.isEmpty()) {
             const QString defaultFile = m_settings->DefaultSettingsFileName();
             if (QFileInfo(defaultFile).isFile()) {
-                m_settingsProcess->LoadFromFile(defaultFile);
+                loaded = m_settingsProcess->LoadFromFile(defaultFile);
                 m_switches->LoadMode = TPrzelaczniki::FromProcessSettingsMode;
             } else {
                 m_switches->LoadMode = TPrzelaczniki::DefaultsMode;
@@ -106,15 +116,24 @@ bool TDM_Main::LoadProcessSettings()
         } else {
             m_log->Info(3, QStringLiteral(" Parametr 1: %1").arg(first));
             m_log->Info(3, QStringLiteral(" Parametr 2: %1").arg(m_arguments.value(1)));
-            m_settingsProcess->LoadFromFile(first);
+            loaded = m_settingsProcess->LoadFromFile(first);
             m_switches->LoadMode = TPrzelaczniki::FromProcessSettingsMode;
-            if (m_arguments.value(1) == QLatin1String("auto"))
+            if (automatic)
                 m_log->SetAutomatic(true);
         }
+        if (!loaded)
+            m_log->Error(
+                1,
+                QStringLiteral(" Błąd ładowania pliku konfiguracyjnego o nazwie %1\r\n      %2")
+                    .arg(first.isEmpty() ? m_settings->DefaultSettingsFileName() : first, m_settingsProcess->LoadError()));
         m_switches->Load();
-        return true;
-    } catch (const std::exception &) {
-        m_log->Error(1, QStringLiteral(" Błąd ładowania pliku konfiguracyjnego o nazwie %1").arg(first));
+        // In the window the user opens another file; an unattended run with a file it could not
+        // read completely has nothing it may trust to do.
+        return loaded || !automatic;
+    } catch (const std::exception &e) {
+        m_log->Error(
+            1,
+            QStringLiteral(" Błąd ładowania pliku konfiguracyjnego o nazwie %1\r\n      %2").arg(first, TLog::ExceptionText(e)));
         return false;
     }
 }
@@ -127,8 +146,10 @@ bool TDM_Main::OpenConnection(Connection &connection, const QString &dsn, bool t
         if (testOnly)
             connection.Close();
         return true;
-    } catch (const std::exception &) {
-        m_log->Error(1, QStringLiteral(" Wystąpił błąd podczas podłączenia do bazy danych DSN = ") + dsn);
+    } catch (const std::exception &e) {
+        m_log->Error(1,
+                     QStringLiteral(" Wystąpił błąd podczas podłączenia do bazy danych DSN = ") + dsn
+                         + QStringLiteral("\r\n      ") + TLog::ExceptionText(e));
         return false;
     }
 }
@@ -165,11 +186,16 @@ void TDM_Main::MailError(const QString &text)
         return;
     const QScopedValueRollback<bool> guard(sending, true);
     const std::lock_guard<std::mutex> serial(m_mailMutex);
+    bool mailed = false;
+    const auto count = qScopeGuard([&] { m_unmailed += mailed ? 0 : 1; });
     try {
         const bool connected = m_mailSender->Connected() || m_mailSender->Connect();
         if (connected) {
+            // The mails lost while the sender rested after a failure are told before the
+            // first one that goes out again.
+            ReportUnmailed();
             QString subject = text;
-            m_mailSender->Send(subject.replace(QLatin1String("\r\n"), QLatin1String(" ")));
+            mailed = m_mailSender->Send(subject.replace(QLatin1String("\r\n"), QLatin1String(" ")));
         }
         if (connected || m_mailSender->Connected())
             m_mailSender->Disconnect();
@@ -177,6 +203,17 @@ void TDM_Main::MailError(const QString &text)
         // A failing sender never takes the logging call down with it.
         m_log->Error(1, QStringLiteral(" Błąd wysyłania wiadomości e-mail: %1").arg(TLog::ExceptionText(e)));
     }
+}
+
+void TDM_Main::ReportUnmailed()
+{
+    if (m_unmailed == 0)
+        return;
+    m_log->Warning(1,
+                   QStringLiteral(" Nie wysłano pocztą e-mail %1 zgłoszonych błędów (wysyłanie poczty było niemożliwe"
+                                  " lub wstrzymane po błędzie); są zapisane w dzienniku")
+                       .arg(m_unmailed));
+    m_unmailed = 0;
 }
 
 void TDM_Main::MailSenderStatus(const QString &text)

@@ -70,6 +70,9 @@ private:
     std::unique_ptr<IMailSender> m_ownedMailSender;
     IMailSender *m_mailSender = nullptr;
     std::mutex m_mailMutex; // one mail at a time, whichever thread logged the error
+    int m_unmailed = 0;     // errors not mailed since the last mail that went out
+    // Logs, as a warning, how many errors were not mailed, if any (under m_mailMutex).
+    void ReportUnmailed();
 };
 
 } // namespace pelk

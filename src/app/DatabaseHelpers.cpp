@@ -2,8 +2,10 @@
 
 #include "Guarded.h"
 #include "Log.h"
+#include "config/Common.h"
 #include "config/Errors.h"
 #include "db/Connection.h"
+#include "db/DialectSql.h"
 #include "db/Query.h"
 #include "db/TableRow.h"
 
@@ -77,11 +79,31 @@ bool TDatabaseHelpers::CheckConnection(Connection &connection)
         connection.Close();
         connection.Open();
         return true;
-    } catch (const Exception &) {
+    } catch (const Exception &e) {
         m_log.Error(1,
-                    QStringLiteral(" Wystąpił błąd podczas podłączenia do bazy danych: %1").arg(connection.ConnectionString()));
+                    QStringLiteral(" Wystąpił błąd podczas podłączenia do bazy danych: %1\r\n      %2")
+                        .arg(connection.ConnectionString(), e.message()));
         return false;
     }
+}
+
+bool TDatabaseHelpers::ServerNow(Connection &connection, TDateTime &now)
+{
+    static const DialectSql kNow{QStringLiteral("select getdate() as Teraz"),
+                                 QStringLiteral("select datetime('now', 'localtime') as Teraz")};
+    if (!CheckConnection(connection))
+        return false;
+    return Guarded(m_log, Where::Heading(QStringLiteral(" TDM_Main.ServerNow")), [&] {
+        Query query(connection);
+        query.SetSQL(kNow.For(connection.SqlDialect()));
+        query.Open();
+        const Variant value = query.FieldByName(QStringLiteral("Teraz")).Value();
+        // SQLite gives its time as text, SQL Server as a typed date-time.
+        if (value.isNull())
+            throw Exception(QStringLiteral("Serwer nie podał bieżącego czasu"));
+        now = value.toDateTime();
+        return true;
+    });
 }
 
 bool TDatabaseHelpers::IsEmptyValue(const Variant &value)

@@ -32,6 +32,9 @@ public:
     bool RozpocznijTranzakcje(Connection &connection);
     bool ZakonczTranzakcje(Connection &connection, bool success);
     bool CheckConnection(Connection &connection);
+    // The database server's own local date and time (it stamps the rows it changes). False
+    // (logged) when the server could not be asked.
+    bool ServerNow(Connection &connection, TDateTime &now);
 
     // Empty variant or empty text; Null throws EVariantError.
     static bool IsEmptyValue(const Variant &value);

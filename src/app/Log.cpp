@@ -95,17 +95,16 @@ void TLog::Message(int level, Image image, Style style, const QString &text)
         QMutexLocker lock(&m_mutex);
         if (level > m_traceLevel)
             return;
-        if (!m_automatic) {
-            m_pane.append(QString()); // the image
-            m_pane.append(lines);
-            // The mirror serves the copy into the log file (made early, from the first few
-            // messages) and the start-up report; a long run keeps only its newest part.
-            if (m_pane.size() > kPaneMirrorLimit)
-                m_pane.remove(0, m_pane.size() - kPaneMirrorLimit / 2);
-            if (m_view) {
-                m_pendingView.append({image, style, lines});
-                toView = true;
-            }
+        // The mirror serves the copy into the log file (made early, from the first few
+        // messages) and the start-up report, unattended too; a long run keeps only its newest
+        // part.
+        m_pane.append(QString()); // the image
+        m_pane.append(lines);
+        if (m_pane.size() > kPaneMirrorLimit)
+            m_pane.remove(0, m_pane.size() - kPaneMirrorLimit / 2);
+        if (!m_automatic && m_view) {
+            m_pendingView.append({image, style, lines});
+            toView = true;
         }
         WriteToFileLocked(text);
         if (image == ImageError)

@@ -32,6 +32,24 @@ QString KeyPath(xmlNodePtr propertyNode)
     return parts.join(QLatin1Char('.'));
 }
 
+// Keys whose values are credentials (enciphered logins and passwords).
+bool IsSecretKey(const QString &keyPath)
+{
+    const QString last = keyPath.section(QLatin1Char('.'), -1);
+    for (const char *secret : {"Haslo", "Password", "Login"})
+        if (last.compare(QLatin1String(secret), Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
+QString NodeText(xmlNodePtr node)
+{
+    xmlChar *content = xmlNodeGetContent(node);
+    const QString text = QString::fromUtf8(reinterpret_cast<const char *>(content));
+    xmlFree(content);
+    return text;
+}
+
 } // namespace
 
 TSettings::TSettings(QObject *parent) : TPersistent(parent)
@@ -55,17 +73,26 @@ bool TSettings::LoadFromFile(const QString &fileName)
     std::unique_ptr<TXMLSerializer> serializer(m_factory ? m_factory() : TXMLSerializer::CreateSystemSerializer(nullptr));
     // A missing or unreadable file is a failure (with its reason), not an empty success.
     QString error;
-    if (!serializer->LoadDocument(fileName, &error))
-        throw Exception(QStringLiteral("Nie można odczytać pliku %1").arg(error));
-    // The serializer's own error names no key; say which one and why before the load ends.
+    m_loadError = QStringLiteral("Nie można odczytać pliku %1").arg(fileName);
+    if (!serializer->LoadDocument(fileName, &error)) {
+        m_loadError = QStringLiteral("Nie można odczytać pliku %1").arg(error);
+        throw Exception(m_loadError);
+    }
+    // The serializer's own error names no key; say which one, its value and why before the
+    // load ends. Secrets are not repeated: a plain password put where its cipher belongs
+    // would otherwise reach the log and the error mails.
     serializer->OnSetPropertyError = [this, &fileName](TXMLSerializer *, const QString &, xmlNodePtr node, const Exception &e,
                                                        bool &) {
+        const QString key = KeyPath(node);
+        const QString value = IsSecretKey(key) ? QStringLiteral("wartość ukryta")
+                                               : QStringLiteral("wartość: \"%1\"").arg(NodeText(node));
+        m_loadError = QStringLiteral("Błędna wartość klucza \"%1\" w pliku %2:\r\n      %3\r\n      %4")
+                          .arg(key, fileName, e.message(), value);
         if (m_log)
-            m_log->Error(1,
-                         QStringLiteral(" Błędna wartość klucza \"%1\" w pliku %2:\r\n      %3")
-                             .arg(KeyPath(node), fileName, e.message()));
+            m_log->Error(1, QLatin1Char(' ') + m_loadError);
     };
     serializer->LoadObject(this, ClassName());
+    m_loadError.clear();
     return true;
 }
 

@@ -52,12 +52,16 @@ public:
 
     void SetSerializerFactory(SerializerFactory factory) { m_factory = std::move(factory); }
     void SetLog(TLog *log) { m_log = log; }
+    // Why the last LoadFromFile failed (the file's error, or the key and value that could not
+    // be read); empty after a complete load.
+    QString LoadError() const { return m_loadError; }
 
 protected:
     // Runs the base operation; an escaping exception is logged as " Wyjątek funkcji
     // <class>.<operation>" with its reason.
     bool GuardedFileOperation(const char *operation, const std::function<bool()> &op);
     TLog *m_log = nullptr;
+    QString m_loadError;
 
 private:
     SerializerFactory m_factory;

@@ -18,16 +18,17 @@ void TFileSweeper::Remove(const QString &path)
     m_wake.notify_one();
 }
 
-void TFileSweeper::Finish()
+QStringList TFileSweeper::Finish()
 {
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         if (!m_thread.joinable())
-            return;
+            return std::exchange(m_failures, {});
         m_finishing = true;
     }
     m_wake.notify_one();
     m_thread.join();
+    return std::exchange(m_failures, {});
 }
 
 void TFileSweeper::Sweep()
@@ -39,9 +40,14 @@ void TFileSweeper::Sweep()
             return; // finishing, nothing left
         const QStringList batch = std::exchange(m_pending, {});
         lock.unlock();
-        for (const QString &path : batch)
-            QFile::remove(path);
+        QStringList failures;
+        for (const QString &path : batch) {
+            QFile file(path);
+            if (!file.remove() && file.exists())
+                failures.append(path + QStringLiteral(": ") + file.errorString());
+        }
         lock.lock();
+        m_failures.append(failures);
     }
 }
 

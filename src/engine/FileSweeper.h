@@ -18,10 +18,11 @@ public:
     TFileSweeper(const TFileSweeper &) = delete;
     TFileSweeper &operator=(const TFileSweeper &) = delete;
 
-    // Deletes the file soon (a file that cannot be deleted stays, without a message).
+    // Deletes the file soon.
     void Remove(const QString &path);
-    // Returns when every file handed over has been dealt with.
-    void Finish();
+    // Returns when every file handed over has been dealt with: the files that could not be
+    // deleted, each as "<path>: <reason>". A file that was already gone is no failure.
+    QStringList Finish();
 
 private:
     void Sweep();
@@ -29,6 +30,7 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_wake;
     QStringList m_pending;
+    QStringList m_failures;
     bool m_finishing = false;
     std::thread m_thread;
 };

@@ -2,12 +2,15 @@
 
 #include "Transformation.h"
 #include "app/DM_Main.h"
+#include "app/DatabaseHelpers.h"
 #include "app/Guarded.h"
 #include "app/Log.h"
 #include "app/Process.h"
 #include "app/Settings.h"
 #include "app/Views.h"
 #include "config/AtomicFile.h"
+#include "config/Clock.h"
+#include "config/DateTime.h"
 #include "db/Query.h"
 
 #include <QDir>
@@ -15,6 +18,7 @@
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <algorithm>
+#include <cmath>
 
 namespace pelk {
 
@@ -103,12 +107,11 @@ bool TObjectListQueue::RunElements()
 bool TObjectListQueue::RunIncremental(const TDateTime &previous, TDateTime &next)
 {
     constexpr TDateTime kOneSecond = 1.0 / 86400.0;
-    // The stored time has whole seconds and the lists take what changed after it: a change
-    // stamped in the run's starting second after the list was read would be missed for good.
-    // One second earlier, it is listed again by the next run (which finds it unchanged).
-    next = Now() - kOneSecond;
+    // Until the source tells its own time (GatherChanged), this machine's clock stands in.
+    m_runStart = Now();
     m_listComplete = true;
     m_hasUnstaged = false;
+    m_staleFilesLeft = false;
     if (!RunElements())
         return false;
     if (!m_listComplete) {
@@ -118,10 +121,46 @@ bool TObjectListQueue::RunIncremental(const TDateTime &previous, TDateTime &next
                                 .arg(Rules->ObjectName));
         return false;
     }
-    for (const auto &element : Elements)
-        next = std::max(next, element->ChangeDate);
+    if (m_staleFilesLeft) {
+        m_dm.Log()->Warning(1,
+                            QStringLiteral(" Nie usunięto nieaktualnych plików obiektu \"%1\" z katalogu roboczego;"
+                                           " czas ostatniej wymiany nie został zmieniony")
+                                .arg(Rules->ObjectName));
+        return false;
+    }
+    // The run's start on the source's clock, never a change date: one row stamped in the
+    // future would otherwise hide every change made until that date. Such a row is listed
+    // again by each run until its date has passed. The stored time has whole seconds and the
+    // lists take what changed after it: a change stamped in the run's starting second after
+    // the list was read would be missed for good; one second earlier, it is listed again by
+    // the next run (which finds it unchanged).
+    next = m_runStart - kOneSecond;
+    const auto future = std::count_if(Elements.begin(), Elements.begin() + DatabaseCount,
+                                      [this](const auto &element) { return element->ChangeDate > m_runStart; });
+    if (future > 0)
+        m_dm.Log()->Warning(1,
+                            QStringLiteral(" Liczba elementów obiektu \"%1\" z datą zmiany późniejszą niż czas bazy "
+                                           "źródłowej (%2): %3; będą pobierane ponownie do czasu tej daty")
+                                .arg(Rules->ObjectName, DateTimeToText(m_runStart))
+                                .arg(future));
     if (m_hasUnstaged)
         next = std::min(next, std::max(previous, m_earliestUnstaged - kOneSecond));
+    return true;
+}
+
+bool TObjectListQueue::ReadSourceClock(Connection &source)
+{
+    constexpr TDateTime kTolerance = 60.0 / 86400.0;
+    TDateTime serverNow = 0;
+    if (!m_dm.Db().ServerNow(source, serverNow))
+        return false;
+    const TDateTime here = Now();
+    if (std::abs(serverNow - here) > kTolerance)
+        m_dm.Log()->Warning(1,
+                            QStringLiteral(" Zegar bazy źródłowej obiektu \"%1\" (%2) różni się od zegara tego komputera"
+                                           " (%3) o więcej niż minutę")
+                                .arg(Rules->ObjectName, DateTimeToText(serverNow), DateTimeToText(here)));
+    m_runStart = serverNow;
     return true;
 }
 
@@ -132,6 +171,10 @@ bool TObjectListQueue::GatherChanged(const std::function<bool()> &readWatermark,
     log.Note(2, QStringLiteral(" Rozpoczęcie zbierania elementów obiektu \"%1\"").arg(Rules->ObjectName));
     if (!readWatermark())
         return false;
+    // The time to store next is read from the source before its list: the source stamps its
+    // rows by its own clock. A source that cannot tell it keeps the stored time as it is.
+    if (!ReadSourceClock(list.GetConnection()))
+        MarkListIncomplete();
     // A list that could not be read goes on with the staged files of earlier runs, but the
     // last-exchange time stays where it is, so the next run lists the same changes.
     if (!openList())
@@ -214,8 +257,12 @@ bool TObjectListQueue::ProcessElements()
 bool TObjectListQueue::EndOfElements(bool complete)
 {
     // A superseded leftover file must be gone before a last-exchange time passes its element:
-    // left behind, it would bring the element's older state back.
-    m_sweeper.Finish();
+    // left behind, it would bring the element's older state back. One that could not be
+    // deleted (a virus scanner holds it) keeps the time, so its element is listed again.
+    for (const QString &failure : m_sweeper.Finish()) {
+        Log().Error(1, QStringLiteral(" Nie można usunąć pliku z katalogu roboczego:\r\n      %1").arg(failure));
+        m_staleFilesLeft = true;
+    }
     return complete;
 }
 

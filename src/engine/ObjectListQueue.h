@@ -58,10 +58,11 @@ public:
     // the run was not ended early (by PrepareList, FindFile or the escape flag).
     bool RunElements();
     // The run of an incremental kind: RunElements, then the last-exchange time to store in
-    // `next`. False (nothing may be stored) when the run ended early or the list was not read
-    // completely. `next` is the later of the run's start (less one second) and the newest
-    // change seen, but never past `previous` plus the change of an element that failed before
-    // its first file was written: the next run lists that element again.
+    // `next`. False (nothing may be stored) when the run ended early, the list was not read
+    // completely or a superseded file could not be deleted. `next` is the run's start on the
+    // source database's clock less one second, but never past `previous` plus the change of
+    // an element that failed before its first file was written: the next run lists that
+    // element again.
     bool RunIncremental(const TDateTime &previous, TDateTime &next);
     bool FindFile();
     bool SerializeSysObject(RObiekt &element, std::unique_ptr<TInterfaceObject> object);
@@ -98,6 +99,9 @@ protected:
     // staged files of earlier runs), appendRow for each row of `list`, Stop between rows.
     bool GatherChanged(const std::function<bool()> &readWatermark, const std::function<bool()> &openList, Query &list,
                        const std::function<void(const Query &)> &appendRow);
+    // Takes the run's start from the source database's clock (warns when it differs from this
+    // machine's by more than a minute); false when the source could not tell it.
+    bool ReadSourceClock(Connection &source);
     // Hands the connection and the rules' folders to an exchange object.
     void Attach(TInterfaceObject &object, Connection *connection) const;
     bool RemoveFile(const QString &fileName) const;
@@ -138,6 +142,8 @@ private:
     QSet<QString> m_databaseKeys; // the database elements' keys while FindFile matches files
     bool m_keysIndexed = false;
     bool m_listComplete = true;
+    bool m_staleFilesLeft = false;    // a superseded leftover file could not be deleted
+    TDateTime m_runStart = 0;         // the run's start on the source's clock
     bool m_staged = false;            // the element of the last ProcessObject reached its first file
     TDateTime m_earliestUnstaged = 0; // change date of the earliest such element
     bool m_hasUnstaged = false;

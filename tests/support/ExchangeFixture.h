@@ -54,9 +54,18 @@ protected:
     void RunExchange()
     {
         pane.messages.clear();
+        runStarted = QDateTime::currentDateTime();
         TQueue queue(Dm());
         queue.Objects = Dm().SettingsProcess()->ObjectToProcess();
         queue.Execute();
+        runEnded = QDateTime::currentDateTime();
+    }
+    // Whether a stored last-exchange time is the source's clock during the last run less one
+    // second (a SQLite source tells the system's time, whatever clock the test installed).
+    bool StoredAtSourceTimeOfTheRun(const QString &stored) const
+    {
+        const QDateTime time = QDateTime::fromString(stored, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        return time.isValid() && time >= runStarted.addSecs(-2) && time <= runEnded;
     }
 
     QString Watermark(const char *key) const
@@ -75,6 +84,7 @@ protected:
     RecordingLogView pane;
     QString settingsFile;
     std::unique_ptr<TDM_Main> dm;
+    QDateTime runStarted, runEnded; // the system's time around the last RunExchange
 };
 
 } // namespace pelk::test

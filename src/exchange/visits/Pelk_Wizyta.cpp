@@ -118,14 +118,18 @@ bool TPelk_WizytaPozycjeCollectionItem::CheckMandatory()
     });
 }
 
-bool TPelk_WizytaPozycjeCollectionItem::SaveWizytaObiekt()
+bool TPelk_WizytaPozycjeCollectionItem::SaveWizytaObiekt(QSet<int> &objectsWritten)
 {
     return Guarded(*DM().Log(), PELK_HERE, [&] {
         if (!CheckMandatory())
             return false;
-        // One stop per customer object: a second stop at the same customer updates the first.
-        // A stop new to a visit inserted by this save has no row to look for.
-        if (!Nowa && Wiz().Q_WizytaObiekt.OpenByKey({Variant(WizytaID), ObiektID}))
+        // One stop per customer object: a second stop at the same object updates the first.
+        // Only the first stop at an object of a visit inserted by this save is known to have no
+        // row; the object is compared as resolved, since two external ids the database takes
+        // for one (case, trailing spaces) name the same object.
+        const bool firstAtObject = !objectsWritten.contains(ObiektID.toInt());
+        objectsWritten.insert(ObiektID.toInt());
+        if (!(Nowa && firstAtObject) && Wiz().Q_WizytaObiekt.OpenByKey({Variant(WizytaID), ObiektID}))
             return UpdateWizytaObiekt();
         return InsertWizytaObiekt();
     });
@@ -321,17 +325,13 @@ bool TPelk_Wizyta::SaveWizytaPozycje(quint8 &status)
 {
     return Guarded(m_dm.Log(), PELK_HERE, [&] {
         int refused = 0;
-        QSet<QString> seen; // customers of the stops before
+        QSet<int> objectsWritten;
         for (int i = 0; i < m_pozycje->Count(); ++i) {
             TPelk_WizytaPozycjeCollectionItem *stop = m_pozycje->Items(i);
             stop->WizytaID = ID.toInt();
-            // Only a visit inserted by this save, at a customer not seen in it yet, is known to
-            // have no row of the stop.
-            const QString exid = stop->ObiektEXID.isNull() ? QString() : stop->ObiektEXID.toString();
-            stop->Nowa = Nowa && !seen.contains(exid);
-            seen.insert(exid);
+            stop->Nowa = Nowa;
             stop->StatusZapisu = szBezZmian;
-            if (!stop->SaveWizytaObiekt()) {
+            if (!stop->SaveWizytaObiekt(objectsWritten)) {
                 // The database failed: the element is rolled back whole, the rest is moot.
                 if (!stop->Odrzucona)
                     return false;

@@ -5,6 +5,8 @@
 #include "engine/InterfaceObject.h"
 #include "gisdb/Pelk_Obiekt.h"
 
+#include <QSet>
+
 namespace pelk {
 
 class TDM_Wizyta;
@@ -33,14 +35,15 @@ public:
 
     // Set by the visit before each save.
     int WizytaID = 0;
-    bool Nowa = false; // the stop's visit was inserted by this save and has no such stop yet
+    bool Nowa = false; // the stop's visit was inserted by this save
     quint8 StatusZapisu = szBezZmian;
     // Set by CheckMandatory: the stop was rejected for its data (nothing of it written), as
     // opposed to failing on the database.
     bool Odrzucona = false;
 
     bool CheckMandatory();
-    bool SaveWizytaObiekt();
+    // `objectsWritten`: the GIS objects of the visit's stops written by this save so far.
+    bool SaveWizytaObiekt(QSet<int> &objectsWritten);
     bool InsertWizytaObiekt();
     bool UpdateWizytaObiekt();
 
