@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -174,10 +175,14 @@ struct ToolResult
     QString out, err;
 };
 
-ToolResult RunTool(const QString &program, const QStringList &args)
+ToolResult RunTool(const QString &program, const QStringList &args, const QByteArray &input = QByteArray(),
+                   const QString &workingFolder = QString())
 {
     QProcess p;
+    p.setWorkingDirectory(workingFolder);
     p.start(program, args);
+    p.write(input);
+    p.closeWriteChannel();
     EXPECT_TRUE(p.waitForFinished(30000));
     return {p.exitCode(), QString::fromLocal8Bit(p.readAllStandardOutput()), QString::fromLocal8Bit(p.readAllStandardError())};
 }
@@ -194,6 +199,15 @@ TEST(PasswordTool, EnciphersAndDeciphersOneLine)
     EXPECT_EQ(dec.exitCode, 0);
     EXPECT_EQ(dec.out, QStringLiteral("haslo1234\n"));
 
+    // The plain text from standard input (off the command line): without a text or as "-",
+    // one line without its line end.
+    for (const QStringList &args : {QStringList{"encipher"}, QStringList{"encipher", "-"}}) {
+        const ToolResult piped = RunTool(QStringLiteral(PELK_PASSWORD_TOOL), args, "haslo123\r\nreszta\n");
+        EXPECT_EQ(piped.exitCode, 0) << piped.err.toStdString();
+        EXPECT_EQ(piped.out, QStringLiteral("dB25BeGaElQVRGWZ1/fmrw==\n"));
+    }
+    EXPECT_EQ(RunTool(QStringLiteral(PELK_PASSWORD_TOOL), {"decipher"}).exitCode, 2);
+
     const ToolResult bad = RunTool(QStringLiteral(PELK_PASSWORD_TOOL), {"decipher", "AAAAAAAAAAA{"});
     EXPECT_EQ(bad.exitCode, 1);
     EXPECT_TRUE(bad.out.isEmpty());
@@ -206,8 +220,23 @@ TEST(PasswordTool, WithoutItsLibraryReportsAndFails)
     QTemporaryDir dir;
     const QString copy = dir.filePath(QStringLiteral("pelk-password"));
     ASSERT_TRUE(QFile::copy(QStringLiteral(PELK_PASSWORD_TOOL), copy));
-    const ToolResult r = RunTool(copy, {"encipher", "x"});
+    // A library of that name in the current folder is never taken instead (planted there by
+    // anybody who may write to it).
+    QTemporaryDir planted;
+    ASSERT_TRUE(QFile::copy(QFileInfo(QStringLiteral(PELK_PASSWORD_TOOL)).dir().filePath(QStringLiteral("libTransakcje.so")),
+                            planted.filePath(QStringLiteral("libTransakcje.so"))));
+    const ToolResult r = RunTool(copy, {"encipher", "x"}, QByteArray(), planted.path());
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_TRUE(r.out.isEmpty());
     EXPECT_EQ(r.err, QStringLiteral("Błąd ładowania biblioteki Transakcje.dll\n"));
+}
+
+TEST(Password, AKeyFileOthersMayReadIsReported)
+{
+    ScopedKeyFile key(kKeyText);
+    QFile::setPermissions(key.Path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+    EXPECT_TRUE(KeyFileExposure().contains(key.Path() + QStringLiteral(" mogą czytać inni użytkownicy (prawa 644)")))
+        << KeyFileExposure().toStdString();
+    QFile::setPermissions(key.Path(), QFile::ReadOwner | QFile::WriteOwner);
+    EXPECT_EQ(KeyFileExposure(), QString());
 }

@@ -1,15 +1,18 @@
 // The program itself, started as a process: unattended runs and the single-instance rule.
 #include "support/MailSettingsSection.h"
 #include "support/ProgramInstallation.h"
+#include "support/SilentPort.h"
 #include "support/SmtpRecorder.h"
 
 #include "app/Log.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QThread>
 #include <gtest/gtest.h>
+#include <iostream>
 
 using namespace pelk::test;
 
@@ -22,6 +25,15 @@ protected:
     {
         inst.WriteSettings({{QStringLiteral("TraceLevel"), QStringLiteral("2")}});
         ASSERT_TRUE(QFile::exists(exe));
+    }
+    // What an unattended start that must fail tells on standard error. It must end by itself:
+    // a hanging one holds its lock and refuses every later scheduled run.
+    QString FailedStartUp(const QStringList &args)
+    {
+        QProcess *p = Launch(args);
+        EXPECT_TRUE(p->waitForFinished(60000)) << "an unattended run whose start-up failed did not end";
+        EXPECT_EQ(p->exitCode(), 2);
+        return QString::fromUtf8(p->readAllStandardError());
     }
 };
 
@@ -87,19 +99,11 @@ TEST_F(Program, UnattendedRunWithBrokenSettingsEndsAtOnceWithAnErrorCode)
 {
     const QString file = inst.WriteProcessSettings(QStringLiteral("p.xml"), inst.Path(QStringLiteral("work")),
                                                    {{QStringLiteral("Klient"), QStringLiteral("esSysXtoSysY"), 10}});
-    // What a start that must fail (and end by itself: a hanging one holds its lock and refuses
-    // every later scheduled run) tells on standard error.
-    auto failedStartUp = [&](const QStringList &args) {
-        QProcess *p = Launch(args);
-        EXPECT_TRUE(p->waitForFinished(20000)) << "an unattended run whose start-up failed did not end";
-        EXPECT_EQ(p->exitCode(), 2);
-        return QString::fromUtf8(p->readAllStandardError());
-    };
     // A working folder on a drive that is not mounted, then no settings file at all.
     inst.WriteSettings({{QStringLiteral("DefaultSubDirWork"), QStringLiteral("/niezamontowany/praca")}});
-    EXPECT_TRUE(failedStartUp({file, QStringLiteral("auto")}).contains(QStringLiteral(" Brak domyślnego, roboczego katalogu:")));
+    EXPECT_TRUE(FailedStartUp({file, QStringLiteral("auto")}).contains(QStringLiteral(" Brak domyślnego, roboczego katalogu:")));
     QFile::remove(inst.Path(QStringLiteral("PelkDataExchanger.xml")));
-    EXPECT_TRUE(failedStartUp({file, QStringLiteral("auto")}).contains(QStringLiteral(" Brak pliku konfiguracyjnego:")));
+    EXPECT_TRUE(FailedStartUp({file, QStringLiteral("auto")}).contains(QStringLiteral(" Brak pliku konfiguracyjnego:")));
 
     // A settings file read only up to a value it cannot take (every key after it would keep
     // its default) names the key, the value and the reason.
@@ -110,7 +114,7 @@ TEST_F(Program, UnattendedRunWithBrokenSettingsEndsAtOnceWithAnErrorCode)
                                       "<class classname=\"TDSLKonfiguracjaSerwera\" name=\"SerwerDSLocate\"><properties>"
                                       "<property name=\"Port\" type=\"Integer\">70000</property>"
                                       "</properties></class></property></properties></class></property>"));
-    const QString halfRead = failedStartUp({file, QStringLiteral("auto")});
+    const QString halfRead = FailedStartUp({file, QStringLiteral("auto")});
     EXPECT_TRUE(halfRead.contains(QStringLiteral(" Błędna wartość klucza \"DSLocateKonfig.SerwerDSLocate.Port\"")))
         << halfRead.toStdString();
     EXPECT_TRUE(halfRead.contains(QStringLiteral("wartość: \"70000\""))) << halfRead.toStdString();
@@ -119,13 +123,13 @@ TEST_F(Program, UnattendedRunWithBrokenSettingsEndsAtOnceWithAnErrorCode)
     // message and its reason (the parser's line and column, the driver's diagnostic).
     inst.WriteSettings();
     WriteFileText(inst.Path(QStringLiteral("broken.xml")), QStringLiteral("<classes><class"));
-    const QString broken = failedStartUp({inst.Path(QStringLiteral("broken.xml")), QStringLiteral("auto")});
+    const QString broken = FailedStartUp({inst.Path(QStringLiteral("broken.xml")), QStringLiteral("auto")});
     EXPECT_TRUE(broken.contains(QStringLiteral(" Błąd ładowania pliku konfiguracyjnego o nazwie ")
                                 + inst.Path(QStringLiteral("broken.xml"))))
         << broken.toStdString();
     EXPECT_TRUE(broken.contains(QStringLiteral("(line 1, column "))) << broken.toStdString();
     inst.WriteSettings({{QStringLiteral("DSN_PelkGISTrasar"), QStringLiteral("NoSuchGis")}});
-    const QString noGis = failedStartUp({file, QStringLiteral("auto")});
+    const QString noGis = FailedStartUp({file, QStringLiteral("auto")});
     EXPECT_TRUE(noGis.contains(QStringLiteral(" Wystąpił błąd podczas podłączenia do bazy danych DSN = NoSuchGis\n      ")))
         << noGis.toStdString();
     EXPECT_TRUE(noGis.contains(QStringLiteral("Data source name not found"))) << noGis.toStdString();
@@ -136,4 +140,33 @@ TEST_F(Program, UnattendedRunWithBrokenSettingsEndsAtOnceWithAnErrorCode)
     ASSERT_TRUE(good->waitForFinished(20000));
     EXPECT_EQ(good->exitCode(), 0);
     EXPECT_FALSE(QFile::exists(inst.Path(QStringLiteral("PelkDataExchanger.lock"))));
+}
+
+TEST_F(Program, AGisServerThatRefusesOrNeverAnswersEndsTheStartWithinTheLoginTimeOut)
+{
+    const QString file = inst.WriteProcessSettings(QStringLiteral("p.xml"), inst.Path(QStringLiteral("work")),
+                                                   {{QStringLiteral("Klient"), QStringLiteral("esSysXtoSysY"), 10}});
+    inst.WriteSettings({{QStringLiteral("LimitCzasuLogowania"), QStringLiteral("2")}});
+    auto expectReason = [](const QString &err, const char *reason) {
+        EXPECT_TRUE(err.contains(QStringLiteral(" Wystąpił błąd podczas podłączenia do bazy danych DSN = GIS\n      ")))
+            << err.toStdString();
+        EXPECT_TRUE(err.contains(QLatin1String(reason))) << err.toStdString();
+    };
+    {
+        // A SQL Server (through FreeTDS) whose port takes the connection and never answers.
+        SilentPort silent;
+        inst.odbc.AddFreeTdsDsn(QStringLiteral("GIS"), silent.Port());
+        QElapsedTimer waited;
+        waited.start();
+        expectReason(FailedStartUp({file, QStringLiteral("auto")}), "Timeout expired");
+        std::cout << "an unattended start against a silent server ended after " << waited.elapsed() << " ms\n";
+    }
+    // A port nobody listens on: refused at once.
+    int closedPort = 0;
+    {
+        SilentPort gone;
+        closedPort = gone.Port();
+    }
+    inst.odbc.AddFreeTdsDsn(QStringLiteral("GIS"), closedPort);
+    expectReason(FailedStartUp({file, QStringLiteral("auto")}), "Unable to connect to data source");
 }

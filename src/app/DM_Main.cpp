@@ -6,6 +6,7 @@
 #include "Przelaczniki.h"
 #include "Settings.h"
 #include "config/DateTime.h"
+#include "config/KeyLibrary.h"
 #include "config/XMLSerializer.h"
 
 #include <QCoreApplication>
@@ -59,7 +60,10 @@ void TDM_Main::DataModuleCreate(const QString &appFolder)
     }
     if (!m_settings->CheckSettings())
         return;
+    Connection::SetLoginTimeout(m_settings->LimitCzasuLogowania());
     m_log->OpenFile(m_settings->DefaultSubDirLog(), m_settings->TraceLevel());
+    if (const QString exposure = KeyFileExposure(); !exposure.isEmpty())
+        m_log->Warning(1, QLatin1Char(' ') + exposure);
 
     m_settingsProcess = std::make_unique<TSettingsProcess>();
     m_settingsProcess->SetLog(m_log.get());

@@ -152,6 +152,8 @@ bool TSettingsAplikacji::CheckSettings()
         fail(QStringLiteral(" Brak w pliku konfiguracyjnym wartości zmiennej \"DSN_Caesar\"."));
     if (m_traceLevel < 1 || m_traceLevel > 3)
         fail(QStringLiteral(" Wartość zmiennej \"TraceLevel\" w pliku konfiguracyjnym poza dozwolonym zakresem."));
+    if (m_limitCzasuLogowania < 1 || m_limitCzasuLogowania > 3600)
+        fail(QStringLiteral(" Wartość zmiennej \"LimitCzasuLogowania\" w pliku konfiguracyjnym poza dozwolonym zakresem."));
     return ok;
 }
 

@@ -82,6 +82,7 @@ class TSettingsAplikacji : public TSettings
     Q_PROPERTY(pelk::TMailSettings *MailSettings READ MailSettings)
     Q_PROPERTY(pelk::TDSLocateKonfig *DSLocateKonfig READ DSLocateKonfig)
     Q_PROPERTY(QString BibliotekaMovex MEMBER m_bibliotekaMovex)
+    Q_PROPERTY(int LimitCzasuLogowania MEMBER m_limitCzasuLogowania)
 public:
     explicit TSettingsAplikacji(QObject *parent = nullptr);
 
@@ -102,6 +103,9 @@ public:
     // Empty (the default): the data source's own tables, as in the embedded SQLite ERP.
     QString BibliotekaMovex() const { return m_bibliotekaMovex; }
     int TraceLevel() const { return m_traceLevel; }
+    // Seconds a database connection may take to log in and a request to be answered (1 to
+    // 3600, default 30).
+    int LimitCzasuLogowania() const { return m_limitCzasuLogowania; }
     bool WysylajBledyNaMaila() const { return m_wysylajBledyNaMaila; }
     // The error mails' settings; owned.
     TMailSettings *MailSettings() const { return m_mailSettings; }
@@ -117,6 +121,7 @@ private:
     QString m_dsnPelkGISTrasar, m_dsnMovex, m_dsnCaesar;
     QString m_bibliotekaMovex;
     int m_traceLevel = 0;
+    int m_limitCzasuLogowania = 30;
     bool m_wysylajBledyNaMaila = false;
     TMailSettings *m_mailSettings;
     TDSLocateKonfig *m_dsLocateKonfig;

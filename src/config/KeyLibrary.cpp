@@ -4,10 +4,18 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLibrary>
 #include <QMutex>
 #include <QMutexLocker>
 #include <cstring>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <sys/stat.h>
+#endif
 
 namespace pelk {
 
@@ -40,16 +48,33 @@ QString LibraryName()
 #endif
 }
 
-// Beside the program, as Windows looks for a library loaded by name; then the library path.
+// Where the library is looked for, in order: beside the program; then on Windows the system
+// folder only (never the current folder or PATH, where anybody may plant a library of that
+// name), elsewhere the library path.
+QStringList Candidates()
+{
+    QStringList candidates;
+    if (QCoreApplication::instance())
+        candidates << QDir(QCoreApplication::applicationDirPath()).filePath(LibraryName());
+#ifdef _WIN32
+    wchar_t system[MAX_PATH] = {};
+    const UINT length = GetSystemDirectoryW(system, MAX_PATH);
+    if (length > 0 && length < MAX_PATH)
+        candidates << QDir(QString::fromWCharArray(system, int(length))).filePath(LibraryName());
+#else
+    candidates << QStringLiteral("Transakcje");
+#endif
+    return candidates;
+}
+
 bool Load(QLibrary &library)
 {
-    if (QCoreApplication::instance()) {
-        library.setFileName(QDir(QCoreApplication::applicationDirPath()).filePath(LibraryName()));
+    for (const QString &candidate : Candidates()) {
+        library.setFileName(candidate);
         if (library.load())
             return true;
     }
-    library.setFileName(QStringLiteral("Transakcje"));
-    return library.load();
+    return false;
 }
 
 } // namespace
@@ -90,6 +115,30 @@ bool LoadKeyText(QByteArray &keyText)
         return false;
     }
     return true;
+}
+
+QString KeyFileExposure()
+{
+#ifdef _WIN32
+    return QString(); // file modes say nothing of who may read it there
+#else
+    QString file = qEnvironmentVariable("PELK_KEY_FILE");
+    if (file.isEmpty()) {
+        QLibrary library;
+        if (!Load(library))
+            return QString();
+        file = QFileInfo(library.fileName()).absoluteDir().filePath(QStringLiteral("Transakcje.key"));
+    }
+    struct stat status
+    {};
+    if (::stat(QFile::encodeName(file).constData(), &status) != 0 || !S_ISREG(status.st_mode)
+        || (status.st_mode & (S_IRGRP | S_IROTH)) == 0)
+        return QString();
+    return QStringLiteral("Plik klucza %1 mogą czytać inni użytkownicy (prawa %2); powinien go czytać tylko "
+                          "użytkownik programu (chmod 600)")
+        .arg(file)
+        .arg(QString::number(status.st_mode & 0777, 8));
+#endif
 }
 
 } // namespace pelk

@@ -16,8 +16,9 @@ namespace pelk {
 namespace {
 
 QAtomicInt g_connectionCounter;
+QAtomicInt g_loginTimeout{30}; // seconds, until the settings give theirs
 
-}
+} // namespace
 
 QString Connection::ErrorText(const QSqlError &e)
 {
@@ -55,6 +56,16 @@ QString DiagState(SQLSMALLINT type, SQLHANDLE handle)
 
 } // namespace
 
+void Connection::SetLoginTimeout(int seconds)
+{
+    g_loginTimeout.storeRelaxed(seconds);
+}
+
+int Connection::LoginTimeout()
+{
+    return g_loginTimeout.loadRelaxed();
+}
+
 Connection::Connection() : m_name(QStringLiteral("pelk_connection_%1").arg(g_connectionCounter.fetchAndAddRelaxed(1) + 1))
 {
     m_db = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), m_name);
@@ -87,6 +98,8 @@ void Connection::Open()
     }
     // The driver connects without prompting; the data source name is the whole connection text.
     m_db.setDatabaseName(m_dsn);
+    if (const int timeout = LoginTimeout(); timeout > 0)
+        m_db.setConnectOptions(QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=%1;SQL_ATTR_CONNECTION_TIMEOUT=%1").arg(timeout));
     if (!m_db.open()) {
         m_lastError = ErrorText(m_db.lastError());
         m_db.close();

@@ -41,6 +41,12 @@ public:
     bool InTransaction() const { return m_inTransaction; }
     bool TransactionLost() const { return m_inTransaction && (m_transactionLost || !IsOpen()); }
 
+    // How long a connection may take to log in, and a request on it to be answered, in
+    // seconds (0: the driver's own default); the application setting, for every connection of
+    // the process. A server that accepts and never answers ends an Open within this time.
+    static void SetLoginTimeout(int seconds);
+    static int LoginTimeout();
+
     QString Dsn() const { return m_dsn; }
     void SetDsn(const QString &dsn) { m_dsn = dsn; }
     // The connection text used in messages.

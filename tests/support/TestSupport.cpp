@@ -35,6 +35,15 @@ QString sqliteDriverPath()
             return QString::fromLatin1(p);
     throw std::runtime_error("SQLite3 ODBC driver (libsqliteodbc) not installed");
 }
+// Empty when FreeTDS (tdsodbc) is not installed.
+QString freeTdsDriverPath()
+{
+    for (const char *p : {"/usr/lib/x86_64-linux-gnu/odbc/libtdsodbc.so", "/usr/lib/aarch64-linux-gnu/odbc/libtdsodbc.so",
+                          "/usr/lib/odbc/libtdsodbc.so"})
+        if (QFile::exists(QString::fromLatin1(p)))
+            return QString::fromLatin1(p);
+    return QString();
+}
 } // namespace
 
 OdbcEnvironment::OdbcEnvironment()
@@ -51,20 +60,38 @@ OdbcEnvironment::~OdbcEnvironment() = default;
 QString OdbcEnvironment::AddSqliteDsn(const QString &dsn, const QString &fileName, const QString &options)
 {
     const QString file = m_dir.filePath(fileName.isEmpty() ? dsn + QStringLiteral(".db") : fileName);
-    for (int i = 0; i < m_dsns.size(); ++i)
-        if (m_dsns[i].name == dsn)
-            m_dsns.removeAt(i--);
-    m_dsns.append({dsn, file, options});
-    WriteIni();
+    ReplaceDsn({dsn, file, options});
     return file;
+}
+
+void OdbcEnvironment::AddFreeTdsDsn(const QString &dsn, int port)
+{
+    ReplaceDsn({dsn, QString(), QString(), port});
+}
+
+void OdbcEnvironment::ReplaceDsn(const Dsn &dsn)
+{
+    for (int i = 0; i < m_dsns.size(); ++i)
+        if (m_dsns[i].name == dsn.name)
+            m_dsns.removeAt(i--);
+    m_dsns.append(dsn);
+    WriteIni();
 }
 
 void OdbcEnvironment::WriteIni()
 {
-    WriteFileText(m_dir.filePath(QStringLiteral("odbcinst.ini")),
-                  QStringLiteral("[SQLite3]\nDescription=SQLite3 ODBC Driver\nDriver=%1\nSetup=%1\n").arg(sqliteDriverPath()));
+    QString drivers = QStringLiteral("[SQLite3]\nDescription=SQLite3 ODBC Driver\nDriver=%1\nSetup=%1\n").arg(sqliteDriverPath());
+    if (const QString tds = freeTdsDriverPath(); !tds.isEmpty())
+        drivers += QStringLiteral("\n[FreeTDS]\nDescription=FreeTDS\nDriver=%1\n").arg(tds);
+    WriteFileText(m_dir.filePath(QStringLiteral("odbcinst.ini")), drivers);
     QString ini;
     for (const auto &d : m_dsns) {
+        if (d.tdsPort > 0) {
+            ini += QStringLiteral("[%1]\nDriver=FreeTDS\nServer=127.0.0.1\nPort=%2\nTDS_Version=7.4\nDatabase=GIS\n\n")
+                       .arg(d.name)
+                       .arg(d.tdsPort);
+            continue;
+        }
         // A busy time-out of 5 s unless the options give their own.
         const QString timeout = d.options.contains(QLatin1String("Timeout=")) ? QString() : QStringLiteral("Timeout=5000\n");
         ini += QStringLiteral("[%1]\nDriver=SQLite3\nDatabase=%2\n%3%4\n").arg(d.name, d.file, timeout, d.options);

@@ -24,6 +24,8 @@ public:
     // Adds (or replaces) a DSN for the SQLite file; returns the file path.
     // `options`: further odbc.ini lines of the DSN ("Key=Value\n"...).
     QString AddSqliteDsn(const QString &dsn, const QString &fileName = QString(), const QString &options = QString());
+    // Adds (or replaces) a DSN of a SQL Server reached through FreeTDS on 127.0.0.1:port.
+    void AddFreeTdsDsn(const QString &dsn, int port);
     // Runs SQL statements (separated by ';') on the SQLite file directly, outside ODBC.
     static void ExecSqlite(const QString &dbFile, const QString &sql);
     // Runs one query on the SQLite file directly (sqlite3 shell, list mode, '|' between
@@ -37,7 +39,9 @@ private:
     struct Dsn
     {
         QString name, file, options;
+        int tdsPort = 0; // a FreeTDS data source on this port when set
     };
+    void ReplaceDsn(const Dsn &dsn);
     QList<Dsn> m_dsns;
 };
 
