@@ -422,6 +422,26 @@ TEST_F(Sales, StagedFilesFoundInTheWorkFolderAreTakenUpOnceAndDeleted)
     EXPECT_TRUE(WorkFiles().isEmpty()) << WorkFiles().join(QLatin1Char(' ')).toStdString();
 }
 
+TEST_F(Sales, OneDateForTheWholeRunWhenMidnightPassesAtTheMonthsEnd)
+{
+    const int k1 = GisObject(QStringLiteral("100001"), QStringLiteral("K1"));
+    Order(QStringLiteral("K1"), 20260331, {{"RB", 1000, 4}});
+    Order(QStringLiteral("K1"), 20250331, {{"MMA", 50, 1}}); // the first day of the twelve months
+    clock->Set(QDateTime(QDate(2026, 3, 31), QTime(23, 59, 30)));
+    pane.onMessage = [&](const QStringList &lines) {
+        if (lines.value(0) == QStringLiteral(" Sprzedaż PE 12M"))
+            clock->Set(QDateTime(QDate(2026, 4, 1), QTime(0, 0, 30)));
+    };
+    RunExchange();
+    pane.onMessage = nullptr;
+
+    // Every step counts from 31 March: the order of that day is in M, not in M-1 of April.
+    EXPECT_EQ(Figures(k1),
+              QStringList({QStringLiteral("100=1000.000"), QStringLiteral("101=50.000"), QStringLiteral("110=10.000"),
+                           QStringLiteral("150=10.000")}))
+        << Pane().toStdString();
+}
+
 TEST_F(Sales, OppositeDirectionIsNotImplemented)
 {
     settingsFile = inst.WriteProcessSettings(QStringLiteral("p.xml"), inst.Path(QStringLiteral("work")),

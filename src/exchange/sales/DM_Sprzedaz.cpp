@@ -29,18 +29,6 @@ void TDM_Sprzedaz::BuildTexts()
     m_textsBuilt = true;
 }
 
-bool TDM_Sprzedaz::Open_GetZamerSprzedazPC_12M()
-{
-    const ROkres okres = Okres12M(Now());
-    return Open(SalesSql::PC_12M, okres.Od, okres.Do);
-}
-
-bool TDM_Sprzedaz::Open_GetZamerSprzedazPE_12M()
-{
-    const ROkres okres = Okres12M(Now());
-    return Open(SalesSql::PE_12M, okres.Od, okres.Do);
-}
-
 bool TDM_Sprzedaz::Open(SalesSql::Zapytanie zapytanie, TDateTime od, TDateTime do_)
 {
     Query &query = Q(zapytanie);

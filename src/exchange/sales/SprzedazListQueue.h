@@ -14,8 +14,9 @@ public:
     explicit TX2Y_SprzedazListQueue(TDM_Main &dm);
     ~TX2Y_SprzedazListQueue() override;
 
-    // The 58 steps in order; one element per customer, in order of first occurrence. False
-    // (the run ends, nothing zeroed) at the first step that fails or on Stop.
+    // The 58 steps in order, all for the date the clock gives at the start; one element per
+    // customer, in order of first occurrence. False (the run ends, nothing zeroed) at the
+    // first step that fails or on Stop.
     bool PrepareList() override;
     bool FindFileObject(RObiekt &element) override;
     bool SerializeObject(RObiekt &element) override;
@@ -35,14 +36,15 @@ public:
     struct RKrok;
 
 private:
-    // One step: logs its name, opens its query for its period (taken from the clock now) and
-    // collects the rows.
+    // One step: logs its name, opens its query for the period M-k of the run's date (k < 0:
+    // the twelve months) and collects the rows.
     bool Krok(const RKrok &krok, int k);
     // Deletes the element's staged files, stored or not.
     void FinishElement(RObiekt &element, bool result) override;
 
     TDM_Sprzedaz m_sprzedaz;
     TDM_Obiekt m_obiekty;
+    TDateTime m_teraz = 0; // the run's date, read once by PrepareList
 };
 
 class TY2X_SprzedazListQueue : public TObjectListQueue
