@@ -405,23 +405,6 @@ TEST_F(Sales, AnElementThatFailsLeavesNoStagedFile)
     EXPECT_TRUE(WorkFiles().isEmpty()) << WorkFiles().join(QLatin1Char(' ')).toStdString();
 }
 
-TEST_F(Sales, StagedFilesFoundInTheWorkFolderAreTakenUpOnceAndDeleted)
-{
-    // Every run recomputes the figures: files of an earlier run go whatever their outcome, here
-    // a source-layout file and a result that cannot be read.
-    const QString work = inst.Path(QStringLiteral("work/"));
-    WriteFileText(work + QStringLiteral("Sprzedaz_SysX__{00000000-0000-0000-0000-000000000001}.xml"),
-                  QStringLiteral("<classes>"));
-    WriteFileText(work + QStringLiteral("Sprzedaz_SysY__{00000000-0000-0000-0000-000000000002}.xml"), QStringLiteral("nie XML"));
-    const int good = GisObject(QStringLiteral("100001"), QStringLiteral("GOOD"));
-    Order(QStringLiteral("GOOD"), 20260310, {{"MMA", 0, 2}});
-    RunExchange();
-
-    EXPECT_EQ(Figures(good), QStringList{QStringLiteral("200=2.000")}) << Pane().toStdString();
-    EXPECT_EQ(Summary(), Counts(3, 1, 1, 0, 0, 2));
-    EXPECT_TRUE(WorkFiles().isEmpty()) << WorkFiles().join(QLatin1Char(' ')).toStdString();
-}
-
 TEST_F(Sales, OneDateForTheWholeRunWhenMidnightPassesAtTheMonthsEnd)
 {
     const int k1 = GisObject(QStringLiteral("100001"), QStringLiteral("K1"));
@@ -440,6 +423,38 @@ TEST_F(Sales, OneDateForTheWholeRunWhenMidnightPassesAtTheMonthsEnd)
               QStringList({QStringLiteral("100=1000.000"), QStringLiteral("101=50.000"), QStringLiteral("110=10.000"),
                            QStringLiteral("150=10.000")}))
         << Pane().toStdString();
+}
+
+TEST_F(Sales, FilesOfAnEarlierRunAreDeletedUnread)
+{
+    // Every run recomputes every figure: a result left by an earlier run holds stale figures,
+    // here for a customer without sales now.
+    const int stale = GisObject(QStringLiteral("100002"), QStringLiteral("STALE"));
+    SetFigure(stale, 100, 5);
+    const QString work = inst.Path(QStringLiteral("work/"));
+    WriteFileText(work + QStringLiteral("Sprzedaz_SysY__{00000000-0000-0000-0000-000000000001}.xml"),
+                  QStringLiteral("<classes><class classname=\"TPelk_ObiektSprzedaz\" name=\"TPelk_ObiektSprzedaz\"><properties>"
+                                 "<property name=\"ObjectID\" type=\"String\">STALE</property>"
+                                 "<property name=\"EXID\" type=\"String\">STALE</property>"
+                                 "<property name=\"Atrybuty\" type=\"Object\" class=\"TAtrybutyObiektCollection\">"
+                                 "<class classname=\"TAtrybutyObiektCollection\" name=\"Atrybuty\"><customdata>"
+                                 "<class classname=\"TAtrybutyObiektCollectionItem\" name=\"Item_1\"><properties>"
+                                 "<property name=\"NumerAtrybutu\" type=\"Integer\">100</property>"
+                                 "<property name=\"Wartosc\" type=\"Double\">999</property>"
+                                 "<property name=\"Edytowany\" type=\"Enumeration\">True</property>"
+                                 "</properties></class></customdata></class></property></properties></class></classes>"));
+    WriteFileText(work + QStringLiteral("Sprzedaz_SysX__{00000000-0000-0000-0000-000000000002}.xml"),
+                  QStringLiteral("<classes>"));
+    WriteFileText(work + QStringLiteral("Sprzedaz_SysY__{00000000-0000-0000-0000-000000000003}.xml.part"),
+                  QStringLiteral("<clas"));
+    const int good = GisObject(QStringLiteral("100001"), QStringLiteral("GOOD"));
+    Order(QStringLiteral("GOOD"), 20260310, {{"MMA", 0, 2}});
+    RunExchange();
+
+    EXPECT_EQ(Figures(good), QStringList{QStringLiteral("200=2.000")}) << Pane().toStdString();
+    EXPECT_EQ(Figures(stale), QStringList{QStringLiteral("100=0.000")});
+    EXPECT_EQ(Summary(), Counts(1, 1, 1, 0, 0, 0));
+    EXPECT_TRUE(WorkFiles().isEmpty()) << WorkFiles().join(QLatin1Char(' ')).toStdString();
 }
 
 TEST_F(Sales, OppositeDirectionIsNotImplemented)

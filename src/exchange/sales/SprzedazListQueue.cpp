@@ -142,15 +142,10 @@ bool TX2Y_SprzedazListQueue::PrepareListSprzedaz(Query &query, int atrybut)
 
 bool TX2Y_SprzedazListQueue::FindFileObject(RObiekt &element)
 {
-    return Guarded(Log(), PELK_HERE, [&] {
-        if (element.Kind == RObiekt::SourceFile) {
-            element.Text1 = element.FileName; // the source-layout file, removed with the element
-            return FileObjectOnList(element.FileName, std::make_unique<TZamer_KlientSprzedaz>(m_dm, m_obiekty, m_sprzedaz));
-        }
-        if (element.Kind == RObiekt::TargetFile)
-            return FileObjectOnList(element.FileName, std::make_unique<TPelk_ObiektSprzedaz>(m_dm, m_obiekty));
-        return false;
-    });
+    // Every run recomputes every figure: what an earlier run left is stale, and stored after
+    // this run's figures it would overwrite them. Every such file is superseded, unread.
+    m_dm.Log()->Note(2, QStringLiteral(" Plik wcześniejszej wymiany usunięty bez przetwarzania: %1").arg(element.FileName));
+    return true;
 }
 
 bool TX2Y_SprzedazListQueue::SerializeObject(RObiekt &element)
@@ -187,18 +182,11 @@ void TX2Y_SprzedazListQueue::Run()
     });
 }
 
-void TX2Y_SprzedazListQueue::FinishElement(RObiekt &element, bool)
+void TX2Y_SprzedazListQueue::FinishElement(RObiekt &, bool)
 {
-    // Every run recomputes all figures: nothing of an element is carried to the next, whatever
-    // its outcome. What reached the disk goes: a source-layout file of an earlier run whose
-    // transformation failed, and a result written for one. A database element's stages pass
-    // in memory and leave nothing to delete.
-    const bool resultOnDisk = !element.FileName.isEmpty() && !InMemory(element.FileName);
+    // Nothing of an element is carried to the next run, whatever its outcome: its stages
+    // passed in memory and are forgotten.
     DiscardStage();
-    if (element.Kind == RObiekt::SourceFile && element.Text1 != element.FileName)
-        RemoveFile(element.Text1);
-    if (resultOnDisk)
-        RemoveFile(element.FileName);
 }
 
 bool TY2X_SprzedazListQueue::PrepareList()

@@ -18,6 +18,7 @@ public:
     // customer, in order of first occurrence. False (the run ends, nothing zeroed) at the
     // first step that fails or on Stop.
     bool PrepareList() override;
+    // True for every file of an earlier run (logged): it is deleted unread.
     bool FindFileObject(RObiekt &element) override;
     bool SerializeObject(RObiekt &element) override;
     bool DeSerializeObject(RObiekt &element) override;
@@ -39,7 +40,7 @@ private:
     // One step: logs its name, opens its query for the period M-k of the run's date (k < 0:
     // the twelve months) and collects the rows.
     bool Krok(const RKrok &krok, int k);
-    // Deletes the element's staged files, stored or not.
+    // Forgets the element's stages, stored or not: no file is kept for the next run.
     void FinishElement(RObiekt &element, bool result) override;
 
     TDM_Sprzedaz m_sprzedaz;
