@@ -4,6 +4,7 @@
 #include "SalesPeriods.h"
 #include "Zamer_KlientSprzedaz.h"
 #include "app/DM_Main.h"
+#include "app/DatabaseHelpers.h"
 #include "app/Guarded.h"
 #include "app/Log.h"
 #include "app/Process.h"
@@ -158,7 +159,7 @@ bool TX2Y_SprzedazListQueue::SerializeObject(RObiekt &element)
 bool TX2Y_SprzedazListQueue::DeSerializeObject(RObiekt &element)
 {
     return Guarded(Log(), PELK_HERE,
-                   [&] { return DeSerializeSysObject(element, std::make_unique<TPelk_ObiektSprzedaz>(m_dm, m_obiekty)); });
+                   [&] { return DeSerializeSysObject(element, std::make_unique<TPelk_ObiektSprzedaz>(m_dm, m_sprzedaz)); });
 }
 
 void TX2Y_SprzedazListQueue::Run()
@@ -169,24 +170,41 @@ void TX2Y_SprzedazListQueue::Run()
         process->SetCountElem(0);
         if (!PrepareList() || !FindFile())
             return false;
-        // Figures written on top of figures not zeroed would mix two runs: the GIS keeps the
-        // previous figures whole instead.
-        if (!m_obiekty.ZerujAllAtrybutySprzedaz()) {
-            m_dm.Log()->Error(1,
-                              QStringLiteral(" Wartości sprzedaży nie zostały wyzerowane\r\n"
-                                             "      Wymiana obiektu \"%1\" przerwana; pozostają wartości poprzedniej wymiany")
-                                  .arg(Rules->ObjectName));
-            return false;
-        }
-        return ProcessElements();
+        m_sprzedaz.Ustawione.clear();
+        m_wszystkieZapisane = true;
+        // Stop leaves every figure no element has set as the previous run left it.
+        return ProcessElements() && ZerujNieustawione();
     });
 }
 
-void TX2Y_SprzedazListQueue::FinishElement(RObiekt &, bool)
+bool TX2Y_SprzedazListQueue::ZerujNieustawione()
+{
+    // An object no element has set may be a failed customer's: its figures stay until a run
+    // stores every customer.
+    if (!m_wszystkieZapisane) {
+        m_dm.Log()->Warning(1,
+                            QStringLiteral(" Nie wszystkie elementy obiektu \"%1\" zostały zapisane\r\n"
+                                           "      Wartości sprzedaży pozostałych obiektów nie zostały wyzerowane;"
+                                           " pozostają wartości poprzedniej wymiany")
+                                .arg(Rules->ObjectName));
+        return false;
+    }
+    TElementTransaction transaction(m_dm.Db(), m_dm.ADOConnection_PelkGIS);
+    if (transaction.End(transaction.Begun() && m_sprzedaz.ZerujNieustawione()))
+        return true;
+    m_dm.Log()->Error(1,
+                      QStringLiteral(" Wartości sprzedaży pozostałych obiektów nie zostały wyzerowane\r\n"
+                                     "      Pozostają wartości poprzedniej wymiany"));
+    return false;
+}
+
+void TX2Y_SprzedazListQueue::FinishElement(RObiekt &element, bool result)
 {
     // Nothing of an element is carried to the next run, whatever its outcome: its stages
     // passed in memory and are forgotten.
     DiscardStage();
+    if (!result && !element.Refused)
+        m_wszystkieZapisane = false;
 }
 
 bool TY2X_SprzedazListQueue::PrepareList()
