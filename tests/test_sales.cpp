@@ -84,6 +84,9 @@ TEST(SalesStatements, SqlServerTextNamesTheLibraryAndRefusesForeignText)
     for (const char *bad : {"MOVEX; drop table x", "MOVEX..MVX", "MO'VEX", "MOVEX.MVX --"})
         EXPECT_THROW(SalesSql::Tekst(SalesSql::MMA, QString::fromLatin1(bad), Dialect::SqlServer), Exception) << bad;
 
+    EXPECT_EQ(SalesSql::ZerujAtrybuty(2),
+              QStringLiteral("update dbo.ATRYBUT_OBIEKT set ATO_VAR_DEC = 0 where ATO_ID_OB = "
+                             ":Obiekt and ATO_ID_ATR in (:Atrybut0, :Atrybut1)"));
     // The GIS statements over the attributes of the zeroing of all figures, 100 to 623.
     const struct
     {

@@ -8,11 +8,13 @@
 #include "config/Errors.h"
 #include "engine/CloseDataSets.h"
 
+#include <algorithm>
+
 namespace pelk {
 
 TDM_Sprzedaz::TDM_Sprzedaz(TDM_Main &dm)
     : Q_ObiektyByERPID(dm.ADOConnection_PelkGIS), Q_ObiektyZeSprzedaza(dm.ADOConnection_PelkGIS),
-      Q_Zeruj(dm.ADOConnection_PelkGIS), m_dm(dm)
+      Q_ZerujObiekty(dm.ADOConnection_PelkGIS), Q_ZerujAtrybuty(dm.ADOConnection_PelkGIS), m_dm(dm)
 {
     for (auto &query : m_queries) {
         query = std::make_unique<Query>(dm.ADOConnection_Movex);
@@ -73,7 +75,21 @@ bool TDM_Sprzedaz::Open_GetPelkObiektyByERPID(const QString &erpId)
                     {{QStringLiteral("ObiektERPID"), Variant(erpId)}});
 }
 
-bool TDM_Sprzedaz::ZerujAtrybutySprzedazy(const QList<int> &obiekty)
+bool TDM_Sprzedaz::ZerujAtrybuty(int obiekt, const QSet<int> &atrybuty)
+{
+    if (atrybuty.isEmpty())
+        return true;
+    QList<int> numery(atrybuty.begin(), atrybuty.end());
+    std::sort(numery.begin(), numery.end());
+    QList<QPair<QString, Variant>> params{{QStringLiteral("Obiekt"), Variant(obiekt)}};
+    for (int i = 0; i < numery.size(); ++i)
+        params.append({QStringLiteral("Atrybut%1").arg(i), Variant(numery[i])});
+    return RunQuery(
+        Q_ZerujAtrybuty, QStringLiteral("ZerujAtrybuty"), [&] { return SalesSql::ZerujAtrybuty(int(numery.size())); }, params,
+        false);
+}
+
+bool TDM_Sprzedaz::ZerujObiekty(const QList<int> &obiekty)
 {
     // SQL Server takes up to 2100 values in a statement.
     constexpr int kNaRaz = 500;
@@ -82,8 +98,8 @@ bool TDM_Sprzedaz::ZerujAtrybutySprzedazy(const QList<int> &obiekty)
         QList<QPair<QString, Variant>> params;
         for (int j = 0; j < czesc.size(); ++j)
             params.append({QStringLiteral("Obiekt%1").arg(j), Variant(czesc[j])});
-        const auto text = [&] { return SalesSql::ZerujObiekty(int(czesc.size()), Q_Zeruj.GetConnection().SqlDialect()); };
-        if (!RunQuery(Q_Zeruj, QStringLiteral("ZerujAtrybutySprzedazy"), text, params, false))
+        const auto text = [&] { return SalesSql::ZerujObiekty(int(czesc.size()), Q_ZerujObiekty.GetConnection().SqlDialect()); };
+        if (!RunQuery(Q_ZerujObiekty, QStringLiteral("ZerujObiekty"), text, params, false))
             return false;
     }
     return true;
@@ -102,14 +118,14 @@ bool TDM_Sprzedaz::ZerujNieustawione()
             obiekty.append(id);
     }
     q.Close();
-    return ZerujAtrybutySprzedazy(obiekty);
+    return ZerujObiekty(obiekty);
 }
 
 void TDM_Sprzedaz::CloseDataSets()
 {
     for (auto &query : m_queries)
         pelk::CloseDataSets({query.get()});
-    pelk::CloseDataSets({&Q_ObiektyByERPID, &Q_ObiektyZeSprzedaza, &Q_Zeruj});
+    pelk::CloseDataSets({&Q_ObiektyByERPID, &Q_ObiektyZeSprzedaza, &Q_ZerujObiekty, &Q_ZerujAtrybuty});
     kbmMemTable_Sprzedaz.Clear();
     Ustawione.clear();
 }

@@ -38,12 +38,15 @@ public:
     QSet<int> Ustawione;
     Query Q_ObiektyByERPID;
     Query Q_ObiektyZeSprzedaza;
-    Query Q_Zeruj;
+    Query Q_ZerujObiekty;
+    Query Q_ZerujAtrybuty;
     // The active objects carrying the ERP id, with the sales attributes they hold a row of
     // (SalesSql::ObiektyKlienta), open on the first row. False when the query failed (logged).
     bool Open_GetPelkObiektyByERPID(const QString &erpId);
+    // Sets the object's figures of the attributes to 0. False when that failed (logged).
+    bool ZerujAtrybuty(int obiekt, const QSet<int> &atrybuty);
     // Sets every sales figure of the objects to 0. False when that failed (logged).
-    bool ZerujAtrybutySprzedazy(const QList<int> &obiekty);
+    bool ZerujObiekty(const QList<int> &obiekty);
     // Sets to 0 every sales figure other than 0 of the objects not in Ustawione. False when
     // that failed (logged).
     bool ZerujNieustawione();

@@ -37,19 +37,26 @@ QList<RObiektKlienta> ObiektyKlienta(Query &q)
     return obiekty;
 }
 
-// SaveAtrybut of a value on an object whose figures were just zeroed, without reading it
-// back: a decimal attribute holds 0 there, or has no row.
-bool ZapiszPoZerowaniu(TAtrybutyObiektCollectionItem &item, bool maWiersz)
+// The item's value in place of the previous run's figure, written as SaveAtrybut writes it
+// after a zeroing of all figures, without reading that figure: an update (logged as a change
+// from 0) where the object holds a row of the attribute, else an insert. True when the
+// decimal value was written; any other attribute type is SaveAtrybut's.
+bool ZapiszZamiast(TAtrybutyObiektCollectionItem &item, QSet<int> &wiersze)
 {
     if (!item.CheckMandatory())
         return false;
-    // Another type is not zeroed; an object type that takes no attributes is refused there.
-    if (item.TypAtrybutu != taDziesietna || !TDM_PelkFun::IsObiektTyp(item.ObiektTyp))
-        return item.SaveAtrybut();
-    if (!maWiersz)
-        return item.InsertAtrybut();
+    if (item.TypAtrybutu != taDziesietna || !TDM_PelkFun::IsObiektTyp(item.ObiektTyp)) {
+        item.SaveAtrybut();
+        return false;
+    }
+    if (!wiersze.contains(item.NumerAtrybutu)) {
+        if (!item.InsertAtrybut())
+            return false;
+        wiersze.insert(item.NumerAtrybutu);
+        return true;
+    }
     item.StaraWartosc = Variant(QStringLiteral("0"));
-    return item.UpdateAtrybut();
+    return item.UpdateAtrybut() && item.StatusZapisu == szZmieniony;
 }
 
 } // namespace
@@ -95,7 +102,7 @@ bool TPelk_ObiektSprzedaz::SaveObiektSprzedaz()
         const QString erpId = EXID.toString();
         if (!m_sprzedaz.Open_GetPelkObiektyByERPID(erpId))
             return false;
-        const QList<RObiektKlienta> obiekty = ObiektyKlienta(m_sprzedaz.Q_ObiektyByERPID);
+        QList<RObiektKlienta> obiekty = ObiektyKlienta(m_sprzedaz.Q_ObiektyByERPID);
         if (obiekty.isEmpty()) {
             m_brakObiektu = true;
             m_dm.Log()->Error(2,
@@ -104,22 +111,18 @@ bool TPelk_ObiektSprzedaz::SaveObiektSprzedaz()
                                   .arg(QStringLiteral("Pelk·GIS Trasar"), erpId));
             return false;
         }
-        // The customer's old figures go in its own transaction, with its new ones written: no
-        // one sees them at 0 while the run goes on, and a run that breaks off leaves them whole.
-        // An object an earlier customer of the run has set keeps that customer's figures, and
-        // gets this one's on top, as after one zeroing of all.
-        QList<int> zerowane;
-        for (const RObiektKlienta &o : obiekty)
-            if (!m_sprzedaz.Ustawione.contains(o.Id))
-                zerowane.append(o.Id);
-        if (!zerowane.isEmpty() && !m_sprzedaz.ZerujAtrybutySprzedazy(zerowane))
-            return false;
         const int n = int(obiekty.size());
         TAtrybutyObiektCollection &atrybuty = *Atrybuty();
         for (int i = 0; i < atrybuty.Count(); ++i)
             atrybuty.Items(i)->WartoscZrodlowa = atrybuty.Items(i)->Wartosc;
-        for (const RObiektKlienta &o : obiekty) {
-            const bool wyzerowany = zerowane.contains(o.Id);
+        for (int k = 0; k < n; ++k) {
+            RObiektKlienta &o = obiekty[k];
+            // The customer's figures replace the previous run's in its own transaction: no one
+            // sees them at 0 while the run goes on, and a run that breaks off leaves them whole.
+            // An object an earlier customer of the run has set keeps that customer's figures
+            // and gets this one's on top, as after one zeroing of all.
+            const bool ustawiony = m_sprzedaz.Ustawione.contains(o.Id);
+            QSet<int> zapisane;
             for (int i = 0; i < atrybuty.Count(); ++i) {
                 TAtrybutyObiektCollectionItem &item = *atrybuty.Items(i);
                 item.ObiektID = o.Id;
@@ -128,18 +131,25 @@ bool TPelk_ObiektSprzedaz::SaveObiektSprzedaz()
                 item.StatusZapisu = szBezZmian;
                 const double wartosc = Udzial(item.WartoscZrodlowa, n);
                 item.Wartosc = Variant(wartosc);
-                // The zeroing has set every figure to 0: nothing else is written.
-                if (wartosc > 0)
-                    wyzerowany ? ZapiszPoZerowaniu(item, o.Atrybuty.contains(item.NumerAtrybutu)) : item.SaveAtrybut();
-                else if (&o == &obiekty.first())
-                    m_dm.Log()->Info(3,
-                                     QStringLiteral(" Atrybut nr: %1 klienta o numerze ERP ID = \"%2\": wartość %3 nie jest "
-                                                    "dodatnia\r\n      Atrybut nie został zapisany (pozostaje 0)")
-                                         .arg(item.NumerAtrybutu)
-                                         .arg(erpId, item.WartoscZrodlowa.toString()));
+                // Figures of 0 or less are not written: they are 0.
+                if (wartosc <= 0) {
+                    if (k == 0)
+                        m_dm.Log()->Info(3,
+                                         QStringLiteral(" Atrybut nr: %1 klienta o numerze ERP ID = \"%2\": wartość %3 nie "
+                                                        "jest dodatnia\r\n      Atrybut nie został zapisany (pozostaje 0)")
+                                             .arg(item.NumerAtrybutu)
+                                             .arg(erpId, item.WartoscZrodlowa.toString()));
+                } else if (ustawiony) {
+                    item.SaveAtrybut();
+                } else if (ZapiszZamiast(item, o.Atrybuty)) {
+                    zapisane.insert(item.NumerAtrybutu);
+                }
                 if (StatusZapisu == szBezZmian && item.StatusZapisu != szBezZmian)
                     StatusZapisu = item.StatusZapisu;
             }
+            // What was not written this time is 0, as after a zeroing of all figures.
+            if (!ustawiony && !m_sprzedaz.ZerujAtrybuty(o.Id, o.Atrybuty - zapisane))
+                return false;
             m_obiekty.append(o.Id);
         }
         return true;

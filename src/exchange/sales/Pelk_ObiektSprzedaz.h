@@ -19,11 +19,11 @@ public:
     // (element.Refused): it has nothing to store.
     bool SaveObjectData(RObiekt &element) override;
 
-    // For the objects found by EXID: zeroes the sales figures of those no earlier element of
-    // the run has set; then, for each object and attribute item, the delivered value divided
-    // by the number of objects, rounded to three decimals, saved when greater than 0. The
-    // status is the first one other than unchanged. False when no object carries the id or
-    // the zeroing failed.
+    // For each object found by EXID and each attribute item: the delivered value divided by
+    // the number of objects, rounded to three decimals, saved when greater than 0; on an
+    // object no earlier element of the run has set, in place of the figure there, and every
+    // other figure of the object set to 0. The status is the first one other than unchanged.
+    // False when no object carries the id or a figure could not be set to 0.
     bool SaveObiektSprzedaz();
 
     // The delivered value divided by n, rounded to three decimals.

@@ -40,6 +40,15 @@ QString AtrybutySprzedazy(Dialect dialect)
     return zeruj.mid(zeruj.indexOf(QLatin1String("ATO_ID_ATR in (")));
 }
 
+// ":<name>0, :<name>1, ..." for n values.
+QString Parametry(const QString &name, int n)
+{
+    QStringList out;
+    for (int i = 0; i < n; ++i)
+        out << QStringLiteral(":%1%2").arg(name).arg(i);
+    return out.join(QStringLiteral(", "));
+}
+
 } // namespace
 
 const RDefinicja &Definicja(Zapytanie zapytanie)
@@ -88,13 +97,16 @@ QString ObiektyKlienta(Dialect dialect)
         .arg(AtrybutySprzedazy(dialect));
 }
 
+QString ZerujAtrybuty(int k)
+{
+    return QStringLiteral("update dbo.ATRYBUT_OBIEKT set ATO_VAR_DEC = 0 where ATO_ID_OB = :Obiekt and ATO_ID_ATR in (%1)")
+        .arg(Parametry(QStringLiteral("Atrybut"), k));
+}
+
 QString ZerujObiekty(int n, Dialect dialect)
 {
-    QStringList obiekty;
-    for (int i = 0; i < n; ++i)
-        obiekty << QStringLiteral(":Obiekt%1").arg(i);
     return CustomerSql::ZerujAllAtrybutySprzedaz().For(dialect)
-        + QStringLiteral(" and ATO_ID_OB in (%1)").arg(obiekty.join(QStringLiteral(", ")));
+        + QStringLiteral(" and ATO_ID_OB in (%1)").arg(Parametry(QStringLiteral("Obiekt"), n));
 }
 
 // A NULL figure counts as one to zero, as the zeroing of all figures sets it to 0 too.

@@ -53,6 +53,8 @@ const DialectSql &Szablon();
 // OB_ID_SLO_TYP with ATO_ID_ATR, one row per sales attribute the object holds a row of (NULL
 // for an object that holds none), ordered by OB_ID.
 QString ObiektyKlienta(Dialect dialect);
+// The figures of `k` attributes (:Atrybut0, :Atrybut1, ...) of one object (:Obiekt) set to 0.
+QString ZerujAtrybuty(int k);
 // Every sales figure of `n` objects (:Obiekt0, :Obiekt1, ...) set to 0.
 QString ZerujObiekty(int n, Dialect dialect);
 // The objects (ATO_ID_OB) holding a sales figure other than 0.
