@@ -1,5 +1,6 @@
-// Sales end to end on SQLite: the 58 ERP steps and the element phase (zeroing, staged files,
-// stylesheet, attribute save) of a run, beside the bare attribute writes of the same values.
+// Sales end to end on SQLite: the 58 ERP steps and the element phase (stylesheet, each
+// customer's zeroing and attribute writes, the zeroing of the objects no customer set) of a
+// run, beside the bare attribute writes of the same values.
 // Usage: bench_sales [customers] [lines]   (default 5000 customers, 60000 invoice lines)
 #include "support/GisDatabase.h"
 #include "support/Installation.h"

@@ -15,6 +15,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
@@ -82,6 +83,32 @@ TEST(SalesStatements, SqlServerTextNamesTheLibraryAndRefusesForeignText)
                     .contains(QStringLiteral("[MOVEX-01].MVXADTA500.ODLINE ODLINE")));
     for (const char *bad : {"MOVEX; drop table x", "MOVEX..MVX", "MO'VEX", "MOVEX.MVX --"})
         EXPECT_THROW(SalesSql::Tekst(SalesSql::MMA, QString::fromLatin1(bad), Dialect::SqlServer), Exception) << bad;
+
+    EXPECT_EQ(SalesSql::ZerujAtrybuty(2),
+              QStringLiteral("update dbo.ATRYBUT_OBIEKT set ATO_VAR_DEC = 0 where ATO_ID_OB = "
+                             ":Obiekt and ATO_ID_ATR in (:Atrybut0, :Atrybut1)"));
+    // The GIS statements over the attributes of the zeroing of all figures, 100 to 623.
+    const struct
+    {
+        QString text;
+        const char *head, *tail;
+    } gis[] = {
+        {SalesSql::ObiektyKlienta(Dialect::SqlServer),
+         "select o.OB_ID, o.OB_ID_SLO_TYP, s.ATO_ID_ATR from (select distinct OB_ID, OB_ID_SLO_TYP from dbo.ATRYBUT_OBIEKT "
+         "inner join dbo.OBIEKT on OB_ID = ATO_ID_OB and OB_AKTYWNY = 1 where ATO_VAR_TXT = :ObiektERPID) o left outer join "
+         "dbo.ATRYBUT_OBIEKT s on s.ATO_ID_OB = o.OB_ID and s.ATO_ID_ATR in (100, 101, 110, ",
+         " 622, 623) order by o.OB_ID"},
+        {SalesSql::ZerujObiekty(2, Dialect::SqlServer),
+         "update dbo.ATRYBUT_OBIEKT set ATO_VAR_DEC = 0 where ATO_ID_ATR in (100, 101, 110, ",
+         " 622, 623) and ATO_ID_OB in (:Obiekt0, :Obiekt1)"},
+        {SalesSql::ObiektyZeSprzedaza(Dialect::SqlServer),
+         "select distinct ATO_ID_OB from dbo.ATRYBUT_OBIEKT where ATO_ID_ATR in (100, 101, 110, ",
+         " 622, 623) and (ATO_VAR_DEC is null or ATO_VAR_DEC <> 0)"},
+    };
+    for (const auto &g : gis) {
+        EXPECT_TRUE(g.text.startsWith(QString::fromUtf8(g.head))) << g.text.toStdString();
+        EXPECT_TRUE(g.text.endsWith(QString::fromUtf8(g.tail))) << g.text.toStdString();
+    }
 }
 
 // ---- the exchange ----
@@ -238,11 +265,15 @@ TEST_F(Sales, SharedAmongObjectsOnlyPositiveValuesWrittenInactiveObjectsNotFound
     const int b = GisObject(QStringLiteral("100002"), QStringLiteral("K3"));
     const int c = GisObject(QStringLiteral("200001"), QStringLiteral("K3"), 1, 108);
     GisObject(QStringLiteral("100003"), QStringLiteral("K4"), 0); // inactive only
-    // The ERP id twice on one object (two attributes): still one object among three.
-    GisSql(QStringLiteral("INSERT INTO ATRYBUT_OBIEKT (ATO_ID_ATR, ATO_ID_OB, ATO_VAR_TXT) VALUES (1, %1, 'K3');").arg(a));
+    // The ERP id twice on one object (two attributes): still one object among three. The
+    // object also carries K5's id: K5 adds its figures to K3's and zeroes none of them.
+    GisSql(QStringLiteral("INSERT INTO ATRYBUT_OBIEKT (ATO_ID_ATR, ATO_ID_OB, ATO_VAR_TXT) VALUES (1, %1, 'K3'), (2, %1, 'K5');")
+               .arg(a));
     SetFigure(a, 204, 7);
+    SetFigure(a, 205, 9);
     Order(QStringLiteral("K3"), 20260310, {{"MMA", 0, 100}, {"TIG", 0, -15}});
     Order(QStringLiteral("K4"), 20260310, {{"MMA", 10, 1}});
+    Order(QStringLiteral("K5"), 20260210, {{"TIG", 0, 4}});
     RunExchange();
 
     for (int ob : {a, b, c})
@@ -250,13 +281,14 @@ TEST_F(Sales, SharedAmongObjectsOnlyPositiveValuesWrittenInactiveObjectsNotFound
     // PE 12M summed to 0 and TIG DC M to -15: neither written, the zeroed value stays.
     EXPECT_TRUE(Figures(b).filter(QStringLiteral("101=")).isEmpty());
     EXPECT_TRUE(Figures(b).filter(QStringLiteral("204=")).isEmpty());
-    EXPECT_EQ(Figures(a).filter(QStringLiteral("204=")), QStringList{QStringLiteral("204=0.000")});
+    EXPECT_EQ(Figures(a).filter(QRegularExpression(QStringLiteral("^20[45]="))),
+              QStringList({QStringLiteral("204=0.000"), QStringLiteral("205=4.000")}));
     EXPECT_TRUE(
         Pane().contains(QStringLiteral(" Atrybut nr: 204 klienta o numerze ERP ID = \"K3\": wartość -15 nie jest dodatnia")))
         << Pane().toStdString();
     EXPECT_TRUE(Pane().contains(QStringLiteral(" Brak w systemie Pelk·GIS Trasar Klient/Dystrybutora o numerze ERP ID = \"K4\" \n"
                                                "      Obiekt nie został zapisany")));
-    EXPECT_EQ(Summary(), Counts(2, 1, 1, 0, 0, 1));
+    EXPECT_EQ(Summary(), Counts(3, 2, 1, 1, 0, 1));
     EXPECT_TRUE(WorkFiles().isEmpty()) << WorkFiles().join(QLatin1Char(' ')).toStdString();
 }
 
@@ -341,29 +373,6 @@ TEST_F(Sales, AFailingStepOrAnUnreachableErpLeavesThePreviousFigures)
     EXPECT_EQ(Figures(k1), QStringList{QStringLiteral("100=777.000")});
 }
 
-TEST_F(Sales, AZeroingTheGisRefusesLeavesThePreviousFiguresWhole)
-{
-    const int k1 = GisObject(QStringLiteral("100001"), QStringLiteral("K1"));
-    const int k2 = GisObject(QStringLiteral("100002"), QStringLiteral("K2"));
-    SetFigure(k1, 100, 777);
-    SetFigure(k2, 101, 55);
-    Order(QStringLiteral("K1"), 20260310, {{"RB", 100, 2}});
-    // New figures written over figures that were not zeroed would mix two runs.
-    GisSql(QStringLiteral("CREATE TRIGGER bez_zerowania BEFORE UPDATE ON ATRYBUT_OBIEKT WHEN NEW.ATO_VAR_DEC = 0 "
-                          "BEGIN SELECT RAISE(ABORT, 'zerowanie zablokowane'); END;"));
-    RunExchange();
-    EXPECT_TRUE(Pane().contains(QStringLiteral(" TDM_Obiekt.ZerujAllAtrybutySprzedaz"))) << Pane().toStdString();
-    EXPECT_TRUE(Pane().contains(QStringLiteral(" Wartości sprzedaży nie zostały wyzerowane")));
-    EXPECT_EQ(Figures(k1), QStringList{QStringLiteral("100=777.000")});
-    EXPECT_EQ(Figures(k2), QStringList{QStringLiteral("101=55.000")});
-    EXPECT_TRUE(WorkFiles().isEmpty());
-
-    GisSql(QStringLiteral("DROP TRIGGER bez_zerowania;"));
-    RunExchange();
-    EXPECT_EQ(Figures(k2), QStringList{QStringLiteral("101=0.000")});
-    EXPECT_NE(Figures(k1), QStringList{QStringLiteral("100=777.000")});
-}
-
 TEST_F(Sales, ABadLibraryNameFailsTheFirstStepWithItsReason)
 {
     const int k1 = GisObject(QStringLiteral("100001"), QStringLiteral("K1"));
@@ -383,10 +392,64 @@ TEST_F(Sales, ABadLibraryNameFailsTheFirstStepWithItsReason)
     EXPECT_EQ(Figures(k1), QStringList{QStringLiteral("100=777.000")});
 }
 
-TEST_F(Sales, AnElementThatFailsLeavesNoStagedFile)
+TEST_F(Sales, OneDateForTheWholeRunWhenMidnightPassesAtTheMonthsEnd)
 {
-    // A stylesheet that refuses one customer: the transformation fails after the source file
-    // was written.
+    const int k1 = GisObject(QStringLiteral("100001"), QStringLiteral("K1"));
+    Order(QStringLiteral("K1"), 20260331, {{"RB", 1000, 4}});
+    Order(QStringLiteral("K1"), 20250331, {{"MMA", 50, 1}}); // the first day of the twelve months
+    clock->Set(QDateTime(QDate(2026, 3, 31), QTime(23, 59, 30)));
+    pane.onMessage = [&](const QStringList &lines) {
+        if (lines.value(0) == QStringLiteral(" Sprzedaż PE 12M"))
+            clock->Set(QDateTime(QDate(2026, 4, 1), QTime(0, 0, 30)));
+    };
+    RunExchange();
+    pane.onMessage = nullptr;
+
+    // Every step counts from 31 March: the order of that day is in M, not in M-1 of April.
+    EXPECT_EQ(Figures(k1),
+              QStringList({QStringLiteral("100=1000.000"), QStringLiteral("101=50.000"), QStringLiteral("110=10.000"),
+                           QStringLiteral("150=10.000")}))
+        << Pane().toStdString();
+}
+
+TEST_F(Sales, DuringARunAndAfterStopEveryCustomerNotYetStoredKeepsItsPreviousFigures)
+{
+    const int k1 = GisObject(QStringLiteral("100001"), QStringLiteral("K1"));
+    const int k2 = GisObject(QStringLiteral("100002"), QStringLiteral("K2"));
+    const int k3 = GisObject(QStringLiteral("100003"), QStringLiteral("K3"));
+    const int idle = GisObject(QStringLiteral("100009"), QStringLiteral("K9"));
+    for (int ob : {k1, k2, k3, idle})
+        SetFigure(ob, 100, 777);
+    for (const char *k : {"K1", "K2", "K3"})
+        Order(QString::fromLatin1(k), 20260310, {{"PCE", 100, 1}});
+    QStringList duringK2;
+    pane.onMessage = [&](const QStringList &lines) {
+        if (!lines.value(0).endsWith(QStringLiteral("ERP ID: K2")))
+            return;
+        duringK2 = Figures(k3) + Figures(idle);
+        Dm().Process()->SetEscProcess(true); // Stop while K2 is stored
+    };
+    RunExchange();
+    pane.onMessage = nullptr;
+    Dm().Process()->SetEscProcess(false);
+
+    const QStringList previous{QStringLiteral("100=777.000")};
+    const QStringList now{QStringLiteral("100=100.000"), QStringLiteral("114=1.000"), QStringLiteral("150=1.000")};
+    EXPECT_EQ(duringK2, previous + previous) << Pane().toStdString();
+    EXPECT_EQ(Figures(k1), now);
+    EXPECT_EQ(Figures(k2), now);
+    EXPECT_EQ(Figures(k3), previous);
+    EXPECT_EQ(Figures(idle), previous);
+
+    // The next complete run sets them all.
+    RunExchange();
+    EXPECT_EQ(Figures(k3), now);
+    EXPECT_EQ(Figures(idle), QStringList{QStringLiteral("100=0.000")});
+}
+
+TEST_F(Sales, AFailedOrRefusedCustomerAndEveryUntouchedOneKeepTheirPreviousFigures)
+{
+    // A stylesheet that refuses one customer: its transformation fails.
     const QString xsl = inst.Path(QStringLiteral("xsl/"));
     QFile::rename(xsl + QStringLiteral("Sprzedaz_X2Y.xsl"), xsl + QStringLiteral("Sprzedaz_Shipped.xsl"));
     WriteFileText(xsl + QStringLiteral("Sprzedaz_X2Y.xsl"),
@@ -395,30 +458,68 @@ TEST_F(Sales, AnElementThatFailsLeavesNoStagedFile)
                                  "<xsl:template match=\"class[properties/property[@name='ID']='BAD']\">"
                                  "<xsl:message terminate=\"yes\">odrzucony</xsl:message></xsl:template></xsl:stylesheet>"));
     const int good = GisObject(QStringLiteral("100001"), QStringLiteral("GOOD"));
-    GisObject(QStringLiteral("100002"), QStringLiteral("BAD"));
+    const int bad = GisObject(QStringLiteral("100002"), QStringLiteral("BAD"));
+    const int locked = GisObject(QStringLiteral("100003"), QStringLiteral("LOCKED"));
+    const int idle = GisObject(QStringLiteral("100009"), QStringLiteral("IDLE"));
+    SetFigure(good, 204, 5);
+    SetFigure(bad, 200, 7);
+    SetFigure(locked, 200, 8);
+    SetFigure(idle, 100, 999);
     Order(QStringLiteral("BAD"), 20260310, {{"MMA", 0, 1}});
     Order(QStringLiteral("GOOD"), 20260310, {{"MMA", 0, 2}});
+    Order(QStringLiteral("LOCKED"), 20260310, {{"MMA", 0, 3}});
+    // The GIS refuses every change to one customer's figures.
+    GisSql(QStringLiteral("CREATE TRIGGER zablokowany BEFORE UPDATE ON ATRYBUT_OBIEKT WHEN OLD.ATO_ID_OB = %1 "
+                          "BEGIN SELECT RAISE(ABORT, 'zapis zablokowany'); END;")
+               .arg(locked));
     RunExchange();
 
-    EXPECT_EQ(Figures(good), QStringList{QStringLiteral("200=2.000")}) << Pane().toStdString();
-    EXPECT_EQ(Summary(), Counts(2, 1, 1, 0, 0, 1));
+    EXPECT_EQ(Figures(good), QStringList({QStringLiteral("200=2.000"), QStringLiteral("204=0.000")})) << Pane().toStdString();
+    EXPECT_EQ(Figures(bad), QStringList{QStringLiteral("200=7.000")});
+    EXPECT_EQ(Figures(locked), QStringList{QStringLiteral("200=8.000")});
+    EXPECT_EQ(Figures(idle), QStringList{QStringLiteral("100=999.000")});
+    EXPECT_TRUE(Pane().contains(QStringLiteral("zapis zablokowany")));
+    EXPECT_EQ(Summary(), Counts(3, 1, 1, 0, 0, 2));
     EXPECT_TRUE(WorkFiles().isEmpty()) << WorkFiles().join(QLatin1Char(' ')).toStdString();
+
+    GisSql(QStringLiteral("DROP TRIGGER zablokowany;"));
+    QFile::remove(xsl + QStringLiteral("Sprzedaz_X2Y.xsl"));
+    QFile::rename(xsl + QStringLiteral("Sprzedaz_Shipped.xsl"), xsl + QStringLiteral("Sprzedaz_X2Y.xsl"));
+    RunExchange();
+    EXPECT_EQ(Figures(bad), QStringList{QStringLiteral("200=1.000")}) << Pane().toStdString();
+    EXPECT_EQ(Figures(locked), QStringList{QStringLiteral("200=3.000")});
+    EXPECT_EQ(Figures(idle), QStringList{QStringLiteral("100=0.000")});
 }
 
-TEST_F(Sales, StagedFilesFoundInTheWorkFolderAreTakenUpOnceAndDeleted)
+TEST_F(Sales, FilesOfAnEarlierRunAreDeletedUnread)
 {
-    // Every run recomputes the figures: files of an earlier run go whatever their outcome, here
-    // a source-layout file and a result that cannot be read.
+    // Every run recomputes every figure: a result left by an earlier run holds stale figures,
+    // here for a customer without sales now.
+    const int stale = GisObject(QStringLiteral("100002"), QStringLiteral("STALE"));
+    SetFigure(stale, 100, 5);
     const QString work = inst.Path(QStringLiteral("work/"));
-    WriteFileText(work + QStringLiteral("Sprzedaz_SysX__{00000000-0000-0000-0000-000000000001}.xml"),
+    WriteFileText(work + QStringLiteral("Sprzedaz_SysY__{00000000-0000-0000-0000-000000000001}.xml"),
+                  QStringLiteral("<classes><class classname=\"TPelk_ObiektSprzedaz\" name=\"TPelk_ObiektSprzedaz\"><properties>"
+                                 "<property name=\"ObjectID\" type=\"String\">STALE</property>"
+                                 "<property name=\"EXID\" type=\"String\">STALE</property>"
+                                 "<property name=\"Atrybuty\" type=\"Object\" class=\"TAtrybutyObiektCollection\">"
+                                 "<class classname=\"TAtrybutyObiektCollection\" name=\"Atrybuty\"><customdata>"
+                                 "<class classname=\"TAtrybutyObiektCollectionItem\" name=\"Item_1\"><properties>"
+                                 "<property name=\"NumerAtrybutu\" type=\"Integer\">100</property>"
+                                 "<property name=\"Wartosc\" type=\"Double\">999</property>"
+                                 "<property name=\"Edytowany\" type=\"Enumeration\">True</property>"
+                                 "</properties></class></customdata></class></property></properties></class></classes>"));
+    WriteFileText(work + QStringLiteral("Sprzedaz_SysX__{00000000-0000-0000-0000-000000000002}.xml"),
                   QStringLiteral("<classes>"));
-    WriteFileText(work + QStringLiteral("Sprzedaz_SysY__{00000000-0000-0000-0000-000000000002}.xml"), QStringLiteral("nie XML"));
+    WriteFileText(work + QStringLiteral("Sprzedaz_SysY__{00000000-0000-0000-0000-000000000003}.xml.part"),
+                  QStringLiteral("<clas"));
     const int good = GisObject(QStringLiteral("100001"), QStringLiteral("GOOD"));
     Order(QStringLiteral("GOOD"), 20260310, {{"MMA", 0, 2}});
     RunExchange();
 
     EXPECT_EQ(Figures(good), QStringList{QStringLiteral("200=2.000")}) << Pane().toStdString();
-    EXPECT_EQ(Summary(), Counts(3, 1, 1, 0, 0, 2));
+    EXPECT_EQ(Figures(stale), QStringList{QStringLiteral("100=0.000")});
+    EXPECT_EQ(Summary(), Counts(1, 1, 1, 0, 0, 0));
     EXPECT_TRUE(WorkFiles().isEmpty()) << WorkFiles().join(QLatin1Char(' ')).toStdString();
 }
 

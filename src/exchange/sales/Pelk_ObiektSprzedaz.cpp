@@ -1,17 +1,68 @@
 #include "Pelk_ObiektSprzedaz.h"
 
+#include "DM_Sprzedaz.h"
 #include "app/DM_Main.h"
 #include "app/Guarded.h"
 #include "app/Log.h"
 #include "app/Process.h"
 #include "config/Common.h"
 #include "config/NumberText.h"
-#include "exchange/customers/DM_Obiekt.h"
+#include "gisdb/DM_PelkFun.h"
+#include "gisdb/GisSql.h"
 
 namespace pelk {
 
-TPelk_ObiektSprzedaz::TPelk_ObiektSprzedaz(TDM_Main &dm, TDM_Obiekt &obiekty, QObject *parent)
-    : TPelk_Obiekt(dm, parent), m_obiekty(obiekty)
+namespace {
+
+// One GIS object of a customer and the sales attributes it holds a row of.
+struct RObiektKlienta
+{
+    int Id = 0;
+    int Typ = 0;
+    QSet<int> Atrybuty;
+};
+
+// The rows of the open Open_GetPelkObiektyByERPID, one object each.
+QList<RObiektKlienta> ObiektyKlienta(Query &q)
+{
+    QList<RObiektKlienta> obiekty;
+    for (q.First(); !q.Eof(); q.Next()) {
+        const int id = q.FieldByName(QStringLiteral("OB_ID")).AsInteger();
+        if (obiekty.isEmpty() || obiekty.last().Id != id)
+            obiekty.append({id, q.FieldByName(QStringLiteral("OB_ID_SLO_TYP")).AsInteger(), {}});
+        const Field atrybut = q.FieldByName(QStringLiteral("ATO_ID_ATR"));
+        if (!atrybut.IsNull())
+            obiekty.last().Atrybuty.insert(atrybut.AsInteger());
+    }
+    return obiekty;
+}
+
+// The item's value in place of the previous run's figure, written as SaveAtrybut writes it
+// after a zeroing of all figures, without reading that figure: an update (logged as a change
+// from 0) where the object holds a row of the attribute, else an insert. True when the
+// decimal value was written; any other attribute type is SaveAtrybut's.
+bool ZapiszZamiast(TAtrybutyObiektCollectionItem &item, QSet<int> &wiersze)
+{
+    if (!item.CheckMandatory())
+        return false;
+    if (item.TypAtrybutu != taDziesietna || !TDM_PelkFun::IsObiektTyp(item.ObiektTyp)) {
+        item.SaveAtrybut();
+        return false;
+    }
+    if (!wiersze.contains(item.NumerAtrybutu)) {
+        if (!item.InsertAtrybut())
+            return false;
+        wiersze.insert(item.NumerAtrybutu);
+        return true;
+    }
+    item.StaraWartosc = Variant(QStringLiteral("0"));
+    return item.UpdateAtrybut() && item.StatusZapisu == szZmieniony;
+}
+
+} // namespace
+
+TPelk_ObiektSprzedaz::TPelk_ObiektSprzedaz(TDM_Main &dm, TDM_Sprzedaz &sprzedaz, QObject *parent)
+    : TPelk_Obiekt(dm, parent), m_sprzedaz(sprzedaz)
 {}
 
 bool TPelk_ObiektSprzedaz::LoadObjectData(RObiekt &)
@@ -19,7 +70,7 @@ bool TPelk_ObiektSprzedaz::LoadObjectData(RObiekt &)
     return NotImplemented("LoadObjectData");
 }
 
-bool TPelk_ObiektSprzedaz::SaveObjectData(RObiekt &)
+bool TPelk_ObiektSprzedaz::SaveObjectData(RObiekt &element)
 {
     TElementTransaction transaction(m_dm.Db(), m_dm.ADOConnection_PelkGIS);
     const bool saved = Guarded(Log(), PELK_HERE, [&] {
@@ -28,9 +79,13 @@ bool TPelk_ObiektSprzedaz::SaveObjectData(RObiekt &)
                              .arg(EXID.toString()));
         return transaction.Begun() && SaveObiektSprzedaz();
     });
-    // Counted only once committed: a refused commit stores nothing of the customer.
+    element.Refused = m_brakObiektu;
+    // Counted only once committed: a refused commit stores nothing of the customer, and its
+    // objects keep the figures of the previous run.
     if (!transaction.End(saved))
         return false;
+    for (int id : m_obiekty)
+        m_sprzedaz.Ustawione.insert(id);
     m_dm.Process()->CountResult(StatusZapisu, true);
     return true;
 }
@@ -45,42 +100,57 @@ bool TPelk_ObiektSprzedaz::SaveObiektSprzedaz()
 {
     return Guarded(Log(), PELK_HERE, [&] {
         const QString erpId = EXID.toString();
-        if (!m_obiekty.Open_GetPelkObiektyByERPID(erpId))
+        if (!m_sprzedaz.Open_GetPelkObiektyByERPID(erpId))
             return false;
-        Query &obiekty = m_obiekty.Q_ObiektyByERPID;
-        if (obiekty.IsEmpty()) {
+        QList<RObiektKlienta> obiekty = ObiektyKlienta(m_sprzedaz.Q_ObiektyByERPID);
+        if (obiekty.isEmpty()) {
+            m_brakObiektu = true;
             m_dm.Log()->Error(2,
                               QStringLiteral(" Brak w systemie %1 Klient/Dystrybutora o numerze ERP ID = \"%2\" \r\n"
                                              "      Obiekt nie został zapisany")
                                   .arg(QStringLiteral("Pelk·GIS Trasar"), erpId));
             return false;
         }
-        const int n = obiekty.RecordCount();
+        const int n = int(obiekty.size());
         TAtrybutyObiektCollection &atrybuty = *Atrybuty();
         for (int i = 0; i < atrybuty.Count(); ++i)
             atrybuty.Items(i)->WartoscZrodlowa = atrybuty.Items(i)->Wartosc;
-        for (obiekty.First(); !obiekty.Eof(); obiekty.Next()) {
-            const bool pierwszy = obiekty.RecNo() == 1;
+        for (int k = 0; k < n; ++k) {
+            RObiektKlienta &o = obiekty[k];
+            // The customer's figures replace the previous run's in its own transaction: no one
+            // sees them at 0 while the run goes on, and a run that breaks off leaves them whole.
+            // An object an earlier customer of the run has set keeps that customer's figures
+            // and gets this one's on top, as after one zeroing of all.
+            const bool ustawiony = m_sprzedaz.Ustawione.contains(o.Id);
+            QSet<int> zapisane;
             for (int i = 0; i < atrybuty.Count(); ++i) {
                 TAtrybutyObiektCollectionItem &item = *atrybuty.Items(i);
-                item.ObiektID = obiekty.FieldByName(QStringLiteral("OB_ID")).Value().toInt();
-                item.ObiektTyp = obiekty.FieldByName(QStringLiteral("OB_ID_SLO_TYP")).Value().toInt();
+                item.ObiektID = o.Id;
+                item.ObiektTyp = o.Typ;
                 item.ObiektNowy = false;
                 item.StatusZapisu = szBezZmian;
                 const double wartosc = Udzial(item.WartoscZrodlowa, n);
                 item.Wartosc = Variant(wartosc);
-                // The zeroing has set every figure to 0: nothing else is written.
-                if (wartosc > 0)
+                // Figures of 0 or less are not written: they are 0.
+                if (wartosc <= 0) {
+                    if (k == 0)
+                        m_dm.Log()->Info(3,
+                                         QStringLiteral(" Atrybut nr: %1 klienta o numerze ERP ID = \"%2\": wartość %3 nie "
+                                                        "jest dodatnia\r\n      Atrybut nie został zapisany (pozostaje 0)")
+                                             .arg(item.NumerAtrybutu)
+                                             .arg(erpId, item.WartoscZrodlowa.toString()));
+                } else if (ustawiony) {
                     item.SaveAtrybut();
-                else if (pierwszy)
-                    m_dm.Log()->Info(3,
-                                     QStringLiteral(" Atrybut nr: %1 klienta o numerze ERP ID = \"%2\": wartość %3 nie jest "
-                                                    "dodatnia\r\n      Atrybut nie został zapisany (pozostaje 0)")
-                                         .arg(item.NumerAtrybutu)
-                                         .arg(erpId, item.WartoscZrodlowa.toString()));
+                } else if (ZapiszZamiast(item, o.Atrybuty)) {
+                    zapisane.insert(item.NumerAtrybutu);
+                }
                 if (StatusZapisu == szBezZmian && item.StatusZapisu != szBezZmian)
                     StatusZapisu = item.StatusZapisu;
             }
+            // What was not written this time is 0, as after a zeroing of all figures.
+            if (!ustawiony && !m_sprzedaz.ZerujAtrybuty(o.Id, o.Atrybuty - zapisane))
+                return false;
+            m_obiekty.append(o.Id);
         }
         return true;
     });

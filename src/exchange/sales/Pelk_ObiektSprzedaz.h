@@ -5,28 +5,34 @@
 
 namespace pelk {
 
-class TDM_Obiekt;
+class TDM_Sprzedaz;
 
 class TPelk_ObiektSprzedaz : public TPelk_Obiekt
 {
     Q_OBJECT
 public:
-    TPelk_ObiektSprzedaz(TDM_Main &dm, TDM_Obiekt &obiekty, QObject *parent = nullptr);
+    TPelk_ObiektSprzedaz(TDM_Main &dm, TDM_Sprzedaz &sprzedaz, QObject *parent = nullptr);
 
     bool LoadObjectData(RObiekt &element) override;
-    // SaveObiektSprzedaz in one transaction; the status counted once committed.
+    // SaveObiektSprzedaz in one transaction; once committed, the status is counted and the
+    // objects join the run's set objects. A customer on no active GIS object is refused
+    // (element.Refused): it has nothing to store.
     bool SaveObjectData(RObiekt &element) override;
 
     // For each object found by EXID and each attribute item: the delivered value divided by
-    // the number of objects, rounded to three decimals, saved when greater than 0. The status
-    // is the first one other than unchanged. False when no object carries the id.
+    // the number of objects, rounded to three decimals, saved when greater than 0; on an
+    // object no earlier element of the run has set, in place of the figure there, and every
+    // other figure of the object set to 0. The status is the first one other than unchanged.
+    // False when no object carries the id or a figure could not be set to 0.
     bool SaveObiektSprzedaz();
 
     // The delivered value divided by n, rounded to three decimals.
     static double Udzial(const Variant &wartosc, int n);
 
 private:
-    TDM_Obiekt &m_obiekty;
+    TDM_Sprzedaz &m_sprzedaz;
+    QList<int> m_obiekty; // the objects SaveObiektSprzedaz wrote to
+    bool m_brakObiektu = false;
 };
 
 } // namespace pelk

@@ -1,6 +1,7 @@
 #include "SalesSql.h"
 
 #include "config/Errors.h"
+#include "exchange/customers/CustomerSql.h"
 
 #include <QRegularExpression>
 #include <array>
@@ -31,6 +32,22 @@ const std::array<RDefinicja, LiczbaZapytan> kDefinicje = {{
     {"Open_GetZamerSprzedazMIGMAGup250", kIlosc, "MITMAS.MMITGR = '396'"},
     {"Open_GetZamerSprzedazMIGMAGdown250", kIlosc, "MITMAS.MMITGR = '320'"},
 }};
+
+// "ATO_ID_ATR in (100, ..., 623)" of the zeroing of all figures.
+QString AtrybutySprzedazy(Dialect dialect)
+{
+    const QString &zeruj = CustomerSql::ZerujAllAtrybutySprzedaz().For(dialect);
+    return zeruj.mid(zeruj.indexOf(QLatin1String("ATO_ID_ATR in (")));
+}
+
+// ":<name>0, :<name>1, ..." for n values.
+QString Parametry(const QString &name, int n)
+{
+    QStringList out;
+    for (int i = 0; i < n; ++i)
+        out << QStringLiteral(":%1%2").arg(name).arg(i);
+    return out.join(QStringLiteral(", "));
+}
 
 } // namespace
 
@@ -67,6 +84,37 @@ QString Tekst(Zapytanie zapytanie, const QString &biblioteka, Dialect dialect)
     const RDefinicja &d = Definicja(zapytanie);
     return Szablon().For(dialect).arg(QLatin1String(d.Miara), QLatin1String(d.FiltrTowaru),
                                       library.isEmpty() ? QString() : library + QLatin1Char('.'));
+}
+
+// The objects and the rows they hold in one statement: a customer's figures are written without
+// a read per figure, each as an update of its row or an insert where there is none.
+QString ObiektyKlienta(Dialect dialect)
+{
+    return QStringLiteral("select o.OB_ID, o.OB_ID_SLO_TYP, s.ATO_ID_ATR from (select distinct OB_ID, OB_ID_SLO_TYP "
+                          "from dbo.ATRYBUT_OBIEKT inner join dbo.OBIEKT on OB_ID = ATO_ID_OB and OB_AKTYWNY = 1 "
+                          "where ATO_VAR_TXT = :ObiektERPID) o "
+                          "left outer join dbo.ATRYBUT_OBIEKT s on s.ATO_ID_OB = o.OB_ID and s.%1 order by o.OB_ID")
+        .arg(AtrybutySprzedazy(dialect));
+}
+
+QString ZerujAtrybuty(int k)
+{
+    return QStringLiteral("update dbo.ATRYBUT_OBIEKT set ATO_VAR_DEC = 0 where ATO_ID_OB = :Obiekt and ATO_ID_ATR in (%1)")
+        .arg(Parametry(QStringLiteral("Atrybut"), k));
+}
+
+QString ZerujObiekty(int n, Dialect dialect)
+{
+    return CustomerSql::ZerujAllAtrybutySprzedaz().For(dialect)
+        + QStringLiteral(" and ATO_ID_OB in (%1)").arg(Parametry(QStringLiteral("Obiekt"), n));
+}
+
+// A NULL figure counts as one to zero, as the zeroing of all figures sets it to 0 too.
+QString ObiektyZeSprzedaza(Dialect dialect)
+{
+    return QStringLiteral(
+               "select distinct ATO_ID_OB from dbo.ATRYBUT_OBIEKT where %1 and (ATO_VAR_DEC is null or ATO_VAR_DEC <> 0)")
+        .arg(AtrybutySprzedazy(dialect));
 }
 
 } // namespace pelk::SalesSql

@@ -1,6 +1,7 @@
 #pragma once
-// The ERP statements of the sales exchange: one per product-group query, each summing the
-// invoiced lines of customers over an inclusive yyyymmdd range (:DataOd, :DataDo).
+// The statements of the sales exchange: one ERP query per product group, each summing the
+// invoiced lines of customers over an inclusive yyyymmdd range (:DataOd, :DataDo); and the GIS
+// statements that find a customer's objects and zero their figures.
 #include "db/DialectSql.h"
 
 #include <QString>
@@ -46,5 +47,17 @@ QString Tekst(Zapytanie zapytanie, const QString &biblioteka, Dialect dialect);
 // The shape shared by the sixteen statements: %1 the measure, %2 the item filter,
 // %3 the table prefix ("" or the library followed by ".").
 const DialectSql &Szablon();
+
+// GIS, each over the sales attributes exactly as the zeroing of all figures names them.
+// The active objects with an attribute whose text is the ERP id (:ObiektERPID): OB_ID and
+// OB_ID_SLO_TYP with ATO_ID_ATR, one row per sales attribute the object holds a row of (NULL
+// for an object that holds none), ordered by OB_ID.
+QString ObiektyKlienta(Dialect dialect);
+// The figures of `k` attributes (:Atrybut0, :Atrybut1, ...) of one object (:Obiekt) set to 0.
+QString ZerujAtrybuty(int k);
+// Every sales figure of `n` objects (:Obiekt0, :Obiekt1, ...) set to 0.
+QString ZerujObiekty(int n, Dialect dialect);
+// The objects (ATO_ID_OB) holding a sales figure other than 0.
+QString ObiektyZeSprzedaza(Dialect dialect);
 
 } // namespace pelk::SalesSql

@@ -4,6 +4,7 @@
 #include "SalesPeriods.h"
 #include "Zamer_KlientSprzedaz.h"
 #include "app/DM_Main.h"
+#include "app/DatabaseHelpers.h"
 #include "app/Guarded.h"
 #include "app/Log.h"
 #include "app/Process.h"
@@ -16,8 +17,6 @@ namespace pelk {
 // attribute number of period M (M-k takes base + k) and the heading of its exceptions.
 struct TX2Y_SprzedazListQueue::RKrok
 {
-    bool (TDM_Sprzedaz::*Open12M)();
-    bool (TDM_Sprzedaz::*OpenMiesiac)(TDateTime, TDateTime);
     SalesSql::Zapytanie Zapytanie;
     const char *Nazwa;
     int Atrybut;
@@ -26,44 +25,36 @@ struct TX2Y_SprzedazListQueue::RKrok
 
 namespace {
 
-using Q = TDM_Sprzedaz;
 using K = TX2Y_SprzedazListQueue;
 
 #define PELK_KROK_WYJATEK(name) " Wyjątek funkcji TX2Y_SprzedazListQueue.PrepareListSprzedaz" name
 
 const K::RKrok kKroki12M[] = {
-    {&Q::Open_GetZamerSprzedazPC_12M, nullptr, SalesSql::PC_12M, " Sprzedaż PC 12M", 100, PELK_KROK_WYJATEK("PC12M")},
-    {&Q::Open_GetZamerSprzedazPE_12M, nullptr, SalesSql::PE_12M, " Sprzedaż PE 12M", 101, PELK_KROK_WYJATEK("PE12M")},
+    {SalesSql::PC_12M, " Sprzedaż PC 12M", 100, PELK_KROK_WYJATEK("PC12M")},
+    {SalesSql::PE_12M, " Sprzedaż PE 12M", 101, PELK_KROK_WYJATEK("PE12M")},
 };
 
 const K::RKrok kKrokiMiesieczne[] = {
-    {nullptr, &Q::Open_GetZamerSprzedazPCE_RB, SalesSql::PCE_RB, " Sprzedaż PCE (rutile\\basic) %1", 110,
-     PELK_KROK_WYJATEK("PCE_RB")},
-    {nullptr, &Q::Open_GetZamerSprzedazPCE_noRB, SalesSql::PCE_noRB, " Sprzedaż PCE pozostałe %1", 114,
-     PELK_KROK_WYJATEK("PCE_noRB")},
-    {nullptr, &Q::Open_GetZamerSprzedazPCS_MM, SalesSql::PCS_MM, " Sprzedaż PCS (MAG wire MP\\spools) %1", 130,
-     PELK_KROK_WYJATEK("PCS_MM")},
-    {nullptr, &Q::Open_GetZamerSprzedazPCS_noMM, SalesSql::PCS_noMM, " Sprzedaż PCS pozostałe %1", 134,
-     PELK_KROK_WYJATEK("PCS_noMM")},
-    {nullptr, &Q::Open_GetZamerSprzedazPCEkg, SalesSql::PCEkg, " Sprzedaż PCE %1 (kg)", 150, PELK_KROK_WYJATEK("PCEkg")},
-    {nullptr, &Q::Open_GetZamerSprzedazPCSkg, SalesSql::PCSkg, " Sprzedaż PCS %1 (kg)", 154, PELK_KROK_WYJATEK("PCSkg")},
-    {nullptr, &Q::Open_GetZamerSprzedazPCCkg, SalesSql::PCCkg, " Sprzedaż PCC %1 (kg)", 158, PELK_KROK_WYJATEK("PCCkg")},
-    {nullptr, &Q::Open_GetZamerSprzedazPCFkg, SalesSql::PCFkg, " Sprzedaż PCF %1 (kg)", 162, PELK_KROK_WYJATEK("PCFkg")},
-    {nullptr, &Q::Open_GetZamerSprzedazMMA, SalesSql::MMA, " Sprzedaż MMA rectifiers %1", 200, PELK_KROK_WYJATEK("MMA")},
-    {nullptr, &Q::Open_GetZamerSprzedazTIGDC, SalesSql::TIGDC, " Sprzedaż TIG manual DC %1", 204, PELK_KROK_WYJATEK("TIGDC")},
-    {nullptr, &Q::Open_GetZamerSprzedazTIGACDC, SalesSql::TIGACDC, " Sprzedaż TIG manual AC\\DC %1", 208,
-     PELK_KROK_WYJATEK("TIGACDC")},
-    {nullptr, &Q::Open_GetZamerSprzedazMIGMAGR, SalesSql::MIGMAGR, " Sprzedaż MIG\\MAG rectifiers %1", 212,
-     PELK_KROK_WYJATEK("MIGMAGR")},
-    {nullptr, &Q::Open_GetZamerSprzedazMIGMAGup250, SalesSql::MIGMAGup250, " Sprzedaż MIG\\MAG c. wr250A 35% %1", 216,
-     PELK_KROK_WYJATEK("MIGMAGup250")},
-    {nullptr, &Q::Open_GetZamerSprzedazMIGMAGdown250, SalesSql::MIGMAGdown250, " Sprzedaż MIG\\MAG c. m250A 35% %1", 220,
-     PELK_KROK_WYJATEK("MIGMAGdown250")},
+    {SalesSql::PCE_RB, " Sprzedaż PCE (rutile\\basic) %1", 110, PELK_KROK_WYJATEK("PCE_RB")},
+    {SalesSql::PCE_noRB, " Sprzedaż PCE pozostałe %1", 114, PELK_KROK_WYJATEK("PCE_noRB")},
+    {SalesSql::PCS_MM, " Sprzedaż PCS (MAG wire MP\\spools) %1", 130, PELK_KROK_WYJATEK("PCS_MM")},
+    {SalesSql::PCS_noMM, " Sprzedaż PCS pozostałe %1", 134, PELK_KROK_WYJATEK("PCS_noMM")},
+    {SalesSql::PCEkg, " Sprzedaż PCE %1 (kg)", 150, PELK_KROK_WYJATEK("PCEkg")},
+    {SalesSql::PCSkg, " Sprzedaż PCS %1 (kg)", 154, PELK_KROK_WYJATEK("PCSkg")},
+    {SalesSql::PCCkg, " Sprzedaż PCC %1 (kg)", 158, PELK_KROK_WYJATEK("PCCkg")},
+    {SalesSql::PCFkg, " Sprzedaż PCF %1 (kg)", 162, PELK_KROK_WYJATEK("PCFkg")},
+    {SalesSql::MMA, " Sprzedaż MMA rectifiers %1", 200, PELK_KROK_WYJATEK("MMA")},
+    {SalesSql::TIGDC, " Sprzedaż TIG manual DC %1", 204, PELK_KROK_WYJATEK("TIGDC")},
+    {SalesSql::TIGACDC, " Sprzedaż TIG manual AC\\DC %1", 208, PELK_KROK_WYJATEK("TIGACDC")},
+    {SalesSql::MIGMAGR, " Sprzedaż MIG\\MAG rectifiers %1", 212, PELK_KROK_WYJATEK("MIGMAGR")},
+    {SalesSql::MIGMAGup250, " Sprzedaż MIG\\MAG c. wr250A 35% %1", 216, PELK_KROK_WYJATEK("MIGMAGup250")},
+    {SalesSql::MIGMAGdown250, " Sprzedaż MIG\\MAG c. m250A 35% %1", 220, PELK_KROK_WYJATEK("MIGMAGdown250")},
 };
 
 #undef PELK_KROK_WYJATEK
 
-constexpr int kMiesiace = 4; // M, M-1, M-2, M-3
+constexpr int kMiesiace = 4;           // M, M-1, M-2, M-3
+constexpr int kDwanascieMiesiecy = -1; // the period of a twelve-month step
 
 QString Okres(int k)
 {
@@ -86,8 +77,11 @@ bool TX2Y_SprzedazListQueue::PrepareList()
         TLog *log = m_dm.Log();
         log->Note(2, QStringLiteral(" Rozpoczęcie zbierania elementów obiektu \"%1\"").arg(Rules->ObjectName));
         m_sprzedaz.kbmMemTable_Sprzedaz.Clear();
+        // One date for every step: a run that passes midnight at a month's end must not sum
+        // two different months under the same attributes.
+        m_teraz = Now();
         for (const RKrok &krok : kKroki12M)
-            if (!Krok(krok, 0))
+            if (!Krok(krok, kDwanascieMiesiecy))
                 return false;
         for (const RKrok &krok : kKrokiMiesieczne)
             for (int k = 0; k < kMiesiace; ++k)
@@ -103,17 +97,11 @@ bool TX2Y_SprzedazListQueue::PrepareList()
 bool TX2Y_SprzedazListQueue::Krok(const RKrok &krok, int k)
 {
     return Guarded(Log(), Where::Heading(krok.Wyjatek), [&] {
-        const bool miesieczny = krok.OpenMiesiac != nullptr;
+        const bool miesieczny = k != kDwanascieMiesiecy;
         m_dm.Log()->Note(2, miesieczny ? QString::fromUtf8(krok.Nazwa).arg(Okres(k)) : QString::fromUtf8(krok.Nazwa));
-        bool opened;
-        if (miesieczny) {
-            // Each step reads the clock afresh, as a run may pass midnight between steps.
-            const ROkres okres = OkresMiesiaca(Now(), k);
-            opened = (m_sprzedaz.*krok.OpenMiesiac)(okres.Od, okres.Do);
-        } else {
-            opened = (m_sprzedaz.*krok.Open12M)();
-        }
-        return opened && PrepareListSprzedaz(m_sprzedaz.Q(krok.Zapytanie), krok.Atrybut + k);
+        const ROkres okres = miesieczny ? OkresMiesiaca(m_teraz, k) : Okres12M(m_teraz);
+        return m_sprzedaz.Open(krok.Zapytanie, okres.Od, okres.Do)
+            && PrepareListSprzedaz(m_sprzedaz.Q(krok.Zapytanie), krok.Atrybut + (miesieczny ? k : 0));
     });
 }
 
@@ -155,15 +143,10 @@ bool TX2Y_SprzedazListQueue::PrepareListSprzedaz(Query &query, int atrybut)
 
 bool TX2Y_SprzedazListQueue::FindFileObject(RObiekt &element)
 {
-    return Guarded(Log(), PELK_HERE, [&] {
-        if (element.Kind == RObiekt::SourceFile) {
-            element.Text1 = element.FileName; // the source-layout file, removed with the element
-            return FileObjectOnList(element.FileName, std::make_unique<TZamer_KlientSprzedaz>(m_dm, m_obiekty, m_sprzedaz));
-        }
-        if (element.Kind == RObiekt::TargetFile)
-            return FileObjectOnList(element.FileName, std::make_unique<TPelk_ObiektSprzedaz>(m_dm, m_obiekty));
-        return false;
-    });
+    // Every run recomputes every figure: what an earlier run left is stale, and stored after
+    // this run's figures it would overwrite them. Every such file is superseded, unread.
+    m_dm.Log()->Note(2, QStringLiteral(" Plik wcześniejszej wymiany usunięty bez przetwarzania: %1").arg(element.FileName));
+    return true;
 }
 
 bool TX2Y_SprzedazListQueue::SerializeObject(RObiekt &element)
@@ -176,7 +159,7 @@ bool TX2Y_SprzedazListQueue::SerializeObject(RObiekt &element)
 bool TX2Y_SprzedazListQueue::DeSerializeObject(RObiekt &element)
 {
     return Guarded(Log(), PELK_HERE,
-                   [&] { return DeSerializeSysObject(element, std::make_unique<TPelk_ObiektSprzedaz>(m_dm, m_obiekty)); });
+                   [&] { return DeSerializeSysObject(element, std::make_unique<TPelk_ObiektSprzedaz>(m_dm, m_sprzedaz)); });
 }
 
 void TX2Y_SprzedazListQueue::Run()
@@ -187,31 +170,41 @@ void TX2Y_SprzedazListQueue::Run()
         process->SetCountElem(0);
         if (!PrepareList() || !FindFile())
             return false;
-        // Figures written on top of figures not zeroed would mix two runs: the GIS keeps the
-        // previous figures whole instead.
-        if (!m_obiekty.ZerujAllAtrybutySprzedaz()) {
-            m_dm.Log()->Error(1,
-                              QStringLiteral(" Wartości sprzedaży nie zostały wyzerowane\r\n"
-                                             "      Wymiana obiektu \"%1\" przerwana; pozostają wartości poprzedniej wymiany")
-                                  .arg(Rules->ObjectName));
-            return false;
-        }
-        return ProcessElements();
+        m_sprzedaz.Ustawione.clear();
+        m_wszystkieZapisane = true;
+        // Stop leaves every figure no element has set as the previous run left it.
+        return ProcessElements() && ZerujNieustawione();
     });
 }
 
-void TX2Y_SprzedazListQueue::FinishElement(RObiekt &element, bool)
+bool TX2Y_SprzedazListQueue::ZerujNieustawione()
 {
-    // Every run recomputes all figures: nothing of an element is carried to the next, whatever
-    // its outcome. What reached the disk goes: a source-layout file of an earlier run whose
-    // transformation failed, and a result written for one. A database element's stages pass
-    // in memory and leave nothing to delete.
-    const bool resultOnDisk = !element.FileName.isEmpty() && !InMemory(element.FileName);
+    // An object no element has set may be a failed customer's: its figures stay until a run
+    // stores every customer.
+    if (!m_wszystkieZapisane) {
+        m_dm.Log()->Warning(1,
+                            QStringLiteral(" Nie wszystkie elementy obiektu \"%1\" zostały zapisane\r\n"
+                                           "      Wartości sprzedaży pozostałych obiektów nie zostały wyzerowane;"
+                                           " pozostają wartości poprzedniej wymiany")
+                                .arg(Rules->ObjectName));
+        return false;
+    }
+    TElementTransaction transaction(m_dm.Db(), m_dm.ADOConnection_PelkGIS);
+    if (transaction.End(transaction.Begun() && m_sprzedaz.ZerujNieustawione()))
+        return true;
+    m_dm.Log()->Error(1,
+                      QStringLiteral(" Wartości sprzedaży pozostałych obiektów nie zostały wyzerowane\r\n"
+                                     "      Pozostają wartości poprzedniej wymiany"));
+    return false;
+}
+
+void TX2Y_SprzedazListQueue::FinishElement(RObiekt &element, bool result)
+{
+    // Nothing of an element is carried to the next run, whatever its outcome: its stages
+    // passed in memory and are forgotten.
     DiscardStage();
-    if (element.Kind == RObiekt::SourceFile && element.Text1 != element.FileName)
-        RemoveFile(element.Text1);
-    if (resultOnDisk)
-        RemoveFile(element.FileName);
+    if (!result && !element.Refused)
+        m_wszystkieZapisane = false;
 }
 
 bool TY2X_SprzedazListQueue::PrepareList()
