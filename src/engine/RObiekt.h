@@ -21,8 +21,9 @@ struct RObiekt
     int Number = 0;
     QVariant Data; // free for the per-kind queue
     TDateTime ChangeDate = 0;
-    // Set by a source object whose record was read but cannot be exchanged (the reason is
-    // logged): the element is refused, not retried, and holds no last-exchange time back.
+    // Set by an exchange object whose element was read but cannot be exchanged (the reason is
+    // logged): the element is refused, not retried, and holds no last-exchange time back (nor,
+    // for sales, the zeroing of the objects no customer touched).
     bool Refused = false;
 };
 

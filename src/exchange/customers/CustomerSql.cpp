@@ -66,30 +66,4 @@ const DialectSql &ZamerKlient()
     return sql;
 }
 
-// "distinct": an object holding the id in two of its attributes is still one object, and
-// gets its whole share.
-const DialectSql &ObiektyByERPID()
-{
-    static const DialectSql sql{
-        QStringLiteral("select distinct OB_ID, OB_EXID, OB_ID_SLO_TYP, ATO_VAR_TXT from dbo.ATRYBUT_OBIEKT "
-                       "inner join dbo.OBIEKT on OB_ID = ATO_ID_OB and OB_AKTYWNY = 1 where ATO_VAR_TXT = :ObiektERPID "),
-        {}};
-    return sql;
-}
-
-const DialectSql &ZerujAllAtrybutySprzedaz()
-{
-    static const DialectSql sql{
-        QStringLiteral(
-            "update dbo.ATRYBUT_OBIEKT set ATO_VAR_DEC = 0 where ATO_ID_ATR in (100, 101, 110, 111, 112, 113, 114, 115, "
-            "116, 117, 130, 131, 132, 133, 134, 135, 136, 137, 150, 151, 152, 153, 154, 155, 156, 157, 158, 159, 160, "
-            "161, 162, 163, 164, 165, 200, 201, 202, 203, 204, 205, 206, 207, 208, 209, 210, 211, 212, 213, 214, 215, "
-            "216, 217, 218, 219, 220, 221, 222, 223, 500, 501, 510, 511, 512, 513, 514, 515, 516, 517, 530, 531, 532, "
-            "533, 534, 535, 536, 537, 550, 551, 552, 553, 554, 555, 556, 557, 558, 559, 560, 561, 562, 563, 564, 565, "
-            "600, 601, 602, 603, 604, 605, 606, 607, 608, 609, 610, 611, 612, 613, 614, 615, 616, 617, 618, 619, 620, "
-            "621, 622, 623)"),
-        {}};
-    return sql;
-}
-
 } // namespace pelk::CustomerSql

@@ -1,6 +1,5 @@
 #pragma once
-// The CRM statements of the customer and distributor reader, and the two GIS statements of the
-// sales exchange that the object module hosts; SQL Server text beside SQLite text.
+// The CRM statements of the customer and distributor reader; SQL Server text beside SQLite text.
 #include "db/DialectSql.h"
 
 namespace pelk::CustomerSql {
@@ -11,9 +10,5 @@ const DialectSql &KlienciDoTransportu();
 const DialectSql &DystrybutorzyDoTransportu();
 // One customer by number (:KlientID).
 const DialectSql &ZamerKlient();
-// The active GIS objects with an attribute whose text is the ERP id (:ObiektERPID), each once.
-const DialectSql &ObiektyByERPID();
-// Every stored value of the sales attributes set to 0.
-const DialectSql &ZerujAllAtrybutySprzedaz();
 
 } // namespace pelk::CustomerSql

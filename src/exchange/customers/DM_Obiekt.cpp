@@ -10,8 +10,7 @@ namespace pelk {
 
 TDM_Obiekt::TDM_Obiekt(TDM_Main &dm)
     : Q_GetZamerKlientToTransport(dm.ADOConnection_Caesar), Q_GetZamerDystrybutorToTransport(dm.ADOConnection_Caesar),
-      Q_ZamerKlient(dm.ADOConnection_Caesar), Q_ObiektyByERPID(dm.ADOConnection_PelkGIS),
-      Q_ZerujAllAtrybutySprzedaz(dm.ADOConnection_PelkGIS), m_dm(dm)
+      Q_ZamerKlient(dm.ADOConnection_Caesar), m_dm(dm)
 {}
 
 bool TDM_Obiekt::OpenQuery(Query &query, const QString &sql, const char *logName, const std::function<void(Query &)> &setParams)
@@ -51,29 +50,9 @@ bool TDM_Obiekt::OpenQ_GetZamerKlient(const QString &customerNumber)
                      [&](Query &query) { query.SetParam(QStringLiteral("KlientID"), Variant(customerNumber)); });
 }
 
-bool TDM_Obiekt::Open_GetPelkObiektyByERPID(const QString &erpId)
-{
-    Query &q = Q_ObiektyByERPID;
-    return OpenQuery(q, CustomerSql::ObiektyByERPID().For(q.GetConnection().SqlDialect()), "Open_GetPelkObiektyByERPID",
-                     [&](Query &query) { query.SetParam(QStringLiteral("ObiektERPID"), Variant(erpId)); });
-}
-
-bool TDM_Obiekt::ZerujAllAtrybutySprzedaz()
-{
-    Query &q = Q_ZerujAllAtrybutySprzedaz;
-    if (!m_dm.Db().CheckConnection(q.GetConnection()))
-        return false;
-    return Guarded(m_dm.Log(), Where::Heading(QStringLiteral(" TDM_Obiekt.ZerujAllAtrybutySprzedaz")), [&] {
-        q.SetSQL(CustomerSql::ZerujAllAtrybutySprzedaz().For(q.GetConnection().SqlDialect()));
-        q.ExecSQL();
-        return true;
-    });
-}
-
 void TDM_Obiekt::CloseDataSets()
 {
-    pelk::CloseDataSets({&Q_GetZamerKlientToTransport, &Q_GetZamerDystrybutorToTransport, &Q_ZamerKlient, &Q_ObiektyByERPID,
-                         &Q_ZerujAllAtrybutySprzedaz});
+    pelk::CloseDataSets({&Q_GetZamerKlientToTransport, &Q_GetZamerDystrybutorToTransport, &Q_ZamerKlient});
 }
 
 } // namespace pelk

@@ -38,6 +38,9 @@ struct RDefinicja
 };
 const RDefinicja &Definicja(Zapytanie zapytanie);
 
+// Every stored value of the sales attributes set to 0.
+const DialectSql &ZerujAllAtrybutySprzedaz();
+
 // The statement of the query with the ERP tables named through `biblioteka` (the library as
 // reached from the ERP data source, for example "MOVEX.MVXADTA500"; empty: the data source's
 // own tables). Throws Exception when the library name holds anything but a plain or bracketed
