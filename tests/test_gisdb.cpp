@@ -363,6 +363,18 @@ TEST_F(GisDb, FloatValuesReadBackAsTheSameNumberAndBadDatesAreRefused)
     ASSERT_TRUE(Save(ObiektXml(k, n, c, a, 102, item(96, QStringLiteral("2026-03-01 12:30:00")))));
     EXPECT_EQ(Sql(QStringLiteral("select ATO_VAR_DATA from ATRYBUT_OBIEKT where ATO_ID_ATR = 96")),
               QStringList{QStringLiteral("2026-03-01 12:30:00")});
+
+    // Every date type is bound as a typed date-time: SQL Server reads a 'yyyy-mm-dd' text by
+    // the login's date format (under dmy 2024-03-05 would be 3 May, 2024-03-25 an error).
+    TAtrybutyObiektCollection items(*dm);
+    TAtrybutyObiektCollectionItem &date = *items.Add();
+    for (int typ : {taDataCzas, taData, taDataCzas7}) {
+        date.TypAtrybutu = typ;
+        date.Wartosc = Variant(QStringLiteral("2024-03-25"));
+        const Variant bound = date.BoundValue();
+        EXPECT_EQ(bound.type(), varDate) << typ;
+        EXPECT_EQ(DateTimeToText(bound.toDateTime()), QStringLiteral("2024-03-25 00:00:00")) << typ;
+    }
 }
 
 TEST_F(GisDb, BadInputIsReportedAndStoresNothingWrong)

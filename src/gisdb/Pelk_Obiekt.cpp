@@ -77,16 +77,18 @@ bool TakieSameLiczby(const QString &a, const QString &b)
 
 namespace {
 
-// A date attribute's text as the database reads it; anything else is refused before the
-// statement runs (SQLite would store NULL in silence where SQL Server refuses).
-void CheckDateText(const QString &text)
+// A date attribute's value, bound as a typed date-time: a text would be read by the server's
+// own rules (SQL Server reads 'yyyy-mm-dd' for datetime by the login's DATEFORMAT, so under
+// dmy '2024-03-05' is 3 May). Anything that is no date is refused before the statement runs
+// (SQLite would store NULL in silence where SQL Server refuses).
+Variant DateValue(const QString &text)
 {
     static const QStringList formats = {QStringLiteral("yyyy-MM-dd HH:mm:ss"), QStringLiteral("yyyy-MM-dd HH:mm"),
                                         QStringLiteral("yyyy-MM-dd"), QStringLiteral("yyyy-MM-ddTHH:mm:ss")};
     const QString trimmed = text.trimmed();
     for (const QString &format : formats)
-        if (QDateTime::fromString(trimmed, format).isValid())
-            return;
+        if (const QDateTime value = QDateTime::fromString(trimmed, format); value.isValid())
+            return Variant::Date(FromQDateTime(value));
     throw EConvertError(QStringLiteral("'%1' is not a valid date and time").arg(text));
 }
 
@@ -238,10 +240,7 @@ Variant TAtrybutyObiektCollectionItem::BoundValue() const
         return Variant(number);
     }
     case taTekst: return Variant::OleStr(text);
-    default:
-        if (IsDataAtrybutu(TypAtrybutu))
-            CheckDateText(text);
-        return Variant(text);
+    default: return IsDataAtrybutu(TypAtrybutu) ? DateValue(text) : Variant(text);
     }
 }
 

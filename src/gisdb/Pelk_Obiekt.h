@@ -83,11 +83,12 @@ public:
     bool CheckMandatory();
     bool InsertAtrybut();
     bool UpdateAtrybut();
+    // The value bound for the attribute type: numbers checked and with "." as point, dates as
+    // typed date-times (never a text the server would read by its own date format).
+    Variant BoundValue() const;
 
 private:
     TDM_Main &DM() const;
-    // The value bound for the attribute type: numbers checked and with "." as point.
-    Variant BoundValue() const;
 };
 
 class TAtrybutyObiektCollection : public TObjectCollection
