@@ -1,7 +1,8 @@
 // The GPS response decoder alone (positions decoded, storage off) over a recorded stream:
-// fed in 4 KiB chunks as a connection delivers them, and in one burst. Frames per second,
-// the burst's time against the chunked time, and the memory the decoder holds besides the
-// stream itself.
+// fed in 4 KiB chunks as a connection delivers them, and in one burst; and in chunks again with
+// the vehicle list at its cap (the frames' vehicle listed last), which shows what the look-up of
+// each frame's vehicle costs. Frames per second, the burst's time against the chunked time, and
+// the memory the decoder holds besides the stream itself.
 //   bench_gps_decoder [frames]   (default 1000000)
 #include "app/DSLocateKonfig.h"
 #include "gps/DSLocateDekodujDane.h"
@@ -48,7 +49,8 @@ struct Result
 class Run
 {
 public:
-    Run()
+    // listed: the vehicles on the list, the frames' own the last of them.
+    explicit Run(int listed = 1)
     {
         auto sink = std::make_unique<test::RecordingPositionSink>();
         m_decoder = std::make_unique<TDSLocateDekodujDane>(std::move(sink));
@@ -56,6 +58,8 @@ public:
         m_decoder->SetPojazdy(&m_pojazdy);
         m_decoder->SetReportReceived(false);
         m_decoder->SetStatusHandler([this](const QString &text) { m_lastStatus = text; });
+        for (int i = 1; i < listed; ++i)
+            m_pojazdy.AddPojazd()->NrPojazdu = QStringLiteral("V%1").arg(i);
         TDSLocatePojazd *v = m_pojazdy.AddPojazd();
         v->NrPojazdu = QStringLiteral("12");
         v->Nazwa = QStringLiteral("WX 1234");
@@ -102,12 +106,17 @@ int main(int argc, char *argv[])
     std::printf("stream: %d frames, %.1f MB, largest element %lld B\n", frames, stream.size() / 1e6,
                 static_cast<long long>(test::gps::FrameXml({}).size()));
 
-    QList<QByteArray> chunks;
-    constexpr qsizetype kChunk = 4096;
-    for (qsizetype at = 0; at < stream.size(); at += kChunk)
-        chunks << QByteArray(stream.constData() + at, qMin(kChunk, stream.size() - at));
-    const Result chunked = Run().Feed(std::move(chunks));
+    const auto chunks = [&stream] {
+        QList<QByteArray> out;
+        constexpr qsizetype kChunk = 4096;
+        for (qsizetype at = 0; at < stream.size(); at += kChunk)
+            out << QByteArray(stream.constData() + at, qMin(kChunk, stream.size() - at));
+        return out;
+    };
+    const Result chunked = Run().Feed(chunks());
     Print("4 KiB chunks", frames, chunked);
+    const Result fullList = Run(TDSLocatePojazdy::kMaxPojazdow).Feed(chunks());
+    Print("4 KiB chunks, full list", frames, fullList);
 
     QList<QByteArray> burst{QByteArray(stream.constData(), stream.size())};
     const Result whole = Run().Feed(std::move(burst));

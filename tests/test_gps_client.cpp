@@ -148,11 +148,8 @@ TEST_F(GpsClient, AtLevelOneOnlyErrorsAndConnectionMessagesPassButTheCountMoves)
     ASSERT_TRUE(client.Connect());
     client.RequestArchive(QStringLiteral("8"), Local("2026-03-10 08:00:00"), Local("2026-03-10 09:00:00")); // not listed
     client.RequestArchive(QStringLiteral("7"), Local("2026-03-10 08:00:00"), Local("2026-03-10 09:00:00"));
-    QElapsedTimer waited;
-    waited.start();
-    while (client.Answers() < 2 && waited.elapsed() < 5000)
-        QThread::msleep(10);
-    EXPECT_EQ(client.Outstanding(), 1); // the unknown vehicle's error counts nothing
+    ASSERT_TRUE(AllAnswered());
+    EXPECT_EQ(client.Answers(), 3); // the list, the unknown vehicle's error and the archive
     const QStringList expected = {QStringLiteral("Szukanie: 127.0.0.1"), QStringLiteral("Łączenie...")};
     ASSERT_GE(Messages().size(), 3);
     EXPECT_EQ(Messages().mid(0, 2), expected);
@@ -162,42 +159,41 @@ TEST_F(GpsClient, AtLevelOneOnlyErrorsAndConnectionMessagesPassButTheCountMoves)
     EXPECT_EQ(Messages().last(), QStringLiteral("Rozłączanie..."));
 }
 
-TEST(GpsClientStatus, TextsPassByLevelAndMoveTheCount)
+TEST(GpsClientStatus, TextsPassByLevel)
 {
     struct Case
     {
         TConnectionStatus status;
         const char *text;
         const char *atLevel1, *atLevel2, *atLevel3; // message passed on ("" none), or "state N ..." for OnState
-        int outstanding;
     };
     using S = TConnectionStatus;
     const Case cases[] = {
-        {S::Resolving, "host", "Szukanie: host", "Szukanie: host", "Szukanie: host", 0},
-        {S::Connecting, "", "Łączenie...", "Łączenie...", "Łączenie...", 0},
-        {S::Connected, "", "state 1 Połączony.", "state 1 Połączony.", "state 1 Połączony.", 0},
-        {S::Disconnecting, "", "Rozłączanie...", "Rozłączanie...", "Rozłączanie...", 0},
-        {S::Disconnected, "", "state 3 Rozłączony.", "state 3 Rozłączony.", "state 3 Rozłączony.", 0},
-        {S::Transfer, "x", "Transfer: x", "Transfer: x", "Transfer: x", 0},
-        {S::Ready, "x", "Gotowy: x", "Gotowy: x", "Gotowy: x", 0},
-        {S::Aborted, "x", "Porzucony: x", "Porzucony: x", "Porzucony: x", 0},
-        {S::Text, "Zalogowany", "", "state 2 Zalogowany.", "state 2 Zalogowany.", 0},
-        {S::Text, "Error Coś", " Coś", " Coś", " Coś", 0},
-        {S::Text, "Odczytano<a/>", "", "", " Odczytano: <a/>", 0},
-        {S::Text, "Warningw", "", "w", "w", 0},
-        {S::Text, "Infoabc", "", "", "abc", 0},
-        {S::Text, "Wysyłanie<r/>", "", "", " Wysłano: <r/>", 1},
-        {S::Text, "Bez odpowiedzi<l/>", "", "", " Wysłano: <l/>", 0},
-        {S::Text, "Inicjalizacjai", "", "i", "i", 1},
-        {S::Text, "Komentarzk", "", "k", "k", 0},
-        {S::Text, "PobranoKoniec", "", "", "Koniec", -1},
-        {S::Text, "Brak archiwumBrak", "", "", "Brak", -1},
-        {S::Text, "Nie obslugiwane", "", " Status: Nie obslugiwane", " Status: Nie obslugiwane", 0},
+        {S::Resolving, "host", "Szukanie: host", "Szukanie: host", "Szukanie: host"},
+        {S::Connecting, "", "Łączenie...", "Łączenie...", "Łączenie..."},
+        {S::Connected, "", "state 1 Połączony.", "state 1 Połączony.", "state 1 Połączony."},
+        {S::Disconnecting, "", "Rozłączanie...", "Rozłączanie...", "Rozłączanie..."},
+        {S::Disconnected, "", "state 3 Rozłączony.", "state 3 Rozłączony.", "state 3 Rozłączony."},
+        {S::Transfer, "x", "Transfer: x", "Transfer: x", "Transfer: x"},
+        {S::Ready, "x", "Gotowy: x", "Gotowy: x", "Gotowy: x"},
+        {S::Aborted, "x", "Porzucony: x", "Porzucony: x", "Porzucony: x"},
+        {S::Text, "Zalogowany", "", "state 2 Zalogowany.", "state 2 Zalogowany."},
+        {S::Text, "Error Coś", " Coś", " Coś", " Coś"},
+        {S::Text, "Odczytano<a/>", "", "", " Odczytano: <a/>"},
+        {S::Text, "Warningw", "", "w", "w"},
+        {S::Text, "Infoabc", "", "", "abc"},
+        {S::Text, "Wysyłanie<r/>", "", "", " Wysłano: <r/>"},
+        {S::Text, "Bez odpowiedzi<l/>", "", "", " Wysłano: <l/>"},
+        {S::Text, "Inicjalizacjai", "", "i", "i"},
+        {S::Text, "Komentarzk", "", "k", "k"},
+        {S::Text, "PobranoKoniec", "", "", "Koniec"},
+        {S::Text, "Brak archiwumBrak", "", "", "Brak"},
+        {S::Text, "Nie obslugiwane", "", " Status: Nie obslugiwane", " Status: Nie obslugiwane"},
         // The word a text begins with decides, whatever server text follows it.
-        {S::Text, "Brak archiwumError: no data", "", "", "Error: no data", -1},
-        {S::Text, "InfoPobrano 3", "", "", "Pobrano 3", 0},
+        {S::Text, "Brak archiwumError: no data", "", "", "Error: no data"},
+        {S::Text, "InfoPobrano 3", "", "", "Pobrano 3"},
         // A text that begins with no word is classified by the first word found in it.
-        {S::Text, "serwer: Pobrano", "", "", "", -1},
+        {S::Text, "serwer: Pobrano", "", "", ""},
     };
     TLog log;
     for (const Case &c : cases) {
@@ -210,9 +206,36 @@ TEST(GpsClientStatus, TextsPassByLevelAndMoveTheCount)
             client.SetMessageLevel(level);
             client.StatusHandler(c.status, QString::fromUtf8(c.text));
             EXPECT_EQ(passed, QString::fromUtf8(expected[level - 1])) << c.text << " at level " << level;
-            EXPECT_EQ(client.Outstanding(), c.outstanding) << c.text;
+            // Requests are counted by their identifiers, never by texts.
+            EXPECT_EQ(client.Outstanding(), 0) << c.text;
         }
     }
+}
+
+TEST(GpsClientAnswers, EachAnswerTakesAwayTheRequestWithItsIdentifierOnce)
+{
+    TLog log;
+    TDSLocateClient client(log, QStringLiteral("GIS"));
+    EXPECT_EQ(client.SinceAnswered(), std::chrono::steady_clock::duration::zero());
+    // Sent while closed: counted all the same, numbered 1 and 3.
+    EXPECT_EQ(client.RequestArchive(QStringLiteral("12"), 0, 0), 1);
+    EXPECT_EQ(client.RequestArchive(QStringLiteral("13"), 0, 0), 3);
+    EXPECT_EQ(client.Outstanding(), 2);
+    client.Answered(5, true); // never requested
+    client.Answered(3, false);
+    client.Answered(3, true); // answered already
+    EXPECT_EQ(client.Outstanding(), 1);
+    client.Answered(1, true);
+    EXPECT_EQ(client.Outstanding(), 0);
+    const std::vector<TDSLocateClient::RAnswer> answers = client.TakeAnswers();
+    ASSERT_EQ(answers.size(), 2u);
+    EXPECT_EQ(answers[0].opid, 3);
+    EXPECT_FALSE(answers[0].ok);
+    EXPECT_EQ(answers[1].opid, 1);
+    EXPECT_TRUE(answers[1].ok);
+    EXPECT_TRUE(client.TakeAnswers().empty());
+    EXPECT_EQ(client.Answers(), 2);
+    EXPECT_EQ(client.SinceAnswered(), std::chrono::steady_clock::duration::zero());
 }
 
 TEST_F(GpsClient, ARequestWhileClosedIsCountedAndDisconnectResetsEverything)
@@ -337,6 +360,45 @@ TEST_F(GpsClient, LiveUpdatesRenameVehiclesWhileTheListIsRead)
         }
     }
     EXPECT_GT(reads, 0);
+}
+
+TEST_F(GpsClient, AVehicleListTheServerRepeatsListsEachVehicleOnce)
+{
+    options.listRepeats = 3;
+    StartSimulator();
+    ASSERT_TRUE(client.Connect());
+    ASSERT_TRUE(AllAnswered());
+    EXPECT_EQ(client.Pojazdy().LockedCount(), 3);
+    EXPECT_EQ(client.Pojazdy().CopyByNrPojazdu(QStringLiteral("103"))->Nazwa, QStringLiteral("GD 9012C"));
+}
+
+TEST_F(GpsClient, ReadingStopsAtTheInputLimitInsideTheReadLoop)
+{
+    // One day of frames a second: megabytes that the server writes as fast as it can.
+    options.frameInterval = 1;
+    StartSimulator();
+    TTlsConnection connection;
+    connection.Open(QStringLiteral("127.0.0.1"), konfig.SerwerDSLocate()->Port, RTlsOptions());
+    connection.SetInputLimit(1);
+    TDSLocateMsg msg;
+    connection.WriteLine(
+        TDSLocateMsg::Line(msg.LoginMsg(QStringLiteral("jan"), TDSLocateMsg::PasswordHash(QStringLiteral("tajne hasło")))));
+    connection.WriteLine(TDSLocateMsg::Line(
+        msg.RequestArchiveMsg(QStringLiteral("101"), Local("2026-03-10 06:00:00"), Local("2026-03-10 22:00:00"))));
+    // Until the sockets hold far more than one TLS record and the server is blocked on them.
+    qint64 sent = 0;
+    for (int polls = 0, still = 0; polls < 1500 && (sent < 256 * 1024 || still < 10); ++polls) {
+        QThread::msleep(20);
+        const qint64 now = simulator->BytesSent();
+        still = now == sent ? still + 1 : 0;
+        sent = now;
+    }
+    ASSERT_GE(sent, 256 * 1024);
+    EXPECT_TRUE(connection.IsOpen());
+    // One TLS record (at most 16 KiB) reaches the limit; the rest stays on the socket.
+    EXPECT_LE(connection.Take(std::chrono::milliseconds(0)).size(), 16 * 1024) << sent << " bytes sent";
+    EXPECT_LE(connection.Take(std::chrono::milliseconds(0)).size(), 16 * 1024);
+    connection.Close();
 }
 
 TEST_F(GpsClient, TheSimulatorProgramServesAsAProcessOfItsOwn)

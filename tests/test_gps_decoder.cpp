@@ -35,6 +35,11 @@ protected:
             QMutexLocker lock(&mutex);
             statuses << text;
         });
+        decoder->SetAnswerHandler([this](qint32 opid, bool ok) {
+            QMutexLocker lock(&mutex);
+            answers << QStringLiteral("%1 %2").arg(opid).arg(ok ? "ok" : "failed");
+        });
+        decoder->SetClock([this] { return now; });
     }
     void KnowVehicle12()
     {
@@ -45,6 +50,11 @@ protected:
     {
         QMutexLocker lock(&mutex);
         return statuses;
+    }
+    QStringList Answers()
+    {
+        QMutexLocker lock(&mutex);
+        return answers;
     }
     void ClearStatuses()
     {
@@ -58,6 +68,8 @@ protected:
     std::unique_ptr<TDSLocateDekodujDane> decoder;
     QMutex mutex;
     QStringList statuses;
+    QStringList answers;                       // "opid ok" or "opid failed"
+    std::chrono::steady_clock::time_point now; // the decoder's clock
 };
 
 } // namespace
@@ -271,7 +283,7 @@ TEST_F(DecoderTest, FailingFrameIsReportedOnceAndDoesNotBlockTheNext)
     EXPECT_EQ(decoder->Pending(), 0);
 }
 
-TEST_F(DecoderTest, FramesWithoutTimeOrKnownVehicleAreDroppedWithAMessage)
+TEST_F(DecoderTest, FramesWithoutTimeOrKnownVehicleAreDroppedWithOneMessagePerVehicle)
 {
     KnowVehicle12();
     QByteArray noTime = gps::FrameXml({});
@@ -283,16 +295,121 @@ TEST_F(DecoderTest, FramesWithoutTimeOrKnownVehicleAreDroppedWithAMessage)
                     + "</archive>"
                       "<archive opid=\"9\" vehicle=\"99\">"
                     + gps::FrameXml({}) + "</archive>");
+    decoder->ReportRepeats();
     const QStringList s = Statuses();
-    ASSERT_EQ(s.size(), 6);
+    ASSERT_EQ(s.size(), 6) << s.join(QLatin1Char('\n')).toStdString();
     EXPECT_TRUE(
         s[0].startsWith(QStringLiteral("Error Pominięto ramkę pojazdu 12 bez poprawnego czasu:\r\n      <frame device=")));
-    // An archive of an unknown vehicle is reported once, not frame by frame.
+    // The frames of an unknown vehicle are reported once, not frame by frame nor archive by
+    // archive; how many more there were is told at the end.
     EXPECT_TRUE(s[2].startsWith(
         QStringLiteral("Error Pominięto ramki pojazdu 99 spoza listy pojazdów serwera, pierwsza:\r\n      <frame")));
     EXPECT_TRUE(s[3].startsWith(QStringLiteral("Pobrano")));
-    EXPECT_TRUE(s[4].startsWith(QStringLiteral("Error Pominięto ramki pojazdu 99")));
+    EXPECT_TRUE(s[4].startsWith(QStringLiteral("Pobrano")));
+    EXPECT_EQ(
+        s[5],
+        QStringLiteral("Error Nie zgłoszono 2 kolejnych wystąpień: Pominięto ramki pojazdu 99 spoza listy pojazdów serwera"));
     EXPECT_EQ(store->Count(), 0);
+}
+
+TEST_F(DecoderTest, AnElementStartRepeatedWithoutEndIsReportedOnceWithACount)
+{
+    decoder->Decode(QByteArray("<hello").repeated(20000));
+    decoder->ReportRepeats();
+    const QStringList s = Statuses();
+    ASSERT_EQ(s.size(), 2) << s.mid(0, 3).join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(s[0].startsWith(QStringLiteral("Error Pominięto element <hello bez zakończenia \"/>\" po ")));
+    EXPECT_TRUE(s[1].startsWith(QStringLiteral("Error Nie zgłoszono ")));
+    EXPECT_TRUE(s[1].endsWith(QStringLiteral(" kolejnych wystąpień: Pominięto element <hello bez zakończenia \"/>\"")));
+    EXPECT_LE(decoder->Pending(), TDSLocateScanner::kMaxElementLength);
+}
+
+TEST_F(DecoderTest, AnElementThatNeverClosesHoldsBackWhatFollowsOnlyForTheLongestWait)
+{
+    KnowVehicle12();
+    const QByteArray archive = gps::Archive(5, QStringLiteral("12"), {gps::Frame()});
+    // Within the wait, an element cut in two is whole once its rest comes.
+    decoder->Decode(archive.left(20));
+    now += TDSLocateScanner::kMaxElementWait - std::chrono::seconds(1);
+    decoder->Decode(archive.mid(20));
+    EXPECT_EQ(Statuses(), QStringList{kArchiveEnd5});
+    ClearStatuses();
+
+    decoder->Decode("<message level=\"info\">Komunikat bez końca\r\n");
+    now += std::chrono::seconds(10);
+    decoder->Decode(gps::Archive(7, QStringLiteral("12"), {gps::Frame()}));
+    EXPECT_EQ(store->Count(), 1); // held back behind the message
+    now += TDSLocateScanner::kMaxElementWait;
+    decoder->Decode(QByteArray()); // nothing more came
+    EXPECT_EQ(store->Count(), 2);
+    const QStringList s = Statuses();
+    ASSERT_EQ(s.size(), 2);
+    EXPECT_TRUE(s[0].startsWith(QStringLiteral("Error Pominięto element <message bez zakończenia \"</message>\" po ")));
+    EXPECT_EQ(s[1], QStringLiteral("PobranoZakończono pobieranie danych wiadomości nr: 7 dla pojazdu: 12"));
+    EXPECT_EQ(decoder->Pending(), 0);
+}
+
+TEST_F(DecoderTest, AnEmptyArchiveIsTheSelfClosingTagNotASlashInAValue)
+{
+    decoder->Decode(gps::VehicleList(3, {{QStringLiteral("AB/1"), QStringLiteral("WX 1"), QStringLiteral("ciężarowy")}}));
+    ClearStatuses();
+    gps::Frame second;
+    second.time += 60;
+    decoder->Decode(gps::Archive(5, QStringLiteral("AB/1"), {gps::Frame(), second}) + "<archive opid=\"7\" vehicle=\"AB/1\"/>"
+                    + "<archive opid=\"9\" vehicle=\"AB/1\" />");
+    EXPECT_EQ(store->Count(), 2);
+    EXPECT_EQ(Statuses(),
+              QStringList({QStringLiteral("PobranoZakończono pobieranie danych wiadomości nr: 5 dla pojazdu: AB/1"),
+                           QStringLiteral("PobranoZakończono pobieranie danych wiadomości nr: 7 dla pojazdu: AB/1"),
+                           QStringLiteral("PobranoZakończono pobieranie danych wiadomości nr: 9 dla pojazdu: AB/1")}));
+    EXPECT_EQ(Answers(),
+              QStringList({QStringLiteral("3 ok"), QStringLiteral("5 ok"), QStringLiteral("7 ok"), QStringLiteral("9 ok")}));
+}
+
+TEST_F(DecoderTest, EveryErrorMessageAnswersTheRequestItNames)
+{
+    decoder->Decode("<message opid=\"5\" level=\"error\" error=\"NO_ARCHIVE\">Brak danych</message>"
+                    "<message opid=\"7\" level=\"error\" error=\"INVALID_TIME_SPAN\">zły okres</message>"
+                    "<message opid=\"9\" level=\"error\" error=\"NO_SUCH_VEHICLE\">12</message>"
+                    "<message opid=\"11\" level=\"error\" error=\"PERMISSION_DENIED\">x</message>"
+                    "<message opid=\"13\" level=\"error\" error=\"SERVICE_UNAVAILABLE\">x</message>"
+                    "<message opid=\"15\" level=\"error\" error=\"SOMETHING_NEW\">x</message>"
+                    "<message opid=\"17\" level=\"warning\">Uwaga</message>");
+    EXPECT_EQ(Answers(),
+              QStringList({QStringLiteral("5 ok"), QStringLiteral("7 failed"), QStringLiteral("9 failed"),
+                           QStringLiteral("11 failed"), QStringLiteral("13 failed"), QStringLiteral("15 failed")}));
+    // The texts stay as they were.
+    EXPECT_EQ(Statuses(),
+              QStringList({QStringLiteral("Brak archiwumBrak danych"), QStringLiteral("Nie obslugiwane"),
+                           QStringLiteral("Nie obslugiwane"), QStringLiteral("Nie obslugiwane"),
+                           QStringLiteral("Nie obslugiwane"), QStringLiteral("WarningUwaga")}));
+}
+
+TEST_F(DecoderTest, TheVehicleListTakesEachVehicleOnceAndNoMoreThanItsCap)
+{
+    decoder->Decode(gps::Greeting(QStringLiteral("12 13 12")) + gps::Greeting(QStringLiteral("13 14")));
+    decoder->Decode(gps::VehicleList(3,
+                                     {{QStringLiteral("12"), QStringLiteral("WX 12"), QStringLiteral("ciężarowy")},
+                                      {QStringLiteral("12"), QStringLiteral("WX 12"), QStringLiteral("ciężarowy")}}));
+    ASSERT_EQ(pojazdy.Count(), 3);
+    EXPECT_EQ(pojazdy.FindByNrPojazdu(QStringLiteral("12"))->Nazwa, QStringLiteral("WX 12"));
+    EXPECT_EQ(pojazdy.FindByNrPojazdu(QStringLiteral("14")), pojazdy.Items(2));
+
+    // Identifiers past the cap are not taken, and that is reported once.
+    QStringList ids;
+    for (int i = 0; i < TDSLocatePojazdy::kMaxPojazdow + 10; ++i)
+        ids << QString::number(1000 + i);
+    ClearStatuses();
+    for (int pass = 0; pass < 2; ++pass) {
+        QByteArray property = "<property-info opid=\"1\" name=\"autoupdate\" value=\"";
+        for (qsizetype from = 0; from < ids.size(); from += 1000)
+            decoder->Decode(property + ids.mid(from, 1000).join(QLatin1Char(' ')).toUtf8() + "\"/>");
+        decoder->Decode(gps::VehicleList(3, {{QStringLiteral("99999"), QStringLiteral("WX 9"), QString()}}));
+    }
+    EXPECT_EQ(pojazdy.Count(), TDSLocatePojazdy::kMaxPojazdow);
+    EXPECT_EQ(pojazdy.FindByNrPojazdu(QStringLiteral("99999")), nullptr);
+    EXPECT_EQ(pojazdy.FindByNrPojazdu(QStringLiteral("1000"))->NrPojazdu, QStringLiteral("1000"));
+    EXPECT_EQ(Statuses().filter(QStringLiteral("Lista pojazdów serwera ma już 10000 pozycji")).size(), 1);
 }
 
 TEST_F(DecoderTest, TextOutsideElementsIsDroppedAndLongElementsGivenUp)

@@ -2,6 +2,7 @@
 // a fixed clock, the stops stored, the waits, and every way the server or the GIS can fail.
 #include "support/GpsFeed.h"
 
+#include "app/Log.h"
 #include "gps/DaneGPSPlan.h"
 
 #include <gtest/gtest.h>
@@ -70,6 +71,13 @@ TEST(GpsPlan, DailySpansFromTheStartInstant)
          6,
          22,
          {{"2026-03-14 06:00:00", "2026-03-14 07:00:00"}}},
+        {"a run before today's window opens asks nothing for today",
+         "2026-03-13 10:00:00",
+         "2026-03-14 05:00:00",
+         6,
+         22,
+         {{"2026-03-13 10:00:00", "2026-03-13 22:00:00"}}},
+        {"a run as today's window opens asks nothing for today", "2026-03-14 00:00:00", "2026-03-14 06:00:00", 6, 22, {}},
     };
     for (const PlanCase &c : cases) {
         std::vector<RZakres> expected;
@@ -381,4 +389,118 @@ TEST_F(GpsQueue, ARegistrationNumberWithAQuoteFindsItsLastStop)
     RunExchange();
     EXPECT_EQ(ArchiveRequests(), QStringList{QStringLiteral("301 2026-03-14 09:15 2026-03-14 14:30")}) << Pane().toStdString();
     EXPECT_EQ(Summary(), Counts(1, 1));
+}
+
+TEST_F(GpsQueue, LiveUpdatesDoNotHoldARunWhoseRequestsGoUnanswered)
+{
+    // The list is answered, the archives never; live updates come every 20 ms meanwhile.
+    options.answerLimit = 2;
+    options.liveIntervalMs = 20;
+    StartSimulator();
+    Dm();
+    Konfig().SerwerDSLocate()->LimitCzasuOdpowiedzi = 1;
+    // A run that waited for them for good would be stopped here, after many chunks read.
+    int chunks = 0;
+    pane.onMessage = [&](const QStringList &lines) {
+        if (lines.value(0).startsWith(QLatin1String(" Odczytano: ")) && ++chunks == 60)
+            dm->Process()->SetEscProcess(true);
+    };
+    RunExchange();
+    pane.onMessage = nullptr;
+    EXPECT_TRUE(Pane().contains(
+        QStringLiteral(" Serwer 127.0.0.1 nie odpowiada od 1 s (LimitCzasuOdpowiedzi); przerwano oczekiwanie na dane GPS.")))
+        << chunks << " chunks read";
+    EXPECT_EQ(Summary(), Counts(3, 0));
+    EXPECT_TRUE(Pane().contains(
+        QStringLiteral(" Nie pobrano danych GPS dla pojazdu GD 9012C od 2026-03-14 06:00:00 do 2026-03-14 14:30:00 .")));
+}
+
+TEST_F(GpsQueue, ErrorRepliesAnswerTheirOwnRequestsAndNameTheirOwnVehicles)
+{
+    using A = sim::RVehicle::Archive;
+    auto refused = [](const char *id, const char *name, const char *error) {
+        sim::RVehicle v{QString::fromLatin1(id), QString::fromLatin1(name)};
+        v.archive = A::Error;
+        v.error = QString::fromLatin1(error);
+        return v;
+    };
+    options.vehicles = {{QStringLiteral("101"), QStringLiteral("WX 1234A")}, refused("102", "KR 5678B", "INVALID_TIME_SPAN"),
+                        {QStringLiteral("103"), QStringLiteral("GD 9012C")}, refused("104", "PO 4", "NO_SUCH_VEHICLE"),
+                        refused("105", "PO 5", "PERMISSION_DENIED"),         refused("106", "PO 6", "SERVICE_UNAVAILABLE")};
+    StartSimulator();
+    Konfig().Pojazdy = QStringLiteral("WX 1234A;KR 5678B;GD 9012C;PO 4;PO 5;PO 6");
+    RunExchange();
+    const QString pane = Pane();
+    EXPECT_FALSE(pane.contains(QStringLiteral("nie odpowiada"))) << pane.toStdString();
+    EXPECT_EQ(Summary(), Counts(6, 2));
+    const QString span = QStringLiteral(" od 2026-03-14 06:00:00 do 2026-03-14 14:30:00 .");
+    for (const char *fetched : {"WX 1234A", "GD 9012C"})
+        EXPECT_TRUE(pane.contains(QStringLiteral(" Przetworzono dane GPS dla pojazdu ") + QLatin1String(fetched) + span))
+            << fetched;
+    for (const char *refusedName : {"KR 5678B", "PO 4", "PO 5", "PO 6"})
+        EXPECT_TRUE(pane.contains(QStringLiteral(" Nie pobrano danych GPS dla pojazdu ") + QLatin1String(refusedName) + span))
+            << refusedName;
+    EXPECT_FALSE(Stops().filter(QStringLiteral("GD 9012C")).isEmpty());
+}
+
+TEST_F(GpsQueue, ARunBeforeTheWindowOpensAsksNothingForToday)
+{
+    clock->Set(QDateTime(QDate(2026, 3, 14), QTime(5, 0)));
+    StartSimulator();
+    Konfig().Pojazdy = QStringLiteral("WX 1234A");
+    OdbcEnvironment::ExecSqlite(inst.gisFile,
+                                QStringLiteral("INSERT INTO TRASA_GPS (TGP_ID_OB1, TGP_DATACZAS, TGP_ID_SLO_STATUS) "
+                                               "VALUES (10, '2026-03-13 10:00:00', 502);"));
+    RunExchange();
+    EXPECT_EQ(ArchiveRequests(), QStringList{QStringLiteral("101 2026-03-13 10:00 2026-03-13 22:00")});
+    EXPECT_EQ(Summary(), Counts(1, 1)) << Pane().toStdString();
+}
+
+TEST_F(GpsQueue, VehicleIdsWithASlashKeepTheirFramesAndEveryArchiveIsWaitedFor)
+{
+    options.vehicles = {{QStringLiteral("AB/1"), QStringLiteral("WX 1234A")},
+                        {QStringLiteral("CD/2"), QStringLiteral("KR 5678B")}};
+    StartSimulator();
+    Konfig().Pojazdy = QStringLiteral("WX 1234A;KR 5678B");
+    RunExchange();
+    EXPECT_EQ(Summary(), Counts(2, 2)) << Pane().toStdString();
+    for (const char *vehicle : {"WX 1234A", "KR 5678B"})
+        EXPECT_FALSE(Stops().filter(QLatin1String(vehicle)).isEmpty()) << vehicle;
+    EXPECT_FALSE(Pane().contains(QStringLiteral("spoza listy pojazdów")));
+}
+
+TEST_F(GpsQueue, AMessageThatNeverClosesHoldsBackTheAnswersBehindItOnlyForAWhile)
+{
+    options.unclosedMessage = true;
+    StartSimulator();
+    Dm();
+    // An element waits at most half the reply limit: 2 s here.
+    Konfig().SerwerDSLocate()->LimitCzasuOdpowiedzi = 4;
+    RunExchange();
+    EXPECT_EQ(Summary(), Counts(3, 3)) << Pane().toStdString();
+    EXPECT_TRUE(Pane().contains(QStringLiteral(" Pominięto element <message bez zakończenia \"</message>\" po ")));
+    EXPECT_FALSE(Stops().filter(QStringLiteral("GD 9012C")).isEmpty());
+}
+
+TEST_F(GpsQueue, AVehicleTheGisDoesNotKnowIsLoggedOnceWithACountAtTheEnd)
+{
+    options.vehicles = sim::GpsSimulator::DefaultVehicles();
+    options.vehicles << sim::RVehicle{QStringLiteral("104"), QStringLiteral("PO 404")};
+    StartSimulator();
+    Konfig().Pojazdy = QStringLiteral("WX 1234A;PO 404");
+    Konfig().Harmonogram()->InicjalnaData = Local("2026-03-12 08:00:00");
+    RunExchange();
+    EXPECT_EQ(Summary(), Counts(6, 6));
+    const QString unmapped = QStringLiteral(
+        "Nie znaleziono w bazie pojazdu o nazwie PO 404. Proszę zmapować pojazd w polu OB_MAP1");
+    // One error (one mail) for the vehicle, and how many more stops it had.
+    const auto errors = std::count_if(pane.messages.cbegin(), pane.messages.cend(), [&](const RecordingLogView::Message &m) {
+        return m.style == TLog::StyleError && m.lines.contains(unmapped);
+    });
+    EXPECT_EQ(errors, 1) << Pane().toStdString();
+    static const QRegularExpression repeats(QStringLiteral(" Nie zgłoszono (\\d+) kolejnych wystąpień: ") + unmapped);
+    const QRegularExpressionMatch m = repeats.match(Pane());
+    ASSERT_TRUE(m.hasMatch());
+    EXPECT_GE(m.captured(1).toInt(), 10);
+    EXPECT_FALSE(Stops().filter(QStringLiteral("WX 1234A")).isEmpty());
 }

@@ -133,12 +133,12 @@ TEST_F(StoreTest, StopTodayIsEstimatedToNow)
     EXPECT_EQ(Minutes(), QStringList{QStringLiteral("45")});
 }
 
-TEST_F(StoreTest, EstimatesRoundHalfToEvenAndMayBeNegative)
+TEST_F(StoreTest, EstimatesRoundHalfToEvenAndAreNeverNegative)
 {
     EXPECT_TRUE(Store("2009-03-10 10:00:30", 0)); // 719.5 minutes
     EXPECT_TRUE(Store("2009-03-11 10:01:30", 0)); // 718.5, a new day
-    EXPECT_TRUE(Store("2009-03-12 22:30:00", 0)); // after the window's end
-    EXPECT_EQ(Minutes(), QStringList({QStringLiteral("720"), QStringLiteral("718"), QStringLiteral("-30")}));
+    EXPECT_TRUE(Store("2009-03-12 22:30:00", 0)); // after the window's end: no time in it
+    EXPECT_EQ(Minutes(), QStringList({QStringLiteral("720"), QStringLiteral("718"), QStringLiteral("0")}));
 }
 
 TEST_F(StoreTest, EngineStartOnALaterDayLeavesTheStop)
@@ -212,6 +212,29 @@ TEST_F(StoreTest, MappingFaultsGiveTheirMessagesAndNoRow)
         ASSERT_EQ(view.messages.size(), 1) << c.vehicle;
         EXPECT_EQ(view.messages[0].lines, QStringList{QString::fromUtf8(c.message)});
     }
+    EXPECT_TRUE(Rows().isEmpty());
+}
+
+TEST_F(StoreTest, AnUnmappedVehicleIsLoggedOncePerConnectionWithACountAtTheEnd)
+{
+    // Every engine-off frame of a new day would start a stop.
+    for (const char *day : {"2009-03-10", "2009-03-11", "2009-03-12", "2009-03-13"}) {
+        EXPECT_FALSE(Store((QByteArray(day) + " 10:00:00").constData(), 0, QStringLiteral("XX 404")));
+        EXPECT_FALSE(Store((QByteArray(day) + " 11:00:00").constData(), 0, QStringLiteral("WX 0001")));
+    }
+    const QString unmapped = QStringLiteral(
+        "Nie znaleziono w bazie pojazdu o nazwie XX 404. Proszę zmapować pojazd w polu OB_MAP1");
+    const QString noDriver = QStringLiteral(
+        "Nie znaleziono w bazie kierowcy dla pojazdu o nazwie WX 0001. Proszę dodać kierowce i pojazd do tego samego terytorium.");
+    ASSERT_EQ(view.messages.size(), 2);
+    EXPECT_EQ(view.messages[0].lines, QStringList{unmapped});
+    EXPECT_EQ(view.messages[0].style, TLog::StyleError);
+    EXPECT_EQ(view.messages[1].lines, QStringList{noDriver});
+    store->ThreadFinished();
+    ASSERT_EQ(view.messages.size(), 4);
+    EXPECT_EQ(view.messages[2].lines, QStringList{QStringLiteral(" Nie zgłoszono 3 kolejnych wystąpień: ") + unmapped});
+    EXPECT_EQ(view.messages[2].style, TLog::StyleWarning);
+    EXPECT_EQ(view.messages[3].lines, QStringList{QStringLiteral(" Nie zgłoszono 3 kolejnych wystąpień: ") + noDriver});
     EXPECT_TRUE(Rows().isEmpty());
 }
 

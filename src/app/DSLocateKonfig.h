@@ -105,8 +105,8 @@ public:
     // Seconds allowed for the TCP connect and the TLS handshake together.
     static constexpr int kLimitCzasuPolaczenia = 30;
     int LimitCzasuPolaczenia = kLimitCzasuPolaczenia;
-    // Seconds a run waits for the server's next bytes while requests are unanswered before it
-    // gives up.
+    // Seconds a run waits for the next answer while requests are unanswered before it gives up
+    // (bytes that answer no request, such as live updates, do not count).
     static constexpr int kLimitCzasuOdpowiedzi = 300;
     int LimitCzasuOdpowiedzi = kLimitCzasuOdpowiedzi;
     // The limits in force: the settings, or their defaults where they are below 1.

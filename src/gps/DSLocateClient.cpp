@@ -21,9 +21,8 @@ constexpr const char *kOdczytano = "Odczytano";
 
 // Table order decides between words that occur in one text.
 const TDSLocateClient::RStatusWord kWords[] = {
-    {kZalogowany, 2, 0}, {"Error", 1, 0},      {kOdczytano, 3, 0},       {"Warning", 2, 0},
-    {"Info", 3, 0},      {"Wysyłanie", 3, +1}, {"Bez odpowiedzi", 3, 0}, {"Inicjalizacja", 2, +1},
-    {"Komentarz", 2, 0}, {"Pobrano", 3, -1},   {"Brak archiwum", 3, -1},
+    {kZalogowany, 2},      {"Error", 1},         {kOdczytano, 3},  {"Warning", 2}, {"Info", 3},          {"Wysyłanie", 3},
+    {"Bez odpowiedzi", 3}, {"Inicjalizacja", 2}, {"Komentarz", 2}, {"Pobrano", 3}, {"Brak archiwum", 3},
 };
 
 bool IsSent(const TDSLocateClient::RStatusWord &w)
@@ -47,6 +46,14 @@ QString MaskedPassword(QString text)
 QString Cause(const std::exception &e)
 {
     return QStringLiteral("\r\n      ") + TLog::ExceptionText(e);
+}
+
+// How long an element may wait for its end: never as long as the run waits for an answer,
+// or the run would give up on the answers held back behind it first.
+std::chrono::steady_clock::duration ElementWait(const TDSLKonfiguracjaSerwera &serwer)
+{
+    return std::min<std::chrono::steady_clock::duration>(TDSLocateScanner::kMaxElementWait,
+                                                         std::chrono::milliseconds(serwer.LimitOdpowiedzi() * 500));
 }
 
 } // namespace
@@ -92,6 +99,7 @@ bool TDSLocateClient::Connect()
         m_decoder->SetPojazdy(&m_pojazdy);
         m_decoder->SetKonfig(m_konfig);
         m_decoder->SetStatusHandler([this](const QString &text) { Report(text); });
+        m_decoder->SetAnswerHandler([this](qint32 opid, bool ok) { Answered(opid, ok); });
     }
     const TDSLKonfiguracjaSerwera *serwer = m_konfig ? m_konfig->SerwerDSLocate() : nullptr;
     if (!serwer || serwer->Host.isEmpty() || serwer->Port == 0) {
@@ -101,15 +109,21 @@ bool TDSLocateClient::Connect()
     if (IsConnected())
         return true;
     try {
-        m_answers = 0;
+        {
+            std::lock_guard<std::mutex> lock(m_requestsMutex);
+            m_answers.clear();
+            m_answerCount = 0;
+        }
         m_connection.Open(serwer->Host, serwer->Port, Options());
         const bool loggedIn = SendLogin();
         if (loggedIn) {
             Report(QStringLiteral("KomentarzPobieranie listy aktywnych pojazdów w systemie."));
+            Expect(m_msg.Opid());
             Send(m_msg.RequestVehiclesMsg());
             // Received text is reported only where it would be logged.
             if (m_decoder && m_decoder->IsSuspended()) {
                 m_decoder->SetReportReceived(m_level >= 3);
+                m_decoder->SetElementWait(ElementWait(*serwer));
                 m_decoder->Resume();
             }
         }
@@ -160,10 +174,12 @@ void TDSLocateClient::Send(const QString &text)
     }
 }
 
-void TDSLocateClient::RequestArchive(const QString &vehicle, TDateTime from, TDateTime to)
+qint32 TDSLocateClient::RequestArchive(const QString &vehicle, TDateTime from, TDateTime to)
 {
+    const qint32 opid = m_msg.Opid();
     const QString text = m_msg.RequestArchiveMsg(vehicle, from, to);
-    // Counted first, so an answer that comes at once never finds the count at zero.
+    // Counted first, so an answer that comes at once finds its request outstanding.
+    Expect(opid);
     Report(QStringLiteral("Wysyłanie") + text);
     try {
         if (m_connection.IsOpen())
@@ -174,6 +190,52 @@ void TDSLocateClient::RequestArchive(const QString &vehicle, TDateTime from, TDa
         Disconnect();
         Report(QStringLiteral("ErrorUtracono połączenie z serwerem - Wyslij Archiwum: ") + host + Cause(e));
     }
+    return opid;
+}
+
+void TDSLocateClient::Expect(qint32 opid)
+{
+    std::lock_guard<std::mutex> lock(m_requestsMutex);
+    // The wait for an answer starts with the first request nothing else was waiting with.
+    if (m_outstanding.isEmpty())
+        m_lastAnswer = std::chrono::steady_clock::now();
+    m_outstanding.insert(opid);
+}
+
+void TDSLocateClient::Answered(qint32 opid, bool ok)
+{
+    std::lock_guard<std::mutex> lock(m_requestsMutex);
+    if (!m_outstanding.remove(opid))
+        return;
+    m_answers.push_back({opid, ok});
+    ++m_answerCount;
+    m_lastAnswer = std::chrono::steady_clock::now();
+}
+
+int TDSLocateClient::Outstanding() const
+{
+    std::lock_guard<std::mutex> lock(m_requestsMutex);
+    return int(m_outstanding.size());
+}
+
+int TDSLocateClient::Answers() const
+{
+    std::lock_guard<std::mutex> lock(m_requestsMutex);
+    return m_answerCount;
+}
+
+std::vector<TDSLocateClient::RAnswer> TDSLocateClient::TakeAnswers()
+{
+    std::lock_guard<std::mutex> lock(m_requestsMutex);
+    return std::exchange(m_answers, {});
+}
+
+std::chrono::steady_clock::duration TDSLocateClient::SinceAnswered() const
+{
+    std::lock_guard<std::mutex> lock(m_requestsMutex);
+    if (m_outstanding.isEmpty())
+        return std::chrono::steady_clock::duration::zero();
+    return std::chrono::steady_clock::now() - m_lastAnswer;
 }
 
 void TDSLocateClient::FinishReading()
@@ -204,7 +266,8 @@ void TDSLocateClient::Disconnect()
     m_connection.Close();
     m_msg.ResetOpid();
     m_pojazdy.LockedClear();
-    m_outstanding = 0;
+    std::lock_guard<std::mutex> lock(m_requestsMutex);
+    m_outstanding.clear();
 }
 
 bool TDSLocateClient::IsConnected()
@@ -277,9 +340,6 @@ void TDSLocateClient::StatusText(const QString &text)
             Message(QStringLiteral(" Status: ") + text);
         return;
     }
-    m_outstanding += w->outstanding;
-    if (w->outstanding < 0)
-        ++m_answers;
     if (m_level < w->level)
         return;
     if (w->word == kZalogowany)

@@ -67,6 +67,24 @@ void TDSLocateDekodujDane::Report(const QString &text) const
         m_status(text);
 }
 
+void TDSLocateDekodujDane::Fault(const QString &kind, const QString &text)
+{
+    if (m_faults.Count(kind))
+        Report(QStringLiteral("Error ") + text);
+}
+
+void TDSLocateDekodujDane::ReportRepeats()
+{
+    for (const auto &repeats : m_faults.TakeRepeats())
+        Report(QStringLiteral("Error ") + TFaultTally::RepeatsText(repeats));
+}
+
+void TDSLocateDekodujDane::Answer(qint32 opid, bool ok) const
+{
+    if (m_answer)
+        m_answer(opid, ok);
+}
+
 void TDSLocateDekodujDane::Run()
 {
     try {
@@ -75,6 +93,10 @@ void TDSLocateDekodujDane::Run()
             if (m_stop)
                 break;
             if (chunk.isEmpty()) {
+                // An element that waits too long is given up even when nothing more comes, so
+                // what arrived behind it is handled.
+                if (m_scanner.Overdue(m_clock()))
+                    Decode(QByteArray());
                 if (!m_source) {
                     std::unique_lock<std::mutex> lock(m_wakeMutex);
                     m_wake.wait_for(lock, kPollWait, [this] { return m_stop.load(); });
@@ -88,15 +110,16 @@ void TDSLocateDekodujDane::Run()
     } catch (const std::exception &e) {
         Report(QStringLiteral("Error ") + TLog::ExceptionText(e));
     }
+    ReportRepeats();
     m_store->ThreadFinished();
     m_finished = true;
 }
 
 void TDSLocateDekodujDane::Decode(QByteArray chunk)
 {
-    if (m_reportReceived)
+    if (m_reportReceived && !chunk.isEmpty())
         Report(QStringLiteral("Odczytano") + m_received.decode(chunk));
-    m_scanner.Feed(std::move(chunk), *this);
+    m_scanner.Feed(std::move(chunk), *this, m_clock());
 }
 
 void TDSLocateDekodujDane::Element(const TDSLocateCondition &condition, QByteArrayView content)
@@ -105,15 +128,18 @@ void TDSLocateDekodujDane::Element(const TDSLocateCondition &condition, QByteArr
     try {
         Handle(condition.element, content);
     } catch (const std::exception &e) {
-        Report(QStringLiteral("Error ") + TLog::ExceptionText(e));
+        const QString start = QString::fromLatin1(condition.start);
+        Fault(m_vehicle.isEmpty() ? QStringLiteral("Błąd elementu %1").arg(start)
+                                  : QStringLiteral("Błąd elementu %1 pojazdu %2").arg(start, m_vehicle),
+              TLog::ExceptionText(e));
     }
 }
 
 void TDSLocateDekodujDane::Abandoned(const TDSLocateCondition &condition, qsizetype length)
 {
-    Report(QStringLiteral("Error Pominięto element %1 bez zakończenia \"%2\" po %3 znakach.")
-               .arg(QString::fromLatin1(condition.start), QString::fromLatin1(condition.end))
-               .arg(length));
+    const QString kind = QStringLiteral("Pominięto element %1 bez zakończenia \"%2\"")
+                             .arg(QString::fromLatin1(condition.start), QString::fromLatin1(condition.end));
+    Fault(kind, kind + QStringLiteral(" po %1 znakach.").arg(length));
 }
 
 void TDSLocateDekodujDane::Handle(TDSLocateElement element, QByteArrayView content)
@@ -129,6 +155,7 @@ void TDSLocateDekodujDane::Handle(TDSLocateElement element, QByteArrayView conte
     case E::FrameClose: return;
     case E::VehicleListClose:
         Report(QStringLiteral("PobranoZakończono pobieranie listy aktywnych pojazdów."));
+        Answer(m_operation, true);
         m_operation = 0;
         return;
     default: break;
@@ -171,6 +198,9 @@ void TDSLocateDekodujDane::OnMessage(QByteArrayView content)
             Report(QStringLiteral("Brak archiwum") + ElementText(content));
         else if (std::find(std::begin(unsupported), std::end(unsupported), code) != std::end(unsupported))
             Report(QStringLiteral("Nie obslugiwane"));
+        // Whatever its code, an error names the request it answers: no archive is an archive
+        // without frames, any other error a request that failed.
+        Answer(IntAttr("opid", content), code == "NO_ARCHIVE");
     }
 }
 
@@ -178,10 +208,18 @@ void TDSLocateDekodujDane::OnPropertyInfo(QByteArrayView content)
 {
     if (IntAttr("opid", content) != kLoginOperation || AttrBytes("name", content) != "autoupdate" || !m_pojazdy)
         return;
-    // The vehicles of the live updates, separated by spaces.
+    // The vehicles of the live updates, separated by spaces; each listed once.
     const QStringList ids = Attr("value", content).split(QLatin1Char(' '), Qt::SkipEmptyParts);
     for (const QString &id : ids)
-        m_pojazdy->AppendNrPojazdu(id);
+        if (!m_pojazdy->AppendNrPojazdu(id))
+            ListFull();
+}
+
+void TDSLocateDekodujDane::ListFull()
+{
+    const QString kind = QStringLiteral("Lista pojazdów serwera ma już %1 pozycji; kolejnych pojazdów nie dodano")
+                             .arg(TDSLocatePojazdy::kMaxPojazdow);
+    Fault(kind, kind + QLatin1Char('.'));
 }
 
 void TDSLocateDekodujDane::OnUpdateOpen(QByteArrayView content)
@@ -196,11 +234,11 @@ void TDSLocateDekodujDane::OnUpdateOpen(QByteArrayView content)
 
 void TDSLocateDekodujDane::OnArchiveOpen(QByteArrayView content)
 {
-    m_unknownVehicleReported = false;
     m_operation = IntAttr("opid", content);
     m_vehicle = Attr("vehicle", content);
-    // "<archive .../>": an empty archive ends at once.
-    if (content.contains('/')) {
+    // "<archive .../>": an empty archive ends at once. Only the tag's own end tells it; a "/"
+    // in a value (a vehicle "AB/1") does not.
+    if (content.trimmed().endsWith('/')) {
         ReportArchiveEnd();
         EndArchive();
     }
@@ -210,43 +248,40 @@ void TDSLocateDekodujDane::ReportArchiveEnd()
 {
     Report(
         QStringLiteral("PobranoZakończono pobieranie danych wiadomości nr: %1 dla pojazdu: %2").arg(m_operation).arg(m_vehicle));
+    Answer(m_operation, true);
 }
 
 void TDSLocateDekodujDane::EndArchive()
 {
-    m_unknownVehicleReported = false;
     m_operation = 0;
     m_vehicle.clear();
 }
 
 void TDSLocateDekodujDane::OnVehicleInfo(QByteArrayView content)
 {
-    if (!m_pojazdy)
-        return;
-    m_pojazdy->UpdateOrAppend(Attr("id", content), Attr("name", content), Attr("type", content));
+    if (m_pojazdy && !m_pojazdy->UpdateOrAppend(Attr("id", content), Attr("name", content), Attr("type", content)))
+        ListFull();
 }
 
 void TDSLocateDekodujDane::OnFrame(QByteArrayView content)
 {
     const qint32 time = IntAttr("time", content);
     if (time == kBrakWartosci) {
-        Report(QStringLiteral("Error Pominięto ramkę pojazdu %1 bez poprawnego czasu:\r\n      <frame%2>")
-                   .arg(m_vehicle, ContentText(content)));
+        const QString kind = QStringLiteral("Pominięto ramkę pojazdu %1 bez poprawnego czasu").arg(m_vehicle);
+        Fault(kind, kind + QStringLiteral(":\r\n      <frame%1>").arg(ContentText(content)));
         return;
     }
     const std::optional<RPojazd> pojazd = m_pojazdy ? m_pojazdy->CopyByNrPojazdu(m_vehicle) : std::nullopt;
     if (!pojazd) {
-        // Once per archive: all its frames belong to the same vehicle.
-        if (!m_unknownVehicleReported)
-            Report(QStringLiteral("Error Pominięto ramki pojazdu %1 spoza listy pojazdów serwera, pierwsza:\r\n      <frame%2>")
-                       .arg(m_vehicle, ContentText(content)));
-        m_unknownVehicleReported = true;
+        const QString kind = QStringLiteral("Pominięto ramki pojazdu %1 spoza listy pojazdów serwera").arg(m_vehicle);
+        Fault(kind, kind + QStringLiteral(", pierwsza:\r\n      <frame%1>").arg(ContentText(content)));
         return;
     }
     const TDSLKonfiguracjaSerwera *serwer = m_konfig ? m_konfig->SerwerDSLocate() : nullptr;
     const TDSLKonfiguracjaHarmonogram *harmonogram = m_konfig ? m_konfig->Harmonogram() : nullptr;
     if (!serwer || !harmonogram) {
-        Report(QStringLiteral("Error Pominięto ramkę pojazdu %1: brak konfiguracji DSLocateKonfig.").arg(m_vehicle));
+        const QString kind = QStringLiteral("Pominięto ramkę pojazdu %1: brak konfiguracji DSLocateKonfig.").arg(m_vehicle);
+        Fault(kind, kind);
         return;
     }
 

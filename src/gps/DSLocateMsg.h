@@ -16,6 +16,8 @@ public:
 
     // The next request carries 1 again (on every disconnect).
     void ResetOpid() { m_opid = 1; }
+    // The identifier the next request carries.
+    qint32 Opid() const { return m_opid; }
 
     // Each builds its element and takes the next identifier: 1, 3, 5, ... 2147483647, 1, ...
     // Values are inserted as they are, without escaping.

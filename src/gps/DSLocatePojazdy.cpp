@@ -15,10 +15,17 @@ TDSLocatePojazd *TDSLocatePojazdy::AddPojazd()
 
 TDSLocatePojazd *TDSLocatePojazdy::FindByNrPojazdu(const QString &nr) const
 {
-    for (int i = 0; i < Count(); ++i)
-        if (Items(i)->NrPojazdu == nr)
-            return Items(i);
-    return nullptr;
+    // Vehicles appended since the last look-up are added to the index; a list that shrank
+    // (cleared) is indexed anew.
+    if (Count() < m_zindeksowane) {
+        m_indeks.clear();
+        m_zindeksowane = 0;
+    }
+    for (; m_zindeksowane < Count(); ++m_zindeksowane)
+        if (!m_indeks.contains(Items(m_zindeksowane)->NrPojazdu))
+            m_indeks.insert(Items(m_zindeksowane)->NrPojazdu, m_zindeksowane);
+    const auto found = m_indeks.constFind(nr);
+    return found == m_indeks.cend() ? nullptr : Items(*found);
 }
 
 TDSLocatePojazd *TDSLocatePojazdy::FindByNazwa(const QString &name) const
@@ -45,10 +52,21 @@ RPojazd TDSLocatePojazdy::Copy(const TDSLocatePojazd &p)
     return {Own(p.NrPojazdu), Own(p.Nazwa), Own(p.Typ), Own(p.Opis)};
 }
 
-void TDSLocatePojazdy::AppendNrPojazdu(const QString &nr)
+TDSLocatePojazd *TDSLocatePojazdy::FindOrAppend(const QString &nr)
+{
+    if (TDSLocatePojazd *p = FindByNrPojazdu(nr))
+        return p;
+    if (Count() >= kMaxPojazdow)
+        return nullptr;
+    TDSLocatePojazd *p = AddPojazd();
+    p->NrPojazdu = nr;
+    return p;
+}
+
+bool TDSLocatePojazdy::AppendNrPojazdu(const QString &nr)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    AddPojazd()->NrPojazdu = nr;
+    return FindOrAppend(nr) != nullptr;
 }
 
 void TDSLocatePojazdy::UpdateListed(const QString &nr, const QString &nazwa, const QString &typ, const QString &opis)
@@ -61,16 +79,15 @@ void TDSLocatePojazdy::UpdateListed(const QString &nr, const QString &nazwa, con
     }
 }
 
-void TDSLocatePojazdy::UpdateOrAppend(const QString &nr, const QString &nazwa, const QString &typ)
+bool TDSLocatePojazdy::UpdateOrAppend(const QString &nr, const QString &nazwa, const QString &typ)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    TDSLocatePojazd *p = FindByNrPojazdu(nr);
-    if (!p) {
-        p = AddPojazd();
-        p->NrPojazdu = nr;
-    }
+    TDSLocatePojazd *p = FindOrAppend(nr);
+    if (!p)
+        return false;
     p->Nazwa = nazwa;
     p->Typ = typ;
+    return true;
 }
 
 std::optional<RPojazd> TDSLocatePojazdy::CopyByNrPojazdu(const QString &nr) const

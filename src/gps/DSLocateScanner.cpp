@@ -1,6 +1,8 @@
 #include "DSLocateScanner.h"
 
 #include <QScopeGuard>
+#include <array>
+#include <tuple>
 
 namespace pelk {
 
@@ -54,9 +56,11 @@ qsizetype FindEnd(QByteArrayView data, QByteArrayView lowerEnd, qsizetype from)
 
 } // namespace
 
-void TDSLocateScanner::Feed(QByteArray chunk, IDSLocateElementSink &sink)
+void TDSLocateScanner::Feed(QByteArray chunk, IDSLocateElementSink &sink, Clock::time_point now)
 {
     chunk.removeIf([](char c) { return c == '\n'; });
+    const bool overdue = Overdue(now);
+    const bool kept = !m_pending.isEmpty();
     // Most chunks begin on an element: they are scanned where they are, not copied.
     QByteArray data = std::move(m_pending);
     if (data.isEmpty())
@@ -66,29 +70,48 @@ void TDSLocateScanner::Feed(QByteArray chunk, IDSLocateElementSink &sink)
     m_pending.clear();
     qsizetype pos = 0;
     // Whatever ends the scan, an exception of the sink too, the bytes after the last element
-    // handed out stay for the next chunk.
-    const auto keepRest = qScopeGuard([&] { m_pending = data.sliced(pos); });
-    Scan(data, pos, sink);
+    // handed out stay for the next chunk; an element kept anew starts its wait now.
+    const auto keepRest = qScopeGuard([&] {
+        m_pending = data.sliced(pos);
+        if (pos > 0 || !kept)
+            m_keptSince = now;
+    });
+    Scan(data, pos, sink, overdue);
 }
 
-void TDSLocateScanner::Scan(QByteArrayView data, qsizetype &pos, IDSLocateElementSink &sink)
+void TDSLocateScanner::Scan(QByteArrayView data, qsizetype &pos, IDSLocateElementSink &sink, bool overdue)
 {
+    // Per condition, the position from which its end text is known to be absent: the search
+    // for it is not repeated for later starts, so a run of starts without ends stays linear.
+    std::array<qsizetype, std::tuple_size_v<std::remove_cvref_t<decltype(ElementTable())>>> absentFrom;
+    absentFrom.fill(data.size() + 1);
+    // Only the element kept from earlier chunks, the first one here, can have waited too long.
+    const qsizetype kept = overdue ? data.indexOf('<', pos) : -1;
     while (pos < data.size()) {
         const qsizetype lt = data.indexOf('<', pos);
         if (lt < 0) {
             pos = data.size(); // nothing here can start an element any more
             return;
         }
+        const bool giveUp = lt == kept;
         const TDSLocateCondition *c = nullptr;
         switch (MatchStart(data.sliced(lt), c)) {
         case Match::None: pos = lt + 1; continue;
-        case Match::Partial: pos = lt; return;
+        case Match::Partial:
+            if (!giveUp) {
+                pos = lt; // may still become a start text
+                return;
+            }
+            pos = lt + 1;
+            continue;
         case Match::Full: break;
         }
-        const qsizetype end = FindEnd(data, c->end, lt);
+        qsizetype &absent = absentFrom[size_t(c - ElementTable().data())];
+        const qsizetype end = lt >= absent ? -1 : FindEnd(data, c->end, lt);
         if (end < 0) {
+            absent = qMin(absent, lt);
             pos = lt;
-            if (data.size() - lt <= kMaxElementLength)
+            if (data.size() - lt <= kMaxElementLength && !giveUp)
                 return; // wait for the rest
             pos = lt + c->start.size();
             sink.Abandoned(*c, data.size() - lt);

@@ -34,6 +34,8 @@ TDSLocateZapisPozycji::~TDSLocateZapisPozycji() = default;
 
 void TDSLocateZapisPozycji::ThreadFinished()
 {
+    for (const auto &repeats : m_faults.TakeRepeats())
+        m_log.Warning(1, QLatin1Char(' ') + TFaultTally::RepeatsText(repeats));
     m_connection.reset();
 }
 
@@ -135,7 +137,8 @@ qint64 TDSLocateZapisPozycji::SzacowanyCzasPostoju(TDateTime czas) const
     const TDateTime end = Day(czas) == Day(now) ? now
         : m_konfig                              ? m_konfig->Harmonogram()->CzasStop
                                                 : TDSLKonfiguracjaHarmonogram().CzasStop;
-    return RoundHalfEven((TimeOfDay(end) - TimeOfDay(czas)) * kMinutesPerDay);
+    // A frame after the window's end (the server sent more than was asked) stood no time in it.
+    return std::max<qint64>(0, RoundHalfEven((TimeOfDay(end) - TimeOfDay(czas)) * kMinutesPerDay));
 }
 
 bool TDSLocateZapisPozycji::ZnajdzIdPojazdu(Connection &connection, const QString &name, qint64 &pojazdId)
@@ -174,7 +177,11 @@ bool TDSLocateZapisPozycji::JedynyWiersz(Query &query, const QString &field, qin
         value = query.FieldByName(field).Value().toInt64();
         return true;
     }
-    m_log.Error(1, query.IsEmpty() ? none : many);
+    // Once per vehicle and connection: every engine-off frame of an unmapped vehicle would
+    // otherwise log and mail the same error.
+    const QString &error = query.IsEmpty() ? none : many;
+    if (m_faults.Count(error))
+        m_log.Error(1, error);
     return false;
 }
 

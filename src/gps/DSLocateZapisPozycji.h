@@ -3,6 +3,7 @@
 // it stood with the engine off (stops) to TRASA_GPS, with an estimate of the stop's length
 // that is corrected when the engine starts again the same day. Runs on the decoder's thread,
 // on a connection of its own.
+#include "FaultTally.h"
 #include "PositionSink.h"
 #include "app/DatabaseHelpers.h"
 
@@ -26,12 +27,15 @@ public:
     // same day; true unless a database step failed. Database errors throw (the decoder reports
     // them) and leave the engine state as it was.
     bool ZapiszPozycje(const TDSLocatePozycja &pozycja) override;
-    // Closes the connection on the thread that opened it.
+    // Logs how often each mapping error was not logged again, and closes the connection on the
+    // thread that opened it.
     void ThreadFinished() override;
 
-    // The vehicle's OB_ID; false (logged) when none or more than one object carries the name.
+    // The vehicle's OB_ID; false when none or more than one object carries the name (logged
+    // the first time for the name).
     bool ZnajdzIdPojazdu(Connection &connection, const QString &name, qint64 &pojazdId);
-    // The driver's OB_ID; false (logged) when none or more than one driver is related.
+    // The driver's OB_ID; false when none or more than one driver is related (logged the first
+    // time for the vehicle).
     bool ZnajdzIdKierowcy(Connection &connection, const QString &name, qint64 pojazdId, qint64 &kierowcaId);
 
 private:
@@ -42,7 +46,8 @@ private:
     bool JedynyWiersz(Query &query, const QString &field, qint64 &value, const QString &none, const QString &many);
     bool WstawPostoj(const TDSLocatePozycja &p);
     bool ZamknijPostoj(const TDSLocatePozycja &p);
-    // Minutes from the frame's time of day to now (today) or to the end of the daily window.
+    // Minutes from the frame's time of day to now (today) or to the end of the daily window;
+    // 0 when the frame lies after it.
     qint64 SzacowanyCzasPostoju(TDateTime czas) const;
 
     TLog &m_log;
@@ -56,6 +61,7 @@ private:
     qint64 m_zapamietanyWiersz = -1; // TGP_ID of the last stop inserted here, -1 for none
     TDateTime m_czasZapamietanego = 0;
     QString m_ostatniPojazd;
+    TFaultTally m_faults; // the mapping errors, once per vehicle
 };
 
 } // namespace pelk

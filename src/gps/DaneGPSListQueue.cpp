@@ -101,6 +101,7 @@ void TX2Y_DaneGPSListQueue::RunGps()
 
     TDSLocateClient client(*log, settings->DSN_PelkGISTrasar());
     m_zapytania.clear();
+    m_wyslane.clear();
     m_zgloszone = 0;
     process->SetCountElem(0);
     client.SetKonfig(konfig);
@@ -124,7 +125,6 @@ void TX2Y_DaneGPSListQueue::RunGps()
     }
     if (!CzekajNaListe(client))
         return;
-    m_odpowiedziListy = client.Answers();
 
     log->Note(2, QStringLiteral(" Rozpoczęcie zbierania elementów obiektu \"%1\"").arg(Rules->ObjectName));
     BudujZapytania(client, numery);
@@ -155,12 +155,19 @@ bool TX2Y_DaneGPSListQueue::CzekajNaListe(TDSLocateClient &client)
             return false;
         }
     }
-    // Without the list every vehicle would be reported missing from the server.
-    if (client.Answers() < 1) {
+    // Without the list every vehicle would be reported missing from the server. Nothing but
+    // the vehicle request has been sent: an answer is its answer.
+    const std::vector<TDSLocateClient::RAnswer> answers = client.TakeAnswers();
+    if (answers.empty()) {
         m_dm.Log()->Error(
             1,
             QStringLiteral(" Serwer %1 zamknął połączenie przed przesłaniem listy pojazdów; dane GPS nie zostały pobrane.")
                 .arg(Host()));
+        return false;
+    }
+    if (!answers.front().ok) {
+        m_dm.Log()->Error(
+            1, QStringLiteral(" Serwer %1 odrzucił zapytanie o listę pojazdów; dane GPS nie zostały pobrane.").arg(Host()));
         return false;
     }
     return true;
@@ -216,7 +223,7 @@ void TX2Y_DaneGPSListQueue::CzekajNaArchiwa(TDSLocateClient &client)
 bool TX2Y_DaneGPSListQueue::SerwerMilczy(TDSLocateClient &client) const
 {
     const int limit = m_dm.Settings()->DSLocateKonfig()->SerwerDSLocate()->LimitOdpowiedzi();
-    if (client.Outstanding() < 1 || client.SinceReceived() < std::chrono::seconds(limit))
+    if (client.Outstanding() < 1 || client.SinceAnswered() < std::chrono::seconds(limit))
         return false;
     m_dm.Log()->Error(
         1,
@@ -226,30 +233,39 @@ bool TX2Y_DaneGPSListQueue::SerwerMilczy(TDSLocateClient &client) const
     return true;
 }
 
-void TX2Y_DaneGPSListQueue::PokazPostep(const TDSLocateClient &client)
+void TX2Y_DaneGPSListQueue::PokazPostep(TDSLocateClient &client)
 {
-    const int wszystkie = int(m_zapytania.size());
-    const int n = std::min(client.Answers() - m_odpowiedziListy - m_zgloszone, wszystkie - m_zgloszone);
-    if (n <= 0)
-        return;
-    TProcess *process = m_dm.Process();
-    for (int k = m_zgloszone + 1; k <= m_zgloszone + n; ++k) {
-        process->ShowProgress(TProcess::KindElementQuiet, QString(), k);
-        m_dm.Log()->Info(2, QStringLiteral(" Przetworzono dane GPS dla pojazdu ") + Span(m_zapytania[size_t(k - 1)]));
-        process->ElementDone(true);
+    // Each answer names its request by the identifier it was sent with, whatever the order
+    // the server answers in.
+    for (const TDSLocateClient::RAnswer &answer : client.TakeAnswers()) {
+        const auto sent = m_wyslane.constFind(answer.opid);
+        if (sent == m_wyslane.cend())
+            continue;
+        const size_t index = *sent;
+        m_wyslane.erase(sent);
+        Zglos(index, answer.ok);
     }
-    m_zgloszone += n;
 }
 
 void TX2Y_DaneGPSListQueue::ZglosNieodebrane()
 {
+    for (size_t i = 0; i < m_zapytania.size(); ++i)
+        if (!m_zapytania[i].Zgloszony)
+            Zglos(i, false);
+    m_wyslane.clear();
+}
+
+void TX2Y_DaneGPSListQueue::Zglos(size_t index, bool ok)
+{
     TProcess *process = m_dm.Process();
-    for (int k = m_zgloszone + 1; k <= int(m_zapytania.size()); ++k) {
-        process->ShowProgress(TProcess::KindElementQuiet, QString(), k);
-        m_dm.Log()->Warning(2, QStringLiteral(" Nie pobrano danych GPS dla pojazdu ") + Span(m_zapytania[size_t(k - 1)]));
-        process->ElementDone(false);
-    }
-    m_zgloszone = int(m_zapytania.size());
+    RPojazdDoWyslania &z = m_zapytania[index];
+    z.Zgloszony = true;
+    process->ShowProgress(TProcess::KindElementQuiet, QString(), ++m_zgloszone);
+    if (ok)
+        m_dm.Log()->Info(2, QStringLiteral(" Przetworzono dane GPS dla pojazdu ") + Span(z));
+    else
+        m_dm.Log()->Warning(2, QStringLiteral(" Nie pobrano danych GPS dla pojazdu ") + Span(z));
+    process->ElementDone(ok);
 }
 
 void TX2Y_DaneGPSListQueue::BudujZapytania(TDSLocateClient &client, const QStringList &numery)
@@ -289,11 +305,12 @@ TDateTime TX2Y_DaneGPSListQueue::PoczatekPobierania(Connection &gis, const QStri
 void TX2Y_DaneGPSListQueue::WyslijZapytania(TDSLocateClient &client)
 {
     try {
-        for (const RPojazdDoWyslania &z : m_zapytania) {
+        for (size_t i = 0; i < m_zapytania.size(); ++i) {
             // After a failed write the client has disconnected: nothing more can go out.
             if (m_dm.Process()->EscProcess() || !client.IsConnected())
                 break;
-            client.RequestArchive(z.NrPojazdu, z.CzasOd, z.CzasDo);
+            const RPojazdDoWyslania &z = m_zapytania[i];
+            m_wyslane.insert(client.RequestArchive(z.NrPojazdu, z.CzasOd, z.CzasDo), i);
         }
     } catch (const std::exception &e) {
         m_dm.Log()->Error(1, QStringLiteral(" Nieznany błąd wysyłania zapytań o dane GPS."));

@@ -6,6 +6,7 @@
 #include "DaneGPSPlan.h"
 #include "engine/ObjectListQueue.h"
 
+#include <QHash>
 #include <chrono>
 
 namespace pelk {
@@ -19,6 +20,7 @@ struct RPojazdDoWyslania
     QString Nazwa;     // the registration number, for the progress messages
     TDateTime CzasOd = 0;
     TDateTime CzasDo = 0;
+    bool Zgloszony = false; // reported as processed or not fetched
 };
 
 class TX2Y_DaneGPSListQueue : public TObjectListQueue
@@ -53,19 +55,22 @@ private:
     bool CzekajNaListe(TDSLocateClient &client);
     // Waits for the answers to the requests sent.
     void CzekajNaArchiwa(TDSLocateClient &client);
-    // Whether the server has sent nothing for the reply time-out while requests wait (logged).
+    // Whether the requests waiting have had no answer for the reply time-out (logged).
     bool SerwerMilczy(TDSLocateClient &client) const;
-    // Reports the requests answered since the last report, in list order.
-    void PokazPostep(const TDSLocateClient &client);
+    // Reports each request answered since the last report, in the order the answers came:
+    // processed, or not fetched when the server answered with an error.
+    void PokazPostep(TDSLocateClient &client);
     // The requests left unanswered when the run cannot wait for them any more.
     void ZglosNieodebrane();
+    // Reports the request at the index as processed or not fetched.
+    void Zglos(size_t index, bool ok);
     // Waits, the window's events processed meanwhile.
     void Pauza(std::chrono::milliseconds time) const;
     QString Host() const;
 
     std::vector<RPojazdDoWyslania> m_zapytania;
-    int m_zgloszone = 0;       // requests reported so far
-    int m_odpowiedziListy = 0; // answers counted up to the vehicle list
+    QHash<qint32, size_t> m_wyslane; // the requests sent, by the identifier their answer carries
+    int m_zgloszone = 0;             // requests reported so far
 };
 
 class TY2X_DaneGPSListQueue : public TObjectListQueue

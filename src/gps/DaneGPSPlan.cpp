@@ -41,7 +41,10 @@ std::vector<RZakres> ZakresyDoPobrania(TDateTime start, TDateTime now, TDateTime
         if (startTime < windowEnd || startTime <= windowStart) {
             const double from = day + std::max(startTime, windowStart);
             const double to = day + (days > 0 ? windowEnd : std::min(TimeOfDay(now), windowEnd));
-            zakresy.push_back({from, to});
+            // Today before the window opens (or a window that ends before it starts) has
+            // nothing to ask for.
+            if (to > from)
+                zakresy.push_back({from, to});
         }
         // Every later day begins at the window's start.
         startTime = 0;

@@ -21,7 +21,8 @@ struct RZakres
 // daily window's times of day: the start day from the later of the start's time and the
 // window's start (no span when the start lies at or after the window's end), later days from
 // the window's start; past days to the window's end, today to the earlier of now and the
-// window's end. A start after today gives one span, on its own day.
+// window's end. A start after today gives one span, on its own day. A span that would end at
+// or before its start (today, before the window opens) is left out.
 std::vector<RZakres> ZakresyDoPobrania(TDateTime start, TDateTime now, TDateTime czasStart, TDateTime czasStop);
 
 } // namespace pelk

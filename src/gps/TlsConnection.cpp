@@ -14,9 +14,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Above this much unread input the open check stops reading, so a slow reader keeps the
-// server waiting on the socket instead of filling memory.
-constexpr qsizetype kMaxBuffered = 4 * 1024 * 1024;
 constexpr int kReadBlock = 64 * 1024;
 
 // OpenSSL's error queue of this thread, oldest first; `fallback` when it is empty.
@@ -118,7 +115,6 @@ void TTlsConnection::Open(const QString &host, quint16 port, const RTlsOptions &
             FreeLocked();
             throw;
         }
-        MarkReceived();
         negotiated = QStringLiteral(" Połączenie TLS: %1, %2")
                          .arg(QString::fromLatin1(SSL_get_version(m_ssl)), QString::fromLatin1(SSL_get_cipher_name(m_ssl)));
     }
@@ -179,8 +175,7 @@ bool TTlsConnection::IsOpen()
     std::lock_guard<std::mutex> lock(m_mutex);
     if (!m_ssl)
         return false;
-    if (m_input.size() < kMaxBuffered)
-        PumpLocked();
+    PumpLocked();
     return !(m_ended && m_drained);
 }
 
@@ -189,12 +184,13 @@ void TTlsConnection::PumpLocked()
     if (!m_ssl || m_ended)
         return;
     char block[kReadBlock];
-    for (;;) {
+    // The limit holds inside the loop too: a server that writes faster than the loop reads
+    // would otherwise keep it reading.
+    while (m_input.size() < m_inputLimit) {
         ERR_clear_error();
         const int n = SSL_read(m_ssl, block, sizeof block);
         if (n > 0) {
             m_input.append(block, n);
-            MarkReceived();
             continue;
         }
         const int error = SSL_get_error(m_ssl, n);
@@ -215,23 +211,14 @@ void TTlsConnection::Fail(const QString &cause)
     m_failure = QStringLiteral("Błąd odczytu z serwera: %1").arg(cause);
 }
 
-void TTlsConnection::MarkReceived()
-{
-    m_received = Clock::now().time_since_epoch().count();
-}
-
 QByteArray TTlsConnection::Take(std::chrono::milliseconds wait)
 {
     const Clock::time_point deadline = Clock::now() + wait;
-    if (m_readerBusy.exchange(false))
-        m_readerDone = Clock::now().time_since_epoch().count();
     std::unique_lock<std::mutex> lock(m_mutex);
     for (;;) {
         PumpLocked();
-        if (!m_input.isEmpty()) {
-            m_readerBusy = true;
+        if (!m_input.isEmpty())
             return std::exchange(m_input, QByteArray());
-        }
         if (!m_failure.isEmpty()) {
             m_drained = true;
             throw Exception(std::exchange(m_failure, QString()));
@@ -312,14 +299,6 @@ void TTlsConnection::FreeLocked()
     m_ended = false;
     m_failure.clear();
     m_drained = false;
-    m_readerBusy = false;
-}
-
-Clock::duration TTlsConnection::SinceReceived() const
-{
-    if (m_readerBusy)
-        return Clock::duration(0);
-    return Clock::now() - Clock::time_point(Clock::duration(std::max(m_received.load(), m_readerDone.load())));
 }
 
 } // namespace pelk

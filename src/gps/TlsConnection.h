@@ -7,7 +7,6 @@
 
 #include <QByteArray>
 #include <QString>
-#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <functional>
@@ -67,16 +66,17 @@ public:
     // buffer. The reader must have stopped.
     void Close();
 
-    // How long the server has been silent: since bytes last arrived or the reader finished
-    // with what it took, whichever is later (since opening when nothing came); zero while the
-    // reader still works on what it took.
-    std::chrono::steady_clock::duration SinceReceived() const;
+    // Above this much unread input the connection stops reading, so a slow reader keeps the
+    // server waiting on the socket instead of filling memory.
+    static constexpr qsizetype kMaxBuffered = 4 * 1024 * 1024;
+    // The limit in force (kMaxBuffered unless set; set before reading). Reading stops once it
+    // is reached, so one TLS record, at most 16 KiB, may go past it.
+    void SetInputLimit(qsizetype bytes) { m_inputLimit = bytes; }
 
 private:
     // Reads what the socket holds into the input buffer, without waiting (lock held).
     void PumpLocked();
     void Fail(const QString &cause);
-    void MarkReceived();
     void Handshake(const QString &host, const RTlsOptions &options, std::chrono::steady_clock::time_point deadline);
     void FreeLocked();
 
@@ -93,9 +93,7 @@ private:
     QString m_failure;      // why reading failed; reported to the reader once
     bool m_drained = false; // the reader came back after the end with nothing left
     std::chrono::milliseconds m_writeTimeout{0};
-    std::atomic<std::chrono::steady_clock::rep> m_received{0};
-    std::atomic<std::chrono::steady_clock::rep> m_readerDone{0};
-    std::atomic<bool> m_readerBusy{false}; // took bytes and has not come back for more
+    qsizetype m_inputLimit = kMaxBuffered;
 };
 
 } // namespace pelk

@@ -336,6 +336,8 @@ bool GpsSimulator::Answer(Connection &c, const QByteArray &line)
             if (m_options.garbage == ROptions::Garbage::BeforeGreeting)
                 answer.bytes = Junk(300);
             answer.bytes += Greeting() + LiveUpdates();
+            if (m_options.unclosedMessage)
+                answer.bytes += "<message level=\"info\">Komunikat bez zakończenia\r\n";
         }
     } else if (line.startsWith("<requestvehicles")) {
         answer.bytes = VehicleList(opid);
@@ -378,6 +380,7 @@ bool GpsSimulator::Write(Connection &c, const QByteArray &bytes)
         const int n = SSL_write(c.ssl, bytes.constData() + done, size);
         if (n > 0) {
             done += n;
+            m_bytes += n;
             continue;
         }
         const int error = SSL_get_error(c.ssl, n);
@@ -397,9 +400,12 @@ QByteArray GpsSimulator::Greeting() const
                           "<hello version=\"2\" server=\"pelk-gps-simulator\"/>\r\n"
                           "<client-info opid=\"1\" user=\"%1\"/>\r\n"
                           "<property-info opid=\"1\" name=\"admin\" value=\"0\"/>\r\n"
-                          "<property-info opid=\"1\" name=\"autoupdate\" value=\"%2\"/>\r\n"
+                          "%2"
                           "<extcolumns-info opid=\"1\" columns=\"fuel driver\"/>\r\n")
-        .arg(m_options.user, ids.join(QLatin1Char(' ')))
+        .arg(m_options.user,
+             QStringLiteral("<property-info opid=\"1\" name=\"autoupdate\" value=\"%1\"/>\r\n")
+                 .arg(ids.join(QLatin1Char(' ')))
+                 .repeated(std::max(1, m_options.listRepeats)))
         .toUtf8();
 }
 
@@ -420,7 +426,10 @@ QByteArray GpsSimulator::VehicleList(int opid) const
 {
     QByteArray out = "<vehicle-list opid=\"" + QByteArray::number(opid) + "\">\r\n";
     for (const RVehicle &v : m_options.vehicles)
-        out += QStringLiteral("<vehicle-info id=\"%1\" name=\"%2\" type=\"%3\"/>\r\n").arg(v.id, v.name, v.type).toUtf8();
+        out += QStringLiteral("<vehicle-info id=\"%1\" name=\"%2\" type=\"%3\"/>\r\n")
+                   .arg(v.id, v.name, v.type)
+                   .toUtf8()
+                   .repeated(std::max(1, m_options.listRepeats));
     return out + "</vehicle-list>\r\n";
 }
 
@@ -435,6 +444,9 @@ QByteArray GpsSimulator::ArchiveAnswer(int opid, const QString &vehicle, quint32
     if (found->archive == RVehicle::Archive::NoArchive)
         return "<message opid=\"" + QByteArray::number(opid) + "\" level=\"error\" error=\"NO_ARCHIVE\">Brak danych pojazdu "
             + vehicle.toUtf8() + " w podanym okresie.</message>\r\n";
+    if (found->archive == RVehicle::Archive::Error)
+        return "<message opid=\"" + QByteArray::number(opid) + "\" level=\"error\" error=\"" + found->error.toUtf8()
+            + "\">Odmowa dla pojazdu " + vehicle.toUtf8() + ".</message>\r\n";
     const QByteArray frames = found->archive == RVehicle::Archive::Track ? TrackFrames(*found, from, to) : QByteArray();
     if (frames.isEmpty())
         return head + "/>\r\n";

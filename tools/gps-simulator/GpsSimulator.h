@@ -24,7 +24,10 @@ struct RVehicle
     QString id;   // the server's identifier (NrPojazdu)
     QString name; // the registration number
     QString type = QStringLiteral("ciężarowy");
-    enum class Archive { Track, Empty, NoArchive } archive = Archive::Track;
+    // Its archive requests are answered with a track, an empty archive, a "NO_ARCHIVE" error or
+    // the error `error` (such as "INVALID_TIME_SPAN").
+    enum class Archive { Track, Empty, NoArchive, Error } archive = Archive::Track;
+    QString error = QStringLiteral("INVALID_TIME_SPAN");
 };
 
 struct ROptions
@@ -59,8 +62,14 @@ struct ROptions
     // The highest TLS version offered: "1.0", "1.1", "1.2", "1.3"; empty: the library's.
     QString tlsMax;
     // Live updates (opid 1) of every vehicle with one frame each: after the greeting, and then
-    // every so many milliseconds (0: only after the greeting).
+    // every so many milliseconds (0: only after the greeting). They go on whatever
+    // `answerLimit` says.
     int liveIntervalMs = 0;
+    // How often the greeting's "autoupdate" property and every vehicle-info element of the
+    // vehicle list are sent.
+    int listRepeats = 1;
+    // After the greeting, a message element that never closes.
+    bool unclosedMessage = false;
 };
 
 class GpsSimulator
@@ -90,6 +99,8 @@ public:
     int Connections() const { return m_connections; }
     // Frames sent in archives so far.
     qint64 FramesSent() const { return m_frames; }
+    // Bytes of answers handed to the connections' sockets so far.
+    qint64 BytesSent() const { return m_bytes; }
 
     // The frames of one vehicle's track from `from` to `to` (UTC seconds, both included).
     QByteArray TrackFrames(const RVehicle &vehicle, quint32 from, quint32 to) const;
@@ -124,6 +135,7 @@ private:
     QStringList m_received;
     std::atomic<int> m_connections{0};
     std::atomic<qint64> m_frames{0};
+    std::atomic<qint64> m_bytes{0};
 };
 
 } // namespace pelk::sim

@@ -22,13 +22,16 @@ void OnSignal(int)
     g_stop = true;
 }
 
-pelk::sim::RVehicle::Archive ArchiveMode(const QString &id, const QStringList &empty, const QStringList &none)
+// How the vehicle's archive requests are answered; errors: "id=CODE" entries.
+void SetArchiveMode(pelk::sim::RVehicle &v, const QStringList &empty, const QStringList &none, const QStringList &errors)
 {
-    if (empty.contains(id))
-        return pelk::sim::RVehicle::Archive::Empty;
-    if (none.contains(id))
-        return pelk::sim::RVehicle::Archive::NoArchive;
-    return pelk::sim::RVehicle::Archive::Track;
+    using Archive = pelk::sim::RVehicle::Archive;
+    v.archive = empty.contains(v.id) ? Archive::Empty : none.contains(v.id) ? Archive::NoArchive : Archive::Track;
+    for (const QString &entry : errors)
+        if (entry.section(QLatin1Char('='), 0, 0) == v.id) {
+            v.archive = Archive::Error;
+            v.error = entry.section(QLatin1Char('='), 1);
+        }
 }
 
 } // namespace
@@ -48,6 +51,9 @@ int main(int argc, char *argv[])
         {QStringLiteral("vehicle"), QStringLiteral("A vehicle: id=registration[=type]; repeatable."), QStringLiteral("entry")},
         {QStringLiteral("empty"), QStringLiteral("Vehicle id whose archives are empty; repeatable."), QStringLiteral("id")},
         {QStringLiteral("no-archive"), QStringLiteral("Vehicle id answered with NO_ARCHIVE; repeatable."), QStringLiteral("id")},
+        {QStringLiteral("error"),
+         QStringLiteral("Vehicle id answered with an error: id=CODE (e.g. INVALID_TIME_SPAN); repeatable."),
+         QStringLiteral("entry")},
         {QStringLiteral("interval"), QStringLiteral("Seconds between frames (default 60)."), QStringLiteral("s"),
          QStringLiteral("60")},
         {QStringLiteral("drive"), QStringLiteral("Minutes of each drive (default 50)."), QStringLiteral("min"),
@@ -67,6 +73,9 @@ int main(int argc, char *argv[])
         {QStringLiteral("tls-max"), QStringLiteral("Highest TLS version offered: 1.0, 1.1, 1.2 or 1.3."), QStringLiteral("v")},
         {QStringLiteral("live"), QStringLiteral("Milliseconds between live updates (0: once)."), QStringLiteral("ms"),
          QStringLiteral("0")},
+        {QStringLiteral("repeat-lists"), QStringLiteral("Times the autoupdate property and each vehicle-info are sent."),
+         QStringLiteral("n"), QStringLiteral("1")},
+        {QStringLiteral("unclosed-message"), QStringLiteral("After the greeting, a message element that never closes.")},
         {QStringLiteral("cert-out"), QStringLiteral("Write the certificate (PEM) to this file."), QStringLiteral("file")},
     });
     cli.process(app);
@@ -77,6 +86,7 @@ int main(int argc, char *argv[])
     options.password = cli.value(QStringLiteral("password"));
     const QStringList empty = cli.values(QStringLiteral("empty"));
     const QStringList none = cli.values(QStringLiteral("no-archive"));
+    const QStringList errors = cli.values(QStringLiteral("error"));
     for (const QString &entry : cli.values(QStringLiteral("vehicle"))) {
         const QStringList parts = entry.split(QLatin1Char('='));
         if (parts.size() < 2 || parts[0].isEmpty()) {
@@ -86,12 +96,12 @@ int main(int argc, char *argv[])
         RVehicle v{parts[0], parts[1]};
         if (parts.size() > 2)
             v.type = parts[2];
-        v.archive = ArchiveMode(v.id, empty, none);
+        SetArchiveMode(v, empty, none, errors);
         options.vehicles << v;
     }
     if (options.vehicles.isEmpty())
         for (RVehicle v : GpsSimulator::DefaultVehicles()) {
-            v.archive = ArchiveMode(v.id, empty, none);
+            SetArchiveMode(v, empty, none, errors);
             options.vehicles << v;
         }
     options.frameInterval = cli.value(QStringLiteral("interval")).toInt();
@@ -112,6 +122,8 @@ int main(int argc, char *argv[])
     options.stallHandshake = cli.isSet(QStringLiteral("stall-handshake"));
     options.tlsMax = cli.value(QStringLiteral("tls-max"));
     options.liveIntervalMs = cli.value(QStringLiteral("live")).toInt();
+    options.listRepeats = cli.value(QStringLiteral("repeat-lists")).toInt();
+    options.unclosedMessage = cli.isSet(QStringLiteral("unclosed-message"));
 
     std::signal(SIGTERM, OnSignal);
     std::signal(SIGINT, OnSignal);
