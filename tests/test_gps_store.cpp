@@ -247,9 +247,15 @@ TEST_F(StoreTest, OneConnectionForAllStopsReopenedAfterAFailure)
     late.SetKonfig(&konfig);
     EXPECT_FALSE(late.ZapiszPozycje(Frame(QStringLiteral("WX 1234"), "2009-03-10 10:00:00", 0)));
     EXPECT_TRUE(view.AllText().contains(QStringLiteral(" Wystąpił błąd podczas podłączenia do bazy danych:")));
-
+    // Every further stop within the minute is counted, not tried: one error, one mail.
     ASSERT_TRUE(QDir().mkpath(QFileInfo(laterFile).path()));
     ASSERT_TRUE(QFile::copy(gisFile, laterFile));
+    for (char day = '1'; day <= '9'; ++day)
+        EXPECT_FALSE(late.ZapiszPozycje(
+            Frame(QStringLiteral("WX 1234"), QByteArray("2009-03-0").append(day).append(" 10:00:00").constData(), 0)));
+    EXPECT_EQ(view.AllText().count(QStringLiteral(" Wystąpił błąd podczas podłączenia do bazy danych:")), 1);
+
+    clock->AddSecs(60);
     EXPECT_TRUE(late.ZapiszPozycje(Frame(QStringLiteral("WX 1234"), "2009-03-11 10:00:00", 0)));
     EXPECT_TRUE(late.ZapiszPozycje(Frame(QStringLiteral("WX 1234"), "2009-03-12 10:00:00", 0)));
     EXPECT_EQ(OdbcEnvironment::QuerySqlite(laterFile, QStringLiteral("SELECT count(*) FROM TRASA_GPS;")),
@@ -257,6 +263,9 @@ TEST_F(StoreTest, OneConnectionForAllStopsReopenedAfterAFailure)
     EXPECT_EQ(QSqlDatabase::connectionNames().size(), before + 1);
     late.ThreadFinished();
     EXPECT_EQ(QSqlDatabase::connectionNames().size(), before);
+    EXPECT_TRUE(view.AllText().contains(
+        QStringLiteral(" Nie zgłoszono 9 kolejnych wystąpień: baza danych GIS nieosiągalna, postój nie został zapisany")))
+        << view.AllText().toStdString();
 }
 
 TEST_F(StoreTest, DatabaseErrorsReachTheDecoder)

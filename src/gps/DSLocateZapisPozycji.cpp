@@ -4,6 +4,7 @@
 #include "Rounding.h"
 #include "app/DSLocateKonfig.h"
 #include "app/Log.h"
+#include "config/Clock.h"
 #include "db/Query.h"
 #include "db/TableRow.h"
 
@@ -48,6 +49,25 @@ Connection &TDSLocateZapisPozycji::Polaczenie()
     return *m_connection;
 }
 
+bool TDSLocateZapisPozycji::Osiagalna(Connection &connection)
+{
+    constexpr TDateTime kPonownaProba = 60.0 / 86400.0;
+    if (connection.IsOpen())
+        return true;
+    const TDateTime now = Now();
+    if (m_nieosiagalnaOd != 0 && now - m_nieosiagalnaOd < kPonownaProba) {
+        m_faults.Count(QStringLiteral("baza danych GIS nieosiągalna, postój nie został zapisany"));
+        return false;
+    }
+    if (m_db.CheckConnection(connection)) {
+        m_nieosiagalnaOd = 0;
+        return true;
+    }
+    m_faults.Count(QStringLiteral("baza danych GIS nieosiągalna, postój nie został zapisany"));
+    m_nieosiagalnaOd = now;
+    return false;
+}
+
 bool TDSLocateZapisPozycji::ZapiszPozycje(const TDSLocatePozycja &p)
 {
     // Positions without both coordinates, or south of the equator or west of Greenwich, are
@@ -76,6 +96,8 @@ bool TDSLocateZapisPozycji::ZapiszPozycje(const TDSLocatePozycja &p)
 bool TDSLocateZapisPozycji::WstawPostoj(const TDSLocatePozycja &p)
 {
     Connection &connection = Polaczenie();
+    if (!Osiagalna(connection))
+        return false;
     TElementTransaction transaction(m_db, connection);
     qint64 pojazdId = 0, kierowcaId = 0;
     if (!transaction.Begun() || !ZnajdzIdPojazdu(connection, p.NazwaPojazdu, pojazdId)
@@ -119,6 +141,8 @@ bool TDSLocateZapisPozycji::WstawPostoj(const TDSLocatePozycja &p)
 bool TDSLocateZapisPozycji::ZamknijPostoj(const TDSLocatePozycja &p)
 {
     Connection &connection = Polaczenie();
+    if (!Osiagalna(connection))
+        return false;
     TElementTransaction transaction(m_db, connection);
     if (!transaction.Begun())
         return false;

@@ -42,6 +42,11 @@ private:
     // The store's connection, created on first use on the calling thread; the transaction
     // bracket opens it, and opens it again after it was lost.
     Connection &Polaczenie();
+    // Whether the store's connection is open or could be opened. A GIS that cannot be reached
+    // is tried again once a minute, not for every stop (each failure is logged, and mailed):
+    // the stops in between are counted and left to the next run, which goes on from the last
+    // stop stored.
+    bool Osiagalna(Connection &connection);
     // The field of the query's only row; false (logging `none` or `many`) otherwise.
     bool JedynyWiersz(Query &query, const QString &field, qint64 &value, const QString &none, const QString &many);
     bool WstawPostoj(const TDSLocatePozycja &p);
@@ -61,7 +66,8 @@ private:
     qint64 m_zapamietanyWiersz = -1; // TGP_ID of the last stop inserted here, -1 for none
     TDateTime m_czasZapamietanego = 0;
     QString m_ostatniPojazd;
-    TFaultTally m_faults; // the mapping errors, once per vehicle
+    TFaultTally m_faults;           // the mapping errors, once per vehicle; an unreachable GIS
+    TDateTime m_nieosiagalnaOd = 0; // the last failed opening, 0 while the GIS is reachable
 };
 
 } // namespace pelk
