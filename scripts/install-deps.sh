@@ -17,3 +17,15 @@ if [ ${#missing[@]} -gt 0 ]; then
   $SUDO apt-get update -qq
   $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
+# The T-SQL parser of the SQL Server text check, from the npm registry, pinned in
+# tests/sqlcheck/package-lock.json. Node and npm come from Debian where the machine has none.
+if ! command -v node >/dev/null || ! command -v npm >/dev/null; then
+  SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update -qq
+  $SUDO apt-get install -y -qq --no-install-recommends nodejs npm
+fi
+sqlcheck="$(cd "$(dirname "$0")/.." && pwd)/tests/sqlcheck"
+if [ ! -d "$sqlcheck/node_modules/node-sql-parser" ]; then
+  (cd "$sqlcheck" && npm ci --no-audit --no-fund --loglevel=error)
+fi

@@ -191,12 +191,12 @@ TEST(CustomerStatements, SqlServerTextsAsTheCrmKnowsThem)
                   "sek.CodeID = c.BusinessLineCODE left outer join dbo.relCaesarUserCustomer rkat on rkat.CustomerID = "
                   "c.CustomerID and rkat.BusinessAreaCODE = 2112 left outer join dbo.Code krkat on krkat.CodeID = "
                   "rkat.CategoryCODE left outer join dbo.CaesarUser cu on cu.CaesarUserID=rkat.CaesarUserID where "
-                  "c.Region='BPL' and c.CustomerNumber = :KlientID"));
+                  "c.Region='BPL' and c.CustomerNumber = cast(:KlientID as varchar(20))"));
     // The change lists: the five comparisons take the typed :DataOd; customers and distributors
     // differ only in the business-line test.
     const QString customers = CustomerSql::KlienciDoTransportu().sqlServer;
     EXPECT_EQ(customers.count(QStringLiteral(" > :DataOd")), 5);
-    EXPECT_TRUE(customers.contains(QStringLiteral("c.BusinessLineCode not in ('1567','1568')  order by c.UpdateDate")));
+    EXPECT_TRUE(customers.contains(QStringLiteral("c.BusinessLineCODE not in ('1567','1568')  order by c.UpdateDate")));
     EXPECT_EQ(QString(customers).replace(QStringLiteral(" not in "), QStringLiteral(" in ")),
               CustomerSql::DystrybutorzyDoTransportu().sqlServer);
     EXPECT_TRUE(customers.startsWith(

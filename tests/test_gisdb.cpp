@@ -4,6 +4,7 @@
 #include "app/Log.h"
 #include "app/Process.h"
 #include "config/Errors.h"
+#include "config/NumberText.h"
 #include "gisdb/DM_PelkFun.h"
 #include "gisdb/Pelk_Obiekt.h"
 #include "support/GisDatabase.h"
@@ -122,10 +123,11 @@ protected:
 TEST(GisSqlTexts, SqlServerTextsKeepTheirFormWithValuesBound)
 {
     EXPECT_EQ(GisSql::FindObiektByEXID().For(Dialect::SqlServer),
-              QStringLiteral("select OB_ID, OB_EXID from dbo.OBIEKT where OB_EXID = :ObiektEXID and OB_ID_SLO_TYP = :Typ"));
+              QStringLiteral("select OB_ID, OB_EXID from dbo.OBIEKT where OB_EXID = cast(:ObiektEXID as varchar(40)) and "
+                             "OB_ID_SLO_TYP = :Typ"));
     EXPECT_EQ(
         GisSql::SetSlownikData().For(Dialect::SqlServer),
-        QStringLiteral("update dbo.slownik set SLO_TXT1 = :Wartosc where SLO_NAZWA = :SlownikNazwa and SLO_ID_KAT = :KategID"));
+        QStringLiteral("update dbo.SLOWNIK set SLO_TXT1 = :Wartosc where SLO_NAZWA = :SlownikNazwa and SLO_ID_KAT = :KategID"));
     EXPECT_EQ(GisSql::InsertUprawnienia().For(Dialect::SqlServer),
               QStringLiteral("insert into dbo.UPRAWNIENIA ( UPR_ID_UZYTKOWNIK, UPR_ID_OBIEKT, UPR_WIDOCZNOSC, UPR_ZARZADZANIE)  "
                              "values( :UzytkownikID, :ObiektID, 1, 1) "));
@@ -171,6 +173,20 @@ TEST(GisNumbers, NormalisedDecimalTexts)
     EXPECT_TRUE(TakieSameLiczby(QStringLiteral("1234567.0"), QStringLiteral("1234567")));
     EXPECT_FALSE(TakieSameLiczby(QStringLiteral("33.33"), QStringLiteral("33.333")));
     EXPECT_FALSE(TakieSameLiczby(QStringLiteral("1.05"), QStringLiteral("1.5")));
+
+    // A decimal column of scale 2 on SQL Server (read back "0.00") holds a share of three
+    // decimals rounded: the same value again is no change; SQLite keeps every decimal.
+    EXPECT_TRUE(TakieSameDziesietne(QStringLiteral("0.00"), QStringLiteral("0.004"), Dialect::SqlServer));
+    EXPECT_TRUE(TakieSameDziesietne(QStringLiteral("12.35"), QStringLiteral("12.345"), Dialect::SqlServer));
+    EXPECT_TRUE(TakieSameDziesietne(QStringLiteral("-12.35"), QStringLiteral("-12.345"), Dialect::SqlServer));
+    EXPECT_TRUE(TakieSameDziesietne(QStringLiteral("100.00"), QStringLiteral("99.999"), Dialect::SqlServer));
+    EXPECT_TRUE(TakieSameDziesietne(QStringLiteral("12.346"), QStringLiteral("12.346"), Dialect::SqlServer));
+    EXPECT_FALSE(TakieSameDziesietne(QStringLiteral("12.35"), QStringLiteral("12.356"), Dialect::SqlServer));
+    EXPECT_FALSE(TakieSameDziesietne(QStringLiteral("12.34"), QStringLiteral("12.345"), Dialect::SqlServer));
+    EXPECT_FALSE(TakieSameDziesietne(QStringLiteral("12.5"), QStringLiteral("12.54"), Dialect::SQLite));
+    EXPECT_EQ(RoundDecimalText(QStringLiteral("9.9995"), 3), QStringLiteral("10.000"));
+    EXPECT_EQ(RoundDecimalText(QStringLiteral("0,125"), 0), QStringLiteral("0"));
+    EXPECT_EQ(RoundDecimalText(QStringLiteral("1E5"), 2), QStringLiteral("1E5"));
 }
 
 TEST_F(GisDb, ObjectTypeNamesAndLookups)

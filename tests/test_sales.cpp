@@ -81,7 +81,15 @@ TEST(SalesStatements, SqlServerTextNamesTheLibraryAndRefusesForeignText)
     EXPECT_TRUE(SalesSql::Tekst(SalesSql::MMA, QString(), Dialect::SQLite).contains(QStringLiteral("FROM ODHEAD ODHEAD")));
     EXPECT_TRUE(SalesSql::Tekst(SalesSql::MMA, QStringLiteral("[MOVEX-01].MVXADTA500"), Dialect::SqlServer)
                     .contains(QStringLiteral("[MOVEX-01].MVXADTA500.ODLINE ODLINE")));
-    for (const char *bad : {"MOVEX; drop table x", "MOVEX..MVX", "MO'VEX", "MOVEX.MVX --"})
+    // Both roads to the ERP: its own database (LIBRARY, RDB.LIBRARY) or a linked server
+    // (SERVER.CATALOG.LIBRARY, SERVER..LIBRARY); a comment or a statement's end never passes.
+    for (const char *good :
+         {"MVXADTA500", "MOVEX.MVXADTA500", "MOVEX..MVXADTA500", "MOVEX.M3DB.MVXADTA500", "[MOVEX--x].MVX", "ERP-01.MVXADTA500"})
+        EXPECT_TRUE(SalesSql::Tekst(SalesSql::MMA, QString::fromLatin1(good), Dialect::SqlServer)
+                        .contains(QString::fromLatin1(good) + QStringLiteral(".ODLINE ODLINE")))
+            << good;
+    for (const char *bad : {"MOVEX; drop table x", "MO'VEX", "MOVEX.MVX --", "MOVEX--x", "MOVEX/*x*/", "MOVEX.", ".MOVEX",
+                            "A.B.C.D", "A...B", "MOVEX..", "MOVEX x"})
         EXPECT_THROW(SalesSql::Tekst(SalesSql::MMA, QString::fromLatin1(bad), Dialect::SqlServer), Exception) << bad;
 
     EXPECT_EQ(SalesSql::ZerujAtrybuty(2),
@@ -95,7 +103,7 @@ TEST(SalesStatements, SqlServerTextNamesTheLibraryAndRefusesForeignText)
     } gis[] = {
         {SalesSql::ObiektyKlienta(Dialect::SqlServer),
          "select o.OB_ID, o.OB_ID_SLO_TYP, s.ATO_ID_ATR from (select distinct OB_ID, OB_ID_SLO_TYP from dbo.ATRYBUT_OBIEKT "
-         "inner join dbo.OBIEKT on OB_ID = ATO_ID_OB and OB_AKTYWNY = 1 where ATO_VAR_TXT = :ObiektERPID) o left outer join "
+         "inner join dbo.OBIEKT on OB_ID = ATO_ID_OB and OB_AKTYWNY = 1 where ATO_VAR_TXT = cast(:ObiektERPID as varchar(128))) o left outer join "
          "dbo.ATRYBUT_OBIEKT s on s.ATO_ID_OB = o.OB_ID and s.ATO_ID_ATR in (100, 101, 110, ",
          " 622, 623) order by o.OB_ID"},
         {SalesSql::ZerujObiekty(2, Dialect::SqlServer),

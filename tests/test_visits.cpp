@@ -534,7 +534,7 @@ TEST(VisitStatements, SqlServerTextsAsTheCrmAndTheGisKnowThem)
               "        a.StartDate as GodzinaOd,        a.EndDate as GodzinaDo,        a.CreateDate as DataUtworzenia,"
               "        a.ActivityTypeCode as KodAktywnosci,        ISNULL( ac.Description, '') as Opis   from dbo.Activity a"
               "        inner join dbo.Customer c on c.CustomerID=a.CustomerID and c.Region='BPL'"
-              "        left outer join dbo.Code ac on ac.codeID = a.ActivityTypeCode"
+              "        left outer join dbo.Code ac on ac.CodeID = a.ActivityTypeCode"
               "  where a.StartDate >= :DzienOd and a.StartDate < :DzienDo and        a.CreatedbyCaesarUserID = :PracownikID and"
               "        c.CustomerNumber  is not null  order by a.StartDate ");
     const QString list = VisitSql::WizytyDoTransportu().sqlServer;

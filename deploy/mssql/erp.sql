@@ -1,8 +1,8 @@
 -- ERP order and item tables of library MVXADTA500 (for a test server standing in for the
--- linked ERP server; the exchange reads them as <server>.MVXADTA500.<table>). The application
--- settings name the library as seen from DSN_Movex, for example
---   <property name="BibliotekaMovex" type="String">MOVEX.MVXADTA500</property>
--- (a linked server MOVEX), or MVXADTA500 when DSN_Movex is the ERP server itself.
+-- ERP). The application settings name the library as seen from DSN_Movex: MVXADTA500 when
+-- DSN_Movex reaches this database itself, or the four-part prefix through a linked server
+--   <property name="BibliotekaMovex" type="String">MOVEX..MVXADTA500</property>
+-- (linked server MOVEX, catalog left empty; MOVEX.MVXADTA500 would name a database).
 IF SCHEMA_ID('MVXADTA500') IS NULL EXEC('CREATE SCHEMA MVXADTA500');
 GO
 CREATE TABLE MVXADTA500.ODHEAD (

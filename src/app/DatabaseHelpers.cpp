@@ -5,7 +5,6 @@
 #include "config/Common.h"
 #include "config/Errors.h"
 #include "db/Connection.h"
-#include "db/DialectSql.h"
 #include "db/Query.h"
 #include "db/TableRow.h"
 
@@ -87,15 +86,20 @@ bool TDatabaseHelpers::CheckConnection(Connection &connection)
     }
 }
 
+const DialectSql &TDatabaseHelpers::ServerNowSql()
+{
+    static const DialectSql sql{QStringLiteral("select getdate() as Teraz"),
+                                QStringLiteral("select datetime('now', 'localtime') as Teraz")};
+    return sql;
+}
+
 bool TDatabaseHelpers::ServerNow(Connection &connection, TDateTime &now)
 {
-    static const DialectSql kNow{QStringLiteral("select getdate() as Teraz"),
-                                 QStringLiteral("select datetime('now', 'localtime') as Teraz")};
     if (!CheckConnection(connection))
         return false;
     return Guarded(m_log, Where::Heading(QStringLiteral(" TDM_Main.ServerNow")), [&] {
         Query query(connection);
-        query.SetSQL(kNow.For(connection.SqlDialect()));
+        query.SetSQL(ServerNowSql().For(connection.SqlDialect()));
         query.Open();
         const Variant value = query.FieldByName(QStringLiteral("Teraz")).Value();
         // SQLite gives its time as text, SQL Server as a typed date-time.

@@ -3,6 +3,7 @@
 // per-element bracket that makes sure the connection is open, value checks and the
 // compare-and-log of one field before it is written.
 #include "config/Variant.h"
+#include "db/DialectSql.h"
 
 #include <QList>
 #include <QPair>
@@ -35,6 +36,7 @@ public:
     // The database server's own local date and time (it stamps the rows it changes). False
     // (logged) when the server could not be asked.
     bool ServerNow(Connection &connection, TDateTime &now);
+    static const DialectSql &ServerNowSql();
 
     // Empty variant or empty text; Null throws EVariantError.
     static bool IsEmptyValue(const Variant &value);

@@ -1,5 +1,7 @@
 #include "NumberText.h"
 
+#include <QRegularExpression>
+
 #include <QByteArray>
 #include <algorithm>
 #include <charconv>
@@ -82,6 +84,32 @@ double TextToFloat(const QString &text, bool *ok)
     if (ok)
         *ok = good;
     return good ? value : 0.0;
+}
+
+QString RoundDecimalText(const QString &text, int digits)
+{
+    static const QRegularExpression plain(QStringLiteral("^\\s*([+-]?)(\\d*)[.,]?(\\d*)\\s*$"));
+    const QRegularExpressionMatch m = plain.match(text);
+    if (!m.hasMatch() || (m.captured(2).isEmpty() && m.captured(3).isEmpty()) || digits < 0)
+        return text;
+    QString fraction = m.captured(3);
+    if (fraction.size() <= digits)
+        return text.trimmed().replace(QLatin1Char(','), QLatin1Char('.'));
+    const bool up = fraction.at(digits) >= QLatin1Char('5');
+    // The integer and kept decimals as one run of digits, carried up when the first dropped
+    // digit is 5 or more.
+    QString run = (m.captured(2).isEmpty() ? QStringLiteral("0") : m.captured(2)) + fraction.left(digits);
+    for (qsizetype i = run.size() - 1; up && i >= 0; --i) {
+        if (run[i] != QLatin1Char('9')) {
+            run[i] = QChar(run[i].unicode() + 1);
+            break;
+        }
+        run[i] = QLatin1Char('0');
+        if (i == 0)
+            run.prepend(QLatin1Char('1'));
+    }
+    const QString whole = run.left(run.size() - digits);
+    return m.captured(1) + whole + (digits > 0 ? QLatin1Char('.') + run.right(digits) : QString());
 }
 
 } // namespace pelk

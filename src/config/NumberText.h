@@ -9,5 +9,8 @@ namespace pelk {
 QString FloatToText(double value);
 // Accepts "." or "," as decimal point and surrounding blanks; ok=false on anything else.
 double TextToFloat(const QString &text, bool *ok);
+// A plain decimal text ("-12.3456", "12,5") rounded half away from zero to `digits` decimals,
+// exactly, with "." as point ("12.346" for 3); any other text unchanged.
+QString RoundDecimalText(const QString &text, int digits);
 
 } // namespace pelk

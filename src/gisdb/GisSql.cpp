@@ -4,10 +4,14 @@
 
 namespace pelk::GisSql {
 
+// A text parameter reaches SQL Server as nvarchar: compared with a varchar column as it is, it
+// makes the server convert the column, and under a SQL collation every look-up scans. Cast to
+// the column's type, it seeks the index.
 const DialectSql &FindObiektByEXID()
 {
-    static const DialectSql s{
-        QStringLiteral("select OB_ID, OB_EXID from dbo.OBIEKT where OB_EXID = :ObiektEXID and OB_ID_SLO_TYP = :Typ"), {}};
+    static const DialectSql s{QStringLiteral("select OB_ID, OB_EXID from dbo.OBIEKT where OB_EXID = cast(:ObiektEXID as "
+                                             "varchar(40)) and OB_ID_SLO_TYP = :Typ"),
+                              {}};
     return s;
 }
 
@@ -24,7 +28,7 @@ const DialectSql &FindSlownikByNazwa()
 const DialectSql &SetSlownikData()
 {
     static const DialectSql s{
-        QStringLiteral("update dbo.slownik set SLO_TXT1 = :Wartosc where SLO_NAZWA = :SlownikNazwa and SLO_ID_KAT = :KategID"),
+        QStringLiteral("update dbo.SLOWNIK set SLO_TXT1 = :Wartosc where SLO_NAZWA = :SlownikNazwa and SLO_ID_KAT = :KategID"),
         {}};
     return s;
 }
@@ -38,9 +42,10 @@ const DialectSql &FindAtrybutByID()
 
 const DialectSql &FindAtrybutByNazwa()
 {
-    static const DialectSql s{QStringLiteral("select ATR_ID, ATR_NAZWA, ATR_TYP, ATR_TXT1 from dbo.ATRYBUT "
-                                             "where ATR_TXT1 = :AtrybutNazwa and ATR_ID_SLO_OBTYP = :AtrybutObiektTyp"),
-                              {}};
+    static const DialectSql s{
+        QStringLiteral("select ATR_ID, ATR_NAZWA, ATR_TYP, ATR_TXT1 from dbo.ATRYBUT "
+                       "where ATR_TXT1 = cast(:AtrybutNazwa as varchar(40)) and ATR_ID_SLO_OBTYP = :AtrybutObiektTyp"),
+        {}};
     return s;
 }
 

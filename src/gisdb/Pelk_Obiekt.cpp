@@ -62,6 +62,14 @@ QString NormalizujLiczbe(const QString &text)
     return out;
 }
 
+bool TakieSameDziesietne(const QString &stored, const QString &value, Dialect dialect)
+{
+    if (dialect != Dialect::SqlServer)
+        return TakieSameLiczby(stored, value);
+    const qsizetype point = stored.indexOf(QLatin1Char('.'));
+    return TakieSameLiczby(stored, RoundDecimalText(value, point < 0 ? 0 : int(stored.size() - point - 1)));
+}
+
 bool TakieSameLiczby(const QString &a, const QString &b)
 {
     // Numbers compare as numbers: the database may read a value back as "1234567.0" or with
@@ -273,10 +281,11 @@ bool TAtrybutyObiektCollectionItem::UpdateAtrybut()
         const DialectSql *sql = GisSql::UpdateAtrybut(TypAtrybutu);
         if (!sql)
             return false;
-        if ((TypAtrybutu == taDziesietna || IsLiczbaAtrybutu(TypAtrybutu))
-            && TakieSameLiczby(StaraWartosc.toString(), Wartosc.toString()))
-            return true;
         TDM_PelkFun &fun = TDM_PelkFun::Of(dm);
+        if (TypAtrybutu == taDziesietna && TakieSameDziesietne(StaraWartosc.toString(), Wartosc.toString(), fun.SqlDialect()))
+            return true;
+        if (IsLiczbaAtrybutu(TypAtrybutu) && TakieSameLiczby(StaraWartosc.toString(), Wartosc.toString()))
+            return true;
         if (!dm.Db().ExecSQLQuery(fun.Q_EmptyQueryToExec, sql->For(fun.SqlDialect()),
                                   {{QStringLiteral("Wartosc"), BoundValue()},
                                    {QStringLiteral("AtrybutID"), Variant(NumerAtrybutu)},

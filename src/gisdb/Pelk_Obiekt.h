@@ -3,6 +3,7 @@
 // (ADRES) and attribute values (ATRYBUT_OBIEKT), inserted or updated with every change logged.
 #include "config/ObjectCollection.h"
 #include "config/Variant.h"
+#include "db/Connection.h"
 #include "engine/InterfaceObject.h"
 
 namespace pelk {
@@ -17,6 +18,10 @@ enum TStatusZapisu : quint8 { szNowy = 0, szZmieniony = 1, szBezZmian = 2 };
 QString NormalizujLiczbe(const QString &text);
 // Equal numbers (by value), or equal normalised texts when either is no number.
 bool TakieSameLiczby(const QString &a, const QString &b);
+// Whether a decimal attribute's stored value (as read back) already holds `value`. SQL Server
+// reads a decimal back with exactly its column's scale ("0.00"), and stores a value with more
+// decimals rounded half away from zero: a difference below that scale is no change there.
+bool TakieSameDziesietne(const QString &stored, const QString &value, Dialect dialect);
 
 class TPelk_ObiektAdres : public TPersistent
 {

@@ -17,7 +17,7 @@ QString ChangedList(const char *businessLineTest)
                "  where c.Region='BPL' and        c.CustomerNumber is not null and"
                "        ( c.UpdateDate > :DataOd or          rkat.UpdateDate > :DataOd or"
                "          katABC.UpdateDate > :DataOd or          sek.UpdateDate > :DataOd or"
-               "          krkat.UpdateDate > :DataOd )  and        c.BusinessLineCode %1 ('1567','1568')"
+               "          krkat.UpdateDate > :DataOd )  and        c.BusinessLineCODE %1 ('1567','1568')"
                "  order by c.UpdateDate")
         .arg(QLatin1String(businessLineTest));
 }
@@ -50,7 +50,7 @@ const DialectSql &ZamerKlient()
             "left outer join dbo.relCaesarUserCustomer rkat on rkat.CustomerID = c.CustomerID and rkat.BusinessAreaCODE = 2112 "
             "left outer join dbo.Code krkat on krkat.CodeID = rkat.CategoryCODE "
             "left outer join dbo.CaesarUser cu on cu.CaesarUserID=rkat.CaesarUserID "
-            "where c.Region='BPL' and c.CustomerNumber = :KlientID"),
+            "where c.Region='BPL' and c.CustomerNumber = cast(:KlientID as varchar(20))"),
         QStringLiteral(
             "select distinct c.CustomerNumber as 'ID', IFNULL(c.Name1,'') as 'Nazwa', IFNULL(c.Address,'') as 'Ulica', "
             "IFNULL(c.ZipCode,'') as 'Kod', IFNULL(c.City,'') as 'Miasto', c.CreateDate as 'DataUtworzenia', "

@@ -89,9 +89,13 @@ const DialectSql &Szablon()
 
 QString Tekst(Zapytanie zapytanie, const QString &biblioteka, Dialect dialect)
 {
-    // Parts of letters, digits, "_", "$", "#" or "-", each possibly in brackets, joined by dots.
-    static const QRegularExpression nazwa(
-        QStringLiteral("^(?:[A-Za-z0-9_$#-]+|\\[[^\\[\\]';]+\\])(?:\\.(?:[A-Za-z0-9_$#-]+|\\[[^\\[\\]';]+\\]))*$"));
+    // The library as the ERP data source names it: LIBRARY, DATABASE.LIBRARY (the ERP's own
+    // server, or a SQL Server database), SERVER.CATALOG.LIBRARY or SERVER..LIBRARY (a linked
+    // server, the catalog left empty). A part is letters, digits, "_", "$", "#" and single "-"
+    // between them, or any text in brackets but brackets, quotes and ";": never a comment
+    // ("--", "/*") or a statement's end outside brackets.
+    static const QString part = QStringLiteral("(?:[A-Za-z0-9_$#]+(?:-[A-Za-z0-9_$#]+)*|\\[[^\\[\\]';]+\\])");
+    static const QRegularExpression nazwa(QStringLiteral("^%1(?:(?:\\.%1?)?\\.%1)?$").arg(part));
     const QString library = biblioteka.trimmed();
     if (!library.isEmpty() && !nazwa.match(library).hasMatch())
         throw Exception(QStringLiteral("Niepoprawna nazwa biblioteki ERP w ustawieniu \"BibliotekaMovex\": \"%1\"").arg(library));
@@ -106,7 +110,7 @@ QString ObiektyKlienta(Dialect dialect)
 {
     return QStringLiteral("select o.OB_ID, o.OB_ID_SLO_TYP, s.ATO_ID_ATR from (select distinct OB_ID, OB_ID_SLO_TYP "
                           "from dbo.ATRYBUT_OBIEKT inner join dbo.OBIEKT on OB_ID = ATO_ID_OB and OB_AKTYWNY = 1 "
-                          "where ATO_VAR_TXT = :ObiektERPID) o "
+                          "where ATO_VAR_TXT = cast(:ObiektERPID as varchar(128))) o "
                           "left outer join dbo.ATRYBUT_OBIEKT s on s.ATO_ID_OB = o.OB_ID and s.%1 order by o.OB_ID")
         .arg(AtrybutySprzedazy(dialect));
 }
