@@ -177,6 +177,45 @@ TEST_F(CustomerFaults, ASupersededFileThatCannotBeDeletedIsReportedAndHoldsTheLa
     EXPECT_TRUE(StoredAtSourceTimeOfTheRun(Watermark("interfejs_transport_klient")));
 }
 
+TEST_F(CustomerFaults, AnObjectAddedDuringTheRunIsFoundAndOneDeletedFailsItsElementAlone)
+{
+    Objects({{QStringLiteral("Klient"), QStringLiteral("esSysXtoSysY"), 10}});
+    for (int i = 1; i <= 3; ++i)
+        Customer(i, QStringLiteral("10000%1").arg(i), QStringLiteral("Sklep %1").arg(i));
+    RunExchange();
+    Crm(QStringLiteral("UPDATE Customer SET Name1 = Name1 || ' nowy', UpdateDate = '%1';")
+            .arg(DateTimeToText(Now() + 2.0 / 86400)));
+    Customer(4, QStringLiteral("100004"), QStringLiteral("Sklep 4"), 1501, 101, DateTimeToText(Now() + 2.0 / 86400));
+    // After the first element (the run has read its objects' ids), another user deletes
+    // customer 100002's object and adds one for 100004.
+    pane.onMessage = [&](const QStringList &lines) {
+        if (lines.value(0) != QStringLiteral(" Przetwarzany element: 2/4"))
+            return;
+        GisSql(
+            QStringLiteral("DELETE FROM ATRYBUT_OBIEKT WHERE ATO_ID_OB IN (SELECT OB_ID FROM OBIEKT WHERE OB_EXID = '100002');"
+                           "DELETE FROM ADRES WHERE ADR_ID_OB IN (SELECT OB_ID FROM OBIEKT WHERE OB_EXID = '100002');"
+                           "DELETE FROM UPRAWNIENIA WHERE UPR_ID_OBIEKT IN (SELECT OB_ID FROM OBIEKT WHERE OB_EXID = '100002');"
+                           "DELETE FROM OBIEKT WHERE OB_EXID = '100002';"
+                           "INSERT INTO OBIEKT (OB_EXID, OB_ID_SLO_TYP, OB_NAZWA1) VALUES ('100004', 102, 'Dodany');"));
+    };
+    RunExchange();
+    pane.onMessage = nullptr;
+    EXPECT_EQ(Summary(QStringLiteral("Klient")), Counts(4, 3, 0, 3, 0, 1)) << Pane().toStdString();
+    EXPECT_TRUE(Pane().contains(QStringLiteral("Obiekt 100002 (OB_ID 2) został usunięty z bazy danych w trakcie wymiany")));
+    // The added object was updated, not doubled.
+    EXPECT_EQ(Gis(QStringLiteral("SELECT OB_EXID || '|' || OB_NAZWA1 FROM OBIEKT ORDER BY 1;")),
+              QStringList({QStringLiteral("100001|Sklep 1 nowy"), QStringLiteral("100003|Sklep 3 nowy"),
+                           QStringLiteral("100004|Sklep 4")}));
+    ASSERT_EQ(WorkFiles().size(), 1);
+
+    // The next run (which lists the changes again: they were stamped after its start) finds the
+    // object gone and stores the customer anew.
+    RunExchange();
+    EXPECT_EQ(Summary(QStringLiteral("Klient")), Counts(4, 4, 1, 0, 3, 0)) << Pane().toStdString();
+    EXPECT_EQ(Gis(QStringLiteral("SELECT count(*) FROM OBIEKT WHERE OB_EXID = '100002';")), QStringList{QStringLiteral("1")});
+    EXPECT_TRUE(WorkFiles().isEmpty());
+}
+
 TEST_F(CustomerFaults, AConnectionDroppedInsideAnElementFailsItWholeAndTheNextRunStoresIt)
 {
     Objects({{QStringLiteral("Klient"), QStringLiteral("esSysXtoSysY"), 10}});

@@ -202,8 +202,10 @@ TEST_F(GisDb, ObjectTypeNamesAndLookups)
     id = -1;
     EXPECT_FALSE(fun->GetDystrybutorID(QStringLiteral("K1"), id));
     EXPECT_EQ(id, -1);
-    int adres = -1;
-    EXPECT_FALSE(fun->GetAdresID(50, 201, adres)); // inactive address ignored
+    // An inactive address is not the object's address.
+    EXPECT_FALSE(fun->AdresRow.OpenWhere({{QStringLiteral("ADR_ID_OB"), Variant(50)},
+                                          {QStringLiteral("ADR_AKTYWNY"), Variant(1)},
+                                          {QStringLiteral("ADR_ID_SLO_TYP"), Variant(201)}}));
     int nr = 0, typ = 0;
     EXPECT_TRUE(fun->GetAtrybutDystrybutor(QStringLiteral("DataUtworzenia"), nr, typ));
     EXPECT_EQ(nr, 15);

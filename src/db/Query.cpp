@@ -14,6 +14,12 @@ namespace pelk {
 
 namespace {
 
+StatementHook &CurrentStatementHook()
+{
+    static StatementHook hook;
+    return hook;
+}
+
 bool IsNameStart(QChar c)
 {
     return c.isLetter() || c == QLatin1Char('_');
@@ -71,6 +77,11 @@ QString ColumnTypeName(SQLHSTMT h, int column)
 }
 
 } // namespace
+
+void SetStatementHook(StatementHook hook)
+{
+    CurrentStatementHook() = std::move(hook);
+}
 
 Query::Query(Connection &connection) : m_connection(&connection) {}
 
@@ -218,6 +229,8 @@ int Query::Execute(bool withResult)
         SQLSetStmtAttr(h, SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(SQLULEN(qMax(0, m_timeout))), 0);
     for (int i = 0; i < m_order.size(); ++i)
         q.bindValue(i, ToDriver(m_params.value(m_orderKeys[i]), conn.SqlDialect()));
+    if (const StatementHook &hook = CurrentStatementHook())
+        hook(conn, m_positional);
     if (!q.exec())
         fail();
 

@@ -8,6 +8,7 @@
 #include <QHash>
 #include <QList>
 #include <QStringList>
+#include <functional>
 
 namespace pelk {
 
@@ -81,5 +82,11 @@ private:
     bool m_bof = true;
     bool m_eof = true;
 };
+
+// Sees every statement a query sends, just before it goes to the server: the benches and the
+// tests count round trips per element with it, or hold each one back to play a network. The
+// program's own runs install none. Install it before any thread runs statements.
+using StatementHook = std::function<void(const Connection &connection, const QString &sql)>;
+void SetStatementHook(StatementHook hook);
 
 } // namespace pelk

@@ -25,6 +25,20 @@ QString TableRow::SelectText(bool noRows) const
     return sql + where.join(QStringLiteral(" AND "));
 }
 
+QString TableRow::SelectWhereText(const QStringList &columns, Dialect dialect) const
+{
+    QStringList where;
+    for (int i = 0; i < columns.size(); ++i)
+        where << QStringLiteral("%1 = :W%2").arg(columns[i]).arg(i);
+    const QString fields = m_fields.isEmpty() ? QStringLiteral("*") : m_fields.join(QStringLiteral(", "));
+    const QString order = m_keys.join(QStringLiteral(", "));
+    if (dialect == Dialect::SqlServer)
+        return QStringLiteral("SELECT TOP 1 %1 FROM %2 WHERE %3 ORDER BY %4")
+            .arg(fields, m_table, where.join(QStringLiteral(" AND ")), order);
+    return QStringLiteral("SELECT %1 FROM %2 WHERE %3 ORDER BY %4 LIMIT 1")
+        .arg(fields, m_table, where.join(QStringLiteral(" AND ")), order);
+}
+
 QString TableRow::UpdateText(const QStringList &changed) const
 {
     QStringList set, where;
@@ -98,6 +112,20 @@ bool TableRow::OpenByKey(const QList<Variant> &keyValues)
     Query q(*m_connection);
     q.SetSQL(SelectText(false));
     SetKeyParams(q, keyValues);
+    Load(q);
+    return m_hasRow;
+}
+
+bool TableRow::OpenWhere(const QList<QPair<QString, Variant>> &columnValues)
+{
+    Close();
+    Query q(*m_connection);
+    QStringList columns;
+    for (const auto &c : columnValues)
+        columns << c.first;
+    q.SetSQL(SelectWhereText(columns, m_connection->SqlDialect()));
+    for (int i = 0; i < columnValues.size(); ++i)
+        q.SetParam(QStringLiteral("W%1").arg(i), columnValues[i].second);
     Load(q);
     return m_hasRow;
 }

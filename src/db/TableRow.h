@@ -25,6 +25,9 @@ public:
     // Browse); otherwise the row is open and empty (state Browse, IsEmpty()).
     bool OpenByKey(const QList<Variant> &keyValues);
     bool OpenByKey(const Variant &keyValue) { return OpenByKey(QList<Variant>{keyValue}); }
+    // The same for the first row (by key) whose columns hold these values: one statement where
+    // a look-up of the key and then the row would take two.
+    bool OpenWhere(const QList<QPair<QString, Variant>> &columnValues);
     void Close();
     bool IsEmpty() const { return !m_hasRow; }
 
@@ -47,6 +50,7 @@ public:
 
     // The statements, per dialect (one place for each).
     QString SelectText(bool noRows) const;
+    QString SelectWhereText(const QStringList &columns, Dialect dialect) const;
     QString UpdateText(const QStringList &changed) const;
     QString InsertText(const QStringList &changed, Dialect dialect) const;
     static QString IdentityText(Dialect dialect);

@@ -10,8 +10,7 @@ namespace pelk {
 
 TDM_PelkFun::TDM_PelkFun(TDM_Main &dm)
     : QObject(&dm), Q_Obiekt(dm.ADOConnection_PelkGIS), Q_Slownik(dm.ADOConnection_PelkGIS), Q_Atrybut(dm.ADOConnection_PelkGIS),
-      Q_WartoscAtrybutu(dm.ADOConnection_PelkGIS), Q_Adres(dm.ADOConnection_PelkGIS),
-      Q_EmptyQueryToExec(dm.ADOConnection_PelkGIS),
+      Q_WartoscAtrybutu(dm.ADOConnection_PelkGIS), Q_EmptyQueryToExec(dm.ADOConnection_PelkGIS),
       ObiektRow(dm.ADOConnection_PelkGIS, GisSql::ObiektTable(), {QStringLiteral("OB_ID")}, GisSql::ObiektFields()),
       AdresRow(dm.ADOConnection_PelkGIS, GisSql::AdresTable(), {QStringLiteral("ADR_ID")}, GisSql::AdresFields()), m_dm(dm)
 {}
@@ -73,10 +72,32 @@ bool TDM_PelkFun::FindObiektByEXID(const QString &exid, int typ)
 
 bool TDM_PelkFun::GetObiektIDByEXID(const QString &exid, int typ, int &id)
 {
+    StartOfRunCheck();
+    if (!m_obiektyTypu.contains(typ)) {
+        QHash<QString, int> &ids = m_obiektyTypu[typ];
+        Open(Q_Obiekt, GisSql::ObiektyTypu(), {{QStringLiteral("Typ"), Variant(typ)}});
+        for (Q_Obiekt.First(); !Q_Obiekt.Eof(); Q_Obiekt.Next())
+            ids.insert(Q_Obiekt.FieldByName(QStringLiteral("OB_EXID")).AsString(),
+                       Q_Obiekt.FieldByName(QStringLiteral("OB_ID")).AsInteger());
+    }
+    QHash<QString, int> &ids = m_obiektyTypu[typ];
+    if (const auto it = ids.constFind(exid); it != ids.constEnd()) {
+        id = *it;
+        return true;
+    }
+    // Not there when the run began (or spelled otherwise than the database compares): asked
+    // for again, so that an object added during the run is found.
     if (!FindObiektByEXID(exid, typ))
         return false;
     id = Q_Obiekt.FieldByName(QStringLiteral("OB_ID")).AsInteger();
+    ids.insert(exid, id);
     return true;
+}
+
+void TDM_PelkFun::ForgetObiekt(const QString &exid, int typ)
+{
+    if (const auto it = m_obiektyTypu.find(typ); it != m_obiektyTypu.end())
+        it->remove(exid);
 }
 
 bool TDM_PelkFun::FindSlownikByNazwa(const QString &nazwa, int kategoria)
@@ -131,6 +152,7 @@ void TDM_PelkFun::StartOfRunCheck()
     m_cacheRun = run;
     m_atrybutByNazwa.clear();
     m_atrybutTyp.clear();
+    m_obiektyTypu.clear();
 }
 
 bool TDM_PelkFun::GetAtrybutTyp(int atrybutId, int &typ)
@@ -181,15 +203,15 @@ bool TDM_PelkFun::GetWartoscAtrybutu(int atrybutId, int obiektId, int &typ, Vari
     return true;
 }
 
-bool TDM_PelkFun::GetAdresID(int obiektId, int adresTyp, int &adresId)
+QHash<int, TDM_PelkFun::RWartoscAtrybutu> TDM_PelkFun::GetWartosciAtrybutow(int obiektId)
 {
-    if (!Open(Q_Adres, GisSql::GetAdresID(),
-              {{QStringLiteral("ObiektID"), Variant(obiektId)},
-               {QStringLiteral("AdresAktywny"), Variant(1)},
-               {QStringLiteral("AdresTyp"), Variant(adresTyp)}}))
-        return false;
-    adresId = Q_Adres.FieldByName(QStringLiteral("ADR_ID")).AsInteger();
-    return true;
+    QHash<int, RWartoscAtrybutu> wartosci;
+    Open(Q_WartoscAtrybutu, GisSql::GetWartosciAtrybutowObiektu(), {{QStringLiteral("ObiektID"), Variant(obiektId)}});
+    for (Q_WartoscAtrybutu.First(); !Q_WartoscAtrybutu.Eof(); Q_WartoscAtrybutu.Next())
+        wartosci.insert(Q_WartoscAtrybutu.FieldByName(QStringLiteral("ATR_ID")).AsInteger(),
+                        {Q_WartoscAtrybutu.FieldByName(QStringLiteral("ATR_TYP")).AsInteger(),
+                         Variant(Q_WartoscAtrybutu.FieldByName(QStringLiteral("ATR_WARTOSC")).AsString().left(128))});
+    return wartosci;
 }
 
 bool TDM_PelkFun::InsertUprawnienia(int uzytkownikId, int obiektId)
@@ -206,7 +228,7 @@ bool TDM_PelkFun::InsertUprawnienia(int uzytkownikId, int obiektId)
 
 void TDM_PelkFun::CloseDataSets()
 {
-    for (Query *q : {&Q_Obiekt, &Q_Slownik, &Q_Atrybut, &Q_WartoscAtrybutu, &Q_Adres, &Q_EmptyQueryToExec})
+    for (Query *q : {&Q_Obiekt, &Q_Slownik, &Q_Atrybut, &Q_WartoscAtrybutu, &Q_EmptyQueryToExec})
         q->Close();
     ObiektRow.Close();
     AdresRow.Close();

@@ -40,7 +40,11 @@ public:
 
     // Each Find* leaves its query open on the first row found; lookups do not catch errors.
     bool FindObiektByEXID(const QString &exid, int typ);
+    // The object of that type and external id. The objects of a type are read once per run in
+    // one statement; an id not among them is asked for again (an object added during the run).
     bool GetObiektIDByEXID(const QString &exid, int typ, int &id);
+    // Drops an id the run found to be gone (an object deleted during the run).
+    void ForgetObiekt(const QString &exid, int typ);
     bool GetKlientID(const QString &exid, int &id) { return GetObiektIDByEXID(exid, TypKlient, id); }
     bool GetPracownikID(const QString &exid, int &id) { return GetObiektIDByEXID(exid, TypPracownik, id); }
     bool GetMagazynID(const QString &exid, int &id) { return GetObiektIDByEXID(exid, TypMagazyn, id); }
@@ -74,6 +78,14 @@ public:
 
     // The stored value of the attribute for the object as text; false when there is none.
     bool GetWartoscAtrybutu(int atrybutId, int obiektId, int &typ, Variant &wartosc);
+    // Every stored value of the object, by attribute number, in one statement (a round trip
+    // per attribute costs more than the writes against a server across a network).
+    struct RWartoscAtrybutu
+    {
+        int Typ = 0;
+        Variant Wartosc;
+    };
+    QHash<int, RWartoscAtrybutu> GetWartosciAtrybutow(int obiektId);
     bool GetWartoscAtrybutuKlient(int a, int o, int &t, Variant &w) { return GetWartoscAtrybutu(a, o, t, w); }
     bool GetWartoscAtrybutuPracownik(int a, int o, int &t, Variant &w) { return GetWartoscAtrybutu(a, o, t, w); }
     bool GetWartoscAtrybutuMagazyn(int a, int o, int &t, Variant &w) { return GetWartoscAtrybutu(a, o, t, w); }
@@ -82,15 +94,13 @@ public:
     bool GetWartoscAtrybutuTerytorium(int a, int o, int &t, Variant &w) { return GetWartoscAtrybutu(a, o, t, w); }
     bool GetWartoscAtrybutuDystrybutor(int a, int o, int &t, Variant &w) { return GetWartoscAtrybutu(a, o, t, w); }
 
-    // The active address of that type.
-    bool GetAdresID(int obiektId, int adresTyp, int &adresId);
     // Never throws, never logs.
     bool InsertUprawnienia(int uzytkownikId, int obiektId);
 
     void CloseDataSets();
 
     // Queries of the lookups (open after a Find*).
-    Query Q_Obiekt, Q_Slownik, Q_Atrybut, Q_WartoscAtrybutu, Q_Adres;
+    Query Q_Obiekt, Q_Slownik, Q_Atrybut, Q_WartoscAtrybutu;
     // Scratch query for statements.
     Query Q_EmptyQueryToExec;
     // The object and address rows written by the target objects.
@@ -109,6 +119,7 @@ private:
     int m_cacheRun = -1;
     QHash<QPair<QString, int>, QPair<int, int>> m_atrybutByNazwa; // (name, object type) -> (id, type)
     QHash<int, int> m_atrybutTyp;                                 // id -> type
+    QHash<int, QHash<QString, int>> m_obiektyTypu;                // object type -> external id -> OB_ID
 };
 
 } // namespace pelk

@@ -15,6 +15,12 @@ const DialectSql &FindObiektByEXID()
     return s;
 }
 
+const DialectSql &ObiektyTypu()
+{
+    static const DialectSql s{QStringLiteral("select OB_ID, OB_EXID from dbo.OBIEKT where OB_ID_SLO_TYP = :Typ"), {}};
+    return s;
+}
+
 const DialectSql &FindSlownikByNazwa()
 {
     static const DialectSql s{
@@ -75,12 +81,12 @@ const DialectSql &GetWartoscAtrybutu()
     return s;
 }
 
-const DialectSql &GetAdresID()
+const DialectSql &GetWartosciAtrybutowObiektu()
 {
+    static const QString where = QStringLiteral("where ATR_ID = :AtrybutID and ATO_ID_OB = :ObiektID");
     static const DialectSql s{
-        QStringLiteral("select ADR_ID, ADR_KRAJ, ADR_KOD, ADR_MIASTO, ADR_ULICA, ADR_NUMER1, ADR_NUMER2 from dbo.ADRES "
-                       "where ADR_ID_OB = :ObiektID and ADR_AKTYWNY = :AdresAktywny and ADR_ID_SLO_TYP = :AdresTyp"),
-        {}};
+        QString(GetWartoscAtrybutu().sqlServer).replace(where, QStringLiteral("where ATO_ID_OB = :ObiektID")),
+        QString(GetWartoscAtrybutu().sqlite).replace(where, QStringLiteral("where ATO_ID_OB = :ObiektID"))};
     return s;
 }
 

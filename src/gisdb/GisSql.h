@@ -32,12 +32,15 @@ namespace GisSql {
 
 // Dictionary, objects, attributes, addresses, permissions (lookups and their few writes).
 const DialectSql &FindObiektByEXID();
+// Every object of a type (:Typ) with its external id, for the look-ups of a run.
+const DialectSql &ObiektyTypu();
 const DialectSql &FindSlownikByNazwa();
 const DialectSql &SetSlownikData();
 const DialectSql &FindAtrybutByID();
 const DialectSql &FindAtrybutByNazwa();
 const DialectSql &GetWartoscAtrybutu();
-const DialectSql &GetAdresID();
+// The same columns for every attribute value of one object (:ObiektID), in one statement.
+const DialectSql &GetWartosciAtrybutowObiektu();
 const DialectSql &InsertUprawnienia();
 
 // Attribute values by attribute type (1..8); null for a type without a statement.

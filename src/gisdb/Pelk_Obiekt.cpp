@@ -118,9 +118,16 @@ bool TPelk_ObiektAdres::SaveAdres()
             return false;
         if (!HasAddress(ObiektTyp))
             return true;
-        // An object inserted by this element has no address yet: nothing to look up.
-        if (!ObiektNowy && TDM_PelkFun::Of(m_dm).GetAdresID(ObiektID, Typ, ID))
+        // An object inserted by this element has no address yet: nothing to look up. Another's
+        // active address of the type is read whole at once.
+        TableRow &row = TDM_PelkFun::Of(m_dm).AdresRow;
+        if (!ObiektNowy
+            && row.OpenWhere({{QStringLiteral("ADR_ID_OB"), Variant(ObiektID)},
+                              {QStringLiteral("ADR_AKTYWNY"), Variant(1)},
+                              {QStringLiteral("ADR_ID_SLO_TYP"), Variant(Typ)}})) {
+            ID = row.FieldByName(QStringLiteral("ADR_ID")).AsInteger();
             return UpdateAdres();
+        }
         return InsertAdres();
     });
 }
@@ -151,7 +158,6 @@ bool TPelk_ObiektAdres::UpdateAdres()
     return Guarded(m_dm.Log(), PELK_HERE, [&] {
         TableRow &row = TDM_PelkFun::Of(m_dm).AdresRow;
         TDatabaseHelpers &db = m_dm.Db();
-        row.OpenByKey(Variant(ID));
         CompareAndSet(db, row, QStringLiteral("ADR_KRAJ"), WideText(Kraj));
         CompareAndSet(db, row, QStringLiteral("ADR_KOD"), WideText(Kod));
         CompareAndSet(db, row, QStringLiteral("ADR_MIASTO"), WideText(Miasto));
@@ -226,10 +232,22 @@ bool TAtrybutyObiektCollectionItem::SaveAtrybut()
             return false;
         }
         // An object inserted by this element has no values yet: nothing to look up.
-        if (!ObiektNowy && TDM_PelkFun::Of(dm).GetWartoscAtrybutu(NumerAtrybutu, ObiektID, TypAtrybutu, StaraWartosc))
+        if (!ObiektNowy && StoredValue())
             return UpdateAtrybut();
         return InsertAtrybut();
     });
+}
+
+bool TAtrybutyObiektCollectionItem::StoredValue()
+{
+    if (!WartosciObiektu)
+        return TDM_PelkFun::Of(DM()).GetWartoscAtrybutu(NumerAtrybutu, ObiektID, TypAtrybutu, StaraWartosc);
+    const auto found = WartosciObiektu->constFind(NumerAtrybutu);
+    if (found == WartosciObiektu->cend())
+        return false;
+    TypAtrybutu = found->Typ;
+    StaraWartosc = found->Wartosc;
+    return true;
 }
 
 Variant TAtrybutyObiektCollectionItem::BoundValue() const
@@ -450,7 +468,14 @@ bool TPelk_Obiekt::UpdateObiekt()
     return Guarded(m_dm.Log(), PELK_HERE, [&] {
         TableRow &row = Fun().ObiektRow;
         TDatabaseHelpers &db = m_dm.Db();
-        row.OpenByKey(Variant(ID.toInt()));
+        // The id was read when the run began: an object deleted since fails this element alone
+        // (its file stays), and the next run finds it gone.
+        if (!row.OpenByKey(Variant(ID.toInt()))) {
+            Fun().ForgetObiekt(EXID.toString(), ObiektTyp);
+            throw Exception(QStringLiteral("Obiekt %1 (OB_ID %2) został usunięty z bazy danych w trakcie wymiany")
+                                .arg(EXID.toString())
+                                .arg(ID.toInt()));
+        }
         for (const auto &[field, value] : Columns())
             CompareAndSet(db, row, field, value);
         CompareAndSet(db, row, QStringLiteral("OB_AKTYWNY"), Variant(Aktywny.toInt()));
@@ -490,8 +515,13 @@ bool TPelk_Obiekt::SaveAdres(quint8 &status)
 bool TPelk_Obiekt::SaveAtrybuty(quint8 &status)
 {
     return Guarded(m_dm.Log(), PELK_HERE, [&] {
+        // An object inserted by this element holds no values yet; another has them read at once.
+        const QHash<int, TDM_PelkFun::RWartoscAtrybutu> stored = Nowy || m_atrybuty->Count() == 0
+            ? QHash<int, TDM_PelkFun::RWartoscAtrybutu>()
+            : Fun().GetWartosciAtrybutow(ID.toInt());
         for (int i = 0; i < m_atrybuty->Count(); ++i) {
             TAtrybutyObiektCollectionItem *item = m_atrybuty->Items(i);
+            item->WartosciObiektu = &stored;
             item->ObiektID = ID.toInt();
             item->ObiektTyp = ObiektTyp;
             item->ObiektNowy = Nowy;
@@ -500,6 +530,9 @@ bool TPelk_Obiekt::SaveAtrybuty(quint8 &status)
             if (status == szBezZmian && item->StatusZapisu != szBezZmian)
                 status = item->StatusZapisu;
         }
+        // The values were this save's only.
+        for (int i = 0; i < m_atrybuty->Count(); ++i)
+            m_atrybuty->Items(i)->WartosciObiektu = nullptr;
         return true;
     });
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The GIS object of the customer and distributor exchange: one OBIEKT row with its address
 // (ADRES) and attribute values (ATRYBUT_OBIEKT), inserted or updated with every change logged.
+#include "DM_PelkFun.h"
 #include "config/ObjectCollection.h"
 #include "config/Variant.h"
 #include "db/Connection.h"
@@ -83,6 +84,9 @@ public:
     Variant StaraWartosc;
     int TypAtrybutu = 0;
     Variant WartoscZrodlowa;
+    // The object's stored values read by the owner in one statement; null: each attribute
+    // reads its own.
+    const QHash<int, TDM_PelkFun::RWartoscAtrybutu> *WartosciObiektu = nullptr;
 
     bool SaveAtrybut();
     bool CheckMandatory();
@@ -94,6 +98,8 @@ public:
 
 private:
     TDM_Main &DM() const;
+    // The stored value and type of the attribute for the object; false when it holds none.
+    bool StoredValue();
 };
 
 class TAtrybutyObiektCollection : public TObjectCollection

@@ -60,7 +60,6 @@ int main(int argc, char *argv[])
     t.Add(QStringLiteral("FindAtrybutByID"), GisSql::FindAtrybutByID());
     t.Add(QStringLiteral("FindAtrybutByNazwa"), GisSql::FindAtrybutByNazwa());
     t.Add(QStringLiteral("GetWartoscAtrybutu"), GisSql::GetWartoscAtrybutu());
-    t.Add(QStringLiteral("GetAdresID"), GisSql::GetAdresID());
     t.Add(QStringLiteral("InsertUprawnienia"), GisSql::InsertUprawnienia());
     for (int typ = 1; typ <= 8; ++typ) {
         t.Add(QStringLiteral("InsertAtrybut %1").arg(typ), *GisSql::InsertAtrybut(typ));
@@ -68,6 +67,14 @@ int main(int argc, char *argv[])
     }
     t.AddRow(GisSql::ObiektTable(), {QStringLiteral("OB_ID")}, GisSql::ObiektFields(), true);
     t.AddRow(GisSql::AdresTable(), {QStringLiteral("ADR_ID")}, GisSql::AdresFields(), true);
+    {
+        Connection unopened;
+        const TableRow adres(unopened, GisSql::AdresTable(), {QStringLiteral("ADR_ID")}, GisSql::AdresFields());
+        t.Add(
+            QStringLiteral("ADRES by object"),
+            adres.SelectWhereText({QStringLiteral("ADR_ID_OB"), QStringLiteral("ADR_AKTYWNY"), QStringLiteral("ADR_ID_SLO_TYP")},
+                                  Dialect::SqlServer));
+    }
 
     t.Add(QStringLiteral("KlienciDoTransportu"), CustomerSql::KlienciDoTransportu());
     t.Add(QStringLiteral("DystrybutorzyDoTransportu"), CustomerSql::DystrybutorzyDoTransportu());
