@@ -2,6 +2,7 @@
 // login as logged, the level filter and the outstanding count, TLS versions and certificate
 // checks, and the connection's failures.
 #include "support/GpsFeed.h"
+#include "support/TestAuthority.h"
 
 #include "GpsSimulator.h"
 #include "SimulatorProcess.h"
@@ -316,6 +317,53 @@ TEST_F(GpsClient, CertificatesAreCheckedAgainstTheCaFileOrThePinnedFingerprint)
     }
 }
 
+TEST_F(GpsClient, OnlyAStrongCertificateIssuedForTheHostPassesTheCheckAndNothingIsSentBeforeIt)
+{
+    using Weak = TestAuthority::Weakness;
+    TestAuthority ca;
+    struct Case
+    {
+        const char *name, *host, *names;
+        Weak weakness;
+        bool verify;
+        const char *failure; // after "certyfikat serwera odrzucony: "; nullptr: logged in
+    };
+    const Case cases[] = {
+        {"issued for the address", "127.0.0.1", "IP:127.0.0.1", Weak::None, true, nullptr},
+        {"issued for the name", "localhost", "DNS:localhost", Weak::None, true, nullptr},
+        {"issued for another name, reached by address", "127.0.0.1", "DNS:gps.example.com", Weak::None, true,
+         "IP address mismatch"},
+        {"issued for another name, reached by name", "localhost", "DNS:gps.example.com", Weak::None, true, "hostname mismatch"},
+        {"issued for another address", "127.0.0.1", "IP:127.0.0.2", Weak::None, true, "IP address mismatch"},
+        {"a 768-bit key", "127.0.0.1", "IP:127.0.0.1", Weak::SmallKey, true, "EE certificate key too weak"},
+        {"an MD5 signature", "127.0.0.1", "IP:127.0.0.1", Weak::Md5Signature, true, "CA signature digest algorithm too weak"},
+        // Old servers still connect while the check is off.
+        {"a 768-bit key, not checked", "127.0.0.1", "IP:127.0.0.1", Weak::SmallKey, false, nullptr},
+    };
+    for (const Case &c : cases) {
+        const TestAuthority::RIssued issued = ca.Issue(QString::fromLatin1(c.names), c.weakness);
+        options.certificateFile = issued.certificateFile;
+        options.keyFile = issued.keyFile;
+        StartSimulator();
+        TDSLKonfiguracjaSerwera &s = *konfig.SerwerDSLocate();
+        s.Host = QString::fromLatin1(c.host);
+        s.SprawdzajCertyfikat = c.verify;
+        s.PlikCertyfikatowCA = ca.CertificateFile();
+        messages.clear();
+        EXPECT_EQ(client.Connect(), c.failure == nullptr) << c.name << AllMessages().toStdString();
+        if (c.failure) {
+            EXPECT_TRUE(
+                AllMessages().contains(QStringLiteral("\r\n      certyfikat serwera odrzucony: ") + QLatin1String(c.failure)))
+                << c.name << AllMessages().toStdString();
+            EXPECT_TRUE(simulator->Received().isEmpty()) << c.name;
+        } else {
+            EXPECT_TRUE(AllAnswered()) << c.name;
+            EXPECT_TRUE(simulator->Received().value(0).startsWith(QStringLiteral("<login "))) << c.name;
+        }
+        client.Disconnect();
+    }
+}
+
 TEST_F(GpsClient, MissingSettingsAndARefusedConnectionFailWithTheirReason)
 {
     konfig.SerwerDSLocate()->Port = 0;
@@ -403,13 +451,17 @@ TEST_F(GpsClient, ReadingStopsAtTheInputLimitInsideTheReadLoop)
 
 TEST_F(GpsClient, TheSimulatorProgramServesAsAProcessOfItsOwn)
 {
+    TestAuthority ca;
+    const TestAuthority::RIssued issued = ca.Issue(QStringLiteral("IP:127.0.0.1"));
     sim::SimulatorProcess process;
     process.Start(QStringLiteral(PELK_GPS_SIMULATOR),
                   {QStringLiteral("--user"), QStringLiteral("jan"), QStringLiteral("--password"), QStringLiteral("tajne hasło"),
                    QStringLiteral("--vehicle"), QStringLiteral("7=WX 7777=dostawczy"), QStringLiteral("--no-archive"),
-                   QStringLiteral("7")});
+                   QStringLiteral("7"), QStringLiteral("--cert"), issued.certificateFile, QStringLiteral("--key"),
+                   issued.keyFile});
     konfig.SerwerDSLocate()->Port = process.Port();
     konfig.SerwerDSLocate()->SprawdzajCertyfikat = true;
+    konfig.SerwerDSLocate()->PlikCertyfikatowCA = ca.CertificateFile();
     konfig.SerwerDSLocate()->OdciskCertyfikatu = process.Fingerprint();
     ASSERT_TRUE(client.Connect()) << AllMessages().toStdString();
     ASSERT_TRUE(AllAnswered());

@@ -114,7 +114,9 @@ public:
     int LimitOdpowiedzi() const { return LimitCzasuOdpowiedzi > 0 ? LimitCzasuOdpowiedzi : kLimitCzasuOdpowiedzi; }
     // Whether the server's certificate is checked: against the authorities of
     // PlikCertyfikatowCA (PEM), or pinned by OdciskCertyfikatu (SHA-256 in hex), or, with
-    // neither, against the system's authorities. Off: any certificate is accepted.
+    // neither, against the system's authorities. A chain must name the host (or its address)
+    // and hold no RSA key under 1024 bits and no MD5 or SHA-1 signature. Off: any certificate
+    // is accepted.
     bool SprawdzajCertyfikat = false;
     QString PlikCertyfikatowCA;
     QString OdciskCertyfikatu;

@@ -15,6 +15,9 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr int kReadBlock = 64 * 1024;
+// The chain of a checked certificate: keys of at least 80 bits of strength (RSA 1024 bits),
+// no MD5 or SHA-1 signatures.
+constexpr int kChainSecurityLevel = 1;
 
 // OpenSSL's error queue of this thread, oldest first; `fallback` when it is empty.
 QString OpenSslErrors(const QString &fallback)
@@ -31,6 +34,21 @@ QString OpenSslErrors(const QString &fallback)
 std::chrono::milliseconds Remaining(Clock::time_point deadline)
 {
     return std::max(std::chrono::milliseconds(0), std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()));
+}
+
+// The certificate must name the host, or the address when the host is one. A check that
+// cannot be set up stops the connection: without it any name the authorities vouch for passes.
+void RequireHostInCertificate(SSL *ssl, const QString &host)
+{
+    X509_VERIFY_PARAM *param = SSL_get0_param(ssl);
+    const QByteArray bytes = host.toUtf8();
+    // The length is given so that a name with a zero byte is refused, not checked cut short.
+    const bool set = TcpSocket::IsAddress(host)
+        ? X509_VERIFY_PARAM_set1_ip_asc(param, bytes.constData()) == 1
+        : X509_VERIFY_PARAM_set1_host(param, bytes.constData(), size_t(bytes.size())) == 1;
+    if (!set)
+        throw Exception(QStringLiteral("nie można ustawić sprawdzania nazwy %1 w certyfikacie serwera: %2")
+                            .arg(host, OpenSslErrors(QStringLiteral("nieznana przyczyna"))));
 }
 
 QString NormalisedFingerprint(const QString &text)
@@ -71,6 +89,8 @@ SSL_CTX *NewContext(const RTlsOptions &options)
         const bool chain = !options.caFile.isEmpty() || options.fingerprint.isEmpty();
         if (chain) {
             SSL_CTX_set_verify(context, SSL_VERIFY_PEER, nullptr);
+            // Level 0 above is the handshake's; the chain answers to a level of its own.
+            X509_VERIFY_PARAM_set_auth_level(SSL_CTX_get0_param(context), kChainSecurityLevel);
             const bool loaded = options.caFile.isEmpty()
                 ? SSL_CTX_set_default_verify_paths(context) == 1
                 : SSL_CTX_load_verify_locations(context, options.caFile.toLocal8Bit().constData(), nullptr) == 1;
@@ -131,16 +151,10 @@ void TTlsConnection::Handshake(const QString &host, const RTlsOptions &options, 
     m_ssl = SSL_new(m_context);
     if (!m_ssl || SSL_set_fd(m_ssl, int(m_socket.Native())) != 1)
         throw Exception(OpenSslErrors(QStringLiteral("nie można utworzyć połączenia TLS")));
-    const bool isAddress = TcpSocket::IsAddress(host);
-    const QByteArray hostBytes = host.toUtf8();
-    if (!isAddress)
-        SSL_set_tlsext_host_name(m_ssl, hostBytes.constData());
-    if (options.verify && (!options.caFile.isEmpty() || options.fingerprint.isEmpty())) {
-        if (isAddress)
-            X509_VERIFY_PARAM_set1_ip_asc(SSL_get0_param(m_ssl), hostBytes.constData());
-        else
-            SSL_set1_host(m_ssl, hostBytes.constData());
-    }
+    if (!TcpSocket::IsAddress(host))
+        SSL_set_tlsext_host_name(m_ssl, host.toUtf8().constData());
+    if (options.verify && (!options.caFile.isEmpty() || options.fingerprint.isEmpty()))
+        RequireHostInCertificate(m_ssl, host);
     for (;;) {
         ERR_clear_error();
         const int rc = SSL_connect(m_ssl);

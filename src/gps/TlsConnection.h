@@ -23,7 +23,9 @@ struct RTlsOptions
     std::chrono::milliseconds connectTimeout{30000};
     // One request line, while the server does not take it.
     std::chrono::milliseconds writeTimeout{300000};
-    // Whether the server's certificate is checked at all.
+    // Whether the server's certificate is checked at all. The chain is checked at security
+    // level 1 (no RSA key under 1024 bits, no MD5 or SHA-1 signature) while the handshake keeps
+    // level 0 for old servers.
     bool verify = false;
     // Trusted certificates (PEM); empty: the system's, unless a fingerprint is pinned.
     QString caFile;
@@ -51,7 +53,8 @@ public:
     void SetInfoEvent(InfoEvent event) { m_info = std::move(event); }
 
     // Connects and completes the handshake within the options' time; throws pelk::Exception
-    // with the cause (resolution, refusal, time-out, protocol or certificate failure).
+    // with the cause (resolution, refusal, time-out, protocol or certificate failure, a
+    // certificate check that cannot be set up).
     void Open(const QString &host, quint16 port, const RTlsOptions &options);
     // Open, and reading has not come to its end: bytes waiting on the socket are moved to the
     // input buffer first, and a connection the server ended counts as open until the reader
