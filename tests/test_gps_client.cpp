@@ -15,6 +15,7 @@
 #include <QMutex>
 #include <QTemporaryDir>
 #include <QThread>
+#include <future>
 #include <gtest/gtest.h>
 
 using namespace pelk;
@@ -362,6 +363,46 @@ TEST_F(GpsClient, OnlyAStrongCertificateIssuedForTheHostPassesTheCheckAndNothing
         }
         client.Disconnect();
     }
+}
+
+TEST(GpsConnection, AnAddressLookUpFailsWithItsCauseOrIsGivenUpAtTheConnectionLimitAndEndsAlone)
+{
+    RTlsOptions options;
+    options.connectTimeout = std::chrono::seconds(1);
+    const auto OpenError = [&](TTlsConnection &connection) {
+        try {
+            connection.Open(QStringLiteral("gps.example.com"), 1, options);
+        } catch (const Exception &e) {
+            return e.message();
+        }
+        return QStringLiteral("connected");
+    };
+    TTlsConnection failing;
+    failing.SetAddressLookup(
+        [](const QString &host) -> QString { throw Exception(QStringLiteral("nie znaleziono adresu ") + host); });
+    EXPECT_EQ(OpenError(failing), QStringLiteral("nie znaleziono adresu gps.example.com"));
+
+    // The look-up holds until released (or for 30 s, so that a connection that waits for it
+    // fails instead of hanging); once the connection is gone, only its thread keeps it.
+    std::promise<void> release;
+    auto held = std::make_shared<std::shared_future<void>>(release.get_future().share());
+    const std::weak_ptr<std::shared_future<void>> inUse = held;
+    {
+        TTlsConnection connection;
+        connection.SetAddressLookup([held = std::exchange(held, nullptr)](const QString &) {
+            held->wait_for(std::chrono::seconds(30));
+            return QStringLiteral("127.0.0.1");
+        });
+        QElapsedTimer waited;
+        waited.start();
+        EXPECT_EQ(OpenError(connection), QStringLiteral("przekroczono czas wyszukiwania adresu gps.example.com (1 s)"));
+        std::printf("a look-up that never answers was given up after %lld ms\n", static_cast<long long>(waited.elapsed()));
+    }
+    EXPECT_FALSE(inUse.expired());
+    release.set_value();
+    for (int polls = 0; polls < 1000 && !inUse.expired(); ++polls)
+        QThread::msleep(10);
+    EXPECT_TRUE(inUse.expired()) << "the look-up's thread never ended";
 }
 
 TEST_F(GpsClient, MissingSettingsAndARefusedConnectionFailWithTheirReason)

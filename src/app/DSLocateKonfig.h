@@ -102,7 +102,7 @@ public:
     void SetPobierajNazweKierowcy(bool value) { SetSwitch(m_nazwaKierowcy, value, QStringLiteral("driver")); }
     void SetPobierajStatusPojazdu(bool value) { SetSwitch(m_statusPojazdu, value, QStringLiteral("digital")); }
 
-    // Seconds allowed for the TCP connect and the TLS handshake together.
+    // Seconds allowed for the address look-up, the TCP connect and the TLS handshake together.
     static constexpr int kLimitCzasuPolaczenia = 30;
     int LimitCzasuPolaczenia = kLimitCzasuPolaczenia;
     // Seconds a run waits for the next answer while requests are unanswered before it gives up

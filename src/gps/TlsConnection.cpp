@@ -3,6 +3,10 @@
 #include "config/Errors.h"
 
 #include <QStringList>
+#include <exception>
+#include <memory>
+#include <optional>
+#include <thread>
 
 #include <openssl/err.h>
 #include <openssl/ssl.h>
@@ -34,6 +38,43 @@ QString OpenSslErrors(const QString &fallback)
 std::chrono::milliseconds Remaining(Clock::time_point deadline)
 {
     return std::max(std::chrono::milliseconds(0), std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()));
+}
+
+// The system's look-up has no time limit. It runs on a thread of its own, which owns
+// everything it uses, and is left to finish alone when the time is up; nothing when it did not
+// answer in time.
+std::optional<QString> LookUpWithin(const TTlsConnection::AddressLookup &lookup, const QString &host,
+                                    std::chrono::milliseconds timeout)
+{
+    struct RAnswer
+    {
+        std::mutex mutex;
+        std::condition_variable given;
+        bool done = false;
+        QString address;
+        std::exception_ptr error;
+    };
+    const auto answer = std::make_shared<RAnswer>();
+    std::thread([answer, lookup, host] {
+        QString address;
+        std::exception_ptr error;
+        try {
+            address = lookup(host);
+        } catch (...) {
+            error = std::current_exception();
+        }
+        std::lock_guard<std::mutex> lock(answer->mutex);
+        answer->address = std::move(address);
+        answer->error = error;
+        answer->done = true;
+        answer->given.notify_all();
+    }).detach();
+    std::unique_lock<std::mutex> lock(answer->mutex);
+    if (!answer->given.wait_for(lock, timeout, [&] { return answer->done; }))
+        return std::nullopt;
+    if (answer->error)
+        std::rethrow_exception(answer->error);
+    return answer->address;
 }
 
 // The certificate must name the host, or the address when the host is one. A check that
@@ -120,10 +161,15 @@ void TTlsConnection::Open(const QString &host, quint16 port, const RTlsOptions &
     const Clock::time_point deadline = Clock::now() + options.connectTimeout;
     if (m_status)
         m_status(TConnectionStatus::Resolving, host);
-    const QString address = TcpSocket::Resolve(host);
+    const std::optional<QString> address = TcpSocket::IsAddress(host) ? std::optional<QString>(host)
+                                                                      : LookUpWithin(m_lookup, host, Remaining(deadline));
+    if (!address)
+        throw Exception(QStringLiteral("przekroczono czas wyszukiwania adresu %1 (%2 s)")
+                            .arg(host)
+                            .arg(options.connectTimeout.count() / 1000.0));
     if (m_status)
         m_status(TConnectionStatus::Connecting, QString());
-    TcpSocket socket = TcpSocket::Connect(address, port, Remaining(deadline));
+    TcpSocket socket = TcpSocket::Connect(*address, port, Remaining(deadline));
     QString negotiated;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
