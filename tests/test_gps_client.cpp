@@ -2,6 +2,7 @@
 // login as logged, the level filter and the outstanding count, TLS versions and certificate
 // checks, and the connection's failures.
 #include "support/GpsFeed.h"
+#include "support/TestAuthority.h"
 
 #include "GpsSimulator.h"
 #include "SimulatorProcess.h"
@@ -14,6 +15,7 @@
 #include <QMutex>
 #include <QTemporaryDir>
 #include <QThread>
+#include <future>
 #include <gtest/gtest.h>
 
 using namespace pelk;
@@ -316,6 +318,93 @@ TEST_F(GpsClient, CertificatesAreCheckedAgainstTheCaFileOrThePinnedFingerprint)
     }
 }
 
+TEST_F(GpsClient, OnlyAStrongCertificateIssuedForTheHostPassesTheCheckAndNothingIsSentBeforeIt)
+{
+    using Weak = TestAuthority::Weakness;
+    TestAuthority ca;
+    struct Case
+    {
+        const char *name, *host, *names;
+        Weak weakness;
+        bool verify;
+        const char *failure; // after "certyfikat serwera odrzucony: "; nullptr: logged in
+    };
+    const Case cases[] = {
+        {"issued for the address", "127.0.0.1", "IP:127.0.0.1", Weak::None, true, nullptr},
+        {"issued for the name", "localhost", "DNS:localhost", Weak::None, true, nullptr},
+        {"issued for another name, reached by address", "127.0.0.1", "DNS:gps.example.com", Weak::None, true,
+         "IP address mismatch"},
+        {"issued for another name, reached by name", "localhost", "DNS:gps.example.com", Weak::None, true, "hostname mismatch"},
+        {"issued for another address", "127.0.0.1", "IP:127.0.0.2", Weak::None, true, "IP address mismatch"},
+        {"a 768-bit key", "127.0.0.1", "IP:127.0.0.1", Weak::SmallKey, true, "EE certificate key too weak"},
+        {"an MD5 signature", "127.0.0.1", "IP:127.0.0.1", Weak::Md5Signature, true, "CA signature digest algorithm too weak"},
+        // Old servers still connect while the check is off.
+        {"a 768-bit key, not checked", "127.0.0.1", "IP:127.0.0.1", Weak::SmallKey, false, nullptr},
+    };
+    for (const Case &c : cases) {
+        const TestAuthority::RIssued issued = ca.Issue(QString::fromLatin1(c.names), c.weakness);
+        options.certificateFile = issued.certificateFile;
+        options.keyFile = issued.keyFile;
+        StartSimulator();
+        TDSLKonfiguracjaSerwera &s = *konfig.SerwerDSLocate();
+        s.Host = QString::fromLatin1(c.host);
+        s.SprawdzajCertyfikat = c.verify;
+        s.PlikCertyfikatowCA = ca.CertificateFile();
+        messages.clear();
+        EXPECT_EQ(client.Connect(), c.failure == nullptr) << c.name << AllMessages().toStdString();
+        if (c.failure) {
+            EXPECT_TRUE(
+                AllMessages().contains(QStringLiteral("\r\n      certyfikat serwera odrzucony: ") + QLatin1String(c.failure)))
+                << c.name << AllMessages().toStdString();
+            EXPECT_TRUE(simulator->Received().isEmpty()) << c.name;
+        } else {
+            EXPECT_TRUE(AllAnswered()) << c.name;
+            EXPECT_TRUE(simulator->Received().value(0).startsWith(QStringLiteral("<login "))) << c.name;
+        }
+        client.Disconnect();
+    }
+}
+
+TEST(GpsConnection, AnAddressLookUpFailsWithItsCauseOrIsGivenUpAtTheConnectionLimitAndEndsAlone)
+{
+    RTlsOptions options;
+    options.connectTimeout = std::chrono::seconds(1);
+    const auto OpenError = [&](TTlsConnection &connection) {
+        try {
+            connection.Open(QStringLiteral("gps.example.com"), 1, options);
+        } catch (const Exception &e) {
+            return e.message();
+        }
+        return QStringLiteral("connected");
+    };
+    TTlsConnection failing;
+    failing.SetAddressLookup(
+        [](const QString &host) -> QString { throw Exception(QStringLiteral("nie znaleziono adresu ") + host); });
+    EXPECT_EQ(OpenError(failing), QStringLiteral("nie znaleziono adresu gps.example.com"));
+
+    // The look-up holds until released (or for 30 s, so that a connection that waits for it
+    // fails instead of hanging); once the connection is gone, only its thread keeps it.
+    std::promise<void> release;
+    auto held = std::make_shared<std::shared_future<void>>(release.get_future().share());
+    const std::weak_ptr<std::shared_future<void>> inUse = held;
+    {
+        TTlsConnection connection;
+        connection.SetAddressLookup([held = std::exchange(held, nullptr)](const QString &) {
+            held->wait_for(std::chrono::seconds(30));
+            return QStringLiteral("127.0.0.1");
+        });
+        QElapsedTimer waited;
+        waited.start();
+        EXPECT_EQ(OpenError(connection), QStringLiteral("przekroczono czas wyszukiwania adresu gps.example.com (1 s)"));
+        std::printf("a look-up that never answers was given up after %lld ms\n", static_cast<long long>(waited.elapsed()));
+    }
+    EXPECT_FALSE(inUse.expired());
+    release.set_value();
+    for (int polls = 0; polls < 1000 && !inUse.expired(); ++polls)
+        QThread::msleep(10);
+    EXPECT_TRUE(inUse.expired()) << "the look-up's thread never ended";
+}
+
 TEST_F(GpsClient, MissingSettingsAndARefusedConnectionFailWithTheirReason)
 {
     konfig.SerwerDSLocate()->Port = 0;
@@ -403,13 +492,17 @@ TEST_F(GpsClient, ReadingStopsAtTheInputLimitInsideTheReadLoop)
 
 TEST_F(GpsClient, TheSimulatorProgramServesAsAProcessOfItsOwn)
 {
+    TestAuthority ca;
+    const TestAuthority::RIssued issued = ca.Issue(QStringLiteral("IP:127.0.0.1"));
     sim::SimulatorProcess process;
     process.Start(QStringLiteral(PELK_GPS_SIMULATOR),
                   {QStringLiteral("--user"), QStringLiteral("jan"), QStringLiteral("--password"), QStringLiteral("tajne hasło"),
                    QStringLiteral("--vehicle"), QStringLiteral("7=WX 7777=dostawczy"), QStringLiteral("--no-archive"),
-                   QStringLiteral("7")});
+                   QStringLiteral("7"), QStringLiteral("--cert"), issued.certificateFile, QStringLiteral("--key"),
+                   issued.keyFile});
     konfig.SerwerDSLocate()->Port = process.Port();
     konfig.SerwerDSLocate()->SprawdzajCertyfikat = true;
+    konfig.SerwerDSLocate()->PlikCertyfikatowCA = ca.CertificateFile();
     konfig.SerwerDSLocate()->OdciskCertyfikatu = process.Fingerprint();
     ASSERT_TRUE(client.Connect()) << AllMessages().toStdString();
     ASSERT_TRUE(AllAnswered());

@@ -7,6 +7,7 @@
 #include "support/ScopedKeyFile.h"
 #include "support/SilentPort.h"
 #include "support/SmtpRecorder.h"
+#include "support/TestAuthority.h"
 #include "support/WarsawZone.h"
 
 #include "app/DM_Main.h"
@@ -331,6 +332,42 @@ TEST_F(MailThroughServer, Port465SpeaksTlsFromTheFirstByteAndChecksTheCertificat
     SmtpRecorder server(options);
     ASSERT_EQ(server.Port(), kSmtps);
     ExpectTlsRefusedUntilTheCertificateIsKnown(server);
+}
+
+TEST_F(MailThroughServer, OnlyACertificateIssuedForTheHostIsTrustedWithTheLogin)
+{
+    ScopedKeyFile key("abcdefghi");
+    TestAuthority ca;
+    struct Case
+    {
+        const char *names;
+        bool delivered;
+    };
+    for (const Case &c : {Case{"IP:127.0.0.1", true}, Case{"DNS:poczta.example.com", false}}) {
+        const TestAuthority::RIssued issued = ca.Issue(QString::fromLatin1(c.names));
+        SmtpRecorder::Options options{QStringLiteral("jan"), QStringLiteral("haslo123")};
+        options.starttls = true;
+        options.certificateFile = issued.certificateFile;
+        options.keyFile = issued.keyFile;
+        SmtpRecorder server(options);
+        dm.reset();
+        Start(server.Port(),
+              {{"PauseAfterFailure", "0"},
+               {"CaFile", ca.CertificateFile()},
+               {"Authentication", "True"},
+               {"Login", "jan"},
+               {"Password", "dB25BeGaElQVRGWZ1/fmrw=="}});
+        const qsizetype mark = pane.messages.size();
+        Error(QStringLiteral(" Błąd"));
+        EXPECT_EQ(server.Messages().size(), c.delivered ? 1 : 0) << c.names;
+        if (!c.delivered) {
+            // Refused in the handshake: the password never left.
+            EXPECT_EQ(server.Events(), QStringList{"connect"}) << c.names;
+            const QStringList errors = ErrorsSince(mark);
+            ASSERT_EQ(errors.size(), 2) << c.names;
+            EXPECT_TRUE(errors[1].contains(QStringLiteral("'127.0.0.1'"))) << errors[1].toStdString();
+        }
+    }
 }
 
 TEST_F(MailThroughServer, ARefusedRecipientIsLoggedAndTheSessionClosed)

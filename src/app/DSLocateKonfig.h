@@ -102,7 +102,7 @@ public:
     void SetPobierajNazweKierowcy(bool value) { SetSwitch(m_nazwaKierowcy, value, QStringLiteral("driver")); }
     void SetPobierajStatusPojazdu(bool value) { SetSwitch(m_statusPojazdu, value, QStringLiteral("digital")); }
 
-    // Seconds allowed for the TCP connect and the TLS handshake together.
+    // Seconds allowed for the address look-up, the TCP connect and the TLS handshake together.
     static constexpr int kLimitCzasuPolaczenia = 30;
     int LimitCzasuPolaczenia = kLimitCzasuPolaczenia;
     // Seconds a run waits for the next answer while requests are unanswered before it gives up
@@ -114,7 +114,9 @@ public:
     int LimitOdpowiedzi() const { return LimitCzasuOdpowiedzi > 0 ? LimitCzasuOdpowiedzi : kLimitCzasuOdpowiedzi; }
     // Whether the server's certificate is checked: against the authorities of
     // PlikCertyfikatowCA (PEM), or pinned by OdciskCertyfikatu (SHA-256 in hex), or, with
-    // neither, against the system's authorities. Off: any certificate is accepted.
+    // neither, against the system's authorities. A chain must name the host (or its address)
+    // and hold no RSA key under 1024 bits and no MD5 or SHA-1 signature. Off: any certificate
+    // is accepted.
     bool SprawdzajCertyfikat = false;
     QString PlikCertyfikatowCA;
     QString OdciskCertyfikatu;

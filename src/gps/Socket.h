@@ -22,7 +22,8 @@ public:
 
     // Whether the text is an IPv4 address rather than a host name.
     static bool IsAddress(const QString &host);
-    // The host's IPv4 address as text ("127.0.0.1"); throws pelk::Exception with the cause.
+    // The host's IPv4 address as text ("127.0.0.1"), from the system's look-up, which has no
+    // time limit; throws pelk::Exception with the cause.
     static QString Resolve(const QString &host);
     // A non-blocking socket connected to the address within `timeout`; throws pelk::Exception
     // with the cause (refused, unreachable, time-out).

@@ -3,6 +3,10 @@
 #include "config/Errors.h"
 
 #include <QStringList>
+#include <exception>
+#include <memory>
+#include <optional>
+#include <thread>
 
 #include <openssl/err.h>
 #include <openssl/ssl.h>
@@ -15,6 +19,9 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr int kReadBlock = 64 * 1024;
+// The chain of a checked certificate: keys of at least 80 bits of strength (RSA 1024 bits),
+// no MD5 or SHA-1 signatures.
+constexpr int kChainSecurityLevel = 1;
 
 // OpenSSL's error queue of this thread, oldest first; `fallback` when it is empty.
 QString OpenSslErrors(const QString &fallback)
@@ -31,6 +38,58 @@ QString OpenSslErrors(const QString &fallback)
 std::chrono::milliseconds Remaining(Clock::time_point deadline)
 {
     return std::max(std::chrono::milliseconds(0), std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()));
+}
+
+// The system's look-up has no time limit. It runs on a thread of its own, which owns
+// everything it uses, and is left to finish alone when the time is up; nothing when it did not
+// answer in time.
+std::optional<QString> LookUpWithin(const TTlsConnection::AddressLookup &lookup, const QString &host,
+                                    std::chrono::milliseconds timeout)
+{
+    struct RAnswer
+    {
+        std::mutex mutex;
+        std::condition_variable given;
+        bool done = false;
+        QString address;
+        std::exception_ptr error;
+    };
+    const auto answer = std::make_shared<RAnswer>();
+    std::thread([answer, lookup, host] {
+        QString address;
+        std::exception_ptr error;
+        try {
+            address = lookup(host);
+        } catch (...) {
+            error = std::current_exception();
+        }
+        std::lock_guard<std::mutex> lock(answer->mutex);
+        answer->address = std::move(address);
+        answer->error = error;
+        answer->done = true;
+        answer->given.notify_all();
+    }).detach();
+    std::unique_lock<std::mutex> lock(answer->mutex);
+    if (!answer->given.wait_for(lock, timeout, [&] { return answer->done; }))
+        return std::nullopt;
+    if (answer->error)
+        std::rethrow_exception(answer->error);
+    return answer->address;
+}
+
+// The certificate must name the host, or the address when the host is one. A check that
+// cannot be set up stops the connection: without it any name the authorities vouch for passes.
+void RequireHostInCertificate(SSL *ssl, const QString &host)
+{
+    X509_VERIFY_PARAM *param = SSL_get0_param(ssl);
+    const QByteArray bytes = host.toUtf8();
+    // The length is given so that a name with a zero byte is refused, not checked cut short.
+    const bool set = TcpSocket::IsAddress(host)
+        ? X509_VERIFY_PARAM_set1_ip_asc(param, bytes.constData()) == 1
+        : X509_VERIFY_PARAM_set1_host(param, bytes.constData(), size_t(bytes.size())) == 1;
+    if (!set)
+        throw Exception(QStringLiteral("nie można ustawić sprawdzania nazwy %1 w certyfikacie serwera: %2")
+                            .arg(host, OpenSslErrors(QStringLiteral("nieznana przyczyna"))));
 }
 
 QString NormalisedFingerprint(const QString &text)
@@ -71,6 +130,8 @@ SSL_CTX *NewContext(const RTlsOptions &options)
         const bool chain = !options.caFile.isEmpty() || options.fingerprint.isEmpty();
         if (chain) {
             SSL_CTX_set_verify(context, SSL_VERIFY_PEER, nullptr);
+            // Level 0 above is the handshake's; the chain answers to a level of its own.
+            X509_VERIFY_PARAM_set_auth_level(SSL_CTX_get0_param(context), kChainSecurityLevel);
             const bool loaded = options.caFile.isEmpty()
                 ? SSL_CTX_set_default_verify_paths(context) == 1
                 : SSL_CTX_load_verify_locations(context, options.caFile.toLocal8Bit().constData(), nullptr) == 1;
@@ -100,10 +161,15 @@ void TTlsConnection::Open(const QString &host, quint16 port, const RTlsOptions &
     const Clock::time_point deadline = Clock::now() + options.connectTimeout;
     if (m_status)
         m_status(TConnectionStatus::Resolving, host);
-    const QString address = TcpSocket::Resolve(host);
+    const std::optional<QString> address = TcpSocket::IsAddress(host) ? std::optional<QString>(host)
+                                                                      : LookUpWithin(m_lookup, host, Remaining(deadline));
+    if (!address)
+        throw Exception(QStringLiteral("przekroczono czas wyszukiwania adresu %1 (%2 s)")
+                            .arg(host)
+                            .arg(options.connectTimeout.count() / 1000.0));
     if (m_status)
         m_status(TConnectionStatus::Connecting, QString());
-    TcpSocket socket = TcpSocket::Connect(address, port, Remaining(deadline));
+    TcpSocket socket = TcpSocket::Connect(*address, port, Remaining(deadline));
     QString negotiated;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
@@ -131,16 +197,10 @@ void TTlsConnection::Handshake(const QString &host, const RTlsOptions &options, 
     m_ssl = SSL_new(m_context);
     if (!m_ssl || SSL_set_fd(m_ssl, int(m_socket.Native())) != 1)
         throw Exception(OpenSslErrors(QStringLiteral("nie można utworzyć połączenia TLS")));
-    const bool isAddress = TcpSocket::IsAddress(host);
-    const QByteArray hostBytes = host.toUtf8();
-    if (!isAddress)
-        SSL_set_tlsext_host_name(m_ssl, hostBytes.constData());
-    if (options.verify && (!options.caFile.isEmpty() || options.fingerprint.isEmpty())) {
-        if (isAddress)
-            X509_VERIFY_PARAM_set1_ip_asc(SSL_get0_param(m_ssl), hostBytes.constData());
-        else
-            SSL_set1_host(m_ssl, hostBytes.constData());
-    }
+    if (!TcpSocket::IsAddress(host))
+        SSL_set_tlsext_host_name(m_ssl, host.toUtf8().constData());
+    if (options.verify && (!options.caFile.isEmpty() || options.fingerprint.isEmpty()))
+        RequireHostInCertificate(m_ssl, host);
     for (;;) {
         ERR_clear_error();
         const int rc = SSL_connect(m_ssl);

@@ -19,11 +19,13 @@ namespace pelk {
 
 struct RTlsOptions
 {
-    // The TCP connect and the TLS handshake together.
+    // The address look-up, the TCP connect and the TLS handshake together.
     std::chrono::milliseconds connectTimeout{30000};
     // One request line, while the server does not take it.
     std::chrono::milliseconds writeTimeout{300000};
-    // Whether the server's certificate is checked at all.
+    // Whether the server's certificate is checked at all. The chain is checked at security
+    // level 1 (no RSA key under 1024 bits, no MD5 or SHA-1 signature) while the handshake keeps
+    // level 0 for old servers.
     bool verify = false;
     // Trusted certificates (PEM); empty: the system's, unless a fingerprint is pinned.
     QString caFile;
@@ -39,6 +41,8 @@ class TTlsConnection : public IByteSource
 public:
     using StatusEvent = std::function<void(TConnectionStatus status, const QString &text)>;
     using InfoEvent = std::function<void(const QString &text)>;
+    // A host name's IPv4 address as text; throws pelk::Exception with the cause.
+    using AddressLookup = std::function<QString(const QString &host)>;
 
     TTlsConnection();
     ~TTlsConnection() override;
@@ -49,9 +53,13 @@ public:
     // and cipher to the informational one. Set before Open.
     void SetStatusEvent(StatusEvent event) { m_status = std::move(event); }
     void SetInfoEvent(InfoEvent event) { m_info = std::move(event); }
+    // How a host name is looked up: the system's look-up unless set. It runs on a thread of its
+    // own and is given up at the connection's time limit. Set before Open.
+    void SetAddressLookup(AddressLookup lookup) { m_lookup = std::move(lookup); }
 
-    // Connects and completes the handshake within the options' time; throws pelk::Exception
-    // with the cause (resolution, refusal, time-out, protocol or certificate failure).
+    // Looks the host up, connects and completes the handshake, all within the options' time;
+    // throws pelk::Exception with the cause (look-up, refusal, time-out, protocol or
+    // certificate failure, a certificate check that cannot be set up).
     void Open(const QString &host, quint16 port, const RTlsOptions &options);
     // Open, and reading has not come to its end: bytes waiting on the socket are moved to the
     // input buffer first, and a connection the server ended counts as open until the reader
@@ -82,6 +90,7 @@ private:
 
     StatusEvent m_status;
     InfoEvent m_info;
+    AddressLookup m_lookup = &TcpSocket::Resolve;
 
     mutable std::mutex m_mutex;
     std::condition_variable m_closedWait;

@@ -66,6 +66,9 @@ bool TSmtpClient::Open(const SmtpServer &server)
     // libcurl copies every text option, so the temporaries may go.
     curl_easy_setopt(m_curl, CURLOPT_URL, Url(server.host, server.port).toUtf8().constData());
     curl_easy_setopt(m_curl, CURLOPT_USE_SSL, long(CURLUSESSL_TRY));
+    // Whatever libcurl's build defaults to: the chain is checked and must name the host.
+    curl_easy_setopt(m_curl, CURLOPT_SSL_VERIFYPEER, 1L);
+    curl_easy_setopt(m_curl, CURLOPT_SSL_VERIFYHOST, 2L);
     if (!server.caFile.isEmpty())
         curl_easy_setopt(m_curl, CURLOPT_CAINFO, QFile::encodeName(server.caFile).constData());
     curl_easy_setopt(m_curl, CURLOPT_CONNECTTIMEOUT, long(server.connectTimeout));

@@ -22,6 +22,8 @@ public:
         bool echoCredentials = false;
         bool starttls = false; // STARTTLS required, self-signed certificate in CertificateFile()
         int smtpsPort = 0;     // instead: TLS from the first byte on this port, the same certificate
+        // Served instead of the self-signed certificate.
+        QString certificateFile = {}, keyFile = {};
         bool refuseRecipients = false;
         bool hangAtData = false; // the message is taken and never answered
     };
@@ -38,6 +40,8 @@ public:
             args << QStringLiteral("--starttls");
         if (options.smtpsPort != 0)
             args << QStringLiteral("--smtps") << QString::number(options.smtpsPort);
+        if (!options.certificateFile.isEmpty())
+            args << QStringLiteral("--cert") << options.certificateFile << QStringLiteral("--key") << options.keyFile;
         if (options.refuseRecipients)
             args << QStringLiteral("--refuse-recipients");
         if (options.hangAtData)

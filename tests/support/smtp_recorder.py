@@ -7,13 +7,14 @@ and sender name decoded by Python's email package, whether the session used TLS,
 in) and every connection, NOOP, login, recipient and QUIT as a line of events.log.
 
   smtp_recorder.py FOLDER [--auth LOGIN:PASSWORD [--echo-credentials]] [--starttls | --smtps PORT]
-                          [--refuse-recipients | --hang-at-data]
+                          [--cert FILE --key FILE] [--refuse-recipients | --hang-at-data]
 
 --auth requires a login (PLAIN or LOGIN, without TLS too); --echo-credentials puts what the
 client sent into the refusal, as a careless server might. --starttls offers STARTTLS with a
 self-signed certificate for localhost and 127.0.0.1 written to FOLDER/cert.pem, and refuses
 mail before it. --smtps listens on PORT instead (465 needs root) and speaks TLS from the first
-byte, with the same certificate. --refuse-recipients answers every RCPT with 550. --hang-at-data takes the
+byte, with the same certificate. --cert and --key serve that certificate (PEM) and key instead
+of the self-signed one. --refuse-recipients answers every RCPT with 550. --hang-at-data takes the
 message and never answers it.
 """
 import argparse
@@ -115,13 +116,16 @@ def make_authenticator(recorder, login, password, echo):
     return authenticate
 
 
-def tls_context(folder):
+def tls_context(folder, given_cert, given_key):
+    context = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
+    if given_cert:
+        context.load_cert_chain(given_cert, given_key)
+        return context
     cert, key = os.path.join(folder, "cert.pem"), os.path.join(folder, "key.pem")
     subprocess.run(["openssl", "req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1",
                     "-nodes", "-keyout", key, "-out", cert, "-days", "2", "-subj", "/CN=localhost",
                     "-addext", "subjectAltName=DNS:localhost,IP:127.0.0.1"],
                    check=True, capture_output=True)
-    context = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
     context.load_cert_chain(cert, key)
     return context
 
@@ -135,9 +139,9 @@ async def serve(args):
                        authenticator=make_authenticator(recorder, login.encode(), password.encode(),
                                                         args.echo_credentials))
     if args.starttls:
-        options.update(tls_context=tls_context(args.folder), require_starttls=True)
+        options.update(tls_context=tls_context(args.folder, args.cert, args.key), require_starttls=True)
     loop = asyncio.get_running_loop()
-    port, implicit_tls = (args.smtps, tls_context(args.folder)) if args.smtps else (0, None)
+    port, implicit_tls = (args.smtps, tls_context(args.folder, args.cert, args.key)) if args.smtps else (0, None)
     server = await loop.create_server(lambda: RecordingSMTP(recorder, **options), "127.0.0.1", port,
                                       ssl=implicit_tls)
     print("PORT %d" % server.sockets[0].getsockname()[1], flush=True)
@@ -151,6 +155,8 @@ def main():
     parser.add_argument("--echo-credentials", action="store_true")
     parser.add_argument("--starttls", action="store_true")
     parser.add_argument("--smtps", type=int, default=0)
+    parser.add_argument("--cert")
+    parser.add_argument("--key")
     parser.add_argument("--refuse-recipients", action="store_true")
     parser.add_argument("--hang-at-data", action="store_true")
     asyncio.run(serve(parser.parse_args()))

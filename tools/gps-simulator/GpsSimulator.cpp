@@ -5,8 +5,10 @@
 #include "gps/DSLocateMsg.h"
 #include "gps/Socket.h"
 
+#include <QFile>
 #include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -93,15 +95,8 @@ QByteArray Junk(int size)
 
 struct GpsSimulator::Tls
 {
-    EVP_PKEY *key = nullptr;
-    X509 *certificate = nullptr;
     SSL_CTX *context = nullptr;
-    ~Tls()
-    {
-        SSL_CTX_free(context);
-        X509_free(certificate);
-        EVP_PKEY_free(key);
-    }
+    ~Tls() { SSL_CTX_free(context); }
 };
 
 struct GpsSimulator::Connection
@@ -144,30 +139,60 @@ void AddExtension(X509 *certificate, int nid, const char *value)
     }
 }
 
-} // namespace
-
-quint16 GpsSimulator::Start()
+// A self-signed certificate for localhost and 127.0.0.1, new at every start.
+void UseSelfSignedCertificate(SSL_CTX *context)
 {
-    // A self-signed certificate for localhost and 127.0.0.1, new at every start.
-    m_tls = std::make_unique<Tls>();
-    m_tls->key = EVP_EC_gen("P-256");
-    m_tls->certificate = X509_new();
-    X509 *x = m_tls->certificate;
-    if (!m_tls->key || !x)
+    EVP_PKEY *key = EVP_EC_gen("P-256");
+    X509 *x = X509_new();
+    const auto release = qScopeGuard([&] {
+        X509_free(x);
+        EVP_PKEY_free(key);
+    });
+    if (!key || !x)
         throw Exception(QStringLiteral("symulator: nie można utworzyć klucza: ") + OpenSslError());
     X509_set_version(x, 2);
     ASN1_INTEGER_set(X509_get_serialNumber(x), long(QRandomGenerator::global()->bounded(1, 1 << 30)));
     X509_gmtime_adj(X509_getm_notBefore(x), -3600);
     X509_gmtime_adj(X509_getm_notAfter(x), 365L * 86400);
-    X509_set_pubkey(x, m_tls->key);
+    X509_set_pubkey(x, key);
     X509_NAME *name = X509_get_subject_name(x);
     X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_ASC, reinterpret_cast<const unsigned char *>("localhost"), -1, -1, 0);
     X509_set_issuer_name(x, name);
     AddExtension(x, NID_basic_constraints, "critical,CA:TRUE");
     AddExtension(x, NID_key_usage, "critical,digitalSignature,keyCertSign");
     AddExtension(x, NID_subject_alt_name, "DNS:localhost,IP:127.0.0.1");
-    if (X509_sign(x, m_tls->key, EVP_sha256()) == 0)
+    if (X509_sign(x, key, EVP_sha256()) == 0)
         throw Exception(QStringLiteral("symulator: nie można podpisać certyfikatu: ") + OpenSslError());
+    if (SSL_CTX_use_certificate(context, x) != 1 || SSL_CTX_use_PrivateKey(context, key) != 1)
+        throw Exception(QStringLiteral("symulator: certyfikat odrzucony: ") + OpenSslError());
+}
+
+// The certificate (with the chain after it) and its key from PEM files.
+void UseCertificateFiles(SSL_CTX *context, const QString &certificateFile, const QString &keyFile)
+{
+    if (SSL_CTX_use_certificate_chain_file(context, QFile::encodeName(certificateFile).constData()) != 1
+        || SSL_CTX_use_PrivateKey_file(context, QFile::encodeName(keyFile).constData(), SSL_FILETYPE_PEM) != 1)
+        throw Exception(QStringLiteral("symulator: nie można wczytać certyfikatu %1 z kluczem %2: %3")
+                            .arg(certificateFile, keyFile, OpenSslError()));
+}
+
+} // namespace
+
+quint16 GpsSimulator::Start()
+{
+    // Old clients too: every version from TLS 1.0, security level 0.
+    m_tls = std::make_unique<Tls>();
+    m_tls->context = SSL_CTX_new(TLS_server_method());
+    SSL_CTX_set_security_level(m_tls->context, 0);
+    SSL_CTX_set_min_proto_version(m_tls->context, TLS1_VERSION);
+    SSL_CTX_set_max_proto_version(m_tls->context, TlsVersion(m_options.tlsMax));
+    SSL_CTX_set_cipher_list(m_tls->context, "DEFAULT:@SECLEVEL=0");
+    if (m_options.certificateFile.isEmpty())
+        UseSelfSignedCertificate(m_tls->context);
+    else
+        UseCertificateFiles(m_tls->context, m_options.certificateFile, m_options.keyFile);
+
+    X509 *x = SSL_CTX_get0_certificate(m_tls->context);
     BIO *pem = BIO_new(BIO_s_mem());
     PEM_write_bio_X509(pem, x);
     char *data = nullptr;
@@ -178,15 +203,6 @@ quint16 GpsSimulator::Start()
     unsigned int digestSize = 0;
     X509_digest(x, EVP_sha256(), digest, &digestSize);
     m_fingerprint = QString::fromLatin1(QByteArray(reinterpret_cast<const char *>(digest), int(digestSize)).toHex());
-
-    // Old clients too: every version from TLS 1.0, security level 0.
-    m_tls->context = SSL_CTX_new(TLS_server_method());
-    SSL_CTX_set_security_level(m_tls->context, 0);
-    SSL_CTX_set_min_proto_version(m_tls->context, TLS1_VERSION);
-    SSL_CTX_set_max_proto_version(m_tls->context, TlsVersion(m_options.tlsMax));
-    SSL_CTX_set_cipher_list(m_tls->context, "DEFAULT:@SECLEVEL=0");
-    if (SSL_CTX_use_certificate(m_tls->context, x) != 1 || SSL_CTX_use_PrivateKey(m_tls->context, m_tls->key) != 1)
-        throw Exception(QStringLiteral("symulator: certyfikat odrzucony: ") + OpenSslError());
 
     m_listener = std::make_unique<TcpSocket>(TcpSocket::Listen(m_options.port));
     m_port = m_listener->LocalPort();

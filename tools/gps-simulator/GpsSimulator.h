@@ -1,6 +1,6 @@
 #pragma once
 // A GPS tracking server for tests, measurements and the demo: a TLS server on a loopback port
-// with a self-signed certificate made at start, speaking the server's side of the protocol
+// with a self-signed certificate made at start or one given, speaking the server's side of the protocol
 // (greeting, live updates, vehicle list, archives of generated tracks with engine-on and
 // engine-off periods, the error messages), with switches that make it misbehave.
 #include <QByteArray>
@@ -55,6 +55,9 @@ struct ROptions
     int dropAfter = -1;
     // Junk bytes before the greeting, or junk instead of every answer.
     enum class Garbage { None, BeforeGreeting, Only } garbage = Garbage::None;
+    // The certificate served (PEM, the chain after it) and its key; empty: a self-signed
+    // certificate for localhost and 127.0.0.1, made at start.
+    QString certificateFile, keyFile;
     // A plain-text greeting in place of the TLS handshake.
     bool plainGreeting = false;
     // Accepts connections and never takes part in the handshake.
@@ -82,8 +85,8 @@ public:
     GpsSimulator(const GpsSimulator &) = delete;
     GpsSimulator &operator=(const GpsSimulator &) = delete;
 
-    // Makes the certificate, listens and serves connections on threads of its own; returns
-    // the port. Throws pelk::Exception when it cannot listen.
+    // Makes or loads the certificate, listens and serves connections on threads of its own; returns
+    // the port. Throws pelk::Exception when it cannot load the certificate or listen.
     quint16 Start();
     // Closes every connection and waits for the threads.
     void Stop();

@@ -76,6 +76,9 @@ int main(int argc, char *argv[])
         {QStringLiteral("repeat-lists"), QStringLiteral("Times the autoupdate property and each vehicle-info are sent."),
          QStringLiteral("n"), QStringLiteral("1")},
         {QStringLiteral("unclosed-message"), QStringLiteral("After the greeting, a message element that never closes.")},
+        {QStringLiteral("cert"), QStringLiteral("Serve this certificate (PEM, chain after it) instead of a self-signed one."),
+         QStringLiteral("file")},
+        {QStringLiteral("key"), QStringLiteral("The private key (PEM) of --cert."), QStringLiteral("file")},
         {QStringLiteral("cert-out"), QStringLiteral("Write the certificate (PEM) to this file."), QStringLiteral("file")},
     });
     cli.process(app);
@@ -124,6 +127,8 @@ int main(int argc, char *argv[])
     options.liveIntervalMs = cli.value(QStringLiteral("live")).toInt();
     options.listRepeats = cli.value(QStringLiteral("repeat-lists")).toInt();
     options.unclosedMessage = cli.isSet(QStringLiteral("unclosed-message"));
+    options.certificateFile = cli.value(QStringLiteral("cert"));
+    options.keyFile = cli.value(QStringLiteral("key"));
 
     std::signal(SIGTERM, OnSignal);
     std::signal(SIGINT, OnSignal);
