@@ -2,6 +2,7 @@
 // SQLite databases created from the shipped scripts; and the source and target visits alone.
 #include "support/ExchangeFixture.h"
 #include "support/FixedClock.h"
+#include "support/StatementCounter.h"
 
 #include "app/DM_Main.h"
 #include "app/Log.h"
@@ -548,4 +549,33 @@ TEST(VisitStatements, SqlServerTextsAsTheCrmAndTheGisKnowThem)
     EXPECT_EQ(VisitSql::Wizyta().sqlServer.toStdString(),
               "select WIZ_ID, WIZ_EXID, WIZ_NAZWA, WIZ_ID_OB, WIZ_DATA, WIZ_DLUGOSC, WIZ_CZAS, WIZ_ILOSC\r\n  from dbo.WIZYTA\r\n"
               " where WIZ_ID_OB = :ObiektID and\r\n       convert(varchar(10),WIZ_DATA,120) = :DataWizyty \r\n");
+}
+
+// The round trips of a visit against the CRM and the GIS: a change that adds a statement per
+// visit or per stop fails here.
+TEST_F(Visits, TheStatementsOfNewAndOfChangedVisitsArePinned)
+{
+    for (int day = 0; day < 3; ++day)
+        for (int stop = 0; stop < 3; ++stop)
+            Activity(day * 3 + stop + 1, stop + 1,
+                     QStringLiteral("2009-03-1%1 %2:00:00").arg(2 + day).arg(8 + stop, 2, 10, QLatin1Char('0')),
+                     QStringLiteral("2009-03-1%1 %2:30:00").arg(2 + day).arg(8 + stop, 2, 10, QLatin1Char('0')));
+    StatementCounter counter;
+    RunExchange();
+    const auto newGis = counter.Of(QStringLiteral("GIS")), newCrm = counter.Of(QStringLiteral("CRM"));
+    Crm(QStringLiteral(
+        "UPDATE Activity SET EndDate = datetime(EndDate, '+5 minutes'), UpdateDate = datetime('now', 'localtime');"));
+    counter.Reset();
+    RunExchange();
+    const auto changedGis = counter.Of(QStringLiteral("GIS")), changedCrm = counter.Of(QStringLiteral("CRM"));
+    EXPECT_EQ(Summary(), Counts(3, 3, 0, 3, 0, 0)) << Pane().toStdString();
+    // The CRM: its clock, the list, one read per visit (a representative's day).
+    EXPECT_EQ(newCrm.All(), 2 + 3);
+    EXPECT_EQ(changedCrm.All(), 2 + 3);
+    // The GIS per run: the last-exchange time read and stored, the representatives and the
+    // customers read once. Per changed visit: the visit found and read, and one read per stop.
+    EXPECT_EQ(newGis.reads, 10);
+    EXPECT_EQ(newGis.writes, 13);
+    EXPECT_EQ(changedGis.reads, 3 + 5 * 3);
+    EXPECT_EQ(changedGis.writes, 1 + 3 * 3);
 }
