@@ -207,7 +207,7 @@ void TX2Y_SprzedazListQueue::FinishElement(RObiekt &element, bool result)
 
 bool TY2X_SprzedazListQueue::PrepareList()
 {
-    return NotImplemented(__PRETTY_FUNCTION__);
+    return NotImplemented(PELK_FUNCTION);
 }
 
 bool TY2X_SprzedazListQueue::FindFileObject(RObiekt &element)
