@@ -355,8 +355,7 @@ bool IsWideEncoding(const QString &encoding)
 // ---------------------------------------------------------------------------------------------
 
 EXMLParseError::EXMLParseError(const QString &reason, int line, int column, const QString &sourceText)
-    : Exception(QStringLiteral("%1 (line %2, column %3): %4").arg(reason).arg(line).arg(column).arg(sourceText)),
-      m_reason(reason), m_line(line), m_column(column), m_sourceText(sourceText)
+    : Exception(QStringLiteral("%1 (line %2, column %3): %4").arg(reason).arg(line).arg(column).arg(sourceText))
 {}
 
 // ---------------------------------------------------------------------------------------------
@@ -681,7 +680,7 @@ void TXMLSerializer::LoadProperty(QObject *object, const QString &objectName, xm
         if (OnSetPropertyError)
             OnSetPropertyError(this, name, propNode, e, handled);
         if (!handled)
-            throw EXSSetPropertyException(name);
+            throw EXSSetPropertyException();
     }
 }
 

@@ -27,13 +27,7 @@ using TxsStorageOptionType = int;
 class EXSSetPropertyException : public Exception
 {
 public:
-    explicit EXSSetPropertyException(const QString &propertyName)
-        : Exception(QStringLiteral("XML Serializer. Cannot set property value")), m_propertyName(propertyName)
-    {}
-    const QString &PropertyName() const { return m_propertyName; }
-
-private:
-    QString m_propertyName;
+    EXSSetPropertyException() : Exception(QStringLiteral("XML Serializer. Cannot set property value")) {}
 };
 
 // A date-time text that is no date, time or date and time.
@@ -43,22 +37,12 @@ public:
     using Exception::Exception;
 };
 
-// The document text is not well-formed XML.
+// The document text is not well-formed XML: "<reason> (line <n>, column <n>): <source text>",
+// the source text being the first 40 characters of the offending line.
 class EXMLParseError : public Exception
 {
 public:
     EXMLParseError(const QString &reason, int line, int column, const QString &sourceText);
-    const QString &Reason() const { return m_reason; }
-    int Line() const { return m_line; }
-    int Column() const { return m_column; }
-    // The first 40 characters of the offending line.
-    const QString &SourceText() const { return m_sourceText; }
-
-private:
-    QString m_reason;
-    int m_line;
-    int m_column;
-    QString m_sourceText;
 };
 
 class TXMLSerializer;

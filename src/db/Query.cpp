@@ -74,12 +74,6 @@ QString ColumnTypeName(SQLHSTMT h, int column)
 
 Query::Query(Connection &connection) : m_connection(&connection) {}
 
-void Query::SetConnection(Connection &connection)
-{
-    Close();
-    m_connection = &connection;
-}
-
 QString Query::ToPositional(const QString &sql, QStringList *names)
 {
     QString out;
@@ -137,19 +131,6 @@ void Query::SetSQL(const QString &sql)
         m_orderKeys.append(n.toUpper());
 }
 
-QStringList Query::ParamNames() const
-{
-    QStringList out;
-    for (const QString &n : m_order) {
-        bool seen = false;
-        for (const QString &o : out)
-            seen = seen || o.compare(n, Qt::CaseInsensitive) == 0;
-        if (!seen)
-            out.append(n);
-    }
-    return out;
-}
-
 void Query::SetParam(const QString &name, const Variant &value)
 {
     QString key = name.toUpper();
@@ -163,11 +144,6 @@ void Query::SetParam(const QString &name, const Variant &value)
 void Query::SetParam(const QString &name, const QDateTime &value)
 {
     SetParam(name, value.isValid() ? Variant::Date(FromQDateTime(value)) : Variant::Null());
-}
-
-Variant Query::Param(const QString &name) const
-{
-    return m_params.value(name.toUpper());
 }
 
 void Query::Open()
@@ -186,7 +162,6 @@ void Query::Close()
     m_defs.clear();
     m_rows.clear();
     m_pos = 0;
-    m_bof = true;
     m_eof = true;
 }
 
@@ -270,38 +245,16 @@ void Query::First()
 {
     EnsureActive();
     m_pos = 0;
-    m_bof = true;
     m_eof = m_rows.isEmpty();
 }
 
 void Query::Next()
 {
     EnsureActive();
-    if (m_pos + 1 < m_rows.size()) {
+    if (m_pos + 1 < m_rows.size())
         ++m_pos;
-        m_bof = false;
-    } else {
+    else
         m_eof = true;
-    }
-}
-
-void Query::Prior()
-{
-    EnsureActive();
-    if (m_pos > 0 && !m_rows.isEmpty()) {
-        --m_pos;
-        m_eof = false;
-    } else {
-        m_bof = true;
-    }
-}
-
-void Query::Last()
-{
-    EnsureActive();
-    m_pos = m_rows.isEmpty() ? 0 : int(m_rows.size()) - 1;
-    m_eof = true;
-    m_bof = m_rows.isEmpty();
 }
 
 int Query::FieldIndex(const QString &name) const

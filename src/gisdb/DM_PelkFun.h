@@ -41,13 +41,6 @@ public:
     // Each Find* leaves its query open on the first row found; lookups do not catch errors.
     bool FindObiektByEXID(const QString &exid, int typ);
     bool GetObiektIDByEXID(const QString &exid, int typ, int &id);
-    bool GetKlientID(const QString &exid, int &id) { return GetObiektIDByEXID(exid, TypKlient, id); }
-    bool GetPracownikID(const QString &exid, int &id) { return GetObiektIDByEXID(exid, TypPracownik, id); }
-    bool GetMagazynID(const QString &exid, int &id) { return GetObiektIDByEXID(exid, TypMagazyn, id); }
-    bool GetBiuroID(const QString &exid, int &id) { return GetObiektIDByEXID(exid, TypBiuro, id); }
-    bool GetPojazdID(const QString &exid, int &id) { return GetObiektIDByEXID(exid, TypPojazd, id); }
-    bool GetTerytoriumID(const QString &exid, int &id) { return GetObiektIDByEXID(exid, TypTerytorium, id); }
-    bool GetDystrybutorID(const QString &exid, int &id) { return GetObiektIDByEXID(exid, TypDystrybutor, id); }
 
     bool FindSlownikByNazwa(const QString &nazwa, int kategoria);
     // Found with an empty value: true and the output unchanged. A text that is no date-time
@@ -64,23 +57,9 @@ public:
     bool GetAtrybutTyp(int atrybutId, int &typ);
     bool FindAtrybutByNazwa(const QString &nazwa, int obiektTyp);
     bool GetAtrybutByNazwa(const QString &nazwa, int obiektTyp, int &atrybutId, int &typ);
-    bool GetAtrybutKlient(const QString &n, int &id, int &t) { return GetAtrybutByNazwa(n, TypKlient, id, t); }
-    bool GetAtrybutPracownik(const QString &n, int &id, int &t) { return GetAtrybutByNazwa(n, TypPracownik, id, t); }
-    bool GetAtrybutMagazyn(const QString &n, int &id, int &t) { return GetAtrybutByNazwa(n, TypMagazyn, id, t); }
-    bool GetAtrybutBiuro(const QString &n, int &id, int &t) { return GetAtrybutByNazwa(n, TypBiuro, id, t); }
-    bool GetAtrybutPojazd(const QString &n, int &id, int &t) { return GetAtrybutByNazwa(n, TypPojazd, id, t); }
-    bool GetAtrybutTerytorium(const QString &n, int &id, int &t) { return GetAtrybutByNazwa(n, TypTerytorium, id, t); }
-    bool GetAtrybutDystrybutor(const QString &n, int &id, int &t) { return GetAtrybutByNazwa(n, TypDystrybutor, id, t); }
 
     // The stored value of the attribute for the object as text; false when there is none.
     bool GetWartoscAtrybutu(int atrybutId, int obiektId, int &typ, Variant &wartosc);
-    bool GetWartoscAtrybutuKlient(int a, int o, int &t, Variant &w) { return GetWartoscAtrybutu(a, o, t, w); }
-    bool GetWartoscAtrybutuPracownik(int a, int o, int &t, Variant &w) { return GetWartoscAtrybutu(a, o, t, w); }
-    bool GetWartoscAtrybutuMagazyn(int a, int o, int &t, Variant &w) { return GetWartoscAtrybutu(a, o, t, w); }
-    bool GetWartoscAtrybutuBiuro(int a, int o, int &t, Variant &w) { return GetWartoscAtrybutu(a, o, t, w); }
-    bool GetWartoscAtrybutuPojazd(int a, int o, int &t, Variant &w) { return GetWartoscAtrybutu(a, o, t, w); }
-    bool GetWartoscAtrybutuTerytorium(int a, int o, int &t, Variant &w) { return GetWartoscAtrybutu(a, o, t, w); }
-    bool GetWartoscAtrybutuDystrybutor(int a, int o, int &t, Variant &w) { return GetWartoscAtrybutu(a, o, t, w); }
 
     // The active address of that type.
     bool GetAdresID(int obiektId, int adresTyp, int &adresId);
@@ -96,7 +75,6 @@ public:
     // The object and address rows written by the target objects.
     TableRow ObiektRow, AdresRow;
 
-    TDM_Main &Main() const { return m_dm; }
     Connection &GIS() const;
     Dialect SqlDialect() const;
 
