@@ -1,6 +1,7 @@
 #include "app/Settings.h"
 #include "config/ObjectCollection.h"
 #include "config/XMLSerializer.h"
+#include "config/XmlValues.h"
 #include "support/TestSupport.h"
 #include "support/Unreadable.h"
 
