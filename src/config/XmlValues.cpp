@@ -134,7 +134,8 @@ void AssignVariant(QObject *object, const QMetaProperty &p, const Variant &v)
     case PropertyKind::String: value = QVariant(v.toString()); break;
     case PropertyKind::Variant: value = QVariant::fromValue(v); break;
     case PropertyKind::Object:
-    case PropertyKind::Unsupported: throw EVariantError(QStringLiteral("Invalid property type: %1").arg(QLatin1String(p.typeName())));
+    case PropertyKind::Unsupported:
+        throw EVariantError(QStringLiteral("Invalid property type: %1").arg(QLatin1String(p.typeName())));
     }
     if (!p.write(object, value))
         throw EVariantError(QStringLiteral("Cannot write property %1").arg(QLatin1String(p.name())));
@@ -412,6 +413,5 @@ Variant XMLTextToVariant(const QString &text, int code, bool normalize)
     }
     return Variant(text).convertTo(code);
 }
-
 
 } // namespace pelk

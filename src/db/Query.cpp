@@ -207,6 +207,17 @@ int Query::Execute(bool withResult)
     if (!q.isSelect())
         throw Exception(QStringLiteral("The statement returned no result set"));
 
+    ReadResult(q);
+    if (q.lastError().type() != QSqlError::NoError)
+        fail();
+    q.finish(); // every row is read: release the cursor (and the database's read lock)
+    m_active = true;
+    First();
+    return int(m_rows.size());
+}
+
+void Query::ReadResult(QSqlQuery &q)
+{
     const QSqlRecord rec = q.record();
     const SQLHSTMT h = StatementHandle(q);
     for (int i = 0; i < rec.count(); ++i) {
@@ -227,12 +238,6 @@ int Query::Execute(bool withResult)
             row.append(m_defs[i].FromDriver(q.value(i)));
         m_rows.append(row);
     }
-    if (q.lastError().type() != QSqlError::NoError)
-        fail();
-    q.finish(); // every row is read: release the cursor (and the database's read lock)
-    m_active = true;
-    First();
-    return int(m_rows.size());
 }
 
 void Query::EnsureActive() const

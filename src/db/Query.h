@@ -9,6 +9,8 @@
 #include <QList>
 #include <QStringList>
 
+class QSqlQuery;
+
 namespace pelk {
 
 class Query
@@ -55,6 +57,8 @@ public:
 
 private:
     int Execute(bool withResult);
+    // The field definitions and every row of the executed statement's result set.
+    void ReadResult(QSqlQuery &q);
     void EnsureActive() const;
 
     Connection *m_connection;
