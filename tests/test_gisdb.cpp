@@ -197,20 +197,21 @@ TEST_F(GisDb, ObjectTypeNamesAndLookups)
     ExecSql(QStringLiteral("insert into OBIEKT (OB_ID, OB_EXID, OB_ID_SLO_TYP, OB_AKTYWNY) values (50, 'K1', 102, 0);"
                            "insert into ADRES (ADR_ID, ADR_ID_OB, ADR_AKTYWNY, ADR_ID_SLO_TYP) values (7, 50, 0, 201);"));
     int id = -1;
-    EXPECT_TRUE(fun->GetKlientID(QStringLiteral("K1"), id)); // inactive objects are found
+    EXPECT_TRUE(fun->GetObiektIDByEXID(QStringLiteral("K1"), TDM_PelkFun::TypKlient, id)); // inactive objects are found
     EXPECT_EQ(id, 50);
     id = -1;
-    EXPECT_FALSE(fun->GetDystrybutorID(QStringLiteral("K1"), id));
+    EXPECT_FALSE(fun->GetObiektIDByEXID(QStringLiteral("K1"), TDM_PelkFun::TypDystrybutor, id));
     EXPECT_EQ(id, -1);
     // An inactive address is not the object's address.
     EXPECT_FALSE(fun->AdresRow.OpenWhere({{QStringLiteral("ADR_ID_OB"), Variant(50)},
                                           {QStringLiteral("ADR_AKTYWNY"), Variant(1)},
                                           {QStringLiteral("ADR_ID_SLO_TYP"), Variant(201)}}));
     int nr = 0, typ = 0;
-    EXPECT_TRUE(fun->GetAtrybutDystrybutor(QStringLiteral("DataUtworzenia"), nr, typ));
+    EXPECT_TRUE(fun->GetAtrybutByNazwa(QStringLiteral("DataUtworzenia"), TDM_PelkFun::TypDystrybutor, nr, typ));
     EXPECT_EQ(nr, 15);
     EXPECT_EQ(typ, 5);
-    EXPECT_FALSE(fun->GetAtrybutKlient(QStringLiteral("Data utworzenia"), nr, typ)); // display name is not the key
+    EXPECT_FALSE(fun->GetAtrybutByNazwa(QStringLiteral("Data utworzenia"), TDM_PelkFun::TypKlient, nr,
+                                        typ)); // display name is not the key
 }
 
 TEST_F(GisDb, WatermarkRoundTripAndDictionaryNumbers)

@@ -12,8 +12,12 @@ using namespace pelk;
 
 namespace {
 
+// A signature in one compiler's layout: GCC's or clang's __PRETTY_FUNCTION__, or __FUNCSIG__ of
+// the Microsoft compiler (calling convention, "class"/"struct" in types, templates with spaces)
+// or of clang in its mode.
 struct SignatureCase
 {
+    const char *name;
     const char *signature;
     const char *operation;
 };
@@ -21,27 +25,47 @@ struct SignatureCase
 // The case as the test list names it.
 void PrintTo(const SignatureCase &c, std::ostream *os)
 {
-    *os << c.operation;
+    *os << c.name;
 }
 
 class OperationName : public ::testing::TestWithParam<SignatureCase>
 {};
 
-TEST_P(OperationName, IsClassDotMethod)
+TEST_P(OperationName, IsClassDotMethodInEitherCompilersLayout)
 {
     EXPECT_EQ(Where::OperationName(GetParam().signature), QString::fromLatin1(GetParam().operation));
 }
 
-INSTANTIATE_TEST_SUITE_P(Signatures, OperationName,
-                         ::testing::Values(SignatureCase{"bool pelk::TPelk_Obiekt::SaveObjectData(pelk::RObiekt&)",
-                                                         "TPelk_Obiekt.SaveObjectData"},
-                                           SignatureCase{"bool pelk::TObjectListQueue::FindFile()", "TObjectListQueue.FindFile"},
-                                           SignatureCase{"virtual bool pelk::TZamer_Klient::LoadObjectData(pelk::RObiekt&)",
-                                                         "TZamer_Klient.LoadObjectData"},
-                                           SignatureCase{"void pelk::TQueue::Execute()", "TQueue.Execute"},
-                                           SignatureCase{"bool pelk::gps::TDecoder::Consume(int) const", "TDecoder.Consume"},
-                                           SignatureCase{"static QString Fun::Run(const QList<QPair<int, int> >&)", "Fun.Run"},
-                                           SignatureCase{"int main(int, char**)", "main"}));
+INSTANTIATE_TEST_SUITE_P(
+    Signatures, OperationName,
+    ::testing::Values(
+        SignatureCase{"Gcc_Member", "bool pelk::TPelk_Obiekt::SaveObjectData(pelk::RObiekt&)", "TPelk_Obiekt.SaveObjectData"},
+        SignatureCase{"Msvc_Member", "bool __cdecl pelk::TPelk_Obiekt::SaveObjectData(struct pelk::RObiekt &)",
+                      "TPelk_Obiekt.SaveObjectData"},
+        SignatureCase{"Gcc_Virtual", "virtual bool pelk::TZamer_Klient::LoadObjectData(pelk::RObiekt&)",
+                      "TZamer_Klient.LoadObjectData"},
+        SignatureCase{"Gcc_Void", "void pelk::TQueue::Execute()", "TQueue.Execute"},
+        SignatureCase{"Msvc_Void", "void __thiscall pelk::TQueue::Execute(void)", "TQueue.Execute"},
+        SignatureCase{"Gcc_ConstNested", "bool pelk::gps::TDecoder::Consume(int) const", "TDecoder.Consume"},
+        SignatureCase{"Msvc_ConstNested", "bool __thiscall pelk::gps::TDecoder::Consume(int) const", "TDecoder.Consume"},
+        SignatureCase{"Gcc_StaticTemplateArgs", "static QString Fun::Run(const QList<QPair<int, int> >&)", "Fun.Run"},
+        SignatureCase{"Msvc_ClassReturnType", "class QString __cdecl Fun::Run(const class QList<struct QPair<int,int> > &)",
+                      "Fun.Run"},
+        SignatureCase{"Gcc_ClassTemplate", "bool pelk::TKolejka<T>::Run() [with T = pelk::TElement]", "TKolejka.Run"},
+        SignatureCase{"Clang_ClassTemplate", "bool pelk::TKolejka<pelk::TElement>::Run() [T = pelk::TElement]", "TKolejka.Run"},
+        SignatureCase{"Msvc_ClassTemplate", "bool __cdecl pelk::TKolejka<class pelk::TElement>::Run(void)", "TKolejka.Run"},
+        SignatureCase{"Gcc_AnonymousNamespace", "bool {anonymous}::Zapisz(int)", "{anonymous}.Zapisz"},
+        SignatureCase{"Clang_AnonymousNamespace", "bool (anonymous namespace)::Zapisz(int)", "{anonymous}.Zapisz"},
+        SignatureCase{"Msvc_AnonymousNamespace", "bool __cdecl `anonymous namespace'::Zapisz(int)", "{anonymous}.Zapisz"},
+        SignatureCase{"Gcc_ClassInAnonymousNamespace", "static bool {anonymous}::TModul::Zapisz()", "TModul.Zapisz"},
+        SignatureCase{"Clang_ClassInAnonymousNamespace", "static bool (anonymous namespace)::TModul::Zapisz()", "TModul.Zapisz"},
+        SignatureCase{"ClangCl_ClassInAnonymousNamespace", "static bool __cdecl (anonymous namespace)::TModul::Zapisz(void)",
+                      "TModul.Zapisz"},
+        SignatureCase{"Msvc_ClassInAnonymousNamespace", "bool __cdecl `anonymous-namespace'::TModul::Zapisz(void)",
+                      "TModul.Zapisz"},
+        SignatureCase{"Gcc_Free", "int main(int, char**)", "main"},
+        SignatureCase{"Msvc_Free", "int __cdecl main(int,char **)", "main"}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 class GuardedTest : public ::testing::Test
 {

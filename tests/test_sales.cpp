@@ -300,6 +300,72 @@ TEST_F(Sales, SharedAmongObjectsOnlyPositiveValuesWrittenInactiveObjectsNotFound
     EXPECT_TRUE(WorkFiles().isEmpty()) << WorkFiles().join(QLatin1Char(' ')).toStdString();
 }
 
+// One item in the filter of each product group, and the figures its sales give: the amount in
+// the twelve-month attribute, and in period M-k the group's measure (kilograms or pieces) under
+// base + k of each attribute the item counts in.
+struct GroupCase
+{
+    const char *item, *area, *itemGroup;
+    int twelveMonths;
+    QList<QPair<int, const char *>> monthly; // base attribute, "kg" or "szt"
+};
+
+const GroupCase kGroups[] = {
+    {"T01", "C10", "202", 100, {{110, "kg"}, {150, "kg"}}}, // PCE rutile/basic, PCE (kg)
+    {"T02", "C10", "100", 100, {{114, "kg"}, {150, "kg"}}}, // PCE other, PCE (kg)
+    {"T03", "C20", "207", 100, {{130, "kg"}, {154, "kg"}}}, // PCS MAG wire MP/spools, PCS (kg)
+    {"T04", "C20", "100", 100, {{134, "kg"}, {154, "kg"}}}, // PCS other, PCS (kg)
+    {"T05", "C21", "100", 100, {{158, "kg"}}},              // PCC (kg)
+    {"T06", "C22", "100", 100, {{162, "kg"}}},              // PCF (kg)
+    {"T07", "E30", "310", 101, {{200, "szt"}}},             // MMA rectifiers
+    {"T08", "E31", "335", 101, {{204, "szt"}}},             // TIG manual DC
+    {"T09", "E32", "397", 101, {{208, "szt"}}},             // TIG manual AC/DC
+    {"T10", "E40", "322", 101, {{212, "szt"}}},             // MIG/MAG rectifiers
+    {"T11", "E30", "396", 101, {{216, "szt"}}},             // MIG/MAG from 250 A at 35 %
+    {"T12", "E31", "320", 101, {{220, "szt"}}},             // MIG/MAG below 250 A at 35 %
+};
+
+TEST_F(Sales, EveryStepSumsItsGroupsMeasureForItsPeriodUnderItsAttribute)
+{
+    // Every item sold once per period to a customer of its own: 1000 in amount, 4 pieces of 2.5 kg.
+    QString items;
+    for (const GroupCase &g : kGroups)
+        items += QStringLiteral("('%1', '%2', '%3', 2.5),")
+                     .arg(QLatin1String(g.item), QLatin1String(g.area), QLatin1String(g.itemGroup));
+    items.chop(1);
+    ErpSql(QStringLiteral("INSERT INTO MITMAS VALUES %1;").arg(items));
+    const int monthDays[] = {20260310, 20260210, 20260110, 20251210}; // in M, M-1, M-2, M-3
+    QMap<QString, QStringList> expected;
+    for (const GroupCase &g : kGroups) {
+        for (int k = 0; k < 4; ++k) {
+            const QString customer = QStringLiteral("%1-M%2").arg(QLatin1String(g.item)).arg(k);
+            Order(customer, monthDays[k], {{g.item, 1000, 4}});
+            QStringList &figures = expected[customer];
+            figures << QStringLiteral("%1=1000").arg(g.twelveMonths);
+            for (const auto &[base, measure] : g.monthly)
+                figures << QStringLiteral("%1=%2").arg(base + k).arg(qstrcmp(measure, "kg") == 0 ? 10 : 4);
+        }
+    }
+    // Before M-3 and within the twelve months: only the twelve-month figures.
+    Order(QStringLiteral("PC-12M"), 20250910, {{"T01", 1000, 4}});
+    Order(QStringLiteral("PE-12M"), 20250910, {{"T07", 1000, 4}});
+    expected[QStringLiteral("PC-12M")] = QStringList{QStringLiteral("100=1000")};
+    expected[QStringLiteral("PE-12M")] = QStringList{QStringLiteral("101=1000")};
+
+    bool prepared = false;
+    auto queue = Gathered(&prepared);
+    ASSERT_TRUE(prepared) << Pane().toStdString();
+    for (auto it = expected.begin(); it != expected.end(); ++it) {
+        QStringList figures;
+        for (const RPozycjaSprzedazy &p : queue->Sprzedaz().kbmMemTable_Sprzedaz.Pozycje(it.key()))
+            figures << QStringLiteral("%1=%2").arg(p.Atrybut).arg(p.Wartosc);
+        figures.sort();
+        it->sort();
+        EXPECT_EQ(figures.join(QLatin1Char(' ')).toStdString(), it->join(QLatin1Char(' ')).toStdString())
+            << it.key().toStdString();
+    }
+}
+
 TEST_F(Sales, OneElementPerCustomerInOrderOfFirstOccurrence)
 {
     Order(QStringLiteral("K6"), 20260310, {{"MMA", 0, 1}});  // first found by MMA M (step 35)

@@ -46,9 +46,6 @@ public:
     // row into edit state. Text for narrow string fields is cut to the field size.
     bool CompareFieldValue(TableRow &row, const QString &field, const Variant &newValue);
 
-protected:
-    TLog &LogRef() const { return m_log; }
-
 private:
     TLog &m_log;
 };

@@ -11,8 +11,9 @@
 // no log. Database writes of an element sit in a TElementTransaction, which rolls back
 // whatever ends the element early, exceptions of any type included.
 //
-// The heading names the operation from the compiler's signature (PELK_HERE), so no class or
-// operation name is typed by hand; Where::Of names it by a class known only at run time, and
+// The heading names the operation from the compiler's signature (PELK_HERE: GCC's and clang's
+// __PRETTY_FUNCTION__, the Microsoft compiler's __FUNCSIG__), so no class or operation name is
+// typed by hand; Where::Of names it by a class known only at run time, and
 // Where::Heading gives the text itself where the logged name differs from the function.
 #include <QString>
 #include <exception>
@@ -25,8 +26,8 @@ class TLog;
 class Where
 {
 public:
-    // A signature as __PRETTY_FUNCTION__ gives it; parsed only when something is logged.
-    static Where Signature(const char *prettyFunction) { return Where(prettyFunction); }
+    // A signature as PELK_FUNCTION gives it; parsed only when something is logged.
+    static Where Signature(const char *signature) { return Where(signature); }
     // " Wyjątek funkcji <className>.<operation>".
     static Where Of(const QString &className, const char *operation);
     // The heading text itself; `detail`, when given, is logged as a line of its own after it.
@@ -34,9 +35,11 @@ public:
 
     QString HeadingText() const;
     const QString &Detail() const { return m_detail; }
-    // "Class.Method" of a signature such as "bool pelk::TPelk_Obiekt::Save(pelk::RObiekt&)":
-    // the last two scope parts before the parameter list.
-    static QString OperationName(const char *prettyFunction);
+    // "Class.Method" of a named function's signature in either compiler's layout, such as
+    // "bool pelk::TPelk_Obiekt::Save(pelk::RObiekt&)" or
+    // "bool __cdecl pelk::TPelk_Obiekt::Save(struct pelk::RObiekt &)": the last two scope parts
+    // of the name before the parameter list, without template arguments.
+    static QString OperationName(const char *signature);
 
 private:
     explicit Where(const char *signature) : m_signature(signature) {}
@@ -46,7 +49,13 @@ private:
     QString m_detail;
 };
 
-#define PELK_HERE ::pelk::Where::Signature(__PRETTY_FUNCTION__)
+// The enclosing function's signature, in the layout of the compiler.
+#if defined(_MSC_VER)
+#define PELK_FUNCTION __FUNCSIG__
+#else
+#define PELK_FUNCTION __PRETTY_FUNCTION__
+#endif
+#define PELK_HERE ::pelk::Where::Signature(PELK_FUNCTION)
 
 // Logs a caught exception under the heading; nothing when there is no log.
 void LogCaught(TLog *log, const Where &where, const std::exception &e);

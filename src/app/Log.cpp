@@ -241,12 +241,6 @@ void TLog::OpenFile(const QString &folder, int traceLevel)
     }
 }
 
-void TLog::WriteToFile(const QString &text)
-{
-    QMutexLocker lock(&m_mutex);
-    WriteToFileLocked(text);
-}
-
 void TLog::WriteToFileLocked(const QString &text)
 {
     if (!m_file)

@@ -44,7 +44,6 @@ public:
     QString FileName() const;
 
     void OpenFile(const QString &folder, int traceLevel);
-    void WriteToFile(const QString &text);
     void ScrollToEnd();
 
     // What the pane received so far, one entry per pane element (an empty entry for the image

@@ -13,7 +13,6 @@ public:
     explicit SingleInstance(const QString &name);
     // True when this process now holds the lock (held until destruction).
     bool TryAcquire();
-    QString LockFilePath() const { return m_path; }
 
 private:
     QString m_path;

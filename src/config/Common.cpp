@@ -161,13 +161,6 @@ TDateTime LastDayOfMonth(TDateTime d)
     return EncodeDate(y, mo, QDate(y, mo, 1).daysInMonth());
 }
 
-quint16 YearOfDate(TDateTime d)
-{
-    int y, mo, day, h, mi, s, ms;
-    DecodeDateTime(d, y, mo, day, h, mi, s, ms);
-    return quint16(y);
-}
-
 bool TryEncodeDateTimeParts(int year, int month, int day, int hour, int minute, int second, int msec, TDateTime &out)
 {
     TDateTime date = 0;

@@ -28,7 +28,6 @@ TDateTime LocalToUTC(TDateTime t);
 
 TDateTime FirstDayOfMonth(TDateTime d);
 TDateTime LastDayOfMonth(TDateTime d);
-quint16 YearOfDate(TDateTime d);
 
 // Date plus time; false when either part is impossible (out then holds the date alone if the
 // date was valid, and is untouched otherwise).

@@ -8,11 +8,6 @@ namespace pelk {
 
 TObjectCollectionItem::TObjectCollectionItem(TObjectCollection *collection) : TPersistent(collection), m_collection(collection) {}
 
-int TObjectCollectionItem::Index() const
-{
-    return m_collection ? m_collection->IndexOf(this) : -1;
-}
-
 TObjectCollection::TObjectCollection(const QMetaObject &itemClass, QObject *parent) : TPersistent(parent), m_itemClass(itemClass)
 {}
 

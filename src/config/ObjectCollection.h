@@ -16,7 +16,6 @@ public:
     // Every item class declares this constructor Q_INVOKABLE so that loading can recreate it.
     Q_INVOKABLE explicit TObjectCollectionItem(pelk::TObjectCollection *collection);
     TObjectCollection *Collection() const { return m_collection; }
-    int Index() const;
 
 private:
     TObjectCollection *m_collection;
@@ -32,7 +31,6 @@ public:
     TObjectCollectionItem *Add();
     int Count() const { return int(m_items.size()); }
     TObjectCollectionItem *Item(int index) const { return m_items.at(index); }
-    int IndexOf(const TObjectCollectionItem *item) const { return int(m_items.indexOf(item)); }
     void Delete(int index);
     void Clear();
 

@@ -3,18 +3,17 @@
 #include "AtomicFile.h"
 
 #include "Common.h"
-#include "NumberText.h"
 #include "ObjectCollection.h"
+#include "XmlNodes.h"
 #include "XmlParserContext.h"
+#include "XmlValues.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QMetaEnum>
 #include <QMetaProperty>
 #include <QScopeGuard>
 #include <algorithm>
-#include <cmath>
 #include <libxml/encoding.h>
 #include <libxml/parser.h>
 #include <libxml/xmlerror.h>
@@ -23,53 +22,9 @@
 
 namespace pelk {
 
+using namespace xml;
+
 namespace {
-
-const xmlChar *X(const char *s)
-{
-    return reinterpret_cast<const xmlChar *>(s);
-}
-
-QString FromXml(const xmlChar *s)
-{
-    return s ? QString::fromUtf8(reinterpret_cast<const char *>(s)) : QString();
-}
-
-// Characters XML 1.0 cannot carry: control characters other than tab and line breaks,
-// surrogates (a pair is kept whole by ToXml), U+FFFE and U+FFFF.
-bool IsXmlUnsafe(char16_t u)
-{
-    return (u < 0x20 && u != '\t' && u != '\n' && u != '\r') || QChar::isSurrogate(u) || u == 0xFFFE || u == 0xFFFF;
-}
-
-// UTF-8 of a text without the characters XML cannot carry: written, they would make the file
-// unreadable.
-QByteArray ToXml(const QString &text)
-{
-    // Most texts hold nothing to drop: those are converted as they stand.
-    if (std::none_of(text.cbegin(), text.cend(), [](QChar c) { return IsXmlUnsafe(c.unicode()); }))
-        return text.toUtf8();
-    QString clean;
-    clean.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
-            clean += c;
-            clean += text.at(++i);
-        } else if (!IsXmlUnsafe(c.unicode())) {
-            clean += c;
-        }
-    }
-    return clean.toUtf8();
-}
-
-QString Attr(xmlNodePtr node, const char *name)
-{
-    xmlChar *value = xmlGetProp(node, X(name));
-    const QString result = FromXml(value);
-    xmlFree(value);
-    return result;
-}
 
 // The names of a class's properties after QObject's own, in index order: read once per class
 // and thread instead of once per property read.
@@ -86,48 +41,16 @@ const QList<QLatin1String> &PropertyNames(const QMetaObject *mo)
     return *it;
 }
 
-// Every attribute is written once, on the element just added: no search for an earlier one.
-void AddAttr(xmlNodePtr node, const char *name, const QString &value)
+// The index of the class's property of that name (case-insensitive), -1 when there is none.
+int PropertyIndex(const QMetaObject *mo, const QString &name)
 {
-    xmlNewProp(node, X(name), X(ToXml(value).constData()));
-}
-
-QString Content(xmlNodePtr node)
-{
-    xmlChar *value = xmlNodeGetContent(node);
-    const QString result = FromXml(value);
-    xmlFree(value);
-    return result;
-}
-
-bool IsElement(xmlNodePtr node, const char *tag)
-{
-    if (!node || node->type != XML_ELEMENT_NODE)
-        return false;
-    if (xmlStrcasecmp(node->name, X(tag)) == 0)
-        return true;
-    // An ASCII name that differs from the tag in ASCII differs in any case folding.
-    const bool ascii = std::all_of(node->name, node->name + xmlStrlen(node->name), [](xmlChar c) { return c < 0x80; });
-    return !ascii && SameText(FromXml(node->name), QLatin1String(tag));
-}
-
-xmlNodePtr ChildElement(xmlNodePtr parent, const char *tag)
-{
-    for (xmlNodePtr c = parent ? parent->children : nullptr; c; c = c->next)
-        if (IsElement(c, tag))
-            return c;
-    return nullptr;
-}
-
-xmlNodePtr AddElement(xmlNodePtr parent, const char *tag)
-{
-    return xmlNewChild(parent, nullptr, X(tag), nullptr);
-}
-
-void AddText(xmlNodePtr node, const QString &text)
-{
-    if (!text.isEmpty())
-        xmlAddChild(node, xmlNewDocText(node->doc, X(ToXml(text).constData())));
+    if (name.isEmpty())
+        return -1;
+    const QList<QLatin1String> &names = PropertyNames(mo);
+    for (int i = 0; i < names.size(); ++i)
+        if (SameText(names[i], name))
+            return QObject::staticMetaObject.propertyCount() + i;
+    return -1;
 }
 
 QString EffectiveName(const QObject *object, const QString &name)
@@ -135,185 +58,9 @@ QString EffectiveName(const QObject *object, const QString &name)
     return name.isEmpty() ? object->objectName() : name;
 }
 
-// How a published property is written and read.
-enum class Kind { Unsupported, Integer, Int64, Enumeration, Boolean, Double, String, Variant, Object };
-
-Kind KindOf(const QMetaProperty &p)
-{
-    if (p.isEnumType())
-        return p.isFlagType() ? Kind::Integer : Kind::Enumeration;
-    const QMetaType t = p.metaType();
-    if (t == QMetaType::fromType<pelk::Variant>())
-        return Kind::Variant;
-    if (t.flags() & QMetaType::PointerToQObject)
-        return Kind::Object;
-    switch (t.id()) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-    case QMetaType::Char:
-    case QMetaType::SChar:
-    case QMetaType::UChar:
-    case QMetaType::QChar:
-    case QMetaType::Char16: return Kind::Integer;
-    case QMetaType::Long:
-    case QMetaType::ULong: return sizeof(long) == 4 ? Kind::Integer : Kind::Int64;
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong: return Kind::Int64;
-    case QMetaType::Bool: return Kind::Boolean;
-    case QMetaType::Double:
-    case QMetaType::Float: return Kind::Double;
-    case QMetaType::QString: return Kind::String;
-    default: return Kind::Unsupported;
-    }
-}
-
-// Variant type whose range an integer property accepts.
-int RangeCode(const QMetaProperty &p)
-{
-    if (p.isFlagType())
-        return varInteger;
-    switch (p.metaType().id()) {
-    case QMetaType::Short: return varSmallint;
-    case QMetaType::UShort:
-    case QMetaType::QChar:
-    case QMetaType::Char16: return varWord;
-    case QMetaType::SChar: return varShortInt;
-    case QMetaType::UChar: return varByte;
-    case QMetaType::Char: return std::numeric_limits<char>::is_signed ? varShortInt : varByte;
-    case QMetaType::UInt: return varLongWord;
-    case QMetaType::Long: return sizeof(long) == 4 ? varInteger : varInt64;
-    case QMetaType::ULong: return sizeof(long) == 4 ? varLongWord : varInt64;
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong: return varInt64;
-    default: return varInteger;
-    }
-}
-
-qint64 ReadIntegral(const QMetaProperty &p, const QVariant &v)
-{
-    const int id = p.metaType().id();
-    if (id == QMetaType::QChar)
-        return v.value<QChar>().unicode();
-    if (id == QMetaType::Char16)
-        return v.value<char16_t>();
-    if (id == QMetaType::ULongLong || (id == QMetaType::ULong && sizeof(long) == 8))
-        return qint64(v.toULongLong());
-    return v.toLongLong();
-}
-
-bool HasClassInfo(const QObject *object, const QString &key)
-{
-    return object->metaObject()->indexOfClassInfo(key.toLatin1().constData()) >= 0;
-}
-
-// Declared default of an enumeration or Boolean property; the lowest integer when none.
-int DeclaredDefault(const QObject *object, const char *propertyName)
-{
-    const QMetaObject *mo = object->metaObject();
-    const int i = mo->indexOfClassInfo(QByteArray("default:").append(propertyName).constData());
-    if (i >= 0) {
-        bool ok = false;
-        const int v = QString::fromLatin1(mo->classInfo(i).value()).trimmed().toInt(&ok);
-        if (ok)
-            return v;
-    }
-    return std::numeric_limits<int>::min();
-}
-
-int EnumValueOf(const QMetaEnum &e, const QString &identifier)
-{
-    const QString id = identifier.trimmed();
-    for (int i = 0; i < e.keyCount(); ++i)
-        if (SameText(QLatin1String(e.key(i)), id))
-            return e.value(i);
-    throw EConvertError(QStringLiteral("'%1' is not a valid value of %2").arg(identifier, QLatin1String(e.enumName())));
-}
-
-bool BoolValueOf(const QString &identifier)
-{
-    const QString id = identifier.trimmed();
-    if (SameText(id, QLatin1String("True")))
-        return true;
-    if (SameText(id, QLatin1String("False")))
-        return false;
-    throw EConvertError(QStringLiteral("'%1' is not a valid Boolean value").arg(identifier));
-}
-
-// Assigns a value to a property, converted to the property's type within its range.
-void AssignVariant(QObject *object, const QMetaProperty &p, const Variant &v)
-{
-    QVariant value;
-    switch (KindOf(p)) {
-    case Kind::Integer: {
-        const qint64 x = v.convertTo(RangeCode(p)).toInt64();
-        const int id = p.metaType().id();
-        if (id == QMetaType::QChar)
-            value = QVariant::fromValue(QChar(char16_t(x)));
-        else if (id == QMetaType::Char16)
-            value = QVariant::fromValue(char16_t(x));
-        else if (p.isFlagType())
-            value = QVariant(int(x));
-        else {
-            value = QVariant(x);
-            if (!value.convert(p.metaType()))
-                throw EVariantError(QStringLiteral("Invalid property value"));
-        }
-        break;
-    }
-    case Kind::Int64: {
-        const qint64 x = v.convertTo(varInt64).toInt64();
-        value = QVariant(x);
-        if (!value.convert(p.metaType()))
-            throw EVariantError(QStringLiteral("Invalid property value"));
-        break;
-    }
-    case Kind::Enumeration: {
-        const QMetaEnum e = p.enumerator();
-        int x;
-        if (v.isText()) {
-            x = EnumValueOf(e, v.toString());
-        } else {
-            x = v.toInt();
-            if (!e.valueToKey(x))
-                throw EConvertError(QStringLiteral("%1 is not a valid value of %2").arg(x).arg(QLatin1String(e.enumName())));
-        }
-        value = QVariant(x);
-        break;
-    }
-    case Kind::Boolean: value = QVariant(v.toBool()); break;
-    case Kind::Double: {
-        const double d = v.toDouble();
-        value = p.metaType().id() == QMetaType::Float ? QVariant(float(d)) : QVariant(d);
-        break;
-    }
-    case Kind::String: value = QVariant(v.toString()); break;
-    case Kind::Variant: value = QVariant::fromValue(v); break;
-    case Kind::Object:
-    case Kind::Unsupported: throw EVariantError(QStringLiteral("Invalid property type: %1").arg(QLatin1String(p.typeName())));
-    }
-    if (!p.write(object, value))
-        throw EVariantError(QStringLiteral("Cannot write property %1").arg(QLatin1String(p.name())));
-}
-
 QObject *HeldObject(QObject *object, const QMetaProperty &p)
 {
     return p.read(object).value<QObject *>();
-}
-
-// Digits only, else -1.
-int Number(const QString &text)
-{
-    if (text.isEmpty() || text.size() > 9)
-        return -1;
-    int v = 0;
-    for (const QChar c : text) {
-        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
-            return -1;
-        v = v * 10 + (c.unicode() - '0');
-    }
-    return v;
 }
 
 // Keeps the first error of a parse: later ones are mostly its consequences.
@@ -355,8 +102,7 @@ bool IsWideEncoding(const QString &encoding)
 // ---------------------------------------------------------------------------------------------
 
 EXMLParseError::EXMLParseError(const QString &reason, int line, int column, const QString &sourceText)
-    : Exception(QStringLiteral("%1 (line %2, column %3): %4").arg(reason).arg(line).arg(column).arg(sourceText)),
-      m_reason(reason), m_line(line), m_column(column), m_sourceText(sourceText)
+    : Exception(QStringLiteral("%1 (line %2, column %3): %4").arg(reason).arg(line).arg(column).arg(sourceText))
 {}
 
 // ---------------------------------------------------------------------------------------------
@@ -615,23 +361,13 @@ void TXMLSerializer::LoadClass(QObject *object, const QString &name, xmlNodePtr 
 
 void TXMLSerializer::LoadProperty(QObject *object, const QString &objectName, xmlNodePtr propNode)
 {
-    const QString propName = Attr(propNode, "name");
-    if (propName.isEmpty())
-        return;
-    const QMetaObject *mo = object->metaObject();
-    const QList<QLatin1String> &names = PropertyNames(mo);
-    int index = -1;
-    for (int i = 0; i < names.size(); ++i)
-        if (SameText(names[i], propName)) {
-            index = QObject::staticMetaObject.propertyCount() + i;
-            break;
-        }
+    const int index = PropertyIndex(object->metaObject(), Attr(propNode, "name"));
     if (index < 0)
         return;
-    const QMetaProperty p = mo->property(index);
-    const Kind kind = KindOf(p);
+    const QMetaProperty p = object->metaObject()->property(index);
+    const PropertyKind kind = KindOf(p);
     // Nested objects are filled in place, so they need only be readable.
-    if (kind == Kind::Object ? !p.isReadable() : !p.isWritable())
+    if (kind == PropertyKind::Object ? !p.isReadable() : !p.isWritable())
         return;
 
     const QString name = QLatin1String(p.name());
@@ -642,7 +378,7 @@ void TXMLSerializer::LoadProperty(QObject *object, const QString &objectName, xm
         return;
 
     const QString type = Attr(propNode, "type");
-    if (SameText(type, QLatin1String("Object")) && kind == Kind::Object) {
+    if (SameText(type, QLatin1String("Object")) && kind == PropertyKind::Object) {
         if (QObject *held = HeldObject(object, p))
             if (xmlNodePtr node = FindClass(propNode, TPersistent::BareClassName(held), name))
                 LoadClass(held, name, node);
@@ -656,24 +392,7 @@ void TXMLSerializer::LoadProperty(QObject *object, const QString &objectName, xm
         return;
 
     try {
-        if (SameText(type, QLatin1String("Object"))) {
-            throw EVariantError(QStringLiteral("Property %1 holds no object").arg(name));
-        } else if (SameText(type, QLatin1String("Enumeration"))) {
-            QVariant value;
-            if (kind == Kind::Enumeration)
-                value = QVariant(EnumValueOf(p.enumerator(), text));
-            else if (kind == Kind::Boolean)
-                value = QVariant(BoolValueOf(text));
-            else
-                throw EVariantError(QStringLiteral("Property %1 is no enumeration").arg(name));
-            if (!p.write(object, value))
-                throw EVariantError(QStringLiteral("Cannot write property %1").arg(name));
-        } else if (SameText(type, QLatin1String("OleStr"))) {
-            AssignVariant(object, p, Variant::OleStr(text));
-        } else {
-            const int code = VarTypeFromName(type);
-            AssignVariant(object, p, XMLTextToVariant(text, code, m_settings->XSNormalization()));
-        }
+        PropertyFromText(object, p, type, text, m_settings->XSNormalization());
     } catch (const Exception &e) {
         if (m_storageOptions & soIgnoreSetPropertyError)
             return;
@@ -681,7 +400,7 @@ void TXMLSerializer::LoadProperty(QObject *object, const QString &objectName, xm
         if (OnSetPropertyError)
             OnSetPropertyError(this, name, propNode, e, handled);
         if (!handled)
-            throw EXSSetPropertyException(name);
+            throw EXSSetPropertyException();
     }
 }
 
@@ -783,8 +502,8 @@ xmlNodePtr TXMLSerializer::SaveClass(QObject *object, const QString &name, xmlNo
 void TXMLSerializer::SaveProperty(QObject *object, const QString &objectName, int propertyIndex, xmlNodePtr propertiesNode)
 {
     const QMetaProperty p = object->metaObject()->property(propertyIndex);
-    const Kind kind = KindOf(p);
-    if (kind == Kind::Unsupported || !p.isReadable() || !p.isStored())
+    const PropertyKind kind = KindOf(p);
+    if (kind == PropertyKind::Unsupported || !p.isReadable() || !p.isStored())
         return;
     const QString name = QLatin1String(p.name());
     bool skip = false;
@@ -793,30 +512,8 @@ void TXMLSerializer::SaveProperty(QObject *object, const QString &objectName, in
     if (skip)
         return;
 
-    const QVariant value = p.read(object);
-    QString type;
-    QString text;
-    switch (kind) {
-    case Kind::Boolean: {
-        const bool b = value.toBool();
-        const Variant def(DeclaredDefault(object, p.name()));
-        if (def.convertTo(varBoolean) == Variant(b))
-            return;
-        type = QStringLiteral("Enumeration");
-        text = b ? QStringLiteral("True") : QStringLiteral("False");
-        break;
-    }
-    case Kind::Enumeration: {
-        const int v = value.toInt();
-        if (v == DeclaredDefault(object, p.name()))
-            return;
-        type = QStringLiteral("Enumeration");
-        const char *key = p.enumerator().valueToKey(v);
-        text = key ? QString::fromLatin1(key) : QString::number(v);
-        break;
-    }
-    case Kind::Object: {
-        QObject *held = value.value<QObject *>();
+    if (kind == PropertyKind::Object) {
+        QObject *held = HeldObject(object, p);
         if (!qobject_cast<TPersistent *>(held) || m_saving.contains(held))
             return;
         xmlNodePtr propNode = AddElement(propertiesNode, "property");
@@ -826,33 +523,9 @@ void TXMLSerializer::SaveProperty(QObject *object, const QString &objectName, in
         SaveClass(held, name, propNode);
         return;
     }
-    case Kind::String:
-        type = HasClassInfo(object, QStringLiteral("olestr:") + name) ? QStringLiteral("OleStr") : QStringLiteral("String");
-        text = value.toString();
-        break;
-    case Kind::Integer: {
-        const qint64 v = ReadIntegral(p, value);
-        type = v >= std::numeric_limits<qint32>::min() && v <= std::numeric_limits<qint32>::max() ? QStringLiteral("Integer")
-                                                                                                  : VarTypeName(RangeCode(p));
-        text = QString::number(v);
-        break;
-    }
-    case Kind::Int64:
-        type = QStringLiteral("Int64");
-        text = QString::number(ReadIntegral(p, value));
-        break;
-    case Kind::Double:
-        type = QStringLiteral("Double");
-        text = VariantToXMLText(Variant(value.toDouble()), m_settings->XSNormalization());
-        break;
-    case Kind::Variant: {
-        const Variant v = value.value<Variant>();
-        type = VarTypeName(v.type());
-        text = VariantToXMLText(v, m_settings->XSNormalization());
-        break;
-    }
-    case Kind::Unsupported: return;
-    }
+    QString type, text;
+    if (!PropertyToText(object, p, m_settings->XSNormalization(), type, text))
+        return;
     xmlNodePtr propNode = AddElement(propertiesNode, "property");
     AddAttr(propNode, "name", name);
     AddAttr(propNode, "type", type);
@@ -879,134 +552,6 @@ void TXMLSerializer::SaveSpecial(QObject *object, xmlNodePtr classNode)
             return;
         }
     }
-}
-
-// ---------------------------------------------------------------------------------------------
-// Texts of values
-
-QString XMLFloatToStr(double value)
-{
-    return FloatToText(value);
-}
-
-double XMLStrToFloat(const QString &text)
-{
-    bool ok = false;
-    const double v = TextToFloat(text, &ok);
-    if (!ok)
-        throw EConvertError(QStringLiteral("'%1' is not a valid floating point value").arg(text));
-    return v;
-}
-
-int LocalTimeZoneBias(TDateTime at)
-{
-    const QDateTime local = ToQDateTime(at);
-    if (!local.isValid())
-        return 0;
-    return -local.offsetFromUtc() / 60;
-}
-
-QString DateTimeToXMLTime(TDateTime t, bool withZone)
-{
-    int y, mo, d, h, mi, s, ms;
-    DecodeDateTime(t, y, mo, d, h, mi, s, ms);
-    QString text = QString::asprintf("%04d-%02d-%02dT%02d:%02d:%02d.%03d", y, mo, d, h, mi, s, ms);
-    const int bias = withZone ? LocalTimeZoneBias(t) : 0;
-    if (bias != 0)
-        text += QString::asprintf("%s%.2d:%.2d", bias < 0 ? "+" : "-", std::abs(bias) / 60, std::abs(bias) % 60);
-    else
-        text += QLatin1Char('Z');
-    return text;
-}
-
-TDateTime XMLTimeToDateTime(const QString &text)
-{
-    const qsizetype tPos = text.indexOf(QLatin1Char('T'));
-    QString datePart = tPos < 0 ? text : text.left(tPos);
-    const QString timePart = tPos < 0 ? QStringLiteral("00:00:00") : text.mid(tPos + 1);
-
-    int year = -1, month = -1, day = -1;
-    if (!datePart.isEmpty()) {
-        QString date = datePart;
-        if (date.startsWith(QLatin1Char('-')))
-            date.remove(0, 1);
-        year = Number(date.mid(0, 4));
-        month = Number(date.mid(5, 2));
-        day = Number(date.mid(8, 2));
-    }
-
-    const auto timeError = [&] { return EXSDateTimeException(QStringLiteral("'%1' is not a valid time").arg(timePart)); };
-    if (timePart.size() < 8)
-        throw timeError();
-    const int hour = Number(timePart.mid(0, 2));
-    const int minute = Number(timePart.mid(3, 2));
-    const int second = Number(timePart.mid(6, 2));
-    int msec = 0;
-    bool hasZone = false;
-    int zoneMinutes = 0;
-    if (timePart.size() > 8 && timePart.at(8) == QLatin1Char('.')) {
-        if (timePart.size() < 10 || !timePart.at(9).isDigit())
-            throw timeError();
-        qsizetype end = 9;
-        while (end < timePart.size() && timePart.at(end) >= QLatin1Char('0') && timePart.at(end) <= QLatin1Char('9'))
-            ++end;
-        msec = Number(timePart.mid(9, end - 9));
-        if (msec < 0)
-            msec = 1000; // too many digits: no valid millisecond value
-        if (end < timePart.size() && (timePart.at(end) == QLatin1Char('+') || timePart.at(end) == QLatin1Char('-'))) {
-            const int zh = Number(timePart.mid(end + 1, 2));
-            const int zm = Number(timePart.mid(end + 4, 2));
-            if (zh < 0 || zm < 0)
-                throw timeError();
-            zoneMinutes = (zh * 60 + zm) * (timePart.at(end) == QLatin1Char('-') ? -1 : 1);
-            hasZone = true;
-        }
-    }
-
-    if (year < 0 || month < 0 || day < 0) {
-        if (minute >= 0 && second >= 0 && msec >= 0)
-            throw EXSDateTimeException(QStringLiteral("'%1' is not a valid date").arg(datePart));
-        throw EXSDateTimeException(
-            QStringLiteral("'%1' is not a valid date and time").arg(datePart + QLatin1Char(' ') + timePart));
-    }
-    if (minute < 0 || second < 0)
-        throw timeError();
-
-    const TDateTime value = EncodeDate(year, month, day) + EncodeTime(hour, minute, second, msec);
-    if (!hasZone)
-        return value;
-    // The offset's wall time to UTC, then to local time by the zone rules at that instant.
-    const QDateTime utc =
-        QDateTime(QDate(year, month, day), QTime(hour, minute, second, msec), Qt::UTC).addSecs(-qint64(zoneMinutes) * 60);
-    return FromQDateTime(utc.toLocalTime());
-}
-
-QString VariantToXMLText(const Variant &value, bool normalize)
-{
-    if (value.isNull() || value.isEmpty())
-        return QString();
-    if (normalize) {
-        switch (value.type()) {
-        case varDouble:
-        case varCurrency: return XMLFloatToStr(value.toDouble());
-        case varDate: return DateTimeToXMLTime(value.toDouble(), true);
-        default: break;
-        }
-    }
-    return value.toString();
-}
-
-Variant XMLTextToVariant(const QString &text, int code, bool normalize)
-{
-    if (normalize) {
-        switch (code) {
-        case varDouble: return Variant(XMLStrToFloat(text));
-        case varCurrency: return Variant::Currency(XMLStrToFloat(text));
-        case varDate: return Variant::Date(XMLTimeToDateTime(text));
-        default: break;
-        }
-    }
-    return Variant(text).convertTo(code);
 }
 
 } // namespace pelk

@@ -1,10 +1,8 @@
 #pragma once
 // Object files: the published properties of persistent objects as an XML document
 // (root "classes", one "class" element per object) and back.
-#include "DateTime.h"
 #include "Errors.h"
 #include "Persistent.h"
-#include "Variant.h"
 
 #include <QString>
 #include <functional>
@@ -27,38 +25,15 @@ using TxsStorageOptionType = int;
 class EXSSetPropertyException : public Exception
 {
 public:
-    explicit EXSSetPropertyException(const QString &propertyName)
-        : Exception(QStringLiteral("XML Serializer. Cannot set property value")), m_propertyName(propertyName)
-    {}
-    const QString &PropertyName() const { return m_propertyName; }
-
-private:
-    QString m_propertyName;
+    EXSSetPropertyException() : Exception(QStringLiteral("XML Serializer. Cannot set property value")) {}
 };
 
-// A date-time text that is no date, time or date and time.
-class EXSDateTimeException : public Exception
-{
-public:
-    using Exception::Exception;
-};
-
-// The document text is not well-formed XML.
+// The document text is not well-formed XML: "<reason> (line <n>, column <n>): <source text>",
+// the source text being the first 40 characters of the offending line.
 class EXMLParseError : public Exception
 {
 public:
     EXMLParseError(const QString &reason, int line, int column, const QString &sourceText);
-    const QString &Reason() const { return m_reason; }
-    int Line() const { return m_line; }
-    int Column() const { return m_column; }
-    // The first 40 characters of the offending line.
-    const QString &SourceText() const { return m_sourceText; }
-
-private:
-    QString m_reason;
-    int m_line;
-    int m_column;
-    QString m_sourceText;
 };
 
 class TXMLSerializer;
@@ -186,21 +161,5 @@ private:
     xmlDocPtr m_doc = nullptr;
     QList<const QObject *> m_saving; // objects being saved, outermost first (cycle guard)
 };
-
-// Float text with "." as decimal point and no thousand separators (up to 15 digits).
-QString XMLFloatToStr(double value);
-// Parses such a text; throws EConvertError on anything else.
-double XMLStrToFloat(const QString &text);
-// Minutes to add to a local time at that instant to get UTC (-60 for CET, -120 for CEST).
-int LocalTimeZoneBias(TDateTime at);
-// "yyyy-mm-ddThh:nn:ss.zzz" plus the zone offset in force at t ("+01:00"), or "Z".
-QString DateTimeToXMLTime(TDateTime t, bool withZone);
-// Reads the form above (date only, time without fraction, offset after the fraction);
-// an offset converts the value to local time. Throws EXSDateTimeException or EConvertError.
-TDateTime XMLTimeToDateTime(const QString &text);
-// Text of a value as written into a file; with normalize floats and dates in the XML forms.
-QString VariantToXMLText(const Variant &value, bool normalize);
-// Value of a file text for a variant type code; throws when the text does not convert.
-Variant XMLTextToVariant(const QString &text, int code, bool normalize);
 
 } // namespace pelk

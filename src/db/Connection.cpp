@@ -106,17 +106,17 @@ void Connection::Open()
         throw Exception(m_lastError);
     }
 
-    m_dbmsName.clear();
+    QString dbmsName;
     if (SQLHDBC hdbc = static_cast<SQLHDBC>(OdbcHandle())) {
         SQLCHAR name[256] = {0};
         SQLSMALLINT len = 0;
         const SQLRETURN r = SQLGetInfo(hdbc, SQL_DBMS_NAME, name, sizeof name, &len);
         if (SQL_SUCCEEDED(r))
-            m_dbmsName = QString::fromLatin1(reinterpret_cast<const char *>(name)).trimmed();
+            dbmsName = QString::fromLatin1(reinterpret_cast<const char *>(name)).trimmed();
     }
-    if (m_dbmsName.contains(QLatin1String("SQL Server"), Qt::CaseInsensitive))
+    if (dbmsName.contains(QLatin1String("SQL Server"), Qt::CaseInsensitive))
         m_dialect = pelk::Dialect::SqlServer;
-    else if (m_dbmsName.contains(QLatin1String("SQLite"), Qt::CaseInsensitive))
+    else if (dbmsName.contains(QLatin1String("SQLite"), Qt::CaseInsensitive))
         m_dialect = pelk::Dialect::SQLite;
     else
         m_dialect = pelk::Dialect::Other;

@@ -59,7 +59,6 @@ public:
 
     // Detected on opening from the DBMS name the driver reports.
     pelk::Dialect SqlDialect() const { return m_dialect; }
-    QString DbmsName() const { return m_dbmsName; }
 
     // For Query and TableRow: the Qt connection and the ODBC connection handle.
     QSqlDatabase &Database() { return m_db; }
@@ -85,7 +84,6 @@ private:
     QHash<QString, std::shared_ptr<QSqlQuery>> m_statements;
     QString m_dsn;
     QString m_lastError;
-    QString m_dbmsName;
     pelk::Dialect m_dialect = pelk::Dialect::Other;
     bool m_open = false;
     bool m_inTransaction = false;

@@ -6,6 +6,7 @@
 
 #include <QDateTime>
 #include <limits>
+#include <optional>
 
 #include <sql.h>
 #include <sqlext.h>
@@ -20,6 +21,38 @@ bool StartsWithAny(const QString &s, std::initializer_list<const char *> prefixe
         if (s.startsWith(QLatin1String(p), Qt::CaseInsensitive))
             return true;
     return false;
+}
+
+// A date-time column's value as a date variant; nothing when it holds no valid date or time.
+std::optional<Variant> DateFromDriver(const QVariant &value)
+{
+    switch (value.typeId()) {
+    case QMetaType::QDateTime: {
+        const QDateTime dt = value.toDateTime();
+        if (dt.isValid())
+            return Variant::Date(FromQDateTime(dt));
+        return std::nullopt;
+    }
+    case QMetaType::QDate:
+        if (value.toDate().isValid())
+            return Variant::Date(FromQDateTime(QDateTime(value.toDate(), QTime(0, 0))));
+        return std::nullopt;
+    case QMetaType::QTime:
+        if (value.toTime().isValid())
+            return Variant::Date(value.toTime().msecsSinceStartOfDay() / MSecsPerDay);
+        return std::nullopt;
+    default: {
+        const QString s = value.toString().trimmed();
+        QDateTime dt = QDateTime::fromString(s, QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
+        if (!dt.isValid())
+            dt = QDateTime::fromString(s, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        if (!dt.isValid())
+            dt = QDateTime(QDate::fromString(s, QStringLiteral("yyyy-MM-dd")), QTime(0, 0));
+        if (dt.isValid())
+            return Variant::Date(FromQDateTime(dt));
+        return std::nullopt;
+    }
+    }
 }
 
 } // namespace
@@ -94,32 +127,8 @@ Variant FieldDef::FromDriver(const QVariant &value) const
         return Variant(d);
     }
     case ftDateTime:
-        switch (value.typeId()) {
-        case QMetaType::QDateTime: {
-            const QDateTime dt = value.toDateTime();
-            if (dt.isValid())
-                return Variant::Date(FromQDateTime(dt));
-            break;
-        }
-        case QMetaType::QDate:
-            if (value.toDate().isValid())
-                return Variant::Date(FromQDateTime(QDateTime(value.toDate(), QTime(0, 0))));
-            break;
-        case QMetaType::QTime:
-            if (value.toTime().isValid())
-                return Variant::Date(value.toTime().msecsSinceStartOfDay() / MSecsPerDay);
-            break;
-        default: {
-            const QString s = value.toString().trimmed();
-            QDateTime dt = QDateTime::fromString(s, QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
-            if (!dt.isValid())
-                dt = QDateTime::fromString(s, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-            if (!dt.isValid())
-                dt = QDateTime(QDate::fromString(s, QStringLiteral("yyyy-MM-dd")), QTime(0, 0));
-            if (dt.isValid())
-                return Variant::Date(FromQDateTime(dt));
-        }
-        }
+        if (const std::optional<Variant> date = DateFromDriver(value))
+            return *date;
         break;
     case ftBoolean: return Variant(value.toBool());
     case ftBlob: return Variant(QString::fromLatin1(value.toByteArray()));

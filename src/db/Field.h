@@ -49,14 +49,12 @@ public:
     QString Name() const { return m_def.name; }
     FieldType DataType() const { return m_def.type; }
     int Size() const { return m_def.size; }
-    const FieldDef &Def() const { return m_def; }
 
     const Variant &Value() const { return m_value; }
     bool IsNull() const { return m_value.isNull() || m_value.isEmpty(); }
-    // Null gives "", 0, 0.0 and 0 as the typed accessors of a data set field do.
+    // Null gives "", 0 and 0 as the typed accessors of a data set field do.
     QString AsString() const { return IsNull() ? QString() : m_value.toString(); }
     int AsInteger() const { return IsNull() ? 0 : m_value.toInt(); }
-    double AsFloat() const { return IsNull() ? 0.0 : m_value.toDouble(); }
     TDateTime AsDateTime() const { return IsNull() ? 0.0 : m_value.toDateTime(); }
 
 private:

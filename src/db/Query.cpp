@@ -85,12 +85,6 @@ void SetStatementHook(StatementHook hook)
 
 Query::Query(Connection &connection) : m_connection(&connection) {}
 
-void Query::SetConnection(Connection &connection)
-{
-    Close();
-    m_connection = &connection;
-}
-
 QString Query::ToPositional(const QString &sql, QStringList *names)
 {
     QString out;
@@ -148,19 +142,6 @@ void Query::SetSQL(const QString &sql)
         m_orderKeys.append(n.toUpper());
 }
 
-QStringList Query::ParamNames() const
-{
-    QStringList out;
-    for (const QString &n : m_order) {
-        bool seen = false;
-        for (const QString &o : out)
-            seen = seen || o.compare(n, Qt::CaseInsensitive) == 0;
-        if (!seen)
-            out.append(n);
-    }
-    return out;
-}
-
 void Query::SetParam(const QString &name, const Variant &value)
 {
     QString key = name.toUpper();
@@ -174,11 +155,6 @@ void Query::SetParam(const QString &name, const Variant &value)
 void Query::SetParam(const QString &name, const QDateTime &value)
 {
     SetParam(name, value.isValid() ? Variant::Date(FromQDateTime(value)) : Variant::Null());
-}
-
-Variant Query::Param(const QString &name) const
-{
-    return m_params.value(name.toUpper());
 }
 
 void Query::Open()
@@ -197,7 +173,6 @@ void Query::Close()
     m_defs.clear();
     m_rows.clear();
     m_pos = 0;
-    m_bof = true;
     m_eof = true;
 }
 
@@ -245,6 +220,17 @@ int Query::Execute(bool withResult)
     if (!q.isSelect())
         throw Exception(QStringLiteral("The statement returned no result set"));
 
+    ReadResult(q);
+    if (q.lastError().type() != QSqlError::NoError)
+        fail();
+    q.finish(); // every row is read: release the cursor (and the database's read lock)
+    m_active = true;
+    First();
+    return int(m_rows.size());
+}
+
+void Query::ReadResult(QSqlQuery &q)
+{
     const QSqlRecord rec = q.record();
     const SQLHSTMT h = StatementHandle(q);
     for (int i = 0; i < rec.count(); ++i) {
@@ -265,12 +251,6 @@ int Query::Execute(bool withResult)
             row.append(m_defs[i].FromDriver(q.value(i)));
         m_rows.append(row);
     }
-    if (q.lastError().type() != QSqlError::NoError)
-        fail();
-    q.finish(); // every row is read: release the cursor (and the database's read lock)
-    m_active = true;
-    First();
-    return int(m_rows.size());
 }
 
 void Query::EnsureActive() const
@@ -283,38 +263,16 @@ void Query::First()
 {
     EnsureActive();
     m_pos = 0;
-    m_bof = true;
     m_eof = m_rows.isEmpty();
 }
 
 void Query::Next()
 {
     EnsureActive();
-    if (m_pos + 1 < m_rows.size()) {
+    if (m_pos + 1 < m_rows.size())
         ++m_pos;
-        m_bof = false;
-    } else {
+    else
         m_eof = true;
-    }
-}
-
-void Query::Prior()
-{
-    EnsureActive();
-    if (m_pos > 0 && !m_rows.isEmpty()) {
-        --m_pos;
-        m_eof = false;
-    } else {
-        m_bof = true;
-    }
-}
-
-void Query::Last()
-{
-    EnsureActive();
-    m_pos = m_rows.isEmpty() ? 0 : int(m_rows.size()) - 1;
-    m_eof = true;
-    m_bof = m_rows.isEmpty();
 }
 
 int Query::FieldIndex(const QString &name) const

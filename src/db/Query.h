@@ -10,6 +10,8 @@
 #include <QStringList>
 #include <functional>
 
+class QSqlQuery;
+
 namespace pelk {
 
 class Query
@@ -18,19 +20,15 @@ public:
     explicit Query(Connection &connection);
 
     Connection &GetConnection() const { return *m_connection; }
-    void SetConnection(Connection &connection);
 
     // Replaces the text (and forgets the parameter values); closes the query.
     void SetSQL(const QString &sql);
     QString SQL() const { return m_sql; }
-    // Parameter names in order of appearance, each once.
-    QStringList ParamNames() const;
 
     // Sets every occurrence of the parameter; throws when the text has no such parameter.
     void SetParam(const QString &name, const Variant &value);
     void SetParam(const QString &name, const QDateTime &value);
     void SetDateParam(const QString &name, TDateTime value) { SetParam(name, Variant::Date(value)); }
-    Variant Param(const QString &name) const;
 
     // Statement time-out in seconds, 0 for none.
     void SetCommandTimeout(int seconds) { m_timeout = seconds; }
@@ -44,15 +42,10 @@ public:
 
     void First();
     void Next();
-    void Prior();
-    void Last();
     bool Eof() const { return m_eof; }
-    bool Bof() const { return m_bof; }
     int RecordCount() const { return int(m_rows.size()); }
-    int RecNo() const { return m_rows.isEmpty() ? -1 : m_pos + 1; }
     bool IsEmpty() const { return m_rows.isEmpty(); }
 
-    int FieldCount() const { return int(m_defs.size()); }
     const QList<FieldDef> &FieldDefs() const { return m_defs; }
     // Case-insensitive; throws when the result has no such field.
     Field FieldByName(const QString &name) const;
@@ -65,6 +58,8 @@ public:
 
 private:
     int Execute(bool withResult);
+    // The field definitions and every row of the executed statement's result set.
+    void ReadResult(QSqlQuery &q);
     void EnsureActive() const;
 
     Connection *m_connection;
@@ -79,7 +74,6 @@ private:
     QList<FieldDef> m_defs;
     QList<QList<Variant>> m_rows;
     int m_pos = 0;
-    bool m_bof = true;
     bool m_eof = true;
 };
 

@@ -17,8 +17,6 @@ public:
     TableRow(Connection &connection, const QString &table, const QStringList &keyFields,
              const QStringList &fields = QStringList());
 
-    const QString &Table() const { return m_table; }
-    const QStringList &KeyFields() const { return m_keys; }
     void SetCommandTimeout(int seconds) { m_timeout = seconds; }
 
     // Selects the row with these key values (one per key field). True when found (state

@@ -55,9 +55,9 @@ bool TObjectListQueue::Escaped()
     return m_dm.Process()->EscProcess();
 }
 
-bool TObjectListQueue::NotImplemented(const char *prettyFunction) const
+bool TObjectListQueue::NotImplemented(const char *signature) const
 {
-    m_dm.Log()->Error(1, QStringLiteral(" Funkcja %1 nie jest zaimplementowana").arg(Where::OperationName(prettyFunction)));
+    m_dm.Log()->Error(1, QStringLiteral(" Funkcja %1 nie jest zaimplementowana").arg(Where::OperationName(signature)));
     return false;
 }
 

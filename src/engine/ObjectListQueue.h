@@ -85,8 +85,8 @@ protected:
     bool Escaped();
     TLog &Log() const;
     // An operation a kind does not offer: logs " Funkcja <Class>.<Method> nie jest
-    // zaimplementowana" at level 1 for the calling function (pass __PRETTY_FUNCTION__); false.
-    bool NotImplemented(const char *prettyFunction) const;
+    // zaimplementowana" at level 1 for the calling function (pass PELK_FUNCTION); false.
+    bool NotImplemented(const char *signature) const;
     // The loop over Elements once gathered; false when the escape flag ended it. Returns only
     // when the superseded leftover files are deleted.
     bool ProcessElements();

@@ -14,6 +14,7 @@
 #include <libxslt/xsltutils.h>
 #include <memory>
 #include <mutex>
+#include <optional>
 
 namespace pelk {
 
@@ -50,6 +51,22 @@ bool IsXmlDocument(xmlDocPtr result, xsltStylesheetPtr style)
             return false;
     }
     return elements == 1;
+}
+
+// The result tree as a file holds it, after an XML declaration; nothing when it cannot be
+// written out.
+std::optional<QByteArray> ResultBytes(xmlDocPtr result, xsltStylesheetPtr style)
+{
+    xmlChar *text = nullptr;
+    int length = 0;
+    if (xsltSaveResultToString(&text, &length, result, style) != 0)
+        return std::nullopt;
+    QByteArray bytes("<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
+    if (text) {
+        bytes.append(reinterpret_cast<const char *>(text), length);
+        xmlFree(text);
+    }
+    return bytes;
 }
 
 } // namespace
@@ -161,15 +178,9 @@ bool TTransformationObject::Run()
     DocPtr result(xsltApplyStylesheet(style, source.get(), nullptr));
     if (!result)
         return false;
-    xmlChar *text = nullptr;
-    int length = 0;
-    if (xsltSaveResultToString(&text, &length, result.get(), style) != 0)
+    std::optional<QByteArray> bytes = ResultBytes(result.get(), style);
+    if (!bytes)
         return false;
-    QByteArray bytes("<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
-    if (text) {
-        bytes.append(reinterpret_cast<const char *>(text), length);
-        xmlFree(text);
-    }
 
     const QString output = JoinFolder(m_work, OutputName);
     if (!Output && QFileInfo::exists(output)) {
@@ -184,10 +195,10 @@ bool TTransformationObject::Run()
         return false;
 
     if (Output) {
-        *Output = std::move(bytes);
+        *Output = std::move(*bytes);
         return true;
     }
-    return WriteFileAtomically(output, bytes, Overwrite::Refuse, nullptr);
+    return WriteFileAtomically(output, *bytes, Overwrite::Refuse, nullptr);
 }
 
 } // namespace pelk

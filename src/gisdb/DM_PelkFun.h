@@ -45,13 +45,6 @@ public:
     bool GetObiektIDByEXID(const QString &exid, int typ, int &id);
     // Drops an id the run found to be gone (an object deleted during the run).
     void ForgetObiekt(const QString &exid, int typ);
-    bool GetKlientID(const QString &exid, int &id) { return GetObiektIDByEXID(exid, TypKlient, id); }
-    bool GetPracownikID(const QString &exid, int &id) { return GetObiektIDByEXID(exid, TypPracownik, id); }
-    bool GetMagazynID(const QString &exid, int &id) { return GetObiektIDByEXID(exid, TypMagazyn, id); }
-    bool GetBiuroID(const QString &exid, int &id) { return GetObiektIDByEXID(exid, TypBiuro, id); }
-    bool GetPojazdID(const QString &exid, int &id) { return GetObiektIDByEXID(exid, TypPojazd, id); }
-    bool GetTerytoriumID(const QString &exid, int &id) { return GetObiektIDByEXID(exid, TypTerytorium, id); }
-    bool GetDystrybutorID(const QString &exid, int &id) { return GetObiektIDByEXID(exid, TypDystrybutor, id); }
 
     bool FindSlownikByNazwa(const QString &nazwa, int kategoria);
     // Found with an empty value: true and the output unchanged. A text that is no date-time
@@ -68,13 +61,6 @@ public:
     bool GetAtrybutTyp(int atrybutId, int &typ);
     bool FindAtrybutByNazwa(const QString &nazwa, int obiektTyp);
     bool GetAtrybutByNazwa(const QString &nazwa, int obiektTyp, int &atrybutId, int &typ);
-    bool GetAtrybutKlient(const QString &n, int &id, int &t) { return GetAtrybutByNazwa(n, TypKlient, id, t); }
-    bool GetAtrybutPracownik(const QString &n, int &id, int &t) { return GetAtrybutByNazwa(n, TypPracownik, id, t); }
-    bool GetAtrybutMagazyn(const QString &n, int &id, int &t) { return GetAtrybutByNazwa(n, TypMagazyn, id, t); }
-    bool GetAtrybutBiuro(const QString &n, int &id, int &t) { return GetAtrybutByNazwa(n, TypBiuro, id, t); }
-    bool GetAtrybutPojazd(const QString &n, int &id, int &t) { return GetAtrybutByNazwa(n, TypPojazd, id, t); }
-    bool GetAtrybutTerytorium(const QString &n, int &id, int &t) { return GetAtrybutByNazwa(n, TypTerytorium, id, t); }
-    bool GetAtrybutDystrybutor(const QString &n, int &id, int &t) { return GetAtrybutByNazwa(n, TypDystrybutor, id, t); }
 
     // The stored value of the attribute for the object as text; false when there is none.
     bool GetWartoscAtrybutu(int atrybutId, int obiektId, int &typ, Variant &wartosc);
@@ -86,13 +72,6 @@ public:
         Variant Wartosc;
     };
     QHash<int, RWartoscAtrybutu> GetWartosciAtrybutow(int obiektId);
-    bool GetWartoscAtrybutuKlient(int a, int o, int &t, Variant &w) { return GetWartoscAtrybutu(a, o, t, w); }
-    bool GetWartoscAtrybutuPracownik(int a, int o, int &t, Variant &w) { return GetWartoscAtrybutu(a, o, t, w); }
-    bool GetWartoscAtrybutuMagazyn(int a, int o, int &t, Variant &w) { return GetWartoscAtrybutu(a, o, t, w); }
-    bool GetWartoscAtrybutuBiuro(int a, int o, int &t, Variant &w) { return GetWartoscAtrybutu(a, o, t, w); }
-    bool GetWartoscAtrybutuPojazd(int a, int o, int &t, Variant &w) { return GetWartoscAtrybutu(a, o, t, w); }
-    bool GetWartoscAtrybutuTerytorium(int a, int o, int &t, Variant &w) { return GetWartoscAtrybutu(a, o, t, w); }
-    bool GetWartoscAtrybutuDystrybutor(int a, int o, int &t, Variant &w) { return GetWartoscAtrybutu(a, o, t, w); }
 
     // Never throws, never logs.
     bool InsertUprawnienia(int uzytkownikId, int obiektId);
@@ -106,7 +85,6 @@ public:
     // The object and address rows written by the target objects.
     TableRow ObiektRow, AdresRow;
 
-    TDM_Main &Main() const { return m_dm; }
     Connection &GIS() const;
     Dialect SqlDialect() const;
 

@@ -16,7 +16,7 @@ TDateTime TDSLocatePozycja::SetCzas(quint32 seconds)
 
 void TDSLocatePozycja::ObliczWspolXYKm()
 {
-    TPelk_CSProjUniversalTransverseMercatorZone projection(32634, QStringLiteral("WGS_1984"), 34);
+    TPelk_CSProjUniversalTransverseMercatorZone projection(34);
     const GridPoint p = projection.Project(DlugoscGeo * kPi / 180, SzerokoscGeo * kPi / 180);
     WspolX = p.easting;
     WspolY = p.northing;

@@ -40,42 +40,42 @@ TX2Y_DaneGPSListQueue::~TX2Y_DaneGPSListQueue() = default;
 
 bool TX2Y_DaneGPSListQueue::PrepareList()
 {
-    return NotImplemented(__PRETTY_FUNCTION__);
+    return NotImplemented(PELK_FUNCTION);
 }
 
 bool TX2Y_DaneGPSListQueue::FindFileObject(RObiekt &)
 {
-    return NotImplemented(__PRETTY_FUNCTION__);
+    return NotImplemented(PELK_FUNCTION);
 }
 
 bool TX2Y_DaneGPSListQueue::SerializeObject(RObiekt &)
 {
-    return NotImplemented(__PRETTY_FUNCTION__);
+    return NotImplemented(PELK_FUNCTION);
 }
 
 bool TX2Y_DaneGPSListQueue::DeSerializeObject(RObiekt &)
 {
-    return NotImplemented(__PRETTY_FUNCTION__);
+    return NotImplemented(PELK_FUNCTION);
 }
 
 bool TY2X_DaneGPSListQueue::PrepareList()
 {
-    return NotImplemented(__PRETTY_FUNCTION__);
+    return NotImplemented(PELK_FUNCTION);
 }
 
 bool TY2X_DaneGPSListQueue::FindFileObject(RObiekt &)
 {
-    return NotImplemented(__PRETTY_FUNCTION__);
+    return NotImplemented(PELK_FUNCTION);
 }
 
 bool TY2X_DaneGPSListQueue::SerializeObject(RObiekt &)
 {
-    return NotImplemented(__PRETTY_FUNCTION__);
+    return NotImplemented(PELK_FUNCTION);
 }
 
 bool TY2X_DaneGPSListQueue::DeSerializeObject(RObiekt &)
 {
-    return NotImplemented(__PRETTY_FUNCTION__);
+    return NotImplemented(PELK_FUNCTION);
 }
 
 QString TX2Y_DaneGPSListQueue::Host() const

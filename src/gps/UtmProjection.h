@@ -1,7 +1,6 @@
 #pragma once
 // The Universal Transverse Mercator grid on WGS 84, with a zone that can be fixed whatever
 // the longitude: the ellipsoidal series of the PROJ library's tmerc ("+approx").
-#include <QString>
 
 namespace pelk {
 
@@ -14,14 +13,10 @@ struct GridPoint
 class TPelk_CSProjUniversalTransverseMercatorZone
 {
 public:
-    // code and datumName name the grid (the system uses 32634 and "WGS_1984"); the ellipsoid
-    // is WGS 84 in any case. fixedZone 0: the zone follows the first longitude projected.
-    TPelk_CSProjUniversalTransverseMercatorZone(int code, const QString &datumName, int fixedZone)
-        : m_code(code), m_datumName(datumName), m_fixedZone(fixedZone)
-    {}
+    // fixedZone 0: the zone follows the first longitude projected (the system fixes zone 34,
+    // the grid EPSG 32634).
+    explicit TPelk_CSProjUniversalTransverseMercatorZone(int fixedZone) : m_fixedZone(fixedZone) {}
 
-    int Code() const { return m_code; }
-    const QString &DatumName() const { return m_datumName; }
     // Zone in use, negative in the southern hemisphere; 0 before the first projection.
     int Zone() const { return m_zone; }
 
@@ -31,8 +26,6 @@ public:
     GridPoint Project(double longitudeRad, double latitudeRad);
 
 private:
-    int m_code;
-    QString m_datumName;
     int m_fixedZone;
     int m_zone = 0;
 };

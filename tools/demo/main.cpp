@@ -97,12 +97,9 @@ QString sqliteDriver()
     fail(QStringLiteral("the SQLite3 ODBC driver (libsqliteodbc) is not installed"));
 }
 
-} // namespace
-
-int main(int argc, char *argv[])
+// The command line of the demo.
+void ParseOptions(QCommandLineParser &cli, const QCoreApplication &app)
 {
-    QCoreApplication app(argc, argv);
-    QCommandLineParser cli;
     cli.setApplicationDescription(QStringLiteral("Runs the exchange on SQLite demo databases."));
     cli.addHelpOption();
     cli.addOptions({
@@ -124,102 +121,208 @@ int main(int argc, char *argv[])
          QStringLiteral("n"), QStringLiteral("3")},
     });
     cli.process(app);
+}
 
-    const QString dir = QDir(cli.value(QStringLiteral("dir"))).absolutePath();
-    const QString deploy = QStringLiteral(PELK_DEPLOY_DIR);
-    QDir root(dir);
-    if (cli.isSet(QStringLiteral("fresh"))) {
-        QDir(root.filePath(QStringLiteral("data"))).removeRecursively();
-        QDir(root.filePath(QStringLiteral("work"))).removeRecursively();
+// What landed in the GIS database, as the demo reports it.
+const char *const kLandedReport =
+    ".mode column\n.headers on\n"
+    "SELECT OB_ID_SLO_TYP AS type, CASE OB_ID_SLO_TYP WHEN 102 THEN 'KLIENT' WHEN 103 THEN 'PRACOWNIK' WHEN 106 THEN 'POJAZD' "
+    "WHEN 107 THEN 'TERYTORIUM' WHEN 108 THEN 'DYSTRYBUTOR' "
+    "ELSE '?' END AS name, "
+    "count(*) AS objects FROM OBIEKT GROUP BY OB_ID_SLO_TYP;\n"
+    "SELECT (SELECT count(*) FROM ADRES) AS addresses, (SELECT count(*) FROM ATRYBUT_OBIEKT) AS attribute_values, "
+    "(SELECT count(*) FROM UPRAWNIENIA) AS permissions;\n"
+    "SELECT SLO_NAZWA AS watermark, SLO_TXT1 AS last_exchange FROM SLOWNIK WHERE SLO_ID_KAT = 0 AND SLO_NAZWA LIKE 'interfejs_transport_%';\n"
+    "SELECT o.OB_EXID AS exid, o.OB_NAZWA1 AS name, a.ADR_MIASTO AS city FROM OBIEKT o LEFT JOIN ADRES a ON a.ADR_ID_OB = o.OB_ID ORDER BY o.OB_ID LIMIT 5;\n"
+    // Sales figures of a few customers, the two objects sharing one ERP number first.
+    "SELECT o.OB_EXID AS exid, e.ATO_VAR_TXT AS erp_id, "
+    "printf('%.2f', sum(CASE v.ATO_ID_ATR WHEN 100 THEN v.ATO_VAR_DEC END)) AS pc_12m, "
+    "printf('%.2f', sum(CASE v.ATO_ID_ATR WHEN 101 THEN v.ATO_VAR_DEC END)) AS pe_12m, "
+    "printf('%.3f', sum(CASE v.ATO_ID_ATR WHEN 150 THEN v.ATO_VAR_DEC END)) AS pce_kg_m, "
+    "printf('%.3f', sum(CASE v.ATO_ID_ATR WHEN 201 THEN v.ATO_VAR_DEC END)) AS mma_m1, "
+    "sum(v.ATO_VAR_DEC > 0) AS figures "
+    "FROM OBIEKT o JOIN ATRYBUT_OBIEKT e ON e.ATO_ID_OB = o.OB_ID AND e.ATO_ID_ATR IN (7, 17) "
+    "LEFT JOIN ATRYBUT_OBIEKT v ON v.ATO_ID_OB = o.OB_ID AND v.ATO_ID_ATR >= 100 "
+    "GROUP BY o.OB_ID ORDER BY (e.ATO_VAR_TXT = 'M300001') DESC, o.OB_ID LIMIT 6;\n"
+    "SELECT count(*) AS visits, count(DISTINCT WIZ_ID_OB) AS representatives, min(substr(WIZ_DATA, 1, 10)) AS first_day, "
+    "max(substr(WIZ_DATA, 1, 10)) AS last_day, (SELECT count(*) FROM WIZYTA_OBIEKT) AS stops, "
+    "(SELECT count(*) FROM WIZYTA_OBIEKT JOIN OBIEKT ON OB_ID = WIO_ID_OB WHERE OB_ID_SLO_TYP = 108) AS at_distributors FROM WIZYTA;\n"
+    "SELECT w.WIZ_NAZWA AS visit, r.OB_NAZWA1 AS representative, s.WIO_SORT AS nr, substr(s.WIO_GODZ_OD, 12, 5) AS start, "
+    "substr(s.WIO_GODZ_DO, 12, 5) AS 'end', s.WIO_CZAS / 60 AS minutes, c.OB_NAZWA1 AS customer, s.WIO_OPIS AS activity "
+    "FROM WIZYTA w JOIN OBIEKT r ON r.OB_ID = w.WIZ_ID_OB JOIN WIZYTA_OBIEKT s ON s.WIO_ID_WIZ = w.WIZ_ID "
+    "JOIN OBIEKT c ON c.OB_ID = s.WIO_ID_OB WHERE w.WIZ_ID IN (SELECT WIZ_ID FROM WIZYTA ORDER BY WIZ_DATA DESC, WIZ_ID LIMIT 2) "
+    "ORDER BY w.WIZ_DATA DESC, w.WIZ_ID, s.WIO_SORT;\n"
+    // The vehicles' stops: per vehicle, then the latest few.
+    "SELECT v.OB_MAP1 AS vehicle, d.OB_NAZWA1 AS driver, count(*) AS stops, min(substr(t.TGP_DATACZAS, 1, 16)) AS first_stop, "
+    "max(substr(t.TGP_DATACZAS, 1, 16)) AS last_stop, sum(t.TGP_NUM1) AS minutes_standing FROM TRASA_GPS t "
+    "JOIN OBIEKT v ON v.OB_ID = t.TGP_ID_OB1 LEFT JOIN OBIEKT d ON d.OB_ID = t.TGP_ID_OB2 GROUP BY v.OB_MAP1 ORDER BY v.OB_MAP1;\n"
+    "SELECT v.OB_MAP1 AS vehicle, substr(t.TGP_DATACZAS, 1, 16) AS stop, t.TGP_NUM1 AS minutes, "
+    "printf('%.5f', t.TGP_Y_STO) AS lat, printf('%.5f', t.TGP_X_STO) AS lon, printf('%.0f', t.TGP_X_KM) AS utm_e, "
+    "printf('%.0f', t.TGP_Y_KM) AS utm_n FROM TRASA_GPS t JOIN OBIEKT v ON v.OB_ID = t.TGP_ID_OB1 "
+    "ORDER BY t.TGP_DATACZAS DESC, v.OB_MAP1 LIMIT 6;\n";
+
+// The demo's steps, in the order main takes them.
+class Demo
+{
+public:
+    explicit Demo(const QCommandLineParser &cli)
+        : m_cli(cli), m_dir(QDir(cli.value(QStringLiteral("dir"))).absolutePath()), m_root(m_dir),
+          m_deploy(QStringLiteral(PELK_DEPLOY_DIR)), m_generator(cli.value(QStringLiteral("seed")).toUInt())
+    {}
+
+    // The folders, and the installation: program, rules and stylesheets side by side.
+    void Install();
+    // The GIS, ERP and CRM databases: created when missing, the CRM changed on request.
+    void CreateDatabases();
+    // Private ODBC data sources for the three databases, and the environment of the runs.
+    void WriteDataSources();
+    // The GPS server, with the account the settings carry enciphered.
+    void StartGpsServer();
+    void StopGpsServer() { m_gpsServer.Stop(); }
+    // Settings beside the program, with the GPS feed's.
+    void WriteSettings();
+    // The process settings of one unattended run over these kinds; returns the file.
+    QString WriteProcessSettings(const QString &fileName, const QStringList &kinds) const;
+    // One unattended run, and its log.
+    void Exchange(const QString &processFile);
+    // The GIS administrator's part: the customers' ERP numbers on their GIS objects.
+    void PutErpNumbersOnGis();
+    // What landed in the GIS database, and the staged files left in the working folder.
+    void Report();
+
+private:
+    QString Path(const QString &name) const { return m_root.filePath(name); }
+    int Option(const char *name) const { return m_cli.value(QString::fromLatin1(name)).toInt(); }
+    void CreateGis();
+    void CreateErp(int customers);
+    void CreateCrm(int customers, int distributors);
+    void ChangeCrm(int changes);
+    void ReportStagedFiles();
+
+    const QCommandLineParser &m_cli;
+    const QString m_dir;
+    const QDir m_root;
+    const QString m_deploy;
+    demo::CrmGenerator m_generator;
+    QString m_program, m_keyFile, m_gis, m_crm, m_erp;
+    QProcessEnvironment m_env;
+    sim::SimulatorProcess m_gpsServer;
+    const QString m_gpsUser = QStringLiteral("demo"), m_gpsPassword = QStringLiteral("hasło-demo");
+};
+
+void Demo::Install()
+{
+    if (m_cli.isSet(QStringLiteral("fresh"))) {
+        QDir(Path(QStringLiteral("data"))).removeRecursively();
+        QDir(Path(QStringLiteral("work"))).removeRecursively();
     }
     for (const char *sub : {"logs", "work", "xsl", "odbc", "data"})
-        root.mkpath(QString::fromLatin1(sub));
-
-    // The installation: program, rules and stylesheets side by side.
-    const QString program = root.filePath(QStringLiteral("PelkDataExchanger"));
-    copyReplacing(QStringLiteral(PELK_EXECUTABLE), program);
-    copyReplacing(deploy + QStringLiteral("/ObjectRules.xml"), root.filePath(QStringLiteral("ObjectRules.xml")));
-    for (const QString &xsl : QDir(deploy + QStringLiteral("/xsl")).entryList({QStringLiteral("*.xsl")}, QDir::Files))
-        copyReplacing(deploy + QStringLiteral("/xsl/") + xsl, root.filePath(QStringLiteral("xsl/") + xsl));
+        m_root.mkpath(QString::fromLatin1(sub));
+    m_program = Path(QStringLiteral("PelkDataExchanger"));
+    copyReplacing(QStringLiteral(PELK_EXECUTABLE), m_program);
+    copyReplacing(m_deploy + QStringLiteral("/ObjectRules.xml"), Path(QStringLiteral("ObjectRules.xml")));
+    for (const QString &xsl : QDir(m_deploy + QStringLiteral("/xsl")).entryList({QStringLiteral("*.xsl")}, QDir::Files))
+        copyReplacing(m_deploy + QStringLiteral("/xsl/") + xsl, Path(QStringLiteral("xsl/") + xsl));
     // The key library beside the program, and the demo's own key text for stored passwords.
-    copyReplacing(QStringLiteral(PELK_KEY_LIBRARY), root.filePath(QFileInfo(QStringLiteral(PELK_KEY_LIBRARY)).fileName()));
-    const QString keyFile = root.filePath(QStringLiteral("Transakcje.key"));
-    if (!QFile::exists(keyFile))
-        writeText(keyFile, QUuid::createUuid().toString(QUuid::WithoutBraces) + QLatin1Char('\n'));
+    copyReplacing(QStringLiteral(PELK_KEY_LIBRARY), Path(QFileInfo(QStringLiteral(PELK_KEY_LIBRARY)).fileName()));
+    m_keyFile = Path(QStringLiteral("Transakcje.key"));
+    if (!QFile::exists(m_keyFile))
+        writeText(m_keyFile, QUuid::createUuid().toString(QUuid::WithoutBraces) + QLatin1Char('\n'));
+}
 
-    // Databases.
-    const QString gis = root.filePath(QStringLiteral("data/gis.db"));
-    const QString crm = root.filePath(QStringLiteral("data/crm.db"));
-    const QString erp = root.filePath(QStringLiteral("data/erp.db"));
-    const int customers = cli.value(QStringLiteral("customers")).toInt();
-    const int distributors = cli.value(QStringLiteral("distributors")).toInt();
-    demo::CrmGenerator generator(cli.value(QStringLiteral("seed")).toUInt());
-    const QString now = DateTimeToText(Now());
-    if (!QFile::exists(gis)) {
-        sqlite(gis, readText(deploy + QStringLiteral("/sqlite/gis.sql")));
+void Demo::CreateDatabases()
+{
+    m_gis = Path(QStringLiteral("data/gis.db"));
+    m_crm = Path(QStringLiteral("data/crm.db"));
+    m_erp = Path(QStringLiteral("data/erp.db"));
+    const int customers = Option("customers");
+    const int distributors = Option("distributors");
+    CreateGis();
+    if (!QFile::exists(m_erp))
+        CreateErp(customers + distributors);
+    if (!QFile::exists(m_crm))
+        CreateCrm(customers, distributors);
+    if (const int changes = Option("change"); changes > 0)
+        ChangeCrm(changes);
+}
+
+void Demo::CreateGis()
+{
+    if (!QFile::exists(m_gis)) {
+        sqlite(m_gis, readText(m_deploy + QStringLiteral("/sqlite/gis.sql")));
         for (const QString &ref :
-             QDir(deploy + QStringLiteral("/sqlite")).entryList({QStringLiteral("gis-*.sql")}, QDir::Files, QDir::Name))
-            sqlite(gis, readText(deploy + QStringLiteral("/sqlite/") + ref));
+             QDir(m_deploy + QStringLiteral("/sqlite")).entryList({QStringLiteral("gis-*.sql")}, QDir::Files, QDir::Name))
+            sqlite(m_gis, readText(m_deploy + QStringLiteral("/sqlite/") + ref));
     }
     // The representatives are GIS objects of their own; no exchange kind brings them. Nor the
     // vehicles, their drivers and territories.
-    sqlite(gis, demo::CrmGenerator::GisRepresentatives());
-    sqlite(gis, demo::GpsFleet::GisObjects());
-    if (!QFile::exists(erp)) {
-        sqlite(erp, readText(deploy + QStringLiteral("/sqlite/erp.sql")));
-        sqlite(erp,
-               demo::ErpGenerator(cli.value(QStringLiteral("seed")).toUInt())
-                   .InitialData(customers + distributors, ToQDateTime(Now()).date()));
-        out << "ERP created: " << sqlite(erp, QStringLiteral("SELECT count(*) FROM ODHEAD;")).trimmed() << " orders, "
-            << sqlite(erp, QStringLiteral("SELECT count(*) FROM ODLINE;")).trimmed() << " invoice lines" << Qt::endl;
-    }
-    if (!QFile::exists(crm)) {
-        sqlite(crm, readText(deploy + QStringLiteral("/sqlite/crm.sql")));
-        sqlite(crm, generator.InitialData(customers, distributors, QStringLiteral("2026-01-05 08:00:00")));
-        demo::CrmGenerator::ActivityPlan plan;
-        plan.lastDay = CurrentDateTime().date().addDays(-1);
-        plan.days = cli.value(QStringLiteral("visit-days")).toInt();
-        sqlite(crm, generator.Activities(plan));
-        const QString activities = sqlite(crm, QStringLiteral("SELECT count(*) FROM Activity;")).trimmed();
-        out << "CRM created: " << customers << " customers, " << distributors << " distributors, " << activities
-            << " activities of " << demo::CrmGenerator::Users << " representatives over " << plan.days << " days" << Qt::endl;
-    }
-    if (const int changes = cli.value(QStringLiteral("change")).toInt(); changes > 0) {
-        const int total = sqlite(crm, QStringLiteral("SELECT count(*) FROM Customer;")).trimmed().toInt();
-        sqlite(crm, generator.Changes(changes, total, now));
-        const int activities = sqlite(crm, QStringLiteral("SELECT max(ActivityID) FROM Activity;")).trimmed().toInt();
-        sqlite(crm, generator.VisitChanges(changes, activities, total, CurrentDateTime().date(), now));
-        out << "CRM changed: " << changes << " customers and one rating code; " << changes << " activities end later and "
-            << changes << " new activities today" << Qt::endl;
-    }
+    sqlite(m_gis, demo::CrmGenerator::GisRepresentatives());
+    sqlite(m_gis, demo::GpsFleet::GisObjects());
+}
 
-    // Private ODBC data sources.
-    writeText(root.filePath(QStringLiteral("odbc/odbcinst.ini")),
+void Demo::CreateErp(int customers)
+{
+    sqlite(m_erp, readText(m_deploy + QStringLiteral("/sqlite/erp.sql")));
+    sqlite(m_erp,
+           demo::ErpGenerator(m_cli.value(QStringLiteral("seed")).toUInt()).InitialData(customers, ToQDateTime(Now()).date()));
+    out << "ERP created: " << sqlite(m_erp, QStringLiteral("SELECT count(*) FROM ODHEAD;")).trimmed() << " orders, "
+        << sqlite(m_erp, QStringLiteral("SELECT count(*) FROM ODLINE;")).trimmed() << " invoice lines" << Qt::endl;
+}
+
+void Demo::CreateCrm(int customers, int distributors)
+{
+    sqlite(m_crm, readText(m_deploy + QStringLiteral("/sqlite/crm.sql")));
+    sqlite(m_crm, m_generator.InitialData(customers, distributors, QStringLiteral("2026-01-05 08:00:00")));
+    demo::CrmGenerator::ActivityPlan plan;
+    plan.lastDay = CurrentDateTime().date().addDays(-1);
+    plan.days = Option("visit-days");
+    sqlite(m_crm, m_generator.Activities(plan));
+    const QString activities = sqlite(m_crm, QStringLiteral("SELECT count(*) FROM Activity;")).trimmed();
+    out << "CRM created: " << customers << " customers, " << distributors << " distributors, " << activities << " activities of "
+        << demo::CrmGenerator::Users << " representatives over " << plan.days << " days" << Qt::endl;
+}
+
+void Demo::ChangeCrm(int changes)
+{
+    const QString now = DateTimeToText(Now());
+    const int total = sqlite(m_crm, QStringLiteral("SELECT count(*) FROM Customer;")).trimmed().toInt();
+    sqlite(m_crm, m_generator.Changes(changes, total, now));
+    const int activities = sqlite(m_crm, QStringLiteral("SELECT max(ActivityID) FROM Activity;")).trimmed().toInt();
+    sqlite(m_crm, m_generator.VisitChanges(changes, activities, total, CurrentDateTime().date(), now));
+    out << "CRM changed: " << changes << " customers and one rating code; " << changes << " activities end later and " << changes
+        << " new activities today" << Qt::endl;
+}
+
+void Demo::WriteDataSources()
+{
+    writeText(Path(QStringLiteral("odbc/odbcinst.ini")),
               QStringLiteral("[SQLite3]\nDescription=SQLite3 ODBC Driver\nDriver=%1\n").arg(sqliteDriver()));
-    writeText(root.filePath(QStringLiteral("odbc/odbc.ini")),
+    writeText(Path(QStringLiteral("odbc/odbc.ini")),
               QStringLiteral("[PelkGIS_Demo]\nDriver=SQLite3\nDatabase=%1\nTimeout=5000\nSyncPragma=NORMAL\nJournalMode=WAL\n\n"
                              "[Caesar_Demo]\nDriver=SQLite3\nDatabase=%2\nTimeout=5000\nSyncPragma=NORMAL\nJournalMode=WAL\n\n"
                              "[Movex_Demo]\nDriver=SQLite3\nDatabase=%3\nTimeout=5000\nSyncPragma=NORMAL\nJournalMode=WAL\n")
-                  .arg(gis, crm, erp));
+                  .arg(m_gis, m_crm, m_erp));
+    m_env = QProcessEnvironment::systemEnvironment();
+    m_env.insert(QStringLiteral("ODBCSYSINI"), Path(QStringLiteral("odbc")));
+    m_env.insert(QStringLiteral("ODBCINI"), Path(QStringLiteral("odbc/odbc.ini")));
+    m_env.insert(QStringLiteral("PELK_KEY_FILE"), m_keyFile);
+}
 
-    // The GPS server, with the account the settings carry enciphered.
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("ODBCSYSINI"), root.filePath(QStringLiteral("odbc")));
-    env.insert(QStringLiteral("ODBCINI"), root.filePath(QStringLiteral("odbc/odbc.ini")));
-    env.insert(QStringLiteral("PELK_KEY_FILE"), keyFile);
-    const QString gpsUser = QStringLiteral("demo"), gpsPassword = QStringLiteral("hasło-demo");
-    sim::SimulatorProcess gpsServer;
+void Demo::StartGpsServer()
+{
     try {
-        gpsServer.Start(QStringLiteral(PELK_GPS_SIMULATOR),
-                        QStringList{QStringLiteral("--user"), gpsUser, QStringLiteral("--password"), gpsPassword}
-                            + demo::GpsFleet::SimulatorArguments());
+        m_gpsServer.Start(QStringLiteral(PELK_GPS_SIMULATOR),
+                          QStringList{QStringLiteral("--user"), m_gpsUser, QStringLiteral("--password"), m_gpsPassword}
+                              + demo::GpsFleet::SimulatorArguments());
     } catch (const Exception &e) {
         fail(e.message());
     }
-    out << "GPS server simulator on 127.0.0.1:" << gpsServer.Port() << ", certificate SHA-256 " << gpsServer.Fingerprint()
+    out << "GPS server simulator on 127.0.0.1:" << m_gpsServer.Port() << ", certificate SHA-256 " << m_gpsServer.Fingerprint()
         << Qt::endl;
+}
 
-    // Settings beside the program, and the process settings of the demo.
+void Demo::WriteSettings()
+{
     TSettingsAplikacji settings;
     for (const auto &[key, value] :
          std::initializer_list<std::pair<const char *, QVariant>>{{"DefaultSubDirLog", QStringLiteral("logs")},
@@ -238,125 +341,114 @@ int main(int argc, char *argv[])
     gps.Harmonogram()->CzasStop = EncodeTime(22, 0, 0, 0);
     gps.Harmonogram()->ZapiszDaneDoBazyDanych = true;
     // The first run reaches some days back; later runs go on from each vehicle's last stop.
-    if (sqlite(gis, QStringLiteral("SELECT count(*) FROM TRASA_GPS;")).trimmed().toInt() == 0)
-        gps.Harmonogram()->InicjalnaData = std::trunc(Now()) - cli.value(QStringLiteral("gps-days")).toInt();
+    if (sqlite(m_gis, QStringLiteral("SELECT count(*) FROM TRASA_GPS;")).trimmed().toInt() == 0)
+        gps.Harmonogram()->InicjalnaData = std::trunc(Now()) - Option("gps-days");
     TDSLKonfiguracjaSerwera &server = *gps.SerwerDSLocate();
     server.Host = QStringLiteral("127.0.0.1");
-    server.Port = gpsServer.Port();
-    server.SetLogin(encipher(gpsUser, env));
-    server.SetHaslo(encipher(gpsPassword, env));
+    server.Port = m_gpsServer.Port();
+    server.SetLogin(encipher(m_gpsUser, m_env));
+    server.SetHaslo(encipher(m_gpsPassword, m_env));
     server.SprawdzajCertyfikat = true;
-    server.OdciskCertyfikatu = gpsServer.Fingerprint();
-    if (!settings.SaveToFile(root.filePath(QStringLiteral("PelkDataExchanger.xml"))))
+    server.OdciskCertyfikatu = m_gpsServer.Fingerprint();
+    if (!settings.SaveToFile(Path(QStringLiteral("PelkDataExchanger.xml"))))
         fail(QStringLiteral("cannot write the settings"));
-    auto processSettings = [&](const QString &fileName, const QStringList &kinds) {
-        TSettingsProcess process;
-        process.WorkDirectory = root.filePath(QStringLiteral("work"));
-        for (const QString &kind : kinds) {
-            auto *item = process.ObjectToProcess()->Add();
-            item->NazwaObiektu = item->NazwaObiektRules = kind;
-            item->ListaDozwolonychStanow = StanBit(esSysXtoSysY) | StanBit(esNone);
-            item->Stan = esSysXtoSysY;
-        }
-        const QString file = root.filePath(fileName);
-        if (!process.SaveToFile(file))
-            fail(QStringLiteral("cannot write the process settings"));
-        return file;
-    };
-    // Customers and distributors first, so that visits at new customers find them in the GIS.
-    const QString processFile = processSettings(
-        QStringLiteral("process.xml"), {QStringLiteral("Klient"), QStringLiteral("Dystrybutor"), QStringLiteral("Wizyta")});
-    const QString salesFile = processSettings(QStringLiteral("process-sales.xml"), {QStringLiteral("Sprzedaz")});
-    const QString gpsFile = processSettings(QStringLiteral("process-gps.xml"), {QStringLiteral("DaneGPS")});
+}
 
-    // One unattended run, and its log.
-    auto exchange = [&](const QString &file) {
-        const QStringList logsBefore = QDir(root.filePath(QStringLiteral("logs"))).entryList({QStringLiteral("*.log")});
-        out << "== " << program << ' ' << file << " auto" << Qt::endl;
-        QProcess run;
-        run.setProcessEnvironment(env);
-        run.setWorkingDirectory(dir);
-        run.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        QElapsedTimer clock;
-        clock.start();
-        run.start(program, {file, QStringLiteral("auto")});
-        if (!run.waitForFinished(-1) || run.exitCode() != 0)
-            fail(QStringLiteral("the exchange program failed (exit code %1)").arg(run.exitCode()));
-        out << "   finished in " << clock.elapsed() << " ms" << Qt::endl;
-        QStringList logs =
-            QDir(root.filePath(QStringLiteral("logs"))).entryList({QStringLiteral("*.log")}, QDir::Files, QDir::Name);
-        for (const QString &old : logsBefore)
-            logs.removeAll(old);
-        if (!logs.isEmpty()) {
-            const QString logFile = root.filePath(QStringLiteral("logs/") + logs.last());
-            QFile f(logFile);
-            f.open(QIODevice::ReadOnly);
-            out << "== log file " << logFile << Qt::endl << TLog::FromIsoLatin2(f.readAll()).remove(QLatin1Char('\r'));
-        }
-    };
-    exchange(processFile);
+QString Demo::WriteProcessSettings(const QString &fileName, const QStringList &kinds) const
+{
+    TSettingsProcess process;
+    process.WorkDirectory = Path(QStringLiteral("work"));
+    for (const QString &kind : kinds) {
+        auto *item = process.ObjectToProcess()->Add();
+        item->NazwaObiektu = item->NazwaObiektRules = kind;
+        item->ListaDozwolonychStanow = StanBit(esSysXtoSysY) | StanBit(esNone);
+        item->Stan = esSysXtoSysY;
+    }
+    const QString file = Path(fileName);
+    if (!process.SaveToFile(file))
+        fail(QStringLiteral("cannot write the process settings"));
+    return file;
+}
 
-    // The GIS administrator's part: the customers' ERP numbers on their GIS objects.
-    const int total = sqlite(crm,
+void Demo::Exchange(const QString &processFile)
+{
+    const QDir logsFolder(Path(QStringLiteral("logs")));
+    const QStringList logsBefore = logsFolder.entryList({QStringLiteral("*.log")});
+    out << "== " << m_program << ' ' << processFile << " auto" << Qt::endl;
+    QProcess run;
+    run.setProcessEnvironment(m_env);
+    run.setWorkingDirectory(m_dir);
+    run.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    QElapsedTimer clock;
+    clock.start();
+    run.start(m_program, {processFile, QStringLiteral("auto")});
+    if (!run.waitForFinished(-1) || run.exitCode() != 0)
+        fail(QStringLiteral("the exchange program failed (exit code %1)").arg(run.exitCode()));
+    out << "   finished in " << clock.elapsed() << " ms" << Qt::endl;
+    QStringList logs = logsFolder.entryList({QStringLiteral("*.log")}, QDir::Files, QDir::Name);
+    for (const QString &old : logsBefore)
+        logs.removeAll(old);
+    if (!logs.isEmpty()) {
+        const QString logFile = Path(QStringLiteral("logs/") + logs.last());
+        QFile f(logFile);
+        f.open(QIODevice::ReadOnly);
+        out << "== log file " << logFile << Qt::endl << TLog::FromIsoLatin2(f.readAll()).remove(QLatin1Char('\r'));
+    }
+}
+
+void Demo::PutErpNumbersOnGis()
+{
+    const int total = sqlite(m_crm,
                              QStringLiteral("SELECT count(*) FROM Customer WHERE Region = 'BPL' AND CustomerNumber IS NOT NULL;"))
                           .trimmed()
                           .toInt();
-    sqlite(gis, demo::ErpGenerator::ErpIdsForGis(total));
+    sqlite(m_gis, demo::ErpGenerator::ErpIdsForGis(total));
     out << "== ERP numbers on "
-        << sqlite(gis, QStringLiteral("SELECT count(*) FROM ATRYBUT_OBIEKT WHERE ATO_ID_ATR IN (7, 17);")).trimmed()
+        << sqlite(m_gis, QStringLiteral("SELECT count(*) FROM ATRYBUT_OBIEKT WHERE ATO_ID_ATR IN (7, 17);")).trimmed()
         << " GIS objects" << Qt::endl;
-    exchange(salesFile);
-    exchange(gpsFile);
-    gpsServer.Stop();
+}
 
-    // What landed in the GIS database.
-    out << "== GIS database " << gis << Qt::endl
-        << sqlite(
-               gis,
-               QStringLiteral(
-                   ".mode column\n.headers on\n"
-                   "SELECT OB_ID_SLO_TYP AS type, CASE OB_ID_SLO_TYP WHEN 102 THEN 'KLIENT' WHEN 103 THEN 'PRACOWNIK' WHEN 106 THEN 'POJAZD' "
-                   "WHEN 107 THEN 'TERYTORIUM' WHEN 108 THEN 'DYSTRYBUTOR' "
-                   "ELSE '?' END AS name, "
-                   "count(*) AS objects FROM OBIEKT GROUP BY OB_ID_SLO_TYP;\n"
-                   "SELECT (SELECT count(*) FROM ADRES) AS addresses, (SELECT count(*) FROM ATRYBUT_OBIEKT) AS attribute_values, "
-                   "(SELECT count(*) FROM UPRAWNIENIA) AS permissions;\n"
-                   "SELECT SLO_NAZWA AS watermark, SLO_TXT1 AS last_exchange FROM SLOWNIK WHERE SLO_ID_KAT = 0 AND SLO_NAZWA LIKE 'interfejs_transport_%';\n"
-                   "SELECT o.OB_EXID AS exid, o.OB_NAZWA1 AS name, a.ADR_MIASTO AS city FROM OBIEKT o LEFT JOIN ADRES a ON a.ADR_ID_OB = o.OB_ID ORDER BY o.OB_ID LIMIT 5;\n"
-                   // Sales figures of a few customers, the two objects sharing one ERP number first.
-                   "SELECT o.OB_EXID AS exid, e.ATO_VAR_TXT AS erp_id, "
-                   "printf('%.2f', sum(CASE v.ATO_ID_ATR WHEN 100 THEN v.ATO_VAR_DEC END)) AS pc_12m, "
-                   "printf('%.2f', sum(CASE v.ATO_ID_ATR WHEN 101 THEN v.ATO_VAR_DEC END)) AS pe_12m, "
-                   "printf('%.3f', sum(CASE v.ATO_ID_ATR WHEN 150 THEN v.ATO_VAR_DEC END)) AS pce_kg_m, "
-                   "printf('%.3f', sum(CASE v.ATO_ID_ATR WHEN 201 THEN v.ATO_VAR_DEC END)) AS mma_m1, "
-                   "sum(v.ATO_VAR_DEC > 0) AS figures "
-                   "FROM OBIEKT o JOIN ATRYBUT_OBIEKT e ON e.ATO_ID_OB = o.OB_ID AND e.ATO_ID_ATR IN (7, 17) "
-                   "LEFT JOIN ATRYBUT_OBIEKT v ON v.ATO_ID_OB = o.OB_ID AND v.ATO_ID_ATR >= 100 "
-                   "GROUP BY o.OB_ID ORDER BY (e.ATO_VAR_TXT = 'M300001') DESC, o.OB_ID LIMIT 6;\n"
-                   "SELECT count(*) AS visits, count(DISTINCT WIZ_ID_OB) AS representatives, min(substr(WIZ_DATA, 1, 10)) AS first_day, "
-                   "max(substr(WIZ_DATA, 1, 10)) AS last_day, (SELECT count(*) FROM WIZYTA_OBIEKT) AS stops, "
-                   "(SELECT count(*) FROM WIZYTA_OBIEKT JOIN OBIEKT ON OB_ID = WIO_ID_OB WHERE OB_ID_SLO_TYP = 108) AS at_distributors FROM WIZYTA;\n"
-                   "SELECT w.WIZ_NAZWA AS visit, r.OB_NAZWA1 AS representative, s.WIO_SORT AS nr, substr(s.WIO_GODZ_OD, 12, 5) AS start, "
-                   "substr(s.WIO_GODZ_DO, 12, 5) AS 'end', s.WIO_CZAS / 60 AS minutes, c.OB_NAZWA1 AS customer, s.WIO_OPIS AS activity "
-                   "FROM WIZYTA w JOIN OBIEKT r ON r.OB_ID = w.WIZ_ID_OB JOIN WIZYTA_OBIEKT s ON s.WIO_ID_WIZ = w.WIZ_ID "
-                   "JOIN OBIEKT c ON c.OB_ID = s.WIO_ID_OB WHERE w.WIZ_ID IN (SELECT WIZ_ID FROM WIZYTA ORDER BY WIZ_DATA DESC, WIZ_ID LIMIT 2) "
-                   "ORDER BY w.WIZ_DATA DESC, w.WIZ_ID, s.WIO_SORT;\n"
-                   // The vehicles' stops: per vehicle, then the latest few.
-                   "SELECT v.OB_MAP1 AS vehicle, d.OB_NAZWA1 AS driver, count(*) AS stops, min(substr(t.TGP_DATACZAS, 1, 16)) AS first_stop, "
-                   "max(substr(t.TGP_DATACZAS, 1, 16)) AS last_stop, sum(t.TGP_NUM1) AS minutes_standing FROM TRASA_GPS t "
-                   "JOIN OBIEKT v ON v.OB_ID = t.TGP_ID_OB1 LEFT JOIN OBIEKT d ON d.OB_ID = t.TGP_ID_OB2 GROUP BY v.OB_MAP1 ORDER BY v.OB_MAP1;\n"
-                   "SELECT v.OB_MAP1 AS vehicle, substr(t.TGP_DATACZAS, 1, 16) AS stop, t.TGP_NUM1 AS minutes, "
-                   "printf('%.5f', t.TGP_Y_STO) AS lat, printf('%.5f', t.TGP_X_STO) AS lon, printf('%.0f', t.TGP_X_KM) AS utm_e, "
-                   "printf('%.0f', t.TGP_Y_KM) AS utm_n FROM TRASA_GPS t JOIN OBIEKT v ON v.OB_ID = t.TGP_ID_OB1 "
-                   "ORDER BY t.TGP_DATACZAS DESC, v.OB_MAP1 LIMIT 6;\n"));
+void Demo::Report()
+{
+    out << "== GIS database " << m_gis << Qt::endl << sqlite(m_gis, QString::fromUtf8(kLandedReport));
+    ReportStagedFiles();
+}
 
+void Demo::ReportStagedFiles()
+{
     // Elements the GIS refused wait in the working folder for a later run.
     QMap<QString, int> staged;
-    for (const QString &file : QDir(root.filePath(QStringLiteral("work"))).entryList({QStringLiteral("*.xml")}, QDir::Files))
+    for (const QString &file : QDir(Path(QStringLiteral("work"))).entryList({QStringLiteral("*.xml")}, QDir::Files))
         ++staged[file.section(QStringLiteral("__"), 0, 0)];
-    out << "== staged files left in " << root.filePath(QStringLiteral("work")) << ':';
+    out << "== staged files left in " << Path(QStringLiteral("work")) << ':';
     for (auto it = staged.cbegin(); it != staged.cend(); ++it)
         out << ' ' << it.key() << ' ' << it.value();
     out << (staged.isEmpty() ? " none" : "") << Qt::endl;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCommandLineParser cli;
+    ParseOptions(cli, app);
+    Demo demo(cli);
+    demo.Install();
+    demo.CreateDatabases();
+    demo.WriteDataSources();
+    demo.StartGpsServer();
+    demo.WriteSettings();
+    // Customers and distributors first, so that visits at new customers find them in the GIS.
+    const QString processFile = demo.WriteProcessSettings(
+        QStringLiteral("process.xml"), {QStringLiteral("Klient"), QStringLiteral("Dystrybutor"), QStringLiteral("Wizyta")});
+    const QString salesFile = demo.WriteProcessSettings(QStringLiteral("process-sales.xml"), {QStringLiteral("Sprzedaz")});
+    const QString gpsFile = demo.WriteProcessSettings(QStringLiteral("process-gps.xml"), {QStringLiteral("DaneGPS")});
+    demo.Exchange(processFile);
+    demo.PutErpNumbersOnGis();
+    demo.Exchange(salesFile);
+    demo.Exchange(gpsFile);
+    demo.StopGpsServer();
+    demo.Report();
     return 0;
 }

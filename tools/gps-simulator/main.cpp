@@ -11,6 +11,7 @@
 #include <atomic>
 #include <csignal>
 #include <cstdio>
+#include <optional>
 #include <thread>
 
 namespace {
@@ -34,13 +35,9 @@ void SetArchiveMode(pelk::sim::RVehicle &v, const QStringList &empty, const QStr
         }
 }
 
-} // namespace
-
-int main(int argc, char *argv[])
+// The command line of the simulator.
+void AddOptions(QCommandLineParser &cli)
 {
-    using namespace pelk::sim;
-    QCoreApplication app(argc, argv);
-    QCommandLineParser cli;
     cli.setApplicationDescription(QStringLiteral("GPS tracking server simulator (TLS on 127.0.0.1)."));
     cli.addHelpOption();
     cli.addOptions({
@@ -81,8 +78,12 @@ int main(int argc, char *argv[])
         {QStringLiteral("key"), QStringLiteral("The private key (PEM) of --cert."), QStringLiteral("file")},
         {QStringLiteral("cert-out"), QStringLiteral("Write the certificate (PEM) to this file."), QStringLiteral("file")},
     });
-    cli.process(app);
+}
 
+// The simulator's options from the command line; nothing (reported) for a malformed vehicle.
+std::optional<pelk::sim::ROptions> ReadOptions(const QCommandLineParser &cli)
+{
+    using namespace pelk::sim;
     ROptions options;
     options.port = quint16(cli.value(QStringLiteral("port")).toUInt());
     options.user = cli.value(QStringLiteral("user"));
@@ -94,7 +95,7 @@ int main(int argc, char *argv[])
         const QStringList parts = entry.split(QLatin1Char('='));
         if (parts.size() < 2 || parts[0].isEmpty()) {
             std::fprintf(stderr, "pelk-gps-simulator: --vehicle id=registration[=type], not \"%s\"\n", qPrintable(entry));
-            return 2;
+            return std::nullopt;
         }
         RVehicle v{parts[0], parts[1]};
         if (parts.size() > 2)
@@ -129,10 +130,25 @@ int main(int argc, char *argv[])
     options.unclosedMessage = cli.isSet(QStringLiteral("unclosed-message"));
     options.certificateFile = cli.value(QStringLiteral("cert"));
     options.keyFile = cli.value(QStringLiteral("key"));
+    return options;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    using namespace pelk::sim;
+    QCoreApplication app(argc, argv);
+    QCommandLineParser cli;
+    AddOptions(cli);
+    cli.process(app);
+    const std::optional<ROptions> options = ReadOptions(cli);
+    if (!options)
+        return 2;
 
     std::signal(SIGTERM, OnSignal);
     std::signal(SIGINT, OnSignal);
-    GpsSimulator simulator(options);
+    GpsSimulator simulator(*options);
     try {
         simulator.Start();
     } catch (const pelk::Exception &e) {

@@ -144,7 +144,7 @@ TY2X_ObiektListQueue::~TY2X_ObiektListQueue()
 
 bool TY2X_ObiektListQueue::PrepareList()
 {
-    return NotImplemented(__PRETTY_FUNCTION__);
+    return NotImplemented(PELK_FUNCTION);
 }
 
 bool TY2X_ObiektListQueue::FindFileObject(RObiekt &element)

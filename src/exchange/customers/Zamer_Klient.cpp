@@ -8,17 +8,7 @@
 
 namespace pelk {
 
-TZamer_Klient::TZamer_Klient(TDM_Main &dm, TDM_Obiekt &crm, QObject *parent) : TInterfaceObject(dm, parent), m_crm(crm) {}
-
-bool TZamer_Klient::LoadFromXML()
-{
-    return LoadFromXMLLogged();
-}
-
-bool TZamer_Klient::SaveToXML()
-{
-    return SaveToXMLLogged();
-}
+TZamer_Klient::TZamer_Klient(TDM_Main &dm, TDM_Obiekt &crm, QObject *parent) : TZamer_KlientDane(dm, parent), m_crm(crm) {}
 
 bool TZamer_Klient::LoadObjectData(RObiekt &element)
 {
@@ -35,11 +25,6 @@ bool TZamer_Klient::LoadObjectData(RObiekt &element)
     // CRM that could not be asked is not, so the customer is listed again by the next run.
     element.Refused = !loaded && m_rowRead;
     return loaded;
-}
-
-bool TZamer_Klient::SaveObjectData(RObiekt &)
-{
-    return NotImplemented("SaveObjectData");
 }
 
 bool TZamer_Klient::LoadKlient()

@@ -9,7 +9,6 @@ bool TSprzedazTable::Add(const QString &id, int atrybut, double wartosc)
     if (nowy)
         it = m_klienci.insert(id, {});
     it->append({atrybut, wartosc});
-    ++m_wiersze;
     return nowy;
 }
 

@@ -17,21 +17,14 @@ class TSprzedazTable
 {
 public:
     // Empties the table.
-    void Clear()
-    {
-        m_klienci.clear();
-        m_wiersze = 0;
-    }
+    void Clear() { m_klienci.clear(); }
     // Adds one position; true when the customer had none before.
     bool Add(const QString &id, int atrybut, double wartosc);
     // The customer's positions (none for a number the table does not hold).
     const QVector<RPozycjaSprzedazy> &Pozycje(const QString &id) const;
-    int Klienci() const { return int(m_klienci.size()); }
-    int Wiersze() const { return m_wiersze; }
 
 private:
     QHash<QString, QVector<RPozycjaSprzedazy>> m_klienci;
-    int m_wiersze = 0;
 };
 
 } // namespace pelk

@@ -63,12 +63,11 @@ QString Okres(int k)
 
 } // namespace
 
-TX2Y_SprzedazListQueue::TX2Y_SprzedazListQueue(TDM_Main &dm) : TObjectListQueue(dm), m_sprzedaz(dm), m_obiekty(dm) {}
+TX2Y_SprzedazListQueue::TX2Y_SprzedazListQueue(TDM_Main &dm) : TObjectListQueue(dm), m_sprzedaz(dm) {}
 
 TX2Y_SprzedazListQueue::~TX2Y_SprzedazListQueue()
 {
     m_sprzedaz.CloseDataSets();
-    m_obiekty.CloseDataSets();
 }
 
 bool TX2Y_SprzedazListQueue::PrepareList()
@@ -151,9 +150,8 @@ bool TX2Y_SprzedazListQueue::FindFileObject(RObiekt &element)
 
 bool TX2Y_SprzedazListQueue::SerializeObject(RObiekt &element)
 {
-    return Guarded(Log(), PELK_HERE, [&] {
-        return SerializeSysObject(element, std::make_unique<TZamer_KlientSprzedaz>(m_dm, m_obiekty, m_sprzedaz));
-    });
+    return Guarded(Log(), PELK_HERE,
+                   [&] { return SerializeSysObject(element, std::make_unique<TZamer_KlientSprzedaz>(m_dm, m_sprzedaz)); });
 }
 
 bool TX2Y_SprzedazListQueue::DeSerializeObject(RObiekt &element)
@@ -209,7 +207,7 @@ void TX2Y_SprzedazListQueue::FinishElement(RObiekt &element, bool result)
 
 bool TY2X_SprzedazListQueue::PrepareList()
 {
-    return NotImplemented(__PRETTY_FUNCTION__);
+    return NotImplemented(PELK_FUNCTION);
 }
 
 bool TY2X_SprzedazListQueue::FindFileObject(RObiekt &element)

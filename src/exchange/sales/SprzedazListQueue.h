@@ -5,7 +5,6 @@
 // customer has set become 0. The opposite direction is not implemented.
 #include "DM_Sprzedaz.h"
 #include "engine/ObjectListQueue.h"
-#include "exchange/customers/DM_Obiekt.h"
 
 namespace pelk {
 
@@ -49,7 +48,6 @@ private:
     void FinishElement(RObiekt &element, bool result) override;
 
     TDM_Sprzedaz m_sprzedaz;
-    TDM_Obiekt m_obiekty;
     TDateTime m_teraz = 0; // the run's date, read once by PrepareList
     bool m_wszystkieZapisane = true;
 };

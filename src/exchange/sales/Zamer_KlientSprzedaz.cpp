@@ -14,8 +14,8 @@ TZamer_KlientSprzedazPozycjaCollection::TZamer_KlientSprzedazPozycjaCollection(Q
     : TObjectCollection(TZamer_KlientSprzedazPozycjaCollectionItem::staticMetaObject, parent)
 {}
 
-TZamer_KlientSprzedaz::TZamer_KlientSprzedaz(TDM_Main &dm, TDM_Obiekt &crm, TDM_Sprzedaz &sprzedaz, QObject *parent)
-    : TZamer_Klient(dm, crm, parent), m_sprzedaz(sprzedaz), m_pozycje(new TZamer_KlientSprzedazPozycjaCollection(this))
+TZamer_KlientSprzedaz::TZamer_KlientSprzedaz(TDM_Main &dm, TDM_Sprzedaz &sprzedaz, QObject *parent)
+    : TZamer_KlientDane(dm, parent), m_sprzedaz(sprzedaz), m_pozycje(new TZamer_KlientSprzedazPozycjaCollection(this))
 {}
 
 bool TZamer_KlientSprzedaz::LoadObjectData(RObiekt &)
@@ -26,11 +26,6 @@ bool TZamer_KlientSprzedaz::LoadObjectData(RObiekt &)
         ID = ObjectID;
         return LoadKlientSprzedaz();
     });
-}
-
-bool TZamer_KlientSprzedaz::SaveObjectData(RObiekt &)
-{
-    return NotImplemented("SaveObjectData");
 }
 
 bool TZamer_KlientSprzedaz::LoadKlientSprzedaz()

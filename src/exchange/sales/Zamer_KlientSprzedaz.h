@@ -2,7 +2,7 @@
 // The ERP sales record of one customer: the source-layout file of the kind "Sprzedaz", one
 // position (GIS attribute number and value) per figure the sales queue collected.
 #include "config/ObjectCollection.h"
-#include "exchange/customers/Zamer_Klient.h"
+#include "gisdb/Zamer_KlientDane.h"
 
 namespace pelk {
 
@@ -36,18 +36,17 @@ public:
     }
 };
 
-class TZamer_KlientSprzedaz : public TZamer_Klient
+class TZamer_KlientSprzedaz : public TZamer_KlientDane
 {
     Q_OBJECT
     Q_PROPERTY(pelk::TZamer_KlientSprzedazPozycjaCollection *SprzedazPozycja READ SprzedazPozycja)
 public:
-    TZamer_KlientSprzedaz(TDM_Main &dm, TDM_Obiekt &crm, TDM_Sprzedaz &sprzedaz, QObject *parent = nullptr);
+    TZamer_KlientSprzedaz(TDM_Main &dm, TDM_Sprzedaz &sprzedaz, QObject *parent = nullptr);
 
     TZamer_KlientSprzedazPozycjaCollection *SprzedazPozycja() const { return m_pozycje; }
 
     // ID := ObjectID and the customer's positions from the sales table; no database is read.
     bool LoadObjectData(RObiekt &element) override;
-    bool SaveObjectData(RObiekt &element) override;
 
     bool LoadKlientSprzedaz();
 

@@ -99,7 +99,7 @@ TY2X_WizytaListQueue::~TY2X_WizytaListQueue()
 
 bool TY2X_WizytaListQueue::PrepareList()
 {
-    return NotImplemented(__PRETTY_FUNCTION__);
+    return NotImplemented(PELK_FUNCTION);
 }
 
 bool TY2X_WizytaListQueue::FindFileObject(RObiekt &element)
