@@ -6,11 +6,13 @@
 
 #include "app/Log.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QThread>
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <iostream>
 
@@ -169,4 +171,41 @@ TEST_F(Program, AGisServerThatRefusesOrNeverAnswersEndsTheStartWithinTheLoginTim
     }
     inst.odbc.AddFreeTdsDsn(QStringLiteral("GIS"), closedPort);
     expectReason(FailedStartUp({file, QStringLiteral("auto")}), "Unable to connect to data source");
+}
+
+TEST_F(Program, EachStartDeletesTheLogFilesOlderThanTheSettingAndNothingElse)
+{
+    DeployRulesAndStylesheets();
+    const QString file = inst.WriteProcessSettings(QStringLiteral("p.xml"), inst.Path(QStringLiteral("work")), {});
+    const QDateTime now = QDateTime::currentDateTime();
+    const QString old = now.addDays(-31).toString(QStringLiteral("yyyyMMdd_hhmmss"));
+    const QString recent = now.addDays(-29).toString(QStringLiteral("yyyyMMdd_hhmmss"));
+    const QStringList doomed = {old + QStringLiteral(".log"), old + QStringLiteral("_2.log")};
+    const QStringList kept = {recent + QStringLiteral(".log"), old + QStringLiteral(".log.bak"), QStringLiteral("notatki.log"),
+                              QStringLiteral("20261399_000000.log"), old + QStringLiteral(".txt")};
+    for (const QString &name : doomed + kept)
+        WriteFileText(inst.Path(QStringLiteral("logs/")) + name, QStringLiteral("x"));
+    auto run = [&] {
+        QProcess *p = Launch({file, QStringLiteral("auto")});
+        EXPECT_TRUE(p->waitForFinished(20000));
+        return p->exitCode();
+    };
+    auto present = [this](const QStringList &names) {
+        const QStringList files = QDir(inst.Path(QStringLiteral("logs"))).entryList(QDir::Files);
+        return std::all_of(names.begin(), names.end(), [&](const QString &n) { return files.contains(n); });
+    };
+
+    ASSERT_EQ(run(), 0); // without the setting every file is kept
+    EXPECT_TRUE(present(doomed + kept));
+    inst.WriteSettings(
+        {{QStringLiteral("TraceLevel"), QStringLiteral("2")}, {QStringLiteral("DniPrzechowywaniaLogow"), QStringLiteral("30")}});
+    ASSERT_EQ(run(), 0);
+    EXPECT_TRUE(present(kept));
+    for (const QString &name : doomed)
+        EXPECT_FALSE(QFile::exists(inst.Path(QStringLiteral("logs/")) + name)) << name.toStdString();
+    // The three kept ".log" files, and the logs of both runs.
+    EXPECT_EQ(LogFiles().size(), 5) << LogFiles().join(QLatin1Char(' ')).toStdString();
+
+    inst.WriteSettings({{QStringLiteral("DniPrzechowywaniaLogow"), QStringLiteral("-1")}});
+    EXPECT_TRUE(FailedStartUp({file, QStringLiteral("auto")}).contains(QStringLiteral("\"DniPrzechowywaniaLogow\"")));
 }

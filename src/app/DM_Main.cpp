@@ -62,6 +62,7 @@ void TDM_Main::DataModuleCreate(const QString &appFolder)
         return;
     Connection::SetLoginTimeout(m_settings->LimitCzasuLogowania());
     m_log->OpenFile(m_settings->DefaultSubDirLog(), m_settings->TraceLevel());
+    m_log->DeleteOldFiles(m_settings->DniPrzechowywaniaLogow());
     if (const QString exposure = KeyFileExposure(); !exposure.isEmpty())
         m_log->Warning(1, QLatin1Char(' ') + exposure);
 
