@@ -34,9 +34,7 @@ class Crash : public ::testing::Test, protected ProgramInstallation
 protected:
     void SetUp() override
     {
-        inst.WriteSettings({{QStringLiteral("TraceLevel"), QStringLiteral("2")}});
-        DeployRulesAndStylesheets();
-        CreateGisDatabase(inst.gisFile);
+        PrepareExchange();
         CreateSqliteDatabase(Db(QStringLiteral("CRM")), {QStringLiteral("crm.sql")});
         CreateSqliteDatabase(Db(QStringLiteral("ERP")), {QStringLiteral("erp.sql")});
         demo::CrmGenerator crm(11);
@@ -75,15 +73,6 @@ protected:
             {QStringLiteral("Klient"), QStringLiteral("Dystrybutor"), QStringLiteral("Wizyta"), QStringLiteral("Sprzedaz")});
     }
 
-    QString Db(const QString &name) const { return inst.odbc.Folder() + QLatin1Char('/') + name + QStringLiteral(".db"); }
-    QString ProcessSettings(const QStringList &kinds) const
-    {
-        QList<std::tuple<QString, QString, int>> items;
-        for (const QString &kind : kinds)
-            items.append({kind, QStringLiteral("esSysXtoSysY"), 10});
-        return inst.WriteProcessSettings(kinds.join(QLatin1Char('-')) + QStringLiteral(".xml"),
-                                         inst.Path(QStringLiteral("work")), items);
-    }
     // One unattended run to its end; its exit code.
     int Run(const QString &settings)
     {
@@ -141,24 +130,24 @@ protected:
     QStringList Content() const
     {
         QStringList rows;
-        for (const char *sql : {
-                 "SELECT OB_EXID, OB_ID_SLO_TYP, OB_NAZWA1, OB_NAZWA2, OB_NAZWA3, OB_X_KM, OB_Y_KM, OB_X_STO, OB_Y_STO,"
-                 " OB_AKTYWNY, OB_MAP1 FROM OBIEKT ORDER BY 1, 2, 3",
-                 "SELECT o.OB_EXID, o.OB_ID_SLO_TYP, ADR_AKTYWNY, ADR_ID_SLO_TYP, ADR_KRAJ, ADR_KOD, ADR_MIASTO, ADR_ULICA,"
-                 " ADR_NUMER1, ADR_NUMER2 FROM ADRES JOIN OBIEKT o ON o.OB_ID = ADR_ID_OB ORDER BY 1, 2, 3, 4, 5, 6, 7, 8",
-                 "SELECT o.OB_EXID, o.OB_ID_SLO_TYP, ATO_ID_ATR, ATO_VAR_NUM, ATO_VAR_TXT, ATO_VAR_DATA, ATO_VAR_DEC"
-                 " FROM ATRYBUT_OBIEKT JOIN OBIEKT o ON o.OB_ID = ATO_ID_OB ORDER BY 1, 2, 3",
-                 "SELECT UPR_ID_UZYTKOWNIK, o.OB_EXID, o.OB_ID_SLO_TYP, UPR_WIDOCZNOSC, UPR_ZARZADZANIE FROM UPRAWNIENIA"
-                 " JOIN OBIEKT o ON o.OB_ID = UPR_ID_OBIEKT ORDER BY 1, 2, 3",
-                 "SELECT WIZ_EXID, WIZ_NAZWA, o.OB_EXID, WIZ_DATA, WIZ_DLUGOSC, WIZ_CZAS, WIZ_ILOSC FROM WIZYTA"
-                 " JOIN OBIEKT o ON o.OB_ID = WIZ_ID_OB ORDER BY 1, 2",
-                 "SELECT w.WIZ_EXID, o.OB_EXID, o.OB_ID_SLO_TYP, WIO_SORT, WIO_GODZ_OD, WIO_GODZ_DO, WIO_CZAS, WIO_OPIS, WIO_NUM1"
-                 " FROM WIZYTA_OBIEKT JOIN WIZYTA w ON w.WIZ_ID = WIO_ID_WIZ JOIN OBIEKT o ON o.OB_ID = WIO_ID_OB"
-                 " ORDER BY 1, 2, 3, 4",
-                 "SELECT a.OB_EXID, b.OB_EXID, OBR_ID_SLO_TYP, OBR_ID_SLO_ZRODLO FROM OBIEKT_RELACJA"
-                 " JOIN OBIEKT a ON a.OB_ID = OBR_ID_OB1 JOIN OBIEKT b ON b.OB_ID = OBR_ID_OB2 ORDER BY 1, 2, 3",
-                 "SELECT SLO_ID_KAT, SLO_NAZWA, SLO_SORT, SLO_AKTYWNY, SLO_NUM1, SLO_NUM2, SLO_TXT2,"
-                 " CASE WHEN SLO_NAZWA LIKE 'interfejs_transport_%' THEN '' ELSE SLO_TXT1 END FROM SLOWNIK ORDER BY 1, 2"})
+        for (const char *sql :
+             {"SELECT OB_EXID, OB_ID_SLO_TYP, OB_NAZWA1, OB_NAZWA2, OB_NAZWA3, OB_X_KM, OB_Y_KM, OB_X_STO, OB_Y_STO,"
+              " OB_AKTYWNY, OB_MAP1 FROM OBIEKT ORDER BY 1, 2, 3",
+              "SELECT o.OB_EXID, o.OB_ID_SLO_TYP, ADR_AKTYWNY, ADR_ID_SLO_TYP, ADR_KRAJ, ADR_KOD, ADR_MIASTO, ADR_ULICA,"
+              " ADR_NUMER1, ADR_NUMER2 FROM ADRES JOIN OBIEKT o ON o.OB_ID = ADR_ID_OB ORDER BY 1, 2, 3, 4, 5, 6, 7, 8",
+              "SELECT o.OB_EXID, o.OB_ID_SLO_TYP, ATO_ID_ATR, ATO_VAR_NUM, ATO_VAR_TXT, ATO_VAR_DATA, ATO_VAR_DEC"
+              " FROM ATRYBUT_OBIEKT JOIN OBIEKT o ON o.OB_ID = ATO_ID_OB ORDER BY 1, 2, 3",
+              "SELECT UPR_ID_UZYTKOWNIK, o.OB_EXID, o.OB_ID_SLO_TYP, UPR_WIDOCZNOSC, UPR_ZARZADZANIE FROM UPRAWNIENIA"
+              " JOIN OBIEKT o ON o.OB_ID = UPR_ID_OBIEKT ORDER BY 1, 2, 3",
+              "SELECT WIZ_EXID, WIZ_NAZWA, o.OB_EXID, WIZ_DATA, WIZ_DLUGOSC, WIZ_CZAS, WIZ_ILOSC FROM WIZYTA"
+              " JOIN OBIEKT o ON o.OB_ID = WIZ_ID_OB ORDER BY 1, 2",
+              "SELECT w.WIZ_EXID, o.OB_EXID, o.OB_ID_SLO_TYP, WIO_SORT, WIO_GODZ_OD, WIO_GODZ_DO, WIO_CZAS, WIO_OPIS, WIO_NUM1"
+              " FROM WIZYTA_OBIEKT JOIN WIZYTA w ON w.WIZ_ID = WIO_ID_WIZ JOIN OBIEKT o ON o.OB_ID = WIO_ID_OB"
+              " ORDER BY 1, 2, 3, 4",
+              "SELECT a.OB_EXID, b.OB_EXID, OBR_ID_SLO_TYP, OBR_ID_SLO_ZRODLO FROM OBIEKT_RELACJA"
+              " JOIN OBIEKT a ON a.OB_ID = OBR_ID_OB1 JOIN OBIEKT b ON b.OB_ID = OBR_ID_OB2 ORDER BY 1, 2, 3",
+              "SELECT SLO_ID_KAT, SLO_NAZWA, SLO_SORT, SLO_AKTYWNY, SLO_NUM1, SLO_NUM2, SLO_TXT2,"
+              " CASE WHEN SLO_NAZWA LIKE 'interfejs_transport_%' THEN '' ELSE SLO_TXT1 END FROM SLOWNIK ORDER BY 1, 2"})
             rows += Gis(QString::fromLatin1(sql));
         return rows;
     }
@@ -181,9 +170,8 @@ protected:
         QStringList staged;
         const QDir work(inst.Path(QStringLiteral("work")));
         for (const QString &file : work.entryList(QDir::Files))
-            staged += file.endsWith(QLatin1String(".part"))
-                ? file
-                : file.section(QStringLiteral("__"), 0, 0) + QLatin1Char(' ')
+            staged += file.endsWith(QLatin1String(".part")) ? file
+                                                            : file.section(QStringLiteral("__"), 0, 0) + QLatin1Char(' ')
                     + id.match(ReadFileText(work.filePath(file))).captured(1);
         staged.sort();
         return staged;
@@ -195,7 +183,7 @@ protected:
 
 // A figure shown is the one before the run or the one the run computes, never another.
 ::testing::AssertionResult FiguresAreOldOrNew(const QMap<QString, QString> &now, const QMap<QString, QString> &before,
-                                               const QMap<QString, QString> &after)
+                                              const QMap<QString, QString> &after)
 {
     QStringList keys = now.keys() + before.keys() + after.keys();
     keys.removeDuplicates();
@@ -204,8 +192,8 @@ protected:
                       computed = after.value(key, QStringLiteral("-"));
         if (value != old && value != computed)
             return ::testing::AssertionFailure()
-                << key.toStdString() << " shows " << value.toStdString() << ", neither " << old.toStdString()
-                << " (before) nor " << computed.toStdString() << " (computed)";
+                << key.toStdString() << " shows " << value.toStdString() << ", neither " << old.toStdString() << " (before) nor "
+                << computed.toStdString() << " (computed)";
     }
     return ::testing::AssertionSuccess();
 }

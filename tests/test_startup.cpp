@@ -2,6 +2,7 @@
 #include "support/Installation.h"
 #include "support/Unreadable.h"
 
+#include "app/CommandLine.h"
 #include "app/DM_Main.h"
 #include "app/Log.h"
 #include "app/MailHook.h"
@@ -351,4 +352,31 @@ TEST_F(StartUp, AThrowingSenderNeitherEscapesTheLogNorSwitchesMailingOffAndThrea
     EXPECT_EQ(sender.sentCount.load(), 42);
     EXPECT_FALSE(sender.overlapped.load());
     dm->SetMailSender(nullptr);
+}
+
+TEST(CommandLine, OptionsStandAnywhereAndThePositionalFormStaysAsItIs)
+{
+    struct Case
+    {
+        QStringList arguments;
+        RCommandLine::Action action;
+        QStringList positional;
+    };
+    const QString p = QStringLiteral("p.xml"), a = QStringLiteral("auto");
+    const Case cases[] = {
+        {{}, RCommandLine::Run, {}},
+        {{p, a, QStringLiteral("ignored")}, RCommandLine::Run, {p, a, QStringLiteral("ignored")}},
+        {{QStringLiteral("--"), QStringLiteral("-p.xml"), a}, RCommandLine::Run, {QStringLiteral("-p.xml"), a}},
+        {{QStringLiteral("-"), a}, RCommandLine::Run, {QStringLiteral("-"), a}},
+        {{p, QStringLiteral("--help"), QStringLiteral("--bogus")}, RCommandLine::Help, {p}},
+        {{QStringLiteral("--version")}, RCommandLine::Version, {}},
+        {{QStringLiteral("--bogus"), QStringLiteral("--help")}, RCommandLine::Usage, {}},
+        {{QStringLiteral("-v")}, RCommandLine::Usage, {}},
+    };
+    for (const Case &c : cases) {
+        const RCommandLine line = ParseCommandLine(c.arguments);
+        const std::string name = c.arguments.join(QLatin1Char(' ')).toStdString();
+        EXPECT_EQ(line.action, c.action) << name;
+        EXPECT_EQ(line.Positional, c.positional) << name;
+    }
 }

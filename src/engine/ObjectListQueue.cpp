@@ -57,6 +57,7 @@ bool TObjectListQueue::Escaped()
 
 bool TObjectListQueue::NotImplemented(const char *prettyFunction) const
 {
+    m_notOffered = true;
     m_dm.Log()->Error(1, QStringLiteral(" Funkcja %1 nie jest zaimplementowana").arg(Where::OperationName(prettyFunction)));
     return false;
 }
@@ -64,6 +65,12 @@ bool TObjectListQueue::NotImplemented(const char *prettyFunction) const
 TLog &TObjectListQueue::Log() const
 {
     return *m_dm.Log();
+}
+
+void TObjectListQueue::MarkListIncomplete()
+{
+    m_listComplete = false;
+    m_dm.Process()->MarkUnfinished();
 }
 
 bool TObjectListQueue::RemoveFile(const QString &fileName) const
@@ -97,11 +104,20 @@ void TObjectListQueue::Run()
 
 bool TObjectListQueue::RunElements()
 {
+    return GatherElements() && ProcessElements();
+}
+
+bool TObjectListQueue::GatherElements()
+{
     Elements.clear();
-    m_dm.Process()->SetCountElem(0);
-    if (!PrepareList() || !FindFile())
-        return false;
-    return ProcessElements();
+    TProcess *process = m_dm.Process();
+    process->SetCountElem(0);
+    m_notOffered = false;
+    if (PrepareList() && FindFile())
+        return true;
+    if (!m_notOffered && !process->EscProcess())
+        process->MarkUnfinished();
+    return false;
 }
 
 bool TObjectListQueue::RunIncremental(const TDateTime &previous, TDateTime &next)
@@ -126,6 +142,7 @@ bool TObjectListQueue::RunIncremental(const TDateTime &previous, TDateTime &next
                             QStringLiteral(" Nie usunięto nieaktualnych plików obiektu \"%1\" z katalogu roboczego;"
                                            " czas ostatniej wymiany nie został zmieniony")
                                 .arg(Rules->ObjectName));
+        m_dm.Process()->MarkUnfinished();
         return false;
     }
     // The run's start on the source's clock, never a change date: one row stamped in the
@@ -209,9 +226,9 @@ void TObjectListQueue::FinishElement(RObiekt &element, bool result)
     }
     // The element stopped at a stage: the document it stopped at becomes that stage's file,
     // which the next run takes up. An element that never got that far (or whose file could
-    // not be written) is listed again by the next run instead.
+    // not be written) is listed again by the next run instead, unless its source refused it.
     const bool kept = KeepStage();
-    if (element.Kind == RObiekt::FromDatabase && !element.Refused && !(m_staged && kept))
+    if (element.Kind == RObiekt::FromDatabase && !(m_staged ? kept : element.Refused))
         NoteUnstagedFailure(element);
 }
 
@@ -246,7 +263,7 @@ bool TObjectListQueue::ProcessElements()
         case RObiekt::TargetFile: result = DeSerializeObject(element); break;
         default: break;
         }
-        process->ElementDone(result);
+        process->ElementDone(result, element.Refused);
         FinishElement(element, result);
         if (Escaped())
             return EndOfElements(false);

@@ -57,6 +57,10 @@ public:
     // The base run: gathers the elements (PrepareList, FindFile) and processes them. True when
     // the run was not ended early (by PrepareList, FindFile or the escape flag).
     bool RunElements();
+    // Empties the list and the counters, then PrepareList and FindFile. False when either
+    // ended the run; unless Stop or a direction the kind does not offer ended it, the kind is
+    // marked unfinished for the exit code.
+    bool GatherElements();
     // The run of an incremental kind: RunElements, then the last-exchange time to store in
     // `next`. False (nothing may be stored) when the run ended early, the list was not read
     // completely or a superseded file could not be deleted. `next` is the run's start on the
@@ -92,8 +96,9 @@ protected:
     bool ProcessElements();
     // PrepareList of an incremental kind calls this when its list could not be read whole
     // (the query failed, a row was skipped for a reason that may pass): the run goes on with
-    // what was listed and the files of earlier runs, but stores no last-exchange time.
-    void MarkListIncomplete() { m_listComplete = false; }
+    // what was listed and the files of earlier runs, but stores no last-exchange time (and
+    // leaves work for the next run).
+    void MarkListIncomplete();
     // The list of an incremental kind, with its gathering messages: readWatermark (false ends
     // the run at once), openList (false: the list is incomplete, the run goes on with the
     // staged files of earlier runs), appendRow for each row of `list`, Stop between rows.
@@ -142,10 +147,11 @@ private:
     QSet<QString> m_databaseKeys; // the database elements' keys while FindFile matches files
     bool m_keysIndexed = false;
     bool m_listComplete = true;
-    bool m_staleFilesLeft = false;    // a superseded leftover file could not be deleted
-    TDateTime m_runStart = 0;         // the run's start on the source's clock
-    bool m_staged = false;            // the element of the last ProcessObject reached its first file
-    TDateTime m_earliestUnstaged = 0; // change date of the earliest such element
+    mutable bool m_notOffered = false; // NotImplemented ended an operation of the run
+    bool m_staleFilesLeft = false;     // a superseded leftover file could not be deleted
+    TDateTime m_runStart = 0;          // the run's start on the source's clock
+    bool m_staged = false;             // the element of the last ProcessObject reached its first file
+    TDateTime m_earliestUnstaged = 0;  // change date of the earliest such element
     bool m_hasUnstaged = false;
 };
 

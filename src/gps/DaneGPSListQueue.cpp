@@ -85,14 +85,14 @@ QString TX2Y_DaneGPSListQueue::Host() const
 
 void TX2Y_DaneGPSListQueue::Run()
 {
-    Guarded(Log(), PELK_HERE, [&] {
-        RunGps();
-        return true;
-    });
+    // The requests left unanswered are counted as failed elements; a run that ended before it
+    // could ask leaves the whole feed to the next run.
+    if (!Guarded(Log(), PELK_HERE, [&] { return RunGps(); }) && !m_dm.Process()->EscProcess())
+        m_dm.Process()->MarkUnfinished();
     m_zapytania.clear();
 }
 
-void TX2Y_DaneGPSListQueue::RunGps()
+bool TX2Y_DaneGPSListQueue::RunGps()
 {
     TSettingsAplikacji *settings = m_dm.Settings();
     TProcess *process = m_dm.Process();
@@ -112,7 +112,7 @@ void TX2Y_DaneGPSListQueue::RunGps()
     if (numery.isEmpty()) {
         log->Error(
             1, QStringLiteral(" Brak lub błędnie zdefiniowano listę numerów rejestacyjnych samochodów w pliku konfiguracyjnym."));
-        return;
+        return false;
     }
     if (!konfig->SerwerDSLocate()->SprawdzajCertyfikat)
         log->Warning(1,
@@ -120,14 +120,14 @@ void TX2Y_DaneGPSListQueue::RunGps()
                                     "\r\n      połączenie nie jest chronione przed podstawionym serwerem."));
     if (!client.Connect()) {
         log->Error(1, QStringLiteral(" Nie można nawiązać połączenie z serwerem: ") + Host());
-        return;
+        return false;
     }
     if (!CzekajNaListe(client))
-        return;
+        return false;
     m_odpowiedziListy = client.Answers();
 
     log->Note(2, QStringLiteral(" Rozpoczęcie zbierania elementów obiektu \"%1\"").arg(Rules->ObjectName));
-    BudujZapytania(client, numery);
+    const bool built = BudujZapytania(client, numery);
     process->SetCountElem(int(m_zapytania.size()));
     m_zgloszone = 0;
     log->Note(2, QStringLiteral(" Liczba elementów: %1").arg(m_zapytania.size()));
@@ -136,10 +136,11 @@ void TX2Y_DaneGPSListQueue::RunGps()
     if (process->EscProcess()) {
         PokazPostep(client);
         ProcessPendingEvents();
-        return;
+        return false;
     }
     WyslijZapytania(client);
     CzekajNaArchiwa(client);
+    return built;
 }
 
 bool TX2Y_DaneGPSListQueue::CzekajNaListe(TDSLocateClient &client)
@@ -252,9 +253,9 @@ void TX2Y_DaneGPSListQueue::ZglosNieodebrane()
     m_zgloszone = int(m_zapytania.size());
 }
 
-void TX2Y_DaneGPSListQueue::BudujZapytania(TDSLocateClient &client, const QStringList &numery)
+bool TX2Y_DaneGPSListQueue::BudujZapytania(TDSLocateClient &client, const QStringList &numery)
 {
-    Guarded(Log(), PELK_HERE, [&] {
+    return Guarded(Log(), PELK_HERE, [&] {
         const TDSLKonfiguracjaHarmonogram *harmonogram = m_dm.Settings()->DSLocateKonfig()->Harmonogram();
         Connection gis;
         gis.Open(m_dm.Settings()->DSN_PelkGISTrasar());

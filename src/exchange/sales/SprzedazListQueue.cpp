@@ -165,10 +165,7 @@ bool TX2Y_SprzedazListQueue::DeSerializeObject(RObiekt &element)
 void TX2Y_SprzedazListQueue::Run()
 {
     Guarded(Log(), PELK_HERE, [&] {
-        TProcess *process = m_dm.Process();
-        Elements.clear();
-        process->SetCountElem(0);
-        if (!PrepareList() || !FindFile())
+        if (!GatherElements())
             return false;
         m_sprzedaz.Ustawione.clear();
         m_wszystkieZapisane = true;
@@ -192,6 +189,7 @@ bool TX2Y_SprzedazListQueue::ZerujNieustawione()
     TElementTransaction transaction(m_dm.Db(), m_dm.ADOConnection_PelkGIS);
     if (transaction.End(transaction.Begun() && m_sprzedaz.ZerujNieustawione()))
         return true;
+    m_dm.Process()->MarkUnfinished();
     m_dm.Log()->Error(1,
                       QStringLiteral(" Wartości sprzedaży pozostałych obiektów nie zostały wyzerowane\r\n"
                                      "      Pozostają wartości poprzedniej wymiany"));
