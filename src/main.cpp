@@ -52,7 +52,7 @@ int ReportRun(const pelk::TDM_Main &dm)
     const pelk::TProcess &process = *dm.Process();
     QTextStream out(stdout);
     for (const pelk::RKindReport &report : process.Reports())
-        out << pelk::ReportLine(report) << '\n';
+        out << pelk::ReportLine(report, process.DryRun()) << '\n';
     out.flush();
     const int code = process.RunExitCode();
     if (code != ExitCode::Complete)
@@ -136,6 +136,7 @@ int main(int argc, char *argv[])
     });
 
     pelk::TDM_Main dm(QCoreApplication::applicationDirPath(), commandLine.Positional, window.RV_Log, window.Processing);
+    dm.SetDryRun(commandLine.DryRun);
     logger = &dm;
     for (const QString &text : std::as_const(early))
         dm.Log()->Error(1, QLatin1Char(' ') + text);

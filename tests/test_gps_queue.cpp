@@ -386,3 +386,18 @@ TEST_F(GpsQueue, ARegistrationNumberWithAQuoteFindsItsLastStop)
     EXPECT_EQ(ArchiveRequests(), QStringList{QStringLiteral("301 2026-03-14 09:15 2026-03-14 14:30")}) << Pane().toStdString();
     EXPECT_EQ(Summary(), Counts(1, 1));
 }
+
+TEST_F(GpsQueue, ADryRunFetchesAndDecodesEveryArchiveAndStoresNoStop)
+{
+    StartSimulator();
+    Dm().SetDryRun(true);
+    RunExchange();
+    EXPECT_EQ(ArchiveRequests().size(), 3);
+    EXPECT_EQ(Summary(), Counts(3, 3)) << Pane().toStdString();
+    EXPECT_TRUE(Stops().isEmpty());
+    // The settings say to store, as before the run: a real run after it does.
+    EXPECT_TRUE(Konfig().Harmonogram()->ZapiszDaneDoBazyDanych);
+    Dm().SetDryRun(false);
+    RunExchange();
+    EXPECT_FALSE(Stops().isEmpty());
+}

@@ -192,7 +192,7 @@ TEST_F(Program, TheCommandLineAnswersWithoutSettingsDisplayOrDataSources)
     };
     const auto [help, helpErr] = answer({QStringLiteral("--help")}, 0);
     for (const char *part :
-         {"PelkDataExchanger [process-settings.xml [auto]]", "Exit codes", "ODBCINI", "ODBCSYSINI", "PELK_KEY_FILE"})
+         {"PelkDataExchanger [process-settings.xml [auto]]", "Exit codes", "ODBCINI", "ODBCSYSINI", "PELK_KEY_FILE", "--dry-run"})
         EXPECT_TRUE(help.contains(QLatin1String(part))) << part;
     EXPECT_TRUE(helpErr.isEmpty()) << helpErr.toStdString();
 
@@ -203,9 +203,11 @@ TEST_F(Program, TheCommandLineAnswersWithoutSettingsDisplayOrDataSources)
     EXPECT_TRUE(version[1].startsWith(QStringLiteral("ObjectRules.xml 1."))) << version[1].toStdString();
     EXPECT_TRUE(version[2].startsWith(QStringLiteral("Dystrybutor_X2Y.xsl 1."))) << version[2].toStdString();
 
-    // A word the program does not take: the usage, on standard error only.
+    // A word the program does not take, and a dry run with nothing to run: the usage, on
+    // standard error only.
     for (const QStringList &wrong : {QStringList{QStringLiteral("--verbose")},
-                                     QStringList{QStringLiteral("p.xml"), QStringLiteral("auto"), QStringLiteral("-x")}}) {
+                                     QStringList{QStringLiteral("p.xml"), QStringLiteral("auto"), QStringLiteral("-x")},
+                                     QStringList{QStringLiteral("--dry-run"), QStringLiteral("p.xml")}}) {
         const auto [out, err] = answer(wrong, 64);
         EXPECT_TRUE(out.isEmpty()) << out.toStdString();
         EXPECT_TRUE(err.contains(QStringLiteral("Usage: PelkDataExchanger"))) << err.toStdString();

@@ -361,22 +361,27 @@ TEST(CommandLine, OptionsStandAnywhereAndThePositionalFormStaysAsItIs)
         QStringList arguments;
         RCommandLine::Action action;
         QStringList positional;
+        bool dryRun;
     };
     const QString p = QStringLiteral("p.xml"), a = QStringLiteral("auto");
     const Case cases[] = {
-        {{}, RCommandLine::Run, {}},
-        {{p, a, QStringLiteral("ignored")}, RCommandLine::Run, {p, a, QStringLiteral("ignored")}},
-        {{QStringLiteral("--"), QStringLiteral("-p.xml"), a}, RCommandLine::Run, {QStringLiteral("-p.xml"), a}},
-        {{QStringLiteral("-"), a}, RCommandLine::Run, {QStringLiteral("-"), a}},
-        {{p, QStringLiteral("--help"), QStringLiteral("--bogus")}, RCommandLine::Help, {p}},
-        {{QStringLiteral("--version")}, RCommandLine::Version, {}},
-        {{QStringLiteral("--bogus"), QStringLiteral("--help")}, RCommandLine::Usage, {}},
-        {{QStringLiteral("-v")}, RCommandLine::Usage, {}},
+        {{}, RCommandLine::Run, {}, false},
+        {{p, a, QStringLiteral("ignored")}, RCommandLine::Run, {p, a, QStringLiteral("ignored")}, false},
+        {{QStringLiteral("--dry-run"), p, a}, RCommandLine::Run, {p, a}, true},
+        {{p, a, QStringLiteral("--dry-run")}, RCommandLine::Run, {p, a}, true},
+        {{p, QStringLiteral("--dry-run")}, RCommandLine::Usage, {p}, true},
+        {{QStringLiteral("--"), QStringLiteral("-p.xml"), a}, RCommandLine::Run, {QStringLiteral("-p.xml"), a}, false},
+        {{QStringLiteral("-"), a}, RCommandLine::Run, {QStringLiteral("-"), a}, false},
+        {{p, QStringLiteral("--help"), QStringLiteral("--bogus")}, RCommandLine::Help, {p}, false},
+        {{QStringLiteral("--version")}, RCommandLine::Version, {}, false},
+        {{QStringLiteral("--bogus"), QStringLiteral("--help")}, RCommandLine::Usage, {}, false},
+        {{QStringLiteral("-v")}, RCommandLine::Usage, {}, false},
     };
     for (const Case &c : cases) {
         const RCommandLine line = ParseCommandLine(c.arguments);
         const std::string name = c.arguments.join(QLatin1Char(' ')).toStdString();
         EXPECT_EQ(line.action, c.action) << name;
         EXPECT_EQ(line.Positional, c.positional) << name;
+        EXPECT_EQ(line.DryRun, c.dryRun) << name;
     }
 }

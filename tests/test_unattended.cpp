@@ -1,5 +1,6 @@
 // The real program as a scheduler runs it: the summary lines and exit codes of unattended runs
-// over generated CRM and ERP data.
+// over generated CRM and ERP data, and the dry run, which writes nothing and counts what the
+// real run after it stores.
 #include "support/GisDatabase.h"
 #include "support/ProgramInstallation.h"
 
@@ -8,6 +9,7 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QMap>
 #include <QRegularExpression>
 
 using namespace pelk;
@@ -26,12 +28,13 @@ struct Outcome
     QString err;
 };
 
-// A summary line's figures without its time.
+// A summary line's figures without its time and without the dry run's mark.
 QString Figures(const QString &line)
 {
     static const QRegularExpression seconds(QStringLiteral(" seconds=[0-9.]+$"));
     QString figures = line;
-    return figures.remove(seconds);
+    figures.remove(seconds);
+    return figures.startsWith(QLatin1String("dry run: ")) ? figures.mid(9) : figures;
 }
 
 // The counters of the log's summary for the label, in its order (all, processed, new,
@@ -83,7 +86,7 @@ protected:
     {
         const QString head = kind + QStringLiteral(" transfer do systemu Pelk·GIS Trasar: ");
         for (const QString &line : outcome.lines)
-            if (line.startsWith(head))
+            if (line.startsWith(head) || line.startsWith(QStringLiteral("dry run: ") + head))
                 return line;
         return QString();
     }
@@ -144,4 +147,57 @@ TEST_F(Unattended, ASummaryLinePerKindAndAnExitCodeThatSaysWhatIsLeftForTheNextR
     EXPECT_EQ(locked.code, 1);
     EXPECT_GT(Figure(LineOf(locked, QStringLiteral("Klient")), QStringLiteral("failed")), 0)
         << locked.lines.join(QLatin1Char('\n')).toStdString();
+}
+
+TEST_F(Unattended, ADryRunWritesNothingAndCountsWhatTheRunAfterItStores)
+{
+    FillSources();
+    ASSERT_EQ(Run({ProcessSettings({QStringLiteral("Klient"), QStringLiteral("Dystrybutor")}), QStringLiteral("auto")}).code, 0);
+    OdbcEnvironment::ExecSqlite(inst.gisFile, demo::ErpGenerator::ErpIdsForGis(kCustomers + kDistributors));
+    const QString sales = ProcessSettings({QStringLiteral("Sprzedaz")});
+    ASSERT_EQ(Run({sales, QStringLiteral("auto")}).code, 0);
+
+    // Since then: changed customers, the representatives' visits, other invoiced lines. The
+    // working folder holds the files the GIS refused and a sales file of a crashed run.
+    const QString now = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    OdbcEnvironment::ExecSqlite(Db(QStringLiteral("CRM")), crm.Changes(10, kCustomers + kDistributors, now));
+    demo::CrmGenerator::ActivityPlan plan;
+    plan.lastDay = QDate::currentDate().addDays(-1);
+    plan.days = 3;
+    OdbcEnvironment::ExecSqlite(Db(QStringLiteral("CRM")), crm.Activities(plan));
+    OdbcEnvironment::ExecSqlite(Db(QStringLiteral("ERP")),
+                                QStringLiteral("UPDATE ODLINE SET UBLNAM = UBLNAM * 2 WHERE rowid % 3 = 0;"));
+    WriteFileText(inst.Path(QStringLiteral("work/Sprzedaz_SysX__{00000000-0000-0000-0000-000000000001}.xml")),
+                  QStringLiteral("<classes/>"));
+    auto workFolder = [this] {
+        QMap<QString, QByteArray> files;
+        const QDir work(inst.Path(QStringLiteral("work")));
+        for (const QString &file : work.entryList(QDir::Files | QDir::Hidden))
+            files.insert(file, ReadFileBytes(work.filePath(file)));
+        return files;
+    };
+    const QByteArray gisBefore = ReadFileBytes(inst.gisFile);
+    const QMap<QString, QByteArray> workBefore = workFolder();
+    ASSERT_FALSE(workBefore.isEmpty());
+
+    const QString all = ProcessSettings(
+        {QStringLiteral("Klient"), QStringLiteral("Dystrybutor"), QStringLiteral("Wizyta"), QStringLiteral("Sprzedaz")});
+    const Outcome dry = Run({QStringLiteral("--dry-run"), all, QStringLiteral("auto")});
+    EXPECT_EQ(dry.code, 0) << dry.err.toStdString();
+    EXPECT_TRUE(ReadFileBytes(inst.gisFile) == gisBefore) << "a dry run changed the GIS database";
+    EXPECT_EQ(workFolder(), workBefore) << "a dry run changed the working folder";
+    EXPECT_TRUE(NewestLog().contains(QStringLiteral(" Przebieg próbny: ")));
+
+    const Outcome real = Run({all, QStringLiteral("auto")});
+    EXPECT_EQ(real.code, 0) << real.err.toStdString();
+    ASSERT_EQ(dry.lines.size(), 4) << dry.lines.join(QLatin1Char('\n')).toStdString();
+    ASSERT_EQ(real.lines.size(), 4) << real.lines.join(QLatin1Char('\n')).toStdString();
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_TRUE(dry.lines[i].startsWith(QStringLiteral("dry run: "))) << dry.lines[i].toStdString();
+        EXPECT_EQ(Figures(dry.lines[i]).toStdString(), Figures(real.lines[i]).toStdString());
+    }
+    // The run after it did store: the counts above are no zeros of a run that did nothing.
+    EXPECT_GT(Figure(LineOf(real, QStringLiteral("Wizyta")), QStringLiteral("new")), 0);
+    EXPECT_GT(Figure(LineOf(real, QStringLiteral("Sprzedaz")), QStringLiteral("updated")), 0);
+    EXPECT_FALSE(ReadFileBytes(inst.gisFile) == gisBefore);
 }

@@ -51,11 +51,17 @@ RCommandLine ParseCommandLine(const QStringList &arguments)
         } else if (argument == QLatin1String("--version")) {
             line.action = RCommandLine::Version;
             return line;
+        } else if (argument == QLatin1String("--dry-run")) {
+            line.DryRun = true;
         } else {
             line.action = RCommandLine::Usage;
             line.Error = QStringLiteral("unknown option %1").arg(argument);
             return line;
         }
+    }
+    if (line.DryRun && !line.Automatic()) {
+        line.action = RCommandLine::Usage;
+        line.Error = QStringLiteral("--dry-run needs a process settings file and auto");
     }
     return line;
 }
@@ -63,6 +69,7 @@ RCommandLine ParseCommandLine(const QStringList &arguments)
 QString UsageText()
 {
     return QStringLiteral("Usage: PelkDataExchanger [process-settings.xml [auto]]\n"
+                          "       PelkDataExchanger --dry-run process-settings.xml auto\n"
                           "       PelkDataExchanger --help | --version\n"
                           "\n"
                           "Without arguments the window opens with the default process settings; with a process\n"
@@ -72,6 +79,10 @@ QString UsageText()
                           "log folder. PelkDataExchanger.xml and ObjectRules.xml lie beside the program.\n"
                           "\n"
                           "Options:\n"
+                          "  --dry-run  run every element through every stage and its database save, then roll the\n"
+                          "             save back: nothing is written to the GIS database or the working folder, no\n"
+                          "             last-exchange time is stored; the summary tells what would have been stored.\n"
+                          "             GPS archives are fetched and decoded, and no stop is stored.\n"
                           "  --help     this text\n"
                           "  --version  the program's version and those of ObjectRules.xml and the stylesheets\n"
                           "\n"

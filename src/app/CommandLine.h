@@ -11,13 +11,14 @@ struct RCommandLine
     enum Action { Run, Help, Version, Usage };
     Action action = Run;
     QStringList Positional; // the arguments the main data module takes
-    QString Error;          // why the command line was refused (Usage)
+    bool DryRun = false;
+    QString Error; // why the command line was refused (Usage)
 
     bool Automatic() const { return Positional.value(1) == QLatin1String("auto"); }
 };
 
-// Options (--help, --version) may stand anywhere; "--" ends them. Any other word beginning
-// with "-" is refused.
+// Options (--help, --version, --dry-run) may stand anywhere; "--" ends them. Any other word
+// beginning with "-" is refused. A dry run needs a process settings file and "auto".
 RCommandLine ParseCommandLine(const QStringList &arguments);
 
 // The usage text: the forms, the options, the exit codes and the environment.

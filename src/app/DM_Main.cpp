@@ -171,6 +171,12 @@ void TDM_Main::ShowVersions()
     m_log->Note(1, text);
 }
 
+void TDM_Main::SetDryRun(bool dryRun)
+{
+    m_process->SetDryRun(dryRun);
+    m_db->SetRollbackOnly(dryRun);
+}
+
 TXMLSerializer *TDM_Main::CreateXMLSerializer()
 {
     return TXMLSerializer::CreateSystemSerializer(nullptr);

@@ -41,6 +41,10 @@ public:
     void SetRunProcess(bool value) { m_runProcess = value; }
     bool EscProcess() const { return m_escProcess; }
     void SetEscProcess(bool value) { m_escProcess = value; }
+    // A dry run: every element passes every stage and its GIS save, which is rolled back;
+    // nothing is written to the GIS or the working folder.
+    bool DryRun() const { return m_dryRun; }
+    void SetDryRun(bool value) { m_dryRun = value; }
 
     int CountObj() const { return m_countObj; }
     // Setting the object count starts a run (the queue driver does it once per run).
@@ -98,6 +102,7 @@ private:
     bool m_canProcess = false;
     bool m_runProcess = false;
     bool m_escProcess = false;
+    bool m_dryRun = false;
     int m_countObj = 0;
     int m_runSerial = 0;
     int m_countElem = 0;

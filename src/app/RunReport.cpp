@@ -2,10 +2,10 @@
 
 namespace pelk {
 
-QString ReportLine(const RKindReport &report)
+QString ReportLine(const RKindReport &report, bool dryRun)
 {
     // The label is put in whole, never scanned for place markers.
-    return report.Label
+    return (dryRun ? QStringLiteral("dry run: ") : QString()) + report.Label
         + QStringLiteral(": listed=%1 new=%2 updated=%3 unchanged=%4 refused=%5 failed=%6 seconds=%7")
               .arg(report.Listed)
               .arg(report.New)

@@ -31,7 +31,8 @@ struct RKindReport
     bool LeavesWork() const { return Failed > 0 || Unfinished; }
 };
 
-// "<label>: listed=N new=N updated=N unchanged=N refused=N failed=N seconds=S".
-QString ReportLine(const RKindReport &report);
+// "<label>: listed=N new=N updated=N unchanged=N refused=N failed=N seconds=S", after "dry run: "
+// when nothing was written.
+QString ReportLine(const RKindReport &report, bool dryRun);
 
 } // namespace pelk

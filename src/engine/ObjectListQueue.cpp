@@ -67,6 +67,11 @@ TLog &TObjectListQueue::Log() const
     return *m_dm.Log();
 }
 
+bool TObjectListQueue::DryRun() const
+{
+    return m_dm.Process()->DryRun();
+}
+
 void TObjectListQueue::MarkListIncomplete()
 {
     m_listComplete = false;
@@ -75,7 +80,7 @@ void TObjectListQueue::MarkListIncomplete()
 
 bool TObjectListQueue::RemoveFile(const QString &fileName) const
 {
-    return QFile::remove(WorkPath(fileName));
+    return !DryRun() && QFile::remove(WorkPath(fileName));
 }
 
 void TObjectListQueue::RemoveUnfinishedFiles(const QString &sourceName, const QString &targetName) const
@@ -86,6 +91,8 @@ void TObjectListQueue::RemoveUnfinishedFiles(const QString &sourceName, const QS
     // them is being written now. Anything else is left alone.
     static const QRegularExpression unfinished(
         QStringLiteral("^(.+)__\\{[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}\\}\\.xml\\.part$"));
+    if (DryRun())
+        return;
     const QStringList files = QDir(WorkDirectory()).entryList({QStringLiteral("*.xml.part")}, QDir::Files | QDir::Hidden);
     for (const QString &file : files) {
         const QRegularExpressionMatch m = unfinished.match(file);
@@ -143,6 +150,12 @@ bool TObjectListQueue::RunIncremental(const TDateTime &previous, TDateTime &next
                                            " czas ostatniej wymiany nie został zmieniony")
                                 .arg(Rules->ObjectName));
         m_dm.Process()->MarkUnfinished();
+        return false;
+    }
+    if (DryRun()) {
+        m_dm.Log()->Note(1,
+                         QStringLiteral(" Przebieg próbny: czas ostatniej wymiany obiektu \"%1\" nie został zmieniony")
+                             .arg(Rules->ObjectName));
         return false;
     }
     // The run's start on the source's clock, never a change date: one row stamped in the
@@ -228,13 +241,14 @@ void TObjectListQueue::FinishElement(RObiekt &element, bool result)
     // which the next run takes up. An element that never got that far (or whose file could
     // not be written) is listed again by the next run instead, unless its source refused it.
     const bool kept = KeepStage();
+    m_stage = {};
     if (element.Kind == RObiekt::FromDatabase && !(m_staged ? kept : element.Refused))
         NoteUnstagedFailure(element);
 }
 
 bool TObjectListQueue::KeepStage()
 {
-    if (!m_stage.InMemory)
+    if (!m_stage.InMemory || DryRun())
         return true;
     QString error;
     const bool written = WriteFileAtomically(WorkPath(m_stage.FileName), m_stage.Bytes, Overwrite::Refuse, &error);
@@ -305,9 +319,11 @@ bool TObjectListQueue::FindFile()
             auto element = std::make_unique<RObiekt>();
             element->Kind = kind;
             element->FileName = file;
-            if (FindFileObject(*element))
-                m_sweeper.Remove(WorkPath(file)); // superseded: gone before the run's results are stored
-            else
+            if (FindFileObject(*element)) {
+                // Superseded: gone before the run's results are stored (a dry run leaves it).
+                if (!DryRun())
+                    m_sweeper.Remove(WorkPath(file));
+            } else
                 Elements.push_back(std::move(element));
         };
         for (const QString &file : files) {

@@ -99,6 +99,9 @@ protected:
     // what was listed and the files of earlier runs, but stores no last-exchange time (and
     // leaves work for the next run).
     void MarkListIncomplete();
+    // A dry run: the GIS save is rolled back and no file of the working folder is written or
+    // deleted; no last-exchange time is stored.
+    bool DryRun() const;
     // The list of an incremental kind, with its gathering messages: readWatermark (false ends
     // the run at once), openList (false: the list is incomplete, the run goes on with the
     // staged files of earlier runs), appendRow for each row of `list`, Stop between rows.
@@ -109,6 +112,7 @@ protected:
     bool ReadSourceClock(Connection &source);
     // Hands the connection and the rules' folders to an exchange object.
     void Attach(TInterfaceObject &object, Connection *connection) const;
+    // Deletes a file of the working folder (none in a dry run).
     bool RemoveFile(const QString &fileName) const;
     void RemoveUnfinishedFiles(const QString &sourceName, const QString &targetName) const;
 
@@ -126,7 +130,7 @@ private:
     // A database element failed before its first file was written (and was not refused).
     void NoteUnstagedFailure(const RObiekt &element);
     // Writes the stage held in memory to its staged file (atomically and durably); true when
-    // there is none or it was written (a failure is logged).
+    // there is none or it was written (a failure is logged). A dry run keeps it in memory.
     bool KeepStage();
     // Waits for the deletion of superseded files; gives `complete` back.
     bool EndOfElements(bool complete);

@@ -14,6 +14,7 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QScopedValueRollback>
 #include <QThread>
 #include <QTimer>
 #include <cmath>
@@ -97,7 +98,12 @@ bool TX2Y_DaneGPSListQueue::RunGps()
     TSettingsAplikacji *settings = m_dm.Settings();
     TProcess *process = m_dm.Process();
     TLog *log = m_dm.Log();
-    const TDSLocateKonfig *konfig = settings->DSLocateKonfig();
+    TDSLocateKonfig *konfig = settings->DSLocateKonfig();
+    // A dry run asks for and decodes every archive as a run does, and stores no stop.
+    const QScopedValueRollback<bool> store(konfig->Harmonogram()->ZapiszDaneDoBazyDanych,
+                                           konfig->Harmonogram()->ZapiszDaneDoBazyDanych && !process->DryRun());
+    if (process->DryRun())
+        log->Note(1, QStringLiteral(" Przebieg próbny: dane GPS są pobierane i dekodowane, postoje nie są zapisywane"));
 
     TDSLocateClient client(*log, settings->DSN_PelkGISTrasar());
     m_zapytania.clear();

@@ -144,8 +144,12 @@ bool TX2Y_SprzedazListQueue::PrepareListSprzedaz(Query &query, int atrybut)
 bool TX2Y_SprzedazListQueue::FindFileObject(RObiekt &element)
 {
     // Every run recomputes every figure: what an earlier run left is stale, and stored after
-    // this run's figures it would overwrite them. Every such file is superseded, unread.
-    m_dm.Log()->Note(2, QStringLiteral(" Plik wcześniejszej wymiany usunięty bez przetwarzania: %1").arg(element.FileName));
+    // this run's figures it would overwrite them. Every such file is superseded, unread (a dry
+    // run leaves it where it is).
+    m_dm.Log()->Note(2,
+                     (DryRun() ? QStringLiteral(" Przebieg próbny: plik wcześniejszej wymiany pominięty: %1")
+                               : QStringLiteral(" Plik wcześniejszej wymiany usunięty bez przetwarzania: %1"))
+                         .arg(element.FileName));
     return true;
 }
 
