@@ -18,5 +18,6 @@ fi
 cmake -S "$root" -B "$dir" -DCMAKE_BUILD_TYPE=None -DCMAKE_INSTALL_PREFIX=/usr -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON \
   "${launcher[@]}" >/dev/null
 cmake --build "$dir" -j"$(nproc)" --target PelkDataExchanger Transakcje pelk-password >/dev/null
+rm -f "$dir"/pelkdataexchanger_*.deb
 (cd "$dir" && cpack -G DEB >/dev/null)
 ls "$dir"/pelkdataexchanger_*.deb
