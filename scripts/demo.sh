@@ -5,5 +5,7 @@
 # (--customers N, --distributors N, --change N, --fresh, --dir DIR; --help lists them).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
-bash "$root/scripts/build.sh" "$root/build" >/dev/null
+# Only what the demo runs: the program, its key library and password tool, the GPS simulator
+# and the demo tool (the tests and benches are built by scripts/test.sh).
+PELK_BUILD_TARGETS=pelk-demo bash "$root/scripts/build.sh" "$root/build" >/dev/null
 exec "$root/build/tools/demo/pelk-demo" --dir "$root/demo" "$@"

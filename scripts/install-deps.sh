@@ -6,7 +6,8 @@ PKGS=(build-essential cmake pkg-config
       unixodbc unixodbc-dev odbcinst libsqliteodbc
       libxml2-dev libxslt1-dev libssl-dev libcurl4-openssl-dev libproj-dev
       libgtest-dev libgmock-dev sqlite3
-      tdsodbc libtsan2 python3-aiosmtpd openssl xvfb fonts-dejavu-core clang-format git)
+      tdsodbc libtsan2 python3-aiosmtpd openssl xvfb fonts-dejavu-core clang-format git
+      dpkg-dev lintian systemd)
 missing=()
 for p in "${PKGS[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

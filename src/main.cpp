@@ -1,6 +1,8 @@
+#include "app/CommandLine.h"
 #include "app/DM_Main.h"
 #include "app/Log.h"
 #include "app/Process.h"
+#include "app/RunReport.h"
 #include "config/Clock.h"
 #include "config/Common.h"
 #include "config/KeyLibrary.h"
@@ -19,7 +21,15 @@
 
 namespace {
 
-constexpr int kExitStartUpFailed = 2;
+using pelk::RCommandLine;
+namespace ExitCode = pelk::ExitCode;
+
+// " (log: <file>)" once the log file is open.
+QString LogFileNote(const pelk::TDM_Main &dm)
+{
+    const QString file = dm.Log()->FileName();
+    return QFileInfo(file).isAbsolute() ? QStringLiteral(" (log: %1)").arg(file) : QString();
+}
 
 // An unattended run whose start-up failed has nothing to do and nobody to read the window: it
 // ends at once with what was logged on standard error (the log file, when there is one, holds
@@ -30,11 +40,54 @@ int ReportFailedStartUp(const pelk::TDM_Main &dm)
     for (const QString &line : dm.Log()->PaneElements())
         if (!line.isEmpty())
             err << line << '\n';
-    err << "PelkDataExchanger: start-up failed, nothing exchanged";
-    if (QFileInfo(dm.Log()->FileName()).isAbsolute())
-        err << " (log: " << dm.Log()->FileName() << ')';
-    err << Qt::endl;
-    return kExitStartUpFailed;
+    err << "PelkDataExchanger: start-up failed, nothing exchanged" << LogFileNote(dm) << Qt::endl;
+    return ExitCode::StartUpFailed;
+}
+
+// The end of an unattended run: one line per kind on standard output, with the figures of the
+// log's summaries, so that a journal or a cron mail shows what the run did; a run that left
+// work for the next one also says so on standard error.
+int ReportRun(const pelk::TDM_Main &dm)
+{
+    const pelk::TProcess &process = *dm.Process();
+    QTextStream out(stdout);
+    for (const pelk::RKindReport &report : process.Reports())
+        out << pelk::ReportLine(report, process.DryRun()) << '\n';
+    out.flush();
+    const int code = process.RunExitCode();
+    if (code != ExitCode::Complete)
+        QTextStream(stderr) << "PelkDataExchanger: the run left work for the next run" << LogFileNote(dm) << Qt::endl;
+    return code;
+}
+
+// What the options ask for, answered without a display, settings, data source or lock; -1 for
+// a run.
+int AnswerCommandLine(const RCommandLine &line, int argc, char *argv[])
+{
+    switch (line.action) {
+    case RCommandLine::Help: QTextStream(stdout) << pelk::UsageText(); return ExitCode::Complete;
+    case RCommandLine::Version: {
+        const QCoreApplication app(argc, argv);
+        QTextStream(stdout) << pelk::VersionText(QCoreApplication::applicationDirPath());
+        return ExitCode::Complete;
+    }
+    case RCommandLine::Usage:
+        QTextStream(stderr) << "PelkDataExchanger: " << line.Error << "\n\n" << pelk::UsageText();
+        return ExitCode::Usage;
+    case RCommandLine::Run: break;
+    }
+    return -1;
+}
+
+// Qt says on every start outside a desktop session that it uses a runtime folder of its own;
+// an unattended run prints nothing on standard error but real errors.
+QtMessageHandler g_qtMessages = nullptr;
+
+void QuietQtMessages(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set")))
+        return;
+    g_qtMessages(type, context, message);
 }
 
 } // namespace
@@ -45,9 +98,13 @@ int main(int argc, char *argv[])
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
+    const RCommandLine commandLine = pelk::ParseCommandLine(arguments);
+    if (const int answered = AnswerCommandLine(commandLine, argc, argv); answered >= 0)
+        return answered;
+    g_qtMessages = qInstallMessageHandler(QuietQtMessages);
     // An unattended run, or a machine without a display, works on the offscreen platform.
     const bool noDisplay = qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
-    const bool automatic = arguments.value(1) == QLatin1String("auto");
+    const bool automatic = commandLine.Automatic();
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && (noDisplay || automatic))
         qputenv("QT_QPA_PLATFORM", "offscreen");
 
@@ -78,7 +135,8 @@ int main(int argc, char *argv[])
             early << text;
     });
 
-    pelk::TDM_Main dm(QCoreApplication::applicationDirPath(), arguments, window.RV_Log, window.Processing);
+    pelk::TDM_Main dm(QCoreApplication::applicationDirPath(), commandLine.Positional, window.RV_Log, window.Processing);
+    dm.SetDryRun(commandLine.DryRun);
     logger = &dm;
     for (const QString &text : std::as_const(early))
         dm.Log()->Error(1, QLatin1Char(' ') + text);
@@ -96,5 +154,7 @@ int main(int argc, char *argv[])
     window.show();
     const int code = app.exec();
     pelk::SetKeyLibraryMessageHandler(nullptr);
-    return code != 0 ? code : window.ExitCode();
+    if (code != 0 || window.ExitCode() != ExitCode::Complete)
+        return code != 0 ? code : window.ExitCode();
+    return automatic ? ReportRun(dm) : ExitCode::Complete;
 }

@@ -34,9 +34,7 @@ class Crash : public ::testing::Test, protected ProgramInstallation
 protected:
     void SetUp() override
     {
-        inst.WriteSettings({{QStringLiteral("TraceLevel"), QStringLiteral("2")}});
-        DeployRulesAndStylesheets();
-        CreateGisDatabase(inst.gisFile);
+        PrepareExchange();
         CreateSqliteDatabase(Db(QStringLiteral("CRM")), {QStringLiteral("crm.sql")});
         CreateSqliteDatabase(Db(QStringLiteral("ERP")), {QStringLiteral("erp.sql")});
         demo::CrmGenerator crm(11);
@@ -75,15 +73,6 @@ protected:
             {QStringLiteral("Klient"), QStringLiteral("Dystrybutor"), QStringLiteral("Wizyta"), QStringLiteral("Sprzedaz")});
     }
 
-    QString Db(const QString &name) const { return inst.odbc.Folder() + QLatin1Char('/') + name + QStringLiteral(".db"); }
-    QString ProcessSettings(const QStringList &kinds) const
-    {
-        QList<std::tuple<QString, QString, int>> items;
-        for (const QString &kind : kinds)
-            items.append({kind, QStringLiteral("esSysXtoSysY"), 10});
-        return inst.WriteProcessSettings(kinds.join(QLatin1Char('-')) + QStringLiteral(".xml"), inst.Path(QStringLiteral("work")),
-                                         items);
-    }
     // One unattended run to its end; its exit code.
     int Run(const QString &settings)
     {

@@ -3,6 +3,7 @@
 #include "support/GpsFeed.h"
 
 #include "app/Log.h"
+#include "app/Process.h"
 #include "gps/DaneGPSPlan.h"
 
 #include <gtest/gtest.h>
@@ -127,6 +128,7 @@ TEST_F(GpsQueue, StopsOfEveryVehicleLandInTrasaGpsAndTheNextRunGoesOnFromTheLast
              QStringLiteral("103 2026-03-12 08:00 2026-03-12 22:00"), QStringLiteral("103 2026-03-13 06:00 2026-03-13 22:00"),
              QStringLiteral("103 2026-03-14 06:00 2026-03-14 14:30")}));
     EXPECT_EQ(Summary(), Counts(9, 9)) << Pane().toStdString();
+    EXPECT_EQ(Dm().Process()->RunExitCode(), ExitCode::Complete);
     const QStringList stops = Stops();
     for (const char *vehicle : {"WX 1234A", "KR 5678B", "GD 9012C"})
         EXPECT_GE(stops.filter(QLatin1String(vehicle)).size(), 20) << vehicle;
@@ -197,6 +199,7 @@ TEST_F(GpsQueue, AWrongPasswordIsRefusedAndNothingIsRequested)
     EXPECT_FALSE(Pane().contains(QStringLiteral("Brak w systemie DSLocate")));
     EXPECT_TRUE(ArchiveRequests().isEmpty());
     EXPECT_EQ(Summary(), Counts(0, 0));
+    EXPECT_EQ(Dm().Process()->RunExitCode(), ExitCode::Unfinished); // nothing asked: all left for the next run
 }
 
 TEST_F(GpsQueue, AConnectionDroppedDuringTheArchivesCountsTheRestAsNotFetched)
@@ -210,6 +213,7 @@ TEST_F(GpsQueue, AConnectionDroppedDuringTheArchivesCountsTheRestAsNotFetched)
     EXPECT_TRUE(Pane().contains(
         QStringLiteral(" Nie pobrano danych GPS dla pojazdu KR 5678B od 2026-03-14 06:00:00 do 2026-03-14 14:30:00 .")));
     EXPECT_EQ(Summary(), Counts(3, 1));
+    EXPECT_EQ(Dm().Process()->RunExitCode(), ExitCode::Unfinished);
     EXPECT_FALSE(Stops().filter(QStringLiteral("WX 1234A")).isEmpty());
     // The next run asks again from the last stop stored.
     const QStringList before = Stops();
@@ -503,4 +507,19 @@ TEST_F(GpsQueue, AVehicleTheGisDoesNotKnowIsLoggedOnceWithACountAtTheEnd)
     ASSERT_TRUE(m.hasMatch());
     EXPECT_GE(m.captured(1).toInt(), 10);
     EXPECT_FALSE(Stops().filter(QStringLiteral("WX 1234A")).isEmpty());
+}
+
+TEST_F(GpsQueue, ADryRunFetchesAndDecodesEveryArchiveAndStoresNoStop)
+{
+    StartSimulator();
+    Dm().SetDryRun(true);
+    RunExchange();
+    EXPECT_EQ(ArchiveRequests().size(), 3);
+    EXPECT_EQ(Summary(), Counts(3, 3)) << Pane().toStdString();
+    EXPECT_TRUE(Stops().isEmpty());
+    // The settings say to store, as before the run: a real run after it does.
+    EXPECT_TRUE(Konfig().Harmonogram()->ZapiszDaneDoBazyDanych);
+    Dm().SetDryRun(false);
+    RunExchange();
+    EXPECT_FALSE(Stops().isEmpty());
 }

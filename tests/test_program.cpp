@@ -6,11 +6,13 @@
 
 #include "app/Log.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QThread>
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <iostream>
 
@@ -39,14 +41,18 @@ protected:
 
 } // namespace
 
-TEST_F(Program, UnattendedRunWithoutDisplayWritesItsLogAndEnds)
+TEST_F(Program, UnattendedRunWithoutDisplayWritesItsLogAndEndsQuietly)
 {
-    const QString file = inst.WriteProcessSettings(QStringLiteral("p.xml"), inst.Path(QStringLiteral("work")),
-                                                   {{QStringLiteral("Klient"), QStringLiteral("esSysXtoSysY"), 10}});
+    DeployRulesAndStylesheets();
+    const QString file = inst.WriteProcessSettings(QStringLiteral("p.xml"), inst.Path(QStringLiteral("work")), {});
+    // Outside a desktop session, as under a scheduler.
+    env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
     QProcess *p = Launch({file, QStringLiteral("auto")});
     ASSERT_TRUE(p->waitForFinished(20000)) << "the unattended run did not end by itself";
     EXPECT_EQ(p->exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(p->exitCode(), 0);
+    const QByteArray err = p->readAllStandardError();
+    EXPECT_TRUE(err.isEmpty()) << err.toStdString();
     const QString log = NewestLog();
     EXPECT_TRUE(log.startsWith(QStringLiteral("*  Start aplikacji: "))) << log.toStdString();
     EXPECT_TRUE(log.contains(QStringLiteral("*  Koniec aplikacji: ")));
@@ -63,11 +69,12 @@ TEST_F(Program, AnUnattendedRunMailsItsErrors)
                              {"FromMail", "interfejs@firma.pl"},
                              {"ToMail", "admin@firma.pl"}}));
     // The CRM has no tables: listing the customers fails, and that error is mailed.
+    DeployRulesAndStylesheets();
     const QString file = inst.WriteProcessSettings(QStringLiteral("p.xml"), inst.Path(QStringLiteral("work")),
                                                    {{QStringLiteral("Klient"), QStringLiteral("esSysXtoSysY"), 10}});
     QProcess *p = Launch({file, QStringLiteral("auto")});
     ASSERT_TRUE(p->waitForFinished(20000));
-    EXPECT_EQ(p->exitCode(), 0);
+    EXPECT_EQ(p->exitCode(), 1); // the list is left for the next run
     const QList<QJsonObject> mails = server.Messages();
     ASSERT_FALSE(mails.isEmpty()) << NewestLog().toStdString();
     const QString log = NewestLog();
@@ -136,7 +143,9 @@ TEST_F(Program, UnattendedRunWithBrokenSettingsEndsAtOnceWithAnErrorCode)
 
     // Nothing was left holding the lock: a run with good settings goes ahead.
     inst.WriteSettings();
-    QProcess *good = Launch({file, QStringLiteral("auto")});
+    DeployRulesAndStylesheets();
+    QProcess *good = Launch(
+        {inst.WriteProcessSettings(QStringLiteral("empty.xml"), inst.Path(QStringLiteral("work")), {}), QStringLiteral("auto")});
     ASSERT_TRUE(good->waitForFinished(20000));
     EXPECT_EQ(good->exitCode(), 0);
     EXPECT_FALSE(QFile::exists(inst.Path(QStringLiteral("PelkDataExchanger.lock"))));
@@ -169,4 +178,76 @@ TEST_F(Program, AGisServerThatRefusesOrNeverAnswersEndsTheStartWithinTheLoginTim
     }
     inst.odbc.AddFreeTdsDsn(QStringLiteral("GIS"), closedPort);
     expectReason(FailedStartUp({file, QStringLiteral("auto")}), "Unable to connect to data source");
+}
+
+TEST_F(Program, TheCommandLineAnswersWithoutSettingsDisplayOrDataSources)
+{
+    QFile::remove(inst.Path(QStringLiteral("PelkDataExchanger.xml")));
+    DeployRulesAndStylesheets();
+    auto answer = [this](const QStringList &args, int code) {
+        QProcess *p = Launch(args);
+        EXPECT_TRUE(p->waitForFinished(20000)) << args.join(QLatin1Char(' ')).toStdString();
+        EXPECT_EQ(p->exitCode(), code) << args.join(QLatin1Char(' ')).toStdString();
+        return std::pair{QString::fromUtf8(p->readAllStandardOutput()), QString::fromUtf8(p->readAllStandardError())};
+    };
+    const auto [help, helpErr] = answer({QStringLiteral("--help")}, 0);
+    for (const char *part :
+         {"PelkDataExchanger [process-settings.xml [auto]]", "Exit codes", "ODBCINI", "ODBCSYSINI", "PELK_KEY_FILE", "--dry-run"})
+        EXPECT_TRUE(help.contains(QLatin1String(part))) << part;
+    EXPECT_TRUE(helpErr.isEmpty()) << helpErr.toStdString();
+
+    // The program's version, then the rules' and each stylesheet's, as the window lists them.
+    const QStringList version = answer({QStringLiteral("--version")}, 0).first.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_EQ(version.size(), 2 + QDir(inst.Path(QStringLiteral("xsl"))).entryList({QStringLiteral("*.xsl")}).size());
+    EXPECT_TRUE(version[0].startsWith(QStringLiteral("PelkDataExchanger 1."))) << version[0].toStdString();
+    EXPECT_TRUE(version[1].startsWith(QStringLiteral("ObjectRules.xml 1."))) << version[1].toStdString();
+    EXPECT_TRUE(version[2].startsWith(QStringLiteral("Dystrybutor_X2Y.xsl 1."))) << version[2].toStdString();
+
+    // A word the program does not take, and a dry run with nothing to run: the usage, on
+    // standard error only.
+    for (const QStringList &wrong : {QStringList{QStringLiteral("--verbose")},
+                                     QStringList{QStringLiteral("p.xml"), QStringLiteral("auto"), QStringLiteral("-x")},
+                                     QStringList{QStringLiteral("--dry-run"), QStringLiteral("p.xml")}}) {
+        const auto [out, err] = answer(wrong, 64);
+        EXPECT_TRUE(out.isEmpty()) << out.toStdString();
+        EXPECT_TRUE(err.contains(QStringLiteral("Usage: PelkDataExchanger"))) << err.toStdString();
+    }
+    EXPECT_TRUE(LogFiles().isEmpty()) << "an answer of the command line wrote a log";
+}
+
+TEST_F(Program, EachStartDeletesTheLogFilesOlderThanTheSettingAndNothingElse)
+{
+    DeployRulesAndStylesheets();
+    const QString file = inst.WriteProcessSettings(QStringLiteral("p.xml"), inst.Path(QStringLiteral("work")), {});
+    const QDateTime now = QDateTime::currentDateTime();
+    const QString old = now.addDays(-31).toString(QStringLiteral("yyyyMMdd_hhmmss"));
+    const QString recent = now.addDays(-29).toString(QStringLiteral("yyyyMMdd_hhmmss"));
+    const QStringList doomed = {old + QStringLiteral(".log"), old + QStringLiteral("_2.log")};
+    const QStringList kept = {recent + QStringLiteral(".log"), old + QStringLiteral(".log.bak"), QStringLiteral("notatki.log"),
+                              QStringLiteral("20261399_000000.log"), old + QStringLiteral(".txt")};
+    for (const QString &name : doomed + kept)
+        WriteFileText(inst.Path(QStringLiteral("logs/")) + name, QStringLiteral("x"));
+    auto run = [&] {
+        QProcess *p = Launch({file, QStringLiteral("auto")});
+        EXPECT_TRUE(p->waitForFinished(20000));
+        return p->exitCode();
+    };
+    auto present = [this](const QStringList &names) {
+        const QStringList files = QDir(inst.Path(QStringLiteral("logs"))).entryList(QDir::Files);
+        return std::all_of(names.begin(), names.end(), [&](const QString &n) { return files.contains(n); });
+    };
+
+    ASSERT_EQ(run(), 0); // without the setting every file is kept
+    EXPECT_TRUE(present(doomed + kept));
+    inst.WriteSettings(
+        {{QStringLiteral("TraceLevel"), QStringLiteral("2")}, {QStringLiteral("DniPrzechowywaniaLogow"), QStringLiteral("30")}});
+    ASSERT_EQ(run(), 0);
+    EXPECT_TRUE(present(kept));
+    for (const QString &name : doomed)
+        EXPECT_FALSE(QFile::exists(inst.Path(QStringLiteral("logs/")) + name)) << name.toStdString();
+    // The three kept ".log" files, and the logs of both runs.
+    EXPECT_EQ(LogFiles().size(), 5) << LogFiles().join(QLatin1Char(' ')).toStdString();
+
+    inst.WriteSettings({{QStringLiteral("DniPrzechowywaniaLogow"), QStringLiteral("-1")}});
+    EXPECT_TRUE(FailedStartUp({file, QStringLiteral("auto")}).contains(QStringLiteral("\"DniPrzechowywaniaLogow\"")));
 }

@@ -2,6 +2,7 @@
 #include "support/Installation.h"
 #include "support/Unreadable.h"
 
+#include "app/CommandLine.h"
 #include "app/DM_Main.h"
 #include "app/Log.h"
 #include "app/MailHook.h"
@@ -351,4 +352,36 @@ TEST_F(StartUp, AThrowingSenderNeitherEscapesTheLogNorSwitchesMailingOffAndThrea
     EXPECT_EQ(sender.sentCount.load(), 42);
     EXPECT_FALSE(sender.overlapped.load());
     dm->SetMailSender(nullptr);
+}
+
+TEST(CommandLine, OptionsStandAnywhereAndThePositionalFormStaysAsItIs)
+{
+    struct Case
+    {
+        QStringList arguments;
+        RCommandLine::Action action;
+        QStringList positional;
+        bool dryRun;
+    };
+    const QString p = QStringLiteral("p.xml"), a = QStringLiteral("auto");
+    const Case cases[] = {
+        {{}, RCommandLine::Run, {}, false},
+        {{p, a, QStringLiteral("ignored")}, RCommandLine::Run, {p, a, QStringLiteral("ignored")}, false},
+        {{QStringLiteral("--dry-run"), p, a}, RCommandLine::Run, {p, a}, true},
+        {{p, a, QStringLiteral("--dry-run")}, RCommandLine::Run, {p, a}, true},
+        {{p, QStringLiteral("--dry-run")}, RCommandLine::Usage, {p}, true},
+        {{QStringLiteral("--"), QStringLiteral("-p.xml"), a}, RCommandLine::Run, {QStringLiteral("-p.xml"), a}, false},
+        {{QStringLiteral("-"), a}, RCommandLine::Run, {QStringLiteral("-"), a}, false},
+        {{p, QStringLiteral("--help"), QStringLiteral("--bogus")}, RCommandLine::Help, {p}, false},
+        {{QStringLiteral("--version")}, RCommandLine::Version, {}, false},
+        {{QStringLiteral("--bogus"), QStringLiteral("--help")}, RCommandLine::Usage, {}, false},
+        {{QStringLiteral("-v")}, RCommandLine::Usage, {}, false},
+    };
+    for (const Case &c : cases) {
+        const RCommandLine line = ParseCommandLine(c.arguments);
+        const std::string name = c.arguments.join(QLatin1Char(' ')).toStdString();
+        EXPECT_EQ(line.action, c.action) << name;
+        EXPECT_EQ(line.Positional, c.positional) << name;
+        EXPECT_EQ(line.DryRun, c.dryRun) << name;
+    }
 }

@@ -62,6 +62,7 @@ void TDM_Main::DataModuleCreate(const QString &appFolder)
         return;
     Connection::SetLoginTimeout(m_settings->LimitCzasuLogowania());
     m_log->OpenFile(m_settings->DefaultSubDirLog(), m_settings->TraceLevel());
+    m_log->DeleteOldFiles(m_settings->DniPrzechowywaniaLogow());
     if (const QString exposure = KeyFileExposure(); !exposure.isEmpty())
         m_log->Warning(1, QLatin1Char(' ') + exposure);
 
@@ -168,6 +169,12 @@ void TDM_Main::ShowVersions()
     text += TProcess::RulesVersionLine(m_settings->AppFolder);
     text += TProcess::StylesheetVersionLines(m_settings->TransforSubDir());
     m_log->Note(1, text);
+}
+
+void TDM_Main::SetDryRun(bool dryRun)
+{
+    m_process->SetDryRun(dryRun);
+    m_db->SetRollbackOnly(dryRun);
 }
 
 TXMLSerializer *TDM_Main::CreateXMLSerializer()

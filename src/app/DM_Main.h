@@ -46,6 +46,8 @@ public:
     bool OpenConnection(Connection &connection, const QString &dsn, bool testOnly);
     void ShowVersions();
     TXMLSerializer *CreateXMLSerializer();
+    // A dry run (the processing state's flag; every element's GIS writes rolled back).
+    void SetDryRun(bool dryRun);
     static QString NewGuidString();
 
     // The sender the error-mail hook uses: the one built at start-up, or another (not owned).

@@ -47,6 +47,12 @@ bool TDatabaseHelpers::ZakonczTranzakcje(Connection &connection, bool success)
     // its staged file brings it back complete at the next run. A commit the database refuses
     // (a lock, a deadlock victim, a dropped connection) fails the element the same way.
     return Guarded(m_log, Where::Heading(QStringLiteral(" TDM_Main.ZakonczTranzakcje")), [&] {
+        if (m_rollbackOnly) {
+            // What a commit would have met: writes lost with their connection are no preview.
+            const bool lost = connection.TransactionLost();
+            connection.EndTransaction(false);
+            return success && !lost;
+        }
         connection.EndTransaction(success);
         return success;
     });

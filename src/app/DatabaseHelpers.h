@@ -32,6 +32,10 @@ public:
     // back and gives false). Prefer TElementTransaction, which cannot be left open.
     bool RozpocznijTranzakcje(Connection &connection);
     bool ZakonczTranzakcje(Connection &connection, bool success);
+    // A dry run: every bracket rolls back, and ZakonczTranzakcje answers as a commit would
+    // have (true when `success`).
+    void SetRollbackOnly(bool rollbackOnly) { m_rollbackOnly = rollbackOnly; }
+    bool RollbackOnly() const { return m_rollbackOnly; }
     bool CheckConnection(Connection &connection);
     // The database server's own local date and time (it stamps the rows it changes). False
     // (logged) when the server could not be asked.
@@ -48,6 +52,7 @@ public:
 
 private:
     TLog &m_log;
+    bool m_rollbackOnly = false;
 };
 
 // One element's writes on one connection, stored whole or not at all. Begins the bracket on

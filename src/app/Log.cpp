@@ -232,6 +232,7 @@ void TLog::OpenFile(const QString &folder, int traceLevel)
         auto file = std::make_unique<QFile>(candidate);
         if (file->open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered)) {
             m_fileName = candidate;
+            m_folder = path;
             file->write(ToIsoLatin2(copy));
             m_file = std::move(file);
             return;
@@ -239,6 +240,39 @@ void TLog::OpenFile(const QString &folder, int traceLevel)
         if (!file->exists())
             return; // not writable: the run has no log file
     }
+}
+
+void TLog::DeleteOldFiles(int days)
+{
+    static const QRegularExpression logName(QStringLiteral("^(\\d{8}_\\d{6})(_\\d+)?\\.log$"));
+    QString folder;
+    {
+        QMutexLocker lock(&m_mutex);
+        folder = m_folder;
+    }
+    if (days <= 0 || folder.isEmpty())
+        return;
+    const QDateTime limit = CurrentDateTime().addDays(-days);
+    int deleted = 0;
+    const QDir dir(folder);
+    for (const QString &name : dir.entryList({QStringLiteral("*.log")}, QDir::Files)) {
+        const QRegularExpressionMatch m = logName.match(name);
+        if (!m.hasMatch())
+            continue;
+        // Its age is the start its name tells: a file copied or touched keeps it.
+        const QDateTime started = QDateTime::fromString(m.captured(1), QStringLiteral("yyyyMMdd_hhmmss"));
+        if (!started.isValid() || started >= limit)
+            continue;
+        QFile file(dir.filePath(name));
+        if (file.remove())
+            ++deleted;
+        else
+            Warning(1,
+                    QStringLiteral(" Nie można usunąć starego pliku dziennika:\r\n      %1: %2")
+                        .arg(file.fileName(), file.errorString()));
+    }
+    if (deleted > 0)
+        Info(2, QStringLiteral(" Usunięto pliki dziennika starsze niż %1 dni: %2").arg(days).arg(deleted));
 }
 
 void TLog::WriteToFileLocked(const QString &text)

@@ -44,6 +44,10 @@ public:
     QString FileName() const;
 
     void OpenFile(const QString &folder, int traceLevel);
+    // Deletes the log files ("yyyymmdd_hhnnss.log", "yyyymmdd_hhnnss_N.log") of the folder
+    // OpenFile opened that were started more than `days` days ago by their names; nothing else
+    // of the folder. Logs what it deleted and what it could not delete. 0 keeps every file.
+    void DeleteOldFiles(int days);
     void ScrollToEnd();
 
     // What the pane received so far, one entry per pane element (an empty entry for the image
@@ -77,6 +81,7 @@ private:
     std::function<void(const QString &)> m_mailError;
     QString m_baseName; // "yyyymmdd_hhnnss.log" of the creation time
     QString m_fileName;
+    QString m_folder;              // of the open log file
     std::unique_ptr<QFile> m_file; // open once OpenFile found its folder
     QList<PaneMessage> m_pendingView;
     int m_traceLevel = 1;

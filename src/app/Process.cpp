@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTextStream>
+#include <algorithm>
 
 namespace pelk {
 
@@ -49,6 +50,8 @@ void TProcess::SetCountObj(int n)
 {
     m_countObj = n;
     ++m_runSerial;
+    m_reports.clear();
+    m_runUnfinished = m_kindUnfinished = false;
     if (m_view) {
         m_view->SetObjectLabel(QString());
         m_view->SetElementLabel(QString());
@@ -66,6 +69,7 @@ void TProcess::SetCountElem(int n)
         m_totalElements = 0;
         m_processed = m_notProcessed = 0;
         m_newCount = m_updatedCount = m_unchangedCount = m_deletedCount = 0;
+        m_refusedCount = 0;
     }
     ResetBar(KindElement, n);
     ShowProgress(KindElement, QString(), 0);
@@ -121,6 +125,7 @@ void TProcess::StepProgress(int kind, const QString &text)
             m_view->StepBar(IProgressView::ObjectBar, BarStep);
         if (m_log)
             m_log->Info(1, kind == KindObject ? FullSummary(text) : ShortSummary(text));
+        RecordKind(text);
         break;
     case KindElement:
     case KindDeactivation:
@@ -133,8 +138,10 @@ void TProcess::StepProgress(int kind, const QString &text)
     ProcessPendingEvents();
 }
 
-void TProcess::ElementDone(bool success)
+void TProcess::ElementDone(bool success, bool refused)
 {
+    if (!success && refused)
+        ++m_refusedCount;
     if (success) {
         ++m_processed;
         if (m_log)
@@ -178,6 +185,40 @@ void TProcess::CountResult(int resultKind, bool counted)
         }
     }
     ProcessPendingEvents();
+}
+
+void TProcess::BeginKind()
+{
+    m_kindClock.start();
+    m_kindUnfinished = false;
+}
+
+void TProcess::MarkUnfinished()
+{
+    m_kindUnfinished = m_runUnfinished = true;
+}
+
+void TProcess::RecordKind(const QString &label)
+{
+    RKindReport report;
+    report.Label = label;
+    report.Listed = m_totalElements;
+    report.New = m_newCount;
+    report.Updated = m_updatedCount;
+    report.Unchanged = m_unchangedCount;
+    report.Refused = m_refusedCount;
+    report.Failed = m_notProcessed - m_refusedCount;
+    report.Seconds = m_kindClock.isValid() ? m_kindClock.elapsed() / 1000.0 : 0;
+    report.Unfinished = m_kindUnfinished;
+    m_reports.append(report);
+    m_kindUnfinished = false;
+}
+
+int TProcess::RunExitCode() const
+{
+    const bool leftOver = m_runUnfinished
+        || std::any_of(m_reports.begin(), m_reports.end(), [](const RKindReport &r) { return r.LeavesWork(); });
+    return leftOver ? ExitCode::Unfinished : ExitCode::Complete;
 }
 
 void TProcess::SetElementLabelText(const QString &text)

@@ -2,7 +2,11 @@
 // The processing state: the flags that gate and interrupt a run, the counters of the current
 // object kind, the progress display and the per-object summaries; also the version helpers
 // of the version listing.
+#include "RunReport.h"
 #include "config/Persistent.h"
+
+#include <QElapsedTimer>
+#include <QList>
 
 namespace pelk {
 
@@ -37,6 +41,10 @@ public:
     void SetRunProcess(bool value) { m_runProcess = value; }
     bool EscProcess() const { return m_escProcess; }
     void SetEscProcess(bool value) { m_escProcess = value; }
+    // A dry run: every element passes every stage and its GIS save, which is rolled back;
+    // nothing is written to the GIS or the working folder.
+    bool DryRun() const { return m_dryRun; }
+    void SetDryRun(bool value) { m_dryRun = value; }
 
     int CountObj() const { return m_countObj; }
     // Setting the object count starts a run (the queue driver does it once per run).
@@ -55,11 +63,23 @@ public:
     int UpdatedCount() const { return m_updatedCount; }
     int UnchangedCount() const { return m_unchangedCount; }
     int DeletedCount() const { return m_deletedCount; }
+    int RefusedCount() const { return m_refusedCount; }
+
+    // A kind's run begins (its clock starts); the queue driver calls it before each queue.
+    void BeginKind();
+    // Something of the current kind (or of the run, outside a kind) is left for the next run
+    // besides its failed elements: a list not read whole, a run ended early.
+    void MarkUnfinished();
+    // The kinds of the last run, each recorded when its summary was logged.
+    const QList<RKindReport> &Reports() const { return m_reports; }
+    // The exit code of the last run: Unfinished when something is left for the next run.
+    int RunExitCode() const;
 
     void ResetBar(int kind, int n);
     void ShowProgress(int kind, const QString &text, int number);
     void StepProgress(int kind, const QString &text);
-    void ElementDone(bool success);
+    // `refused`: the element was not stored for its data (logged); it is not retried.
+    void ElementDone(bool success, bool refused = false);
     void CountResult(int resultKind, bool counted);
     // Sets the element label directly (the Start command empties it).
     void SetElementLabelText(const QString &text);
@@ -82,6 +102,7 @@ private:
     bool m_canProcess = false;
     bool m_runProcess = false;
     bool m_escProcess = false;
+    bool m_dryRun = false;
     int m_countObj = 0;
     int m_runSerial = 0;
     int m_countElem = 0;
@@ -93,6 +114,13 @@ private:
     int m_updatedCount = 0;
     int m_unchangedCount = 0;
     int m_deletedCount = 0;
+    int m_refusedCount = 0;
+    QElapsedTimer m_kindClock;
+    bool m_kindUnfinished = false;
+    bool m_runUnfinished = false;
+    QList<RKindReport> m_reports;
+    // Records the current kind's report under its label.
+    void RecordKind(const QString &label);
 };
 
 } // namespace pelk

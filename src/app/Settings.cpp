@@ -15,6 +15,8 @@ namespace pelk {
 
 namespace {
 
+constexpr int kMaxDniPrzechowywaniaLogow = 36500;
+
 // "DSLocateKonfig.SerwerDSLocate.Haslo" of a property element: every enclosing property, and
 // the item of a collection ("Item_2"), outermost first.
 QString KeyPath(xmlNodePtr propertyNode)
@@ -154,6 +156,8 @@ bool TSettingsAplikacji::CheckSettings()
         fail(QStringLiteral(" Wartość zmiennej \"TraceLevel\" w pliku konfiguracyjnym poza dozwolonym zakresem."));
     if (m_limitCzasuLogowania < 1 || m_limitCzasuLogowania > 3600)
         fail(QStringLiteral(" Wartość zmiennej \"LimitCzasuLogowania\" w pliku konfiguracyjnym poza dozwolonym zakresem."));
+    if (m_dniPrzechowywaniaLogow < 0 || m_dniPrzechowywaniaLogow > kMaxDniPrzechowywaniaLogow)
+        fail(QStringLiteral(" Wartość zmiennej \"DniPrzechowywaniaLogow\" w pliku konfiguracyjnym poza dozwolonym zakresem."));
     return ok;
 }
 

@@ -83,6 +83,7 @@ class TSettingsAplikacji : public TSettings
     Q_PROPERTY(pelk::TDSLocateKonfig *DSLocateKonfig READ DSLocateKonfig)
     Q_PROPERTY(QString BibliotekaMovex MEMBER m_bibliotekaMovex)
     Q_PROPERTY(int LimitCzasuLogowania MEMBER m_limitCzasuLogowania)
+    Q_PROPERTY(int DniPrzechowywaniaLogow MEMBER m_dniPrzechowywaniaLogow)
 public:
     explicit TSettingsAplikacji(QObject *parent = nullptr);
 
@@ -106,6 +107,9 @@ public:
     // Seconds a database connection may take to log in and a request to be answered (1 to
     // 3600, default 30).
     int LimitCzasuLogowania() const { return m_limitCzasuLogowania; }
+    // Days a log file is kept: each start deletes the log folder's older log files (0 to
+    // 36500; 0, the default, keeps them all).
+    int DniPrzechowywaniaLogow() const { return m_dniPrzechowywaniaLogow; }
     bool WysylajBledyNaMaila() const { return m_wysylajBledyNaMaila; }
     // The error mails' settings; owned.
     TMailSettings *MailSettings() const { return m_mailSettings; }
@@ -122,6 +126,7 @@ private:
     QString m_bibliotekaMovex;
     int m_traceLevel = 0;
     int m_limitCzasuLogowania = 30;
+    int m_dniPrzechowywaniaLogow = 0;
     bool m_wysylajBledyNaMaila = false;
     TMailSettings *m_mailSettings;
     TDSLocateKonfig *m_dsLocateKonfig;

@@ -57,6 +57,7 @@ bool TObjectListQueue::Escaped()
 
 bool TObjectListQueue::NotImplemented(const char *signature) const
 {
+    m_notOffered = true;
     m_dm.Log()->Error(1, QStringLiteral(" Funkcja %1 nie jest zaimplementowana").arg(Where::OperationName(signature)));
     return false;
 }
@@ -66,9 +67,20 @@ TLog &TObjectListQueue::Log() const
     return *m_dm.Log();
 }
 
+bool TObjectListQueue::DryRun() const
+{
+    return m_dm.Process()->DryRun();
+}
+
+void TObjectListQueue::MarkListIncomplete()
+{
+    m_listComplete = false;
+    m_dm.Process()->MarkUnfinished();
+}
+
 bool TObjectListQueue::RemoveFile(const QString &fileName) const
 {
-    return QFile::remove(WorkPath(fileName));
+    return !DryRun() && QFile::remove(WorkPath(fileName));
 }
 
 void TObjectListQueue::RemoveUnfinishedFiles(const QString &sourceName, const QString &targetName) const
@@ -79,6 +91,8 @@ void TObjectListQueue::RemoveUnfinishedFiles(const QString &sourceName, const QS
     // them is being written now. Anything else is left alone.
     static const QRegularExpression unfinished(
         QStringLiteral("^(.+)__\\{[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}\\}\\.xml\\.part$"));
+    if (DryRun())
+        return;
     const QStringList files = QDir(WorkDirectory()).entryList({QStringLiteral("*.xml.part")}, QDir::Files | QDir::Hidden);
     for (const QString &file : files) {
         const QRegularExpressionMatch m = unfinished.match(file);
@@ -97,11 +111,20 @@ void TObjectListQueue::Run()
 
 bool TObjectListQueue::RunElements()
 {
+    return GatherElements() && ProcessElements();
+}
+
+bool TObjectListQueue::GatherElements()
+{
     Elements.clear();
-    m_dm.Process()->SetCountElem(0);
-    if (!PrepareList() || !FindFile())
-        return false;
-    return ProcessElements();
+    TProcess *process = m_dm.Process();
+    process->SetCountElem(0);
+    m_notOffered = false;
+    if (PrepareList() && FindFile())
+        return true;
+    if (!m_notOffered && !process->EscProcess())
+        process->MarkUnfinished();
+    return false;
 }
 
 bool TObjectListQueue::RunIncremental(const TDateTime &previous, TDateTime &next)
@@ -126,6 +149,13 @@ bool TObjectListQueue::RunIncremental(const TDateTime &previous, TDateTime &next
                             QStringLiteral(" Nie usunięto nieaktualnych plików obiektu \"%1\" z katalogu roboczego;"
                                            " czas ostatniej wymiany nie został zmieniony")
                                 .arg(Rules->ObjectName));
+        m_dm.Process()->MarkUnfinished();
+        return false;
+    }
+    if (DryRun()) {
+        m_dm.Log()->Note(1,
+                         QStringLiteral(" Przebieg próbny: czas ostatniej wymiany obiektu \"%1\" nie został zmieniony")
+                             .arg(Rules->ObjectName));
         return false;
     }
     // The run's start on the source's clock, never a change date: one row stamped in the
@@ -209,15 +239,16 @@ void TObjectListQueue::FinishElement(RObiekt &element, bool result)
     }
     // The element stopped at a stage: the document it stopped at becomes that stage's file,
     // which the next run takes up. An element that never got that far (or whose file could
-    // not be written) is listed again by the next run instead.
+    // not be written) is listed again by the next run instead, unless its source refused it.
     const bool kept = KeepStage();
-    if (element.Kind == RObiekt::FromDatabase && !element.Refused && !(m_staged && kept))
+    m_stage = {};
+    if (element.Kind == RObiekt::FromDatabase && !(m_staged ? kept : element.Refused))
         NoteUnstagedFailure(element);
 }
 
 bool TObjectListQueue::KeepStage()
 {
-    if (!m_stage.InMemory)
+    if (!m_stage.InMemory || DryRun())
         return true;
     QString error;
     const bool written = WriteFileAtomically(WorkPath(m_stage.FileName), m_stage.Bytes, Overwrite::Refuse, &error);
@@ -246,7 +277,7 @@ bool TObjectListQueue::ProcessElements()
         case RObiekt::TargetFile: result = DeSerializeObject(element); break;
         default: break;
         }
-        process->ElementDone(result);
+        process->ElementDone(result, element.Refused);
         FinishElement(element, result);
         if (Escaped())
             return EndOfElements(false);
@@ -288,9 +319,11 @@ bool TObjectListQueue::FindFile()
             auto element = std::make_unique<RObiekt>();
             element->Kind = kind;
             element->FileName = file;
-            if (FindFileObject(*element))
-                m_sweeper.Remove(WorkPath(file)); // superseded: gone before the run's results are stored
-            else
+            if (FindFileObject(*element)) {
+                // Superseded: gone before the run's results are stored (a dry run leaves it).
+                if (!DryRun())
+                    m_sweeper.Remove(WorkPath(file));
+            } else
                 Elements.push_back(std::move(element));
         };
         for (const QString &file : files) {

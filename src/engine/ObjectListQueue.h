@@ -57,6 +57,10 @@ public:
     // The base run: gathers the elements (PrepareList, FindFile) and processes them. True when
     // the run was not ended early (by PrepareList, FindFile or the escape flag).
     bool RunElements();
+    // Empties the list and the counters, then PrepareList and FindFile. False when either
+    // ended the run; unless Stop or a direction the kind does not offer ended it, the kind is
+    // marked unfinished for the exit code.
+    bool GatherElements();
     // The run of an incremental kind: RunElements, then the last-exchange time to store in
     // `next`. False (nothing may be stored) when the run ended early, the list was not read
     // completely or a superseded file could not be deleted. `next` is the run's start on the
@@ -92,8 +96,12 @@ protected:
     bool ProcessElements();
     // PrepareList of an incremental kind calls this when its list could not be read whole
     // (the query failed, a row was skipped for a reason that may pass): the run goes on with
-    // what was listed and the files of earlier runs, but stores no last-exchange time.
-    void MarkListIncomplete() { m_listComplete = false; }
+    // what was listed and the files of earlier runs, but stores no last-exchange time (and
+    // leaves work for the next run).
+    void MarkListIncomplete();
+    // A dry run: the GIS save is rolled back and no file of the working folder is written or
+    // deleted; no last-exchange time is stored.
+    bool DryRun() const;
     // The list of an incremental kind, with its gathering messages: readWatermark (false ends
     // the run at once), openList (false: the list is incomplete, the run goes on with the
     // staged files of earlier runs), appendRow for each row of `list`, Stop between rows.
@@ -104,6 +112,7 @@ protected:
     bool ReadSourceClock(Connection &source);
     // Hands the connection and the rules' folders to an exchange object.
     void Attach(TInterfaceObject &object, Connection *connection) const;
+    // Deletes a file of the working folder (none in a dry run).
     bool RemoveFile(const QString &fileName) const;
     void RemoveUnfinishedFiles(const QString &sourceName, const QString &targetName) const;
 
@@ -121,7 +130,7 @@ private:
     // A database element failed before its first file was written (and was not refused).
     void NoteUnstagedFailure(const RObiekt &element);
     // Writes the stage held in memory to its staged file (atomically and durably); true when
-    // there is none or it was written (a failure is logged).
+    // there is none or it was written (a failure is logged). A dry run keeps it in memory.
     bool KeepStage();
     // Waits for the deletion of superseded files; gives `complete` back.
     bool EndOfElements(bool complete);
@@ -142,10 +151,11 @@ private:
     QSet<QString> m_databaseKeys; // the database elements' keys while FindFile matches files
     bool m_keysIndexed = false;
     bool m_listComplete = true;
-    bool m_staleFilesLeft = false;    // a superseded leftover file could not be deleted
-    TDateTime m_runStart = 0;         // the run's start on the source's clock
-    bool m_staged = false;            // the element of the last ProcessObject reached its first file
-    TDateTime m_earliestUnstaged = 0; // change date of the earliest such element
+    mutable bool m_notOffered = false; // NotImplemented ended an operation of the run
+    bool m_staleFilesLeft = false;     // a superseded leftover file could not be deleted
+    TDateTime m_runStart = 0;          // the run's start on the source's clock
+    bool m_staged = false;             // the element of the last ProcessObject reached its first file
+    TDateTime m_earliestUnstaged = 0;  // change date of the earliest such element
     bool m_hasUnstaged = false;
 };
 

@@ -101,6 +101,7 @@ void TQueue::AddQueue(const QString &displayName, const QString &rulesName, bool
     const QString label = Label(displayName, direction);
     if (!queue) {
         m_dm.Log()->Error(1, QStringLiteral(" Nieznany obiekt %1\r\n      Przetwarzanie obiektu przerwane").arg(label));
+        m_kindSkipped = true;
         return;
     }
     queue->Direction = direction;
@@ -116,6 +117,7 @@ void TQueue::AddQueue(const QString &displayName, const QString &rulesName, bool
                           QStringLiteral(" Brak parametrów obiektu %1 w pliku konfiguracyjnym %2\r\n"
                                          "      Przetwarzanie obiektu przerwane")
                               .arg(displayName, RulesFile));
+        m_kindSkipped = true;
         return;
     }
     queue->Rules->ObjectName = label;
@@ -124,14 +126,20 @@ void TQueue::AddQueue(const QString &displayName, const QString &rulesName, bool
 
 void TQueue::Execute()
 {
-    BuildQueues();
+    m_kindSkipped = false;
+    const bool built = BuildQueues();
     TProcess *process = m_dm.Process();
     process->SetCountObj(int(Queues.size()));
+    // A kind the run was asked for and could not set up leaves it unfinished.
+    if (!built || m_kindSkipped)
+        process->MarkUnfinished();
     for (auto &queue : Queues) {
         const QString label = queue->Rules->ObjectName;
+        process->BeginKind();
         process->ShowProgress(TProcess::KindObject, label, 0);
         // A queue's failure never stops the driver.
-        Guarded(m_dm.Log(), PELK_HERE, [&] { return queue->Run(), true; });
+        if (!Guarded(m_dm.Log(), PELK_HERE, [&] { return queue->Run(), true; }))
+            process->MarkUnfinished();
         process->StepProgress(queue->ShortSummary() ? TProcess::KindObjectShort : TProcess::KindObject, label);
         queue.reset();
         if (process->EscProcess())

@@ -47,6 +47,7 @@ public:
 private:
     TDM_Main &m_dm;
     TStylesheetCache m_stylesheets; // one compilation per stylesheet and run
+    bool m_kindSkipped = false;     // a kind of the object list got no queue
 };
 
 } // namespace pelk

@@ -21,9 +21,10 @@ struct RObiekt
     int Number = 0;
     QVariant Data; // free for the per-kind queue
     TDateTime ChangeDate = 0;
-    // Set by an exchange object whose element was read but cannot be exchanged (the reason is
-    // logged): the element is refused, not retried, and holds no last-exchange time back (nor,
-    // for sales, the zeroing of the objects no customer touched).
+    // Set by an exchange object that refuses its element for its data (the reason is logged):
+    // a source record that cannot be exchanged, a record the GIS checks refuse. It counts as
+    // refused, not failed, and holds no last-exchange time back (nor, for sales, the zeroing of
+    // the objects no customer touched); a staged file the GIS refused stays for a later run.
     bool Refused = false;
 };
 

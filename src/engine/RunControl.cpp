@@ -30,6 +30,10 @@ void TRunControl::Start()
     Reset reset{process, this}; // also when the first steps throw
     m_dm.Przelaczniki()->ToProcessSettings();
     m_dm.Log()->Info(1, QStringLiteral(" Rozpoczęcie procesu przetwarzania"));
+    if (process->DryRun())
+        m_dm.Log()->Note(1,
+                         QStringLiteral(" Przebieg próbny: zapisy w bazie Pelk·GIS Trasar są wycofywane, pliki katalogu"
+                                        " roboczego i czasy ostatniej wymiany pozostają bez zmian"));
     process->ShowProgress(TProcess::KindObject, QString(), 0);
     process->SetElementLabelText(QString());
     process->SetRunProcess(true);
@@ -41,6 +45,10 @@ void TRunControl::Start()
         queue.Objects = m_dm.SettingsProcess()->ObjectToProcess();
         queue.Execute();
     }
+    if (process->DryRun())
+        m_dm.Log()->Note(1,
+                         QStringLiteral(" Przebieg próbny: podsumowania podają, co zostałoby zapisane; nic nie zostało"
+                                        " zapisane"));
     if (!process->EscProcess())
         m_dm.Log()->Info(1, QStringLiteral(" Zakończenie procesu przetwarzania"));
 }

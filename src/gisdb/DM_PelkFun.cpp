@@ -131,12 +131,12 @@ bool TDM_PelkFun::GetSlownikLiczba(const QString &nazwa, int kategoria, int &lic
     return true;
 }
 
-void TDM_PelkFun::SetSlownikData(const QString &nazwa, int kategoria, TDateTime data)
+bool TDM_PelkFun::SetSlownikData(const QString &nazwa, int kategoria, TDateTime data)
 {
-    m_dm.Db().ExecSQLQuery(Q_EmptyQueryToExec, GisSql::SetSlownikData().For(SqlDialect()),
-                           {{QStringLiteral("Wartosc"), Variant::OleStr(DateTimeToText(data))},
-                            {QStringLiteral("SlownikNazwa"), Variant::OleStr(nazwa)},
-                            {QStringLiteral("KategID"), Variant(kategoria)}});
+    return m_dm.Db().ExecSQLQuery(Q_EmptyQueryToExec, GisSql::SetSlownikData().For(SqlDialect()),
+                                  {{QStringLiteral("Wartosc"), Variant::OleStr(DateTimeToText(data))},
+                                   {QStringLiteral("SlownikNazwa"), Variant::OleStr(nazwa)},
+                                   {QStringLiteral("KategID"), Variant(kategoria)}});
 }
 
 bool TDM_PelkFun::FindAtrybutByID(int atrybutId)

@@ -51,8 +51,9 @@ public:
     // gives 0; one that is no integer throws EConvertError.
     bool GetSlownikData(const QString &nazwa, int kategoria, TDateTime &data);
     bool GetSlownikLiczba(const QString &nazwa, int kategoria, int &liczba);
-    // Stores the date-time as "yyyy-mm-dd hh:nn:ss"; a missing entry is left alone.
-    void SetSlownikData(const QString &nazwa, int kategoria, TDateTime data);
+    // Stores the date-time as "yyyy-mm-dd hh:nn:ss"; a missing entry is left alone. False
+    // (logged) when the statement failed.
+    bool SetSlownikData(const QString &nazwa, int kategoria, TDateTime data);
 
     bool FindAtrybutByID(int atrybutId);
     // The two attribute-definition look-ups read each definition once per run (the elements of

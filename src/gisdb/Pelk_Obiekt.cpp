@@ -349,14 +349,19 @@ bool TPelk_Obiekt::LoadObjectData(RObiekt &)
     return NotImplemented("LoadObjectData");
 }
 
-bool TPelk_Obiekt::SaveObjectData(RObiekt &)
+bool TPelk_Obiekt::SaveObjectData(RObiekt &element)
 {
     TElementTransaction transaction(m_dm.Db(), m_dm.ADOConnection_PelkGIS);
     const bool saved = Guarded(m_dm.Log(), PELK_HERE, [&] {
         m_dm.Log()->Note(2,
                          QStringLiteral(" System Pelk·GIS Trasar przetwarzany obiekt %1: EXID: %2; Nazwa: %3")
                              .arg(TDM_PelkFun::GetObiektTypNazwa(ObiektTyp), EXID.toString(), Nazwa));
-        return transaction.Begun() && CheckMandatory() && SaveObiekt();
+        if (!transaction.Begun())
+            return false;
+        // A check that fails (it has logged why) refuses the element for its data; a database
+        // failure inside it throws and is no refusal.
+        element.Refused = !CheckMandatory();
+        return !element.Refused && SaveObiekt();
     });
     // Counted only once committed: a refused commit leaves the element's file for the next run.
     if (!transaction.End(saved))

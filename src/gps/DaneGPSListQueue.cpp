@@ -14,6 +14,7 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QScopedValueRollback>
 #include <QThread>
 #include <QTimer>
 #include <cmath>
@@ -85,19 +86,24 @@ QString TX2Y_DaneGPSListQueue::Host() const
 
 void TX2Y_DaneGPSListQueue::Run()
 {
-    Guarded(Log(), PELK_HERE, [&] {
-        RunGps();
-        return true;
-    });
+    // The requests left unanswered are counted as failed elements; a run that ended before it
+    // could ask leaves the whole feed to the next run.
+    if (!Guarded(Log(), PELK_HERE, [&] { return RunGps(); }) && !m_dm.Process()->EscProcess())
+        m_dm.Process()->MarkUnfinished();
     m_zapytania.clear();
 }
 
-void TX2Y_DaneGPSListQueue::RunGps()
+bool TX2Y_DaneGPSListQueue::RunGps()
 {
     TSettingsAplikacji *settings = m_dm.Settings();
     TProcess *process = m_dm.Process();
     TLog *log = m_dm.Log();
-    const TDSLocateKonfig *konfig = settings->DSLocateKonfig();
+    TDSLocateKonfig *konfig = settings->DSLocateKonfig();
+    // A dry run asks for and decodes every archive as a run does, and stores no stop.
+    const QScopedValueRollback<bool> store(konfig->Harmonogram()->ZapiszDaneDoBazyDanych,
+                                           konfig->Harmonogram()->ZapiszDaneDoBazyDanych && !process->DryRun());
+    if (process->DryRun())
+        log->Note(1, QStringLiteral(" Przebieg próbny: dane GPS są pobierane i dekodowane, postoje nie są zapisywane"));
 
     TDSLocateClient client(*log, settings->DSN_PelkGISTrasar());
     m_zapytania.clear();
@@ -113,7 +119,7 @@ void TX2Y_DaneGPSListQueue::RunGps()
     if (numery.isEmpty()) {
         log->Error(
             1, QStringLiteral(" Brak lub błędnie zdefiniowano listę numerów rejestacyjnych samochodów w pliku konfiguracyjnym."));
-        return;
+        return false;
     }
     if (!konfig->SerwerDSLocate()->SprawdzajCertyfikat)
         log->Warning(1,
@@ -121,13 +127,13 @@ void TX2Y_DaneGPSListQueue::RunGps()
                                     "\r\n      połączenie nie jest chronione przed podstawionym serwerem."));
     if (!client.Connect()) {
         log->Error(1, QStringLiteral(" Nie można nawiązać połączenie z serwerem: ") + Host());
-        return;
+        return false;
     }
     if (!CzekajNaListe(client))
-        return;
+        return false;
 
     log->Note(2, QStringLiteral(" Rozpoczęcie zbierania elementów obiektu \"%1\"").arg(Rules->ObjectName));
-    BudujZapytania(client, numery);
+    const bool built = BudujZapytania(client, numery);
     process->SetCountElem(int(m_zapytania.size()));
     m_zgloszone = 0;
     log->Note(2, QStringLiteral(" Liczba elementów: %1").arg(m_zapytania.size()));
@@ -136,10 +142,11 @@ void TX2Y_DaneGPSListQueue::RunGps()
     if (process->EscProcess()) {
         PokazPostep(client);
         ProcessPendingEvents();
-        return;
+        return false;
     }
     WyslijZapytania(client);
     CzekajNaArchiwa(client);
+    return built;
 }
 
 bool TX2Y_DaneGPSListQueue::CzekajNaListe(TDSLocateClient &client)
@@ -268,9 +275,9 @@ void TX2Y_DaneGPSListQueue::Zglos(size_t index, bool ok)
     process->ElementDone(ok);
 }
 
-void TX2Y_DaneGPSListQueue::BudujZapytania(TDSLocateClient &client, const QStringList &numery)
+bool TX2Y_DaneGPSListQueue::BudujZapytania(TDSLocateClient &client, const QStringList &numery)
 {
-    Guarded(Log(), PELK_HERE, [&] {
+    return Guarded(Log(), PELK_HERE, [&] {
         const TDSLKonfiguracjaHarmonogram *harmonogram = m_dm.Settings()->DSLocateKonfig()->Harmonogram();
         Connection gis;
         gis.Open(m_dm.Settings()->DSN_PelkGISTrasar());

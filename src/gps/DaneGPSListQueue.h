@@ -40,14 +40,15 @@ public:
 
     // The requests for the registration numbers, vehicle by vehicle in settings order, from
     // the vehicles the client has listed; a number the server does not list is logged and
-    // skipped. A failure (the GIS unreachable) is logged and ends the building; the requests
-    // built before it stand.
-    void BudujZapytania(TDSLocateClient &client, const QStringList &numery);
+    // skipped. A failure (the GIS unreachable) is logged and ends the building (false); the
+    // requests built before it stand.
+    bool BudujZapytania(TDSLocateClient &client, const QStringList &numery);
     // Sends the requests in order until the escape flag is set or nothing more can be sent.
     void WyslijZapytania(TDSLocateClient &client);
 
 private:
-    void RunGps();
+    // False when the run ended before it had asked for every archive it should.
+    bool RunGps();
     // The start instant of the vehicle: InicjalnaData, or its last stored stop, or today at
     // midnight.
     TDateTime PoczatekPobierania(Connection &gis, const QString &numer) const;

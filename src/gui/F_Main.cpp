@@ -379,6 +379,7 @@ void TF_Main::A_StartExecute()
         // somebody is there, shown.
         const QString text = TLog::ExceptionText(e);
         m_dm->Log()->Error(1, QStringLiteral(" ") + text);
+        m_dm->Process()->MarkUnfinished();
         if (!m_dm->Log()->Automatic() && ShowError)
             ShowError(text);
     }

@@ -1,6 +1,8 @@
 #pragma once
 // The main window: object kinds with their direction states, the processing panel, the
 // settings panel and the log pane. All work is delegated to the core.
+#include "app/RunReport.h"
+
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -62,7 +64,7 @@ public:
     // The program's exit code once the window closed: 0, or kExitSecondInstance when another
     // instance was running.
     int ExitCode() const { return m_exitCode; }
-    static constexpr int kExitSecondInstance = 3;
+    static constexpr int kExitSecondInstance = ExitCode::SecondInstance;
 
 protected:
     void showEvent(QShowEvent *event) override;

@@ -1,6 +1,7 @@
 #pragma once
 // The real program in an installation of its own: a copy of the executable beside the
 // settings file (where it looks for them), started headless as a process; what its runs log.
+#include "support/GisDatabase.h"
 #include "support/Installation.h"
 
 #include "app/Log.h"
@@ -46,6 +47,28 @@ public:
         QFile::copy(deploy + QStringLiteral("/ObjectRules.xml"), inst.Path(QStringLiteral("ObjectRules.xml")));
         for (const QString &xsl : QDir(deploy + QStringLiteral("/xsl")).entryList({QStringLiteral("*.xsl")}))
             QFile::copy(deploy + QStringLiteral("/xsl/") + xsl, inst.Path(QStringLiteral("xsl/")) + xsl);
+    }
+
+    // An installation ready to exchange: settings at trace level 2, the shipped rules and
+    // stylesheets, the GIS database with its reference data.
+    void PrepareExchange() const
+    {
+        inst.WriteSettings({{QStringLiteral("TraceLevel"), QStringLiteral("2")}});
+        DeployRulesAndStylesheets();
+        CreateGisDatabase(inst.gisFile);
+    }
+
+    // The SQLite file of a data source of the installation ("GIS", "CRM", "ERP").
+    QString Db(const QString &name) const { return inst.odbc.Folder() + QLatin1Char('/') + name + QStringLiteral(".db"); }
+    // A process settings file running the kinds from system X to system Y, in order, with the
+    // installation's working folder; named after them.
+    QString ProcessSettings(const QStringList &kinds) const
+    {
+        QList<std::tuple<QString, QString, int>> items;
+        for (const QString &kind : kinds)
+            items.append({kind, QStringLiteral("esSysXtoSysY"), 10});
+        return inst.WriteProcessSettings(kinds.join(QLatin1Char('-')) + QStringLiteral(".xml"), inst.Path(QStringLiteral("work")),
+                                         items);
     }
 
     // Starts the program; the process lives until the installation ends.

@@ -131,8 +131,9 @@ void TX2Y_ObiektListQueue::Run()
 {
     const QString key = WatermarkKey(TypObiektu);
     TDateTime next = 0;
-    if (RunIncremental(DataOstatniejWymiany, next) && !key.isEmpty())
-        m_gis.SetSlownikData(key, 0, next);
+    // A time that could not be stored lists the same changes again.
+    if (RunIncremental(DataOstatniejWymiany, next) && !key.isEmpty() && !m_gis.SetSlownikData(key, 0, next))
+        m_dm.Process()->MarkUnfinished();
 }
 
 TY2X_ObiektListQueue::TY2X_ObiektListQueue(TDM_Main &dm) : TObjectListQueue(dm), m_crm(dm) {}

@@ -143,8 +143,12 @@ bool TX2Y_SprzedazListQueue::PrepareListSprzedaz(Query &query, int atrybut)
 bool TX2Y_SprzedazListQueue::FindFileObject(RObiekt &element)
 {
     // Every run recomputes every figure: what an earlier run left is stale, and stored after
-    // this run's figures it would overwrite them. Every such file is superseded, unread.
-    m_dm.Log()->Note(2, QStringLiteral(" Plik wcześniejszej wymiany usunięty bez przetwarzania: %1").arg(element.FileName));
+    // this run's figures it would overwrite them. Every such file is superseded, unread (a dry
+    // run leaves it where it is).
+    m_dm.Log()->Note(2,
+                     (DryRun() ? QStringLiteral(" Przebieg próbny: plik wcześniejszej wymiany pominięty: %1")
+                               : QStringLiteral(" Plik wcześniejszej wymiany usunięty bez przetwarzania: %1"))
+                         .arg(element.FileName));
     return true;
 }
 
@@ -163,10 +167,7 @@ bool TX2Y_SprzedazListQueue::DeSerializeObject(RObiekt &element)
 void TX2Y_SprzedazListQueue::Run()
 {
     Guarded(Log(), PELK_HERE, [&] {
-        TProcess *process = m_dm.Process();
-        Elements.clear();
-        process->SetCountElem(0);
-        if (!PrepareList() || !FindFile())
+        if (!GatherElements())
             return false;
         m_sprzedaz.Ustawione.clear();
         m_wszystkieZapisane = true;
@@ -190,6 +191,7 @@ bool TX2Y_SprzedazListQueue::ZerujNieustawione()
     TElementTransaction transaction(m_dm.Db(), m_dm.ADOConnection_PelkGIS);
     if (transaction.End(transaction.Begun() && m_sprzedaz.ZerujNieustawione()))
         return true;
+    m_dm.Process()->MarkUnfinished();
     m_dm.Log()->Error(1,
                       QStringLiteral(" Wartości sprzedaży pozostałych obiektów nie zostały wyzerowane\r\n"
                                      "      Pozostają wartości poprzedniej wymiany"));

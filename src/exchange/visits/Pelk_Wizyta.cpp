@@ -196,22 +196,28 @@ bool TPelk_Wizyta::LoadObjectData(RObiekt &)
     return NotImplemented("LoadObjectData");
 }
 
-bool TPelk_Wizyta::SaveObjectData(RObiekt &)
+bool TPelk_Wizyta::SaveObjectData(RObiekt &element)
 {
     TLog &log = *m_dm.Log();
     TElementTransaction transaction(m_dm.Db(), m_dm.ADOConnection_PelkGIS);
     m_odrzucone = 0;
+    bool refused = false; // by a check of the visit (logged); a database failure throws instead
     const bool saved = Guarded(log, PELK_HERE, [&] {
         log.Note(2,
                  QStringLiteral(" System Pelk·GIS Trasar wizyty z dnia: %1 dla pracownika o EXID: %2")
                      .arg(Data.toString(), ObiektEXID.toString()));
-        return transaction.Begun() && CheckMandatory() && SaveWizyta();
+        if (!transaction.Begun())
+            return false;
+        refused = !CheckMandatory();
+        return !refused && SaveWizyta();
     });
     // Stops refused for their data wrote nothing, so what was written is whole and is kept;
     // the visit is incomplete, though: not counted, its file stays, and a later run adds the
     // missing stops once the GIS knows their customers. Any other failure stores nothing.
     const bool keep = saved || m_odrzucone > 0;
-    if (!transaction.End(keep))
+    const bool committed = transaction.End(keep);
+    element.Refused = refused || (committed && m_odrzucone > 0);
+    if (!committed)
         return false;
     if (!saved) {
         log.Warning(2,

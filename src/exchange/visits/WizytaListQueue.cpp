@@ -5,6 +5,7 @@
 #include "app/DM_Main.h"
 #include "app/Guarded.h"
 #include "app/Log.h"
+#include "app/Process.h"
 #include "engine/Queue.h"
 
 #include <cmath>
@@ -86,8 +87,9 @@ bool TX2Y_WizytaListQueue::DeSerializeObject(RObiekt &element)
 void TX2Y_WizytaListQueue::Run()
 {
     TDateTime next = 0;
-    if (RunIncremental(DataOstatniejWymiany, next))
-        m_gis.SetSlownikData(WatermarkKey(), 0, next);
+    // A time that could not be stored lists the same changes again.
+    if (RunIncremental(DataOstatniejWymiany, next) && !m_gis.SetSlownikData(WatermarkKey(), 0, next))
+        m_dm.Process()->MarkUnfinished();
 }
 
 TY2X_WizytaListQueue::TY2X_WizytaListQueue(TDM_Main &dm) : TObjectListQueue(dm), m_wiz(dm) {}
