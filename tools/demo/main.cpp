@@ -228,6 +228,8 @@ void Demo::Install()
     m_keyFile = Path(QStringLiteral("Transakcje.key"));
     if (!QFile::exists(m_keyFile))
         writeText(m_keyFile, QUuid::createUuid().toString(QUuid::WithoutBraces) + QLatin1Char('\n'));
+    // Only the account that runs the program may read the key of its stored passwords.
+    QFile::setPermissions(m_keyFile, QFile::ReadOwner | QFile::WriteOwner);
 }
 
 void Demo::CreateDatabases()
