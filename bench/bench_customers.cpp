@@ -7,6 +7,7 @@
 // driver manager keeps the data sources it read first)
 #include "CrmGenerator.h"
 #include "DocumentStages.h"
+#include "RoundTrips.h"
 #include "support/GisDatabase.h"
 #include "support/Installation.h"
 
@@ -76,19 +77,28 @@ void run(int customers)
     Bench b(customers);
     const QString process = b.ProcessFile();
 
-    // The whole exchange, as Start runs it.
-    double endToEnd = 0;
-    {
+    // The whole exchange, as Start runs it: the customers new to the GIS, then each of them
+    // changed, then changed again over a simulated LAN.
+    auto exchange = [&] {
         TDM_Main dm(b.inst.dir.path(), {process}, nullptr, nullptr);
-        endToEnd = bench::SecondsOf([&] {
-            TQueue queue(dm);
-            queue.Objects = dm.SettingsProcess()->ObjectToProcess();
-            queue.Execute();
-        });
+        TQueue queue(dm);
+        queue.Objects = dm.SettingsProcess()->ObjectToProcess();
+        queue.Execute();
         if (dm.Process()->Processed() != customers)
             std::printf("  %d of %d stored (the generator leaves about one in 97 without name and street)\n",
                         dm.Process()->Processed(), customers);
-    }
+    };
+    auto changeAll = [&] {
+        OdbcEnvironment::ExecSqlite(b.crm,
+                                    QStringLiteral("UPDATE Customer SET Name1 = Name1 || '*', "
+                                                   "UpdateDate = datetime('now', 'localtime');"));
+    };
+    const bench::CountedRun newRun = bench::Counted(QStringLiteral("CRM"), exchange);
+    const double endToEnd = newRun.seconds;
+    changeAll();
+    const bench::CountedRun changedRun = bench::Counted(QStringLiteral("CRM"), exchange);
+    changeAll();
+    const bench::CountedRun lanRun = bench::Counted(QStringLiteral("CRM"), exchange, bench::kLanDelay);
 
     // The same run from the window's Start, as a user sees it.
     b.FreshGis();
@@ -184,6 +194,11 @@ void run(int customers)
     std::printf("%d customers\n", customers);
     std::printf("  end to end:   %7.2f s  %6.0f elements/s  %6.2f ms/element\n", endToEnd, customers / endToEnd,
                 1000 * endToEnd / customers);
+    std::printf("  changed:      %7.2f s  %6.0f elements/s  %6.2f ms/element\n", changedRun.seconds,
+                customers / changedRun.seconds, 1000 * changedRun.seconds / customers);
+    bench::PrintStatements("new", "CRM", newRun, customers);
+    bench::PrintStatements("changed", "CRM", changedRun, customers);
+    bench::PrintLan("changed", lanRun, customers);
     std::printf("  in the window:%7.2f s  %6.0f elements/s  %6.2f ms/element (trace level 2)\n", inWindow, customers / inWindow,
                 1000 * inWindow / customers);
     std::printf(

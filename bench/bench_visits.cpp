@@ -6,6 +6,7 @@
 // keeps the data sources it read first)
 #include "CrmGenerator.h"
 #include "DocumentStages.h"
+#include "RoundTrips.h"
 #include "support/GisDatabase.h"
 #include "support/Installation.h"
 
@@ -111,20 +112,28 @@ void run(int wanted)
     Bench b(days);
     const QString process = b.ProcessFile();
 
-    // The whole exchange, as Start runs it.
-    double endToEnd = 0, endToEndCpu = 0;
-    {
+    // The whole exchange, as Start runs it: the visits new to the GIS, then each of them
+    // changed, then changed again over a simulated LAN.
+    auto exchange = [&] {
         TDM_Main dm(b.inst.dir.path(), {process}, nullptr, nullptr);
-        endToEnd = secondsOf(
-            [&] {
-                TQueue queue(dm);
-                queue.Objects = dm.SettingsProcess()->ObjectToProcess();
-                queue.Execute();
-            },
-            &endToEndCpu);
+        TQueue queue(dm);
+        queue.Objects = dm.SettingsProcess()->ObjectToProcess();
+        queue.Execute();
         if (dm.Process()->Processed() != visits)
             std::printf("  warning: %d of %d stored\n", dm.Process()->Processed(), visits);
-    }
+    };
+    auto changeAll = [&] {
+        OdbcEnvironment::ExecSqlite(b.crm,
+                                    QStringLiteral("UPDATE Activity SET EndDate = datetime(EndDate, '+5 minutes'), "
+                                                   "UpdateDate = datetime('now', 'localtime');"));
+    };
+    double endToEndCpu = 0;
+    const bench::CountedRun newRun = bench::Counted(QStringLiteral("CRM"), [&] { secondsOf(exchange, &endToEndCpu); });
+    const double endToEnd = newRun.seconds;
+    changeAll();
+    const bench::CountedRun changedRun = bench::Counted(QStringLiteral("CRM"), exchange);
+    changeAll();
+    const bench::CountedRun lanRun = bench::Counted(QStringLiteral("CRM"), exchange, bench::kLanDelay);
     const QString stops =
         OdbcEnvironment::QuerySqlite(b.inst.gisFile, QStringLiteral("SELECT count(*) FROM WIZYTA_OBIEKT;")).value(0);
 
@@ -218,6 +227,11 @@ void run(int wanted)
                 qPrintable(stops));
     std::printf("  end to end:   %7.2f s  %6.0f visits/s  %6.2f ms/visit  (CPU %.2f s: %.0f visits per CPU second)\n", endToEnd,
                 visits / endToEnd, 1000 * endToEnd / visits, endToEndCpu, visits / endToEndCpu);
+    std::printf("  changed:      %7.2f s  %6.0f visits/s  %6.2f ms/visit\n", changedRun.seconds, visits / changedRun.seconds,
+                1000 * changedRun.seconds / visits);
+    bench::PrintStatements("new", "CRM", newRun, visits);
+    bench::PrintStatements("changed", "CRM", changedRun, visits);
+    bench::PrintLan("changed", lanRun, visits);
     std::printf("  stages alone: %7.2f s (list %.0f%%, CRM read %.0f%%, XML write %.0f%%, transform %.0f%%, XML read %.0f%%, "
                 "GIS save %.0f%%)\n",
                 stages, share(list), share(crmRead), share(xmlWrite), share(transform), share(xmlRead), share(gisSave));
