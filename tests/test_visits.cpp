@@ -501,19 +501,29 @@ TEST_F(Visits, DaysAndTheLastExchangeTimeAreBoundAsTimesWithHalfOpenDays)
     EXPECT_EQ(Lines(Stops(QStringLiteral("1234_39887"))), "100003|1|2009-03-15 00:00:00|2009-03-15 00:20:00|1200||3099");
 }
 
-TEST_F(Visits, TheRepresentativeIdReachesTheCrmOnlyAsABoundNumber)
+TEST_F(Visits, OneQueryReadsTheWholeOfEveryListedDayAndNoOtherDay)
 {
-    Activity(1, 1, QStringLiteral("2009-03-14 08:00:00"), QStringLiteral("2009-03-14 08:30:00"));
-    Activity(2, 2, QStringLiteral("2009-03-14 09:00:00"), QStringLiteral("2009-03-14 09:30:00"), 77);
-    TDM_Wizyta wiz(Dm());
-    EXPECT_FALSE(wiz.Open_GetZamerWizyta(QStringLiteral("77 or 1=1"), kDay));
-    EXPECT_FALSE(wiz.Q_ZamerWizyty.IsActive());
-    EXPECT_TRUE(Pane().contains(QStringLiteral(" TDM_Wizyta.Open_GetZamerWizyta\n '77 or 1=1' nie jest numerem pracownika")))
-        << Pane().toStdString();
-    ASSERT_TRUE(wiz.Open_GetZamerWizyta(QStringLiteral("77"), kDay));
-    EXPECT_EQ(wiz.Q_ZamerWizyty.RecordCount(), 1);
-    EXPECT_FALSE(wiz.Open_GetZamerWizyta(QStringLiteral("77"), kDay + 1));
-    EXPECT_TRUE(wiz.Q_ZamerWizyty.IsActive());
+    SetWatermark(QStringLiteral("2009-03-14 20:00:00"));
+    const QString before = QStringLiteral("2009-03-14 19:00:00"), after = QStringLiteral("2009-03-14 21:00:00");
+    // 1234 on the 14th: one activity changed since the last exchange, one not, both go.
+    Activity(1, 1, QStringLiteral("2009-03-14 08:00:00"), QStringLiteral("2009-03-14 08:30:00"), 1234, 3001, before);
+    Activity(2, 2, QStringLiteral("2009-03-14 09:00:00"), QStringLiteral("2009-03-14 09:30:00"), 1234, 3001, before, after);
+    // 1234 on the 13th and 77 on the 14th: nothing changed, not listed.
+    Activity(3, 3, QStringLiteral("2009-03-13 09:00:00"), QStringLiteral("2009-03-13 09:30:00"), 1234, 3001, before);
+    Activity(4, 4, QStringLiteral("2009-03-14 10:00:00"), QStringLiteral("2009-03-14 10:30:00"), 77, 3001, before);
+    // 77 on the 15th, just after midnight: listed on its own day.
+    Activity(5, 4, QStringLiteral("2009-03-15 00:00:00"), QStringLiteral("2009-03-15 00:30:00"), 77, 3001, after);
+    StatementCounter counter;
+    RunExchange();
+    EXPECT_EQ(Summary(), Counts(2, 2, 2, 0, 0, 0)) << Pane().toStdString();
+    // The clock, the list and one query for the activities of every listed day.
+    EXPECT_EQ(counter.Of(QStringLiteral("CRM")).All(), 3);
+    EXPECT_EQ(Lines(Stops(QStringLiteral("1234_39886"))).substr(0, 13), "100001|1|2009");
+    EXPECT_EQ(Stops(QStringLiteral("1234_39886")).size(), 2);
+    EXPECT_EQ(Stops(QStringLiteral("77_39887")),
+              QStringList({QStringLiteral("100004|1|2009-03-15 00:00:00|2009-03-15 00:30:00|1800|Wizyta handlowa|3001")}));
+    EXPECT_TRUE(Stops(QStringLiteral("1234_39885")).isEmpty());
+    EXPECT_TRUE(Stops(QStringLiteral("77_39886")).isEmpty());
 }
 
 TEST_F(Visits, TheOtherDirectionIsNotImplementedAndTouchesNoFile)
@@ -530,14 +540,6 @@ TEST_F(Visits, TheOtherDirectionIsNotImplementedAndTouchesNoFile)
 
 TEST(VisitStatements, SqlServerTextsAsTheCrmAndTheGisKnowThem)
 {
-    EXPECT_EQ(VisitSql::ZamerWizyty().sqlServer.toStdString(),
-              " select a.ActivityID as ID,        a.CreatedbyCaesarUserID as PracownikID,        c.CustomerNumber as KlientID,"
-              "        a.StartDate as GodzinaOd,        a.EndDate as GodzinaDo,        a.CreateDate as DataUtworzenia,"
-              "        a.ActivityTypeCode as KodAktywnosci,        ISNULL( ac.Description, '') as Opis   from dbo.Activity a"
-              "        inner join dbo.Customer c on c.CustomerID=a.CustomerID and c.Region='BPL'"
-              "        left outer join dbo.Code ac on ac.CodeID = a.ActivityTypeCode"
-              "  where a.StartDate >= :DzienOd and a.StartDate < :DzienDo and        a.CreatedbyCaesarUserID = :PracownikID and"
-              "        c.CustomerNumber  is not null  order by a.StartDate ");
     const QString list = VisitSql::WizytyDoTransportu().sqlServer;
     EXPECT_EQ(list.count(QStringLiteral(" > :DataOd and c.CustomerNumber is not null")), 2);
     EXPECT_TRUE(list.contains(QStringLiteral("where a.CreateDate  > :DataOd"))
@@ -569,13 +571,14 @@ TEST_F(Visits, TheStatementsOfNewAndOfChangedVisitsArePinned)
     RunExchange();
     const auto changedGis = counter.Of(QStringLiteral("GIS")), changedCrm = counter.Of(QStringLiteral("CRM"));
     EXPECT_EQ(Summary(), Counts(3, 3, 0, 3, 0, 0)) << Pane().toStdString();
-    // The CRM: its clock, the list, one read per visit (a representative's day).
-    EXPECT_EQ(newCrm.All(), 2 + 3);
-    EXPECT_EQ(changedCrm.All(), 2 + 3);
+    // The CRM: its clock, the list, the activities of the listed days.
+    EXPECT_EQ(newCrm.All(), 3);
+    EXPECT_EQ(changedCrm.All(), 3);
     // The GIS per run: the last-exchange time read and stored, the representatives and the
-    // customers read once. Per changed visit: the visit found and read, and one read per stop.
-    EXPECT_EQ(newGis.reads, 10);
-    EXPECT_EQ(newGis.writes, 13);
-    EXPECT_EQ(changedGis.reads, 3 + 5 * 3);
+    // customers read once. Per new visit: the look-up, the insert and its identity, one insert
+    // per stop. Per changed visit: the visit with its row, its stops, one update per stop.
+    EXPECT_EQ(newGis.reads, 3 + 2 * 3);
+    EXPECT_EQ(newGis.writes, 1 + 4 * 3);
+    EXPECT_EQ(changedGis.reads, 3 + 2 * 3);
     EXPECT_EQ(changedGis.writes, 1 + 3 * 3);
 }

@@ -89,10 +89,16 @@ void TableRow::Load(Query &q)
 {
     q.SetCommandTimeout(m_timeout);
     q.Open();
+    Adopt(q);
+}
+
+void TableRow::Adopt(const Query &q)
+{
     m_defs = q.FieldDefs();
     m_knownDefs = m_defs;
     m_values.clear();
-    m_hasRow = !q.IsEmpty();
+    m_saved.clear();
+    m_hasRow = !q.Eof();
     for (int i = 0; i < m_defs.size(); ++i)
         m_values.append(m_hasRow ? q.FieldAt(i).Value() : Variant::Null());
     m_changed.clear();

@@ -26,6 +26,9 @@ public:
     // The same for the first row (by key) whose columns hold these values: one statement where
     // a look-up of the key and then the row would take two.
     bool OpenWhere(const QList<QPair<QString, Variant>> &columnValues);
+    // Takes the current row of an open query that selected this row's columns (an empty row at
+    // its end): a row read with others in one statement needs no statement of its own.
+    void Adopt(const Query &q);
     void Close();
     bool IsEmpty() const { return !m_hasRow; }
 

@@ -70,28 +70,42 @@ bool TDM_PelkFun::FindObiektByEXID(const QString &exid, int typ)
                 {{QStringLiteral("ObiektEXID"), Variant(exid)}, {QStringLiteral("Typ"), Variant(typ)}});
 }
 
-bool TDM_PelkFun::GetObiektIDByEXID(const QString &exid, int typ, int &id)
+QHash<QString, int> &TDM_PelkFun::ObiektyTypu(int typ)
 {
     StartOfRunCheck();
-    if (!m_obiektyTypu.contains(typ)) {
-        QHash<QString, int> &ids = m_obiektyTypu[typ];
-        Open(Q_Obiekt, GisSql::ObiektyTypu(), {{QStringLiteral("Typ"), Variant(typ)}});
-        for (Q_Obiekt.First(); !Q_Obiekt.Eof(); Q_Obiekt.Next())
-            ids.insert(Q_Obiekt.FieldByName(QStringLiteral("OB_EXID")).AsString(),
-                       Q_Obiekt.FieldByName(QStringLiteral("OB_ID")).AsInteger());
-    }
+    if (const auto it = m_obiektyTypu.find(typ); it != m_obiektyTypu.end())
+        return *it;
     QHash<QString, int> &ids = m_obiektyTypu[typ];
-    if (const auto it = ids.constFind(exid); it != ids.constEnd()) {
-        id = *it;
-        return true;
+    Open(Q_Obiekt, GisSql::ObiektyTypu(), {{QStringLiteral("Typ"), Variant(typ)}});
+    for (Q_Obiekt.First(); !Q_Obiekt.Eof(); Q_Obiekt.Next())
+        ids.insert(Q_Obiekt.FieldByName(QStringLiteral("OB_EXID")).AsString(),
+                   Q_Obiekt.FieldByName(QStringLiteral("OB_ID")).AsInteger());
+    return ids;
+}
+
+bool TDM_PelkFun::GetObiektIDByEXID(const QString &exid, int typ, int &id)
+{
+    return GetObiektIDByEXID(exid, {typ}, id);
+}
+
+bool TDM_PelkFun::GetObiektIDByEXID(const QString &exid, std::initializer_list<int> typy, int &id)
+{
+    for (int typ : typy) {
+        const QHash<QString, int> &ids = ObiektyTypu(typ);
+        if (const auto it = ids.constFind(exid); it != ids.constEnd()) {
+            id = *it;
+            return true;
+        }
     }
     // Not there when the run began (or spelled otherwise than the database compares): asked
     // for again, so that an object added during the run is found.
-    if (!FindObiektByEXID(exid, typ))
-        return false;
-    id = Q_Obiekt.FieldByName(QStringLiteral("OB_ID")).AsInteger();
-    ids.insert(exid, id);
-    return true;
+    for (int typ : typy)
+        if (FindObiektByEXID(exid, typ)) {
+            id = Q_Obiekt.FieldByName(QStringLiteral("OB_ID")).AsInteger();
+            ObiektyTypu(typ).insert(exid, id);
+            return true;
+        }
+    return false;
 }
 
 void TDM_PelkFun::ForgetObiekt(const QString &exid, int typ)

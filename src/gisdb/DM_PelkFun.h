@@ -10,6 +10,7 @@
 
 #include <QHash>
 #include <QObject>
+#include <initializer_list>
 
 namespace pelk {
 
@@ -43,6 +44,9 @@ public:
     // The object of that type and external id. The objects of a type are read once per run in
     // one statement; an id not among them is asked for again (an object added during the run).
     bool GetObiektIDByEXID(const QString &exid, int typ, int &id);
+    // The same for the first of the types that has the object: the objects of every type are
+    // looked at before the database is asked for any.
+    bool GetObiektIDByEXID(const QString &exid, std::initializer_list<int> typy, int &id);
     // Drops an id the run found to be gone (an object deleted during the run).
     void ForgetObiekt(const QString &exid, int typ);
 
@@ -93,6 +97,8 @@ private:
     bool Open(Query &q, const DialectSql &sql, const QList<QPair<QString, Variant>> &params);
     // Forgets the cached definitions when a new run has begun.
     void StartOfRunCheck();
+    // The objects of the type read at the start of the run.
+    QHash<QString, int> &ObiektyTypu(int typ);
 
     TDM_Main &m_dm;
     int m_cacheRun = -1;

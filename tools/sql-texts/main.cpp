@@ -81,7 +81,8 @@ int main(int argc, char *argv[])
     t.Add(QStringLiteral("ZamerKlient"), CustomerSql::ZamerKlient());
 
     t.Add(QStringLiteral("WizytyDoTransportu"), VisitSql::WizytyDoTransportu());
-    t.Add(QStringLiteral("ZamerWizyty"), VisitSql::ZamerWizyty());
+    t.Add(QStringLiteral("ZamerWizytyListy"), VisitSql::ZamerWizytyListy());
+    t.Add(QStringLiteral("WizytaObiekty"), VisitSql::WizytaObiekty());
     t.Add(QStringLiteral("Wizyta"), VisitSql::Wizyta());
     t.Add(QStringLiteral("InsertWizytaObiekt"), VisitSql::InsertWizytaObiekt());
     t.AddRow(VisitSql::WizytaTable(), {QStringLiteral("WIZ_ID")}, VisitSql::WizytaFields(), true);

@@ -3,15 +3,16 @@
 #include "VisitSql.h"
 #include "app/DM_Main.h"
 #include "app/Guarded.h"
-#include "config/Errors.h"
 #include "engine/CloseDataSets.h"
-#include "gisdb/DM_PelkFun.h"
+
+#include <cmath>
 
 namespace pelk {
 
 TDM_Wizyta::TDM_Wizyta(TDM_Main &dm)
     : Q_Wizyta(dm.ADOConnection_PelkGIS),
       WizytaRow(dm.ADOConnection_PelkGIS, VisitSql::WizytaTable(), {QStringLiteral("WIZ_ID")}, VisitSql::WizytaFields()),
+      Q_WizytaObiekty(dm.ADOConnection_PelkGIS),
       Q_WizytaObiekt(dm.ADOConnection_PelkGIS, VisitSql::WizytaObiektTable(),
                      {QStringLiteral("WIO_ID_WIZ"), QStringLiteral("WIO_ID_OB")}, VisitSql::WizytaObiektFields()),
       Q_EmptyQueryToExec(dm.ADOConnection_PelkGIS), Q_GetZamerWizytyToTransport(dm.ADOConnection_Caesar),
@@ -26,6 +27,9 @@ TDM_Wizyta::~TDM_Wizyta()
 bool TDM_Wizyta::Open_GetZamerWizytaToTransport(TDateTime lastExchange)
 {
     Query &q = Q_GetZamerWizytyToTransport;
+    m_listaOd = lastExchange;
+    m_aktywnosciRead = false;
+    m_aktywnosci.clear();
     if (!m_dm.Db().CheckConnection(q.GetConnection()))
         return false;
     return Guarded(m_dm.Log(), Where::Heading(" TDM_Wizyta.Open_GetZamerWizytaToTransport"), [&] {
@@ -37,38 +41,37 @@ bool TDM_Wizyta::Open_GetZamerWizytaToTransport(TDateTime lastExchange)
     });
 }
 
-bool TDM_Wizyta::Open_GetZamerWizyta(const QString &pracownikId, int dzien)
+bool TDM_Wizyta::ReadAktywnosci()
 {
     Query &q = Q_ZamerWizyty;
     q.Close();
     if (!m_dm.Db().CheckConnection(q.GetConnection()))
         return false;
-    return Guarded(m_dm.Log(), Where::Heading(" TDM_Wizyta.Open_GetZamerWizyta"), [&] {
-        // The id comes from the CRM: it is bound, and only as the number it must be.
-        bool isNumber = false;
-        const int pracownik = pracownikId.trimmed().toInt(&isNumber);
-        if (!isNumber)
-            throw EConvertError(QStringLiteral("'%1' nie jest numerem pracownika").arg(pracownikId));
-        q.SetSQL(VisitSql::ZamerWizyty().For(q.GetConnection().SqlDialect()));
-        q.SetDateParam(QStringLiteral("DzienOd"), dzien);
-        q.SetDateParam(QStringLiteral("DzienDo"), dzien + 1);
-        q.SetParam(QStringLiteral("PracownikID"), Variant(pracownik));
+    return Guarded(m_dm.Log(), PELK_HERE, [&] {
+        q.SetSQL(VisitSql::ZamerWizytyListy().For(q.GetConnection().SqlDialect()));
+        q.SetDateParam(QStringLiteral("DataOd"), m_listaOd);
         q.Open();
-        return !q.IsEmpty();
+        auto value = [&](const char *column) { return q.FieldByName(QLatin1String(column)).Value(); };
+        for (q.First(); !q.Eof(); q.Next()) {
+            const Variant od = value("GodzinaOd");
+            const QString key = QString::number(value("PracownikID").toInt64()) + QLatin1Char('_')
+                + QString::number(int(std::floor(od.toDateTime())));
+            m_aktywnosci[key].append(
+                {value("ID"), value("KlientID"), od, value("GodzinaDo"), value("KodAktywnosci"), value("Opis").toString()});
+        }
+        q.Close();
+        m_aktywnosciRead = true;
+        return true;
     });
 }
 
-bool TDM_Wizyta::GetObiektID(const QString &exid, int typ, int &id)
+bool TDM_Wizyta::GetAktywnosci(const QString &pracownikId, int dzien, QList<RAktywnosc> &aktywnosci, bool &answered)
 {
-    const QString key = QString::number(typ) + QLatin1Char('|') + exid;
-    if (const auto it = m_obiekty.constFind(key); it != m_obiekty.constEnd()) {
-        id = *it;
-        return true;
-    }
-    if (!TDM_PelkFun::Of(m_dm).GetObiektIDByEXID(exid, typ, id))
+    answered = m_aktywnosciRead || ReadAktywnosci();
+    if (!answered)
         return false;
-    m_obiekty.insert(key, id);
-    return true;
+    aktywnosci = m_aktywnosci.value(pracownikId.trimmed() + QLatin1Char('_') + QString::number(dzien));
+    return !aktywnosci.isEmpty();
 }
 
 bool TDM_Wizyta::FindWizyta(int obiektId, const QString &dzien)
@@ -79,12 +82,32 @@ bool TDM_Wizyta::FindWizyta(int obiektId, const QString &dzien)
     Q_Wizyta.SetParam(QStringLiteral("ObiektID"), Variant(obiektId));
     Q_Wizyta.SetParam(QStringLiteral("DataWizyty"), Variant(dzien));
     Q_Wizyta.Open();
+    WizytaRow.Adopt(Q_Wizyta);
     return !Q_Wizyta.IsEmpty();
+}
+
+void TDM_Wizyta::ReadWizytaObiekty(int wizytaId)
+{
+    const QString &sql = VisitSql::WizytaObiekty().For(Q_WizytaObiekty.GetConnection().SqlDialect());
+    if (Q_WizytaObiekty.SQL() != sql)
+        Q_WizytaObiekty.SetSQL(sql);
+    Q_WizytaObiekty.SetParam(QStringLiteral("WizytaID"), Variant(wizytaId));
+    Q_WizytaObiekty.Open();
+}
+
+bool TDM_Wizyta::OpenWizytaObiekt(int obiektId)
+{
+    Query &q = Q_WizytaObiekty;
+    for (q.First(); !q.Eof(); q.Next())
+        if (q.FieldByName(QStringLiteral("WIO_ID_OB")).AsInteger() == obiektId)
+            break;
+    Q_WizytaObiekt.Adopt(q);
+    return !Q_WizytaObiekt.IsEmpty();
 }
 
 void TDM_Wizyta::CloseDataSets()
 {
-    pelk::CloseDataSets({&Q_Wizyta, &Q_EmptyQueryToExec, &Q_GetZamerWizytyToTransport, &Q_ZamerWizyty});
+    pelk::CloseDataSets({&Q_Wizyta, &Q_WizytaObiekty, &Q_EmptyQueryToExec, &Q_GetZamerWizytyToTransport, &Q_ZamerWizyty});
     WizytaRow.Close();
     Q_WizytaObiekt.Close();
 }

@@ -98,7 +98,7 @@ bool TPelk_WizytaPozycjeCollectionItem::CheckMandatory()
             return refuse();
         const QString exid = ObiektEXID.toString();
         int id = 0;
-        if (!Wiz().GetObiektID(exid, TDM_PelkFun::TypKlient, id) && !Wiz().GetObiektID(exid, TDM_PelkFun::TypDystrybutor, id)) {
+        if (!TDM_PelkFun::Of(dm).GetObiektIDByEXID(exid, {TDM_PelkFun::TypKlient, TDM_PelkFun::TypDystrybutor}, id)) {
             dm.Log()->Error(2,
                             QStringLiteral(" Brak w systemie %1 Klienta\\Dystrybutora o numerze \"%2\" \r\n"
                                            "      Pozycja nie została zapisana")
@@ -127,11 +127,15 @@ bool TPelk_WizytaPozycjeCollectionItem::SaveWizytaObiekt(QSet<int> &objectsWritt
         // Only the first stop at an object of a visit inserted by this save is known to have no
         // row; the object is compared as resolved, since two external ids the database takes
         // for one (case, trailing spaces) name the same object.
+        // The first stop at an object of a visit that existed finds its row among the visit's
+        // stops read before; a second one reads the row the first wrote.
         const bool firstAtObject = !objectsWritten.contains(ObiektID.toInt());
         objectsWritten.insert(ObiektID.toInt());
-        if (!(Nowa && firstAtObject) && Wiz().Q_WizytaObiekt.OpenByKey({Variant(WizytaID), ObiektID}))
-            return UpdateWizytaObiekt();
-        return InsertWizytaObiekt();
+        if (Nowa && firstAtObject)
+            return InsertWizytaObiekt();
+        const bool found = firstAtObject ? Wiz().OpenWizytaObiekt(ObiektID.toInt())
+                                         : Wiz().Q_WizytaObiekt.OpenByKey({Variant(WizytaID), ObiektID});
+        return found ? UpdateWizytaObiekt() : InsertWizytaObiekt();
     });
 }
 
@@ -239,7 +243,7 @@ bool TPelk_Wizyta::CheckMandatory()
     if (db.CheckRequiredField(QStringLiteral("ObiektEXID"), ObiektEXID))
         return false;
     int id = 0;
-    if (!m_wiz.GetObiektID(ObiektEXID.toString(), TDM_PelkFun::TypPracownik, id)) {
+    if (!TDM_PelkFun::Of(m_dm).GetObiektIDByEXID(ObiektEXID.toString(), TDM_PelkFun::TypPracownik, id)) {
         m_dm.Log()->Error(2,
                           QStringLiteral(" Brak w systemie %1 Pracownika o numerze \"%2\" \r\n      Obiekt nie został zapisany")
                               .arg(kSystem, ObiektEXID.toString()));
@@ -309,9 +313,9 @@ bool TPelk_Wizyta::InsertWizyta()
 bool TPelk_Wizyta::UpdateWizyta()
 {
     return Guarded(m_dm.Log(), PELK_HERE, [&] {
+        // The row as FindWizyta read it.
         TableRow &row = m_wiz.WizytaRow;
         TDatabaseHelpers &db = m_dm.Db();
-        row.OpenByKey(ID);
         if (!TDatabaseHelpers::IsEmptyValue(EXID))
             CompareAndSet(db, row, QStringLiteral("WIZ_EXID"), WideText(EXID.toString()));
         if (!TDatabaseHelpers::IsEmptyValue(Variant(Nazwa)))
@@ -332,6 +336,8 @@ bool TPelk_Wizyta::SaveWizytaPozycje(quint8 &status)
     return Guarded(m_dm.Log(), PELK_HERE, [&] {
         int refused = 0;
         QSet<int> objectsWritten;
+        if (!Nowa)
+            m_wiz.ReadWizytaObiekty(ID.toInt());
         for (int i = 0; i < m_pozycje->Count(); ++i) {
             TPelk_WizytaPozycjeCollectionItem *stop = m_pozycje->Items(i);
             stop->WizytaID = ID.toInt();

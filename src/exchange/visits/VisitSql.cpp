@@ -22,26 +22,35 @@ const DialectSql &WizytyDoTransportu()
 
 namespace {
 
-// The day is the half-open range [:DzienOd, :DzienDo) and the representative a bound value.
-QString dayOfRepresentative(const char *isNull)
+// The list's representative-days are those of WizytyDoTransportu; each day is the half-open
+// range [day, next day) of start times, so that a start time's index serves it.
+QString activitiesOfListedDays(const char *isNull, const char *day, const char *nextDay)
 {
-    return QStringLiteral(" select a.ActivityID as ID,        a.CreatedbyCaesarUserID as PracownikID,"
-                          "        c.CustomerNumber as KlientID,        a.StartDate as GodzinaOd,        a.EndDate as GodzinaDo,"
-                          "        a.CreateDate as DataUtworzenia,        a.ActivityTypeCode as KodAktywnosci,"
-                          "        %1( ac.Description, '') as Opis   from dbo.Activity a"
-                          "        inner join dbo.Customer c on c.CustomerID=a.CustomerID and c.Region='BPL'"
-                          "        left outer join dbo.Code ac on ac.CodeID = a.ActivityTypeCode"
-                          "  where a.StartDate >= :DzienOd and a.StartDate < :DzienDo and"
-                          "        a.CreatedbyCaesarUserID = :PracownikID and        c.CustomerNumber  is not null"
-                          "  order by a.StartDate ")
-        .arg(QLatin1String(isNull));
+    return QStringLiteral(
+               " select a.ActivityID as ID,        a.CreatedbyCaesarUserID as PracownikID,"
+               "        c.CustomerNumber as KlientID,        a.StartDate as GodzinaOd,        a.EndDate as GodzinaDo,"
+               "        a.CreateDate as DataUtworzenia,        a.ActivityTypeCode as KodAktywnosci,"
+               "        %1( ac.Description, '') as Opis   from dbo.Activity a"
+               "        inner join dbo.Customer c on c.CustomerID=a.CustomerID and c.Region='BPL'"
+               "        left outer join dbo.Code ac on ac.CodeID = a.ActivityTypeCode"
+               "        inner join ( select distinct z.CreatedbyCaesarUserID as PracownikID, %2 as Dzien"
+               "                       from dbo.Activity z"
+               "                            inner join dbo.Customer zc on zc.CustomerID = z.CustomerID and zc.Region='BPL'"
+               "                      where (z.CreateDate > :DataOd or z.UpdateDate > :DataOd) and"
+               "                            zc.CustomerNumber is not null ) d"
+               "           on d.PracownikID = a.CreatedbyCaesarUserID and a.StartDate >= d.Dzien and a.StartDate < %3"
+               "  where c.CustomerNumber  is not null"
+               "  order by a.CreatedbyCaesarUserID, a.StartDate ")
+        .arg(QLatin1String(isNull), QLatin1String(day), QLatin1String(nextDay));
 }
 
 } // namespace
 
-const DialectSql &ZamerWizyty()
+const DialectSql &ZamerWizytyListy()
 {
-    static const DialectSql sql{dayOfRepresentative("ISNULL"), dayOfRepresentative("IFNULL")};
+    static const DialectSql sql{
+        activitiesOfListedDays("ISNULL", "dateadd(day, datediff(day, 0, z.StartDate), 0)", "dateadd(day, 1, d.Dzien)"),
+        activitiesOfListedDays("IFNULL", "date(z.StartDate)", "date(d.Dzien, '+1 day')")};
     return sql;
 }
 
@@ -58,6 +67,14 @@ const DialectSql &Wizyta()
                        "  from dbo.WIZYTA\r\n"
                        " where WIZ_ID_OB = :ObiektID and\r\n"
                        "       WIZ_DATA >= :DataWizyty and WIZ_DATA < date(:DataWizyty, '+1 day') \r\n")};
+    return sql;
+}
+
+const DialectSql &WizytaObiekty()
+{
+    static const DialectSql sql{QStringLiteral("select %1 from dbo.WIZYTA_OBIEKT where WIO_ID_WIZ = :WizytaID")
+                                    .arg(WizytaObiektFields().join(QStringLiteral(", "))),
+                                {}};
     return sql;
 }
 

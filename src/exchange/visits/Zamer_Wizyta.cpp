@@ -75,8 +75,7 @@ bool TZamer_Wizyta::LoadWizyta()
 bool TZamer_Wizyta::GetWizyta()
 {
     return Guarded(m_dm.Log(), PELK_HERE, [&] {
-        const bool found = m_crm.Open_GetZamerWizyta(ObiektID.toString(), DzienWizyty);
-        m_answered = m_crm.Q_ZamerWizyty.IsActive();
+        const bool found = m_crm.GetAktywnosci(ObiektID.toString(), DzienWizyty, m_aktywnosci, m_answered);
         if (!found && m_answered)
             m_dm.Log()->Warning(2,
                                 QStringLiteral(" Brak aktywności pracownika \"%1\" w dniu %2\r\n"
@@ -89,24 +88,21 @@ bool TZamer_Wizyta::GetWizyta()
 bool TZamer_Wizyta::GetPozycjeWizyta()
 {
     return Guarded(m_dm.Log(), PELK_HERE, [&] {
-        Query &q = m_crm.Q_ZamerWizyty;
-        auto value = [&](const char *column) { return q.FieldByName(QLatin1String(column)).Value(); };
         int sort = 1;
-        for (q.First(); !q.Eof(); q.Next(), ++sort) {
+        for (const RAktywnosc &a : m_aktywnosci) {
             TZamer_WizytaPozycjeCollectionItem *item = m_pozycje->Add();
-            item->ObiektID = value("KlientID");
-            item->Sort = sort;
-            const Variant od = value("GodzinaOd");
-            const Variant doDnia = value("GodzinaDo");
-            if (od.isNull() || doDnia.isNull())
+            item->ObiektID = a.KlientID;
+            item->Sort = sort++;
+            if (a.GodzinaOd.isNull() || a.GodzinaDo.isNull())
                 throw Exception(QStringLiteral("Aktywność %1 u klienta %2 nie ma godziny %3")
-                                    .arg(value("ID").toString(), item->ObiektID.toString(),
-                                         od.isNull() ? QStringLiteral("rozpoczęcia") : QStringLiteral("zakończenia")));
-            item->GodzinaOd = Variant(DateTimeToText(od.toDateTime()));
-            item->GodzinaDo = Variant(DateTimeToText(doDnia.toDateTime()));
-            item->Czas = Variant(double(CzasWSekundach(od.toDateTime(), doDnia.toDateTime())));
-            item->KodWizyty = value("KodAktywnosci");
-            item->Opis = value("Opis").toString();
+                                    .arg(a.ID.toString(), item->ObiektID.toString(),
+                                         a.GodzinaOd.isNull() ? QStringLiteral("rozpoczęcia") : QStringLiteral("zakończenia")));
+            const TDateTime od = a.GodzinaOd.toDateTime(), doDnia = a.GodzinaDo.toDateTime();
+            item->GodzinaOd = Variant(DateTimeToText(od));
+            item->GodzinaDo = Variant(DateTimeToText(doDnia));
+            item->Czas = Variant(double(CzasWSekundach(od, doDnia)));
+            item->KodWizyty = a.KodAktywnosci;
+            item->Opis = a.Opis;
         }
         return true;
     });

@@ -1,12 +1,11 @@
 #pragma once
 // The CRM record of a visit: one representative's activities at customers on one day, in time
 // order; the source-layout file of the kind "Wizyta".
+#include "DM_Wizyta.h"
 #include "config/ObjectCollection.h"
 #include "engine/InterfaceObject.h"
 
 namespace pelk {
-
-class TDM_Wizyta;
 
 // Whole seconds from `od` to `doDnia`, exact to the millisecond the values carry (08:00:00 to
 // 08:30:00 is 1800), truncated towards zero.
@@ -77,7 +76,8 @@ public:
 private:
     TDM_Wizyta &m_crm;
     TZamer_WizytaPozycjeCollection *m_pozycje;
-    bool m_answered = false; // the CRM answered the day's query
+    bool m_answered = false;        // the CRM answered for the day
+    QList<RAktywnosc> m_aktywnosci; // the day's activities, by GetWizyta
 };
 
 } // namespace pelk
