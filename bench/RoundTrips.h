@@ -37,8 +37,8 @@ inline CountedRun Counted(const QString &sourceDsn, const std::function<void()> 
 inline void PrintStatements(const char *what, const char *source, const CountedRun &run, int elements)
 {
     const double n = elements > 0 ? elements : 1;
-    std::printf("  statements per element: %s %.2f, GIS %.2f (reads %.2f, writes %.2f)  [%s]\n", source,
-                run.source.All() / n, run.gis.All() / n, run.gis.reads / n, run.gis.writes / n, what);
+    std::printf("  statements per element: %s %.2f, GIS %.2f (reads %.2f, writes %.2f)  [%s]\n", source, run.source.All() / n,
+                run.gis.All() / n, run.gis.reads / n, run.gis.writes / n, what);
 }
 
 inline void PrintLan(const char *what, const CountedRun &run, int elements)

@@ -12,6 +12,7 @@
 #include "config/Clock.h"
 #include "db/Query.h"
 #include "engine/Queue.h"
+#include "exchange/sales/SalesSql.h"
 #include "exchange/sales/SprzedazListQueue.h"
 
 #include <QCoreApplication>
@@ -143,7 +144,8 @@ double BareInserts(Connection &gis, const QList<Figure> &figures)
 double BareReadAndUpdate(Connection &gis, const QList<Figure> &figures)
 {
     Query read(gis), write(gis);
-    read.SetSQL(QStringLiteral("SELECT ATO_ID_ATR, ATO_VAR_DEC FROM ATRYBUT_OBIEKT WHERE ATO_ID_OB = :O AND ATO_ID_ATR >= 100"));
+    read.SetSQL(QStringLiteral("SELECT ATO_ID_ATR, ATO_VAR_DEC FROM ATRYBUT_OBIEKT WHERE ATO_ID_OB = :O AND ")
+                + SalesSql::AtrybutySprzedazy(Dialect::SQLite));
     write.SetSQL(QStringLiteral("UPDATE ATRYBUT_OBIEKT SET ATO_VAR_DEC = :W WHERE ATO_ID_ATR = :A AND ATO_ID_OB = :O"));
     return PerObject(gis, figures, [&](const QList<Figure> &object) {
         read.SetParam(QStringLiteral("O"), Variant(object.first().object));

@@ -161,10 +161,16 @@ TEST_F(Sales, FiguresPerPeriodAndGroupWithFiltersAndInclusiveMonthEnds)
         Pane().contains(QStringLiteral(" System Pelk·GIS Trasar przetwarzany obiekt Sprzedaż dla obiektu o  ERP ID: K1")));
     EXPECT_TRUE(WorkFiles().isEmpty()) << WorkFiles().join(QLatin1Char(' ')).toStdString();
 
-    // The next run recomputes from scratch: the same figures, each written over its zero.
+    // The next run recomputes from scratch: the same figures leave the customer unchanged; a
+    // figure that changed is updated and logged with the value it replaced.
     RunExchange();
     EXPECT_EQ(Figures(k1).value(5), QStringLiteral("201=1234.568"));
+    EXPECT_EQ(Summary(), Counts(2, 1, 0, 0, 1, 1));
+    Order(QStringLiteral("K1"), 20260302, {{"RB", 10, 1}});
+    RunExchange();
+    EXPECT_EQ(Figures(k1).value(0), QStringLiteral("100=1040.250"));
     EXPECT_EQ(Summary(), Counts(2, 1, 0, 1, 0, 1));
+    EXPECT_TRUE(Pane().contains(QStringLiteral("stara wartosc: \"1030.25\"; nowa wartosc: \"1040.25\""))) << Pane().toStdString();
 }
 
 TEST_F(Sales, SharedAmongObjectsOnlyPositiveValuesWrittenInactiveObjectsNotFound)

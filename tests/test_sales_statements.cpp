@@ -84,7 +84,7 @@ TEST(SalesStatements, SqlServerTextNamesTheLibraryAndRefusesForeignText)
         const char *head, *tail;
     } gis[] = {
         {SalesSql::ObiektyKlienta(Dialect::SqlServer),
-         "select o.OB_ID, o.OB_ID_SLO_TYP, s.ATO_ID_ATR from (select distinct OB_ID, OB_ID_SLO_TYP from dbo.ATRYBUT_OBIEKT "
+         "select o.OB_ID, o.OB_ID_SLO_TYP, s.ATO_ID_ATR, s.ATO_VAR_DEC from (select distinct OB_ID, OB_ID_SLO_TYP from dbo.ATRYBUT_OBIEKT "
          "inner join dbo.OBIEKT on OB_ID = ATO_ID_OB and OB_AKTYWNY = 1 where ATO_VAR_TXT = cast(:ObiektERPID as varchar(128))) o left outer join "
          "dbo.ATRYBUT_OBIEKT s on s.ATO_ID_OB = o.OB_ID and s.ATO_ID_ATR in (100, 101, 110, ",
          " 622, 623) order by o.OB_ID"},

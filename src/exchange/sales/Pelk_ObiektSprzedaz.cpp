@@ -14,12 +14,13 @@ namespace pelk {
 
 namespace {
 
-// One GIS object of a customer and the sales attributes it holds a row of.
+// One GIS object of a customer and the sales attributes it holds a row of, with their figures
+// as stored (a null text for NULL).
 struct RObiektKlienta
 {
     int Id = 0;
     int Typ = 0;
-    QSet<int> Atrybuty;
+    QHash<int, QString> Atrybuty;
 };
 
 // The rows of the open Open_GetPelkObiektyByERPID, one object each.
@@ -31,17 +32,19 @@ QList<RObiektKlienta> ObiektyKlienta(Query &q)
         if (obiekty.isEmpty() || obiekty.last().Id != id)
             obiekty.append({id, q.FieldByName(QStringLiteral("OB_ID_SLO_TYP")).AsInteger(), {}});
         const Field atrybut = q.FieldByName(QStringLiteral("ATO_ID_ATR"));
-        if (!atrybut.IsNull())
-            obiekty.last().Atrybuty.insert(atrybut.AsInteger());
+        if (!atrybut.IsNull()) {
+            const Field wartosc = q.FieldByName(QStringLiteral("ATO_VAR_DEC"));
+            obiekty.last().Atrybuty.insert(atrybut.AsInteger(), wartosc.IsNull() ? QString() : wartosc.AsString());
+        }
     }
     return obiekty;
 }
 
-// The item's value in place of the previous run's figure, written as SaveAtrybut writes it
-// after a zeroing of all figures, without reading that figure: an update (logged as a change
-// from 0) where the object holds a row of the attribute, else an insert. True when the
-// decimal value was written; any other attribute type is SaveAtrybut's.
-bool ZapiszZamiast(TAtrybutyObiektCollectionItem &item, QSet<int> &wiersze)
+// The item's value in place of the previous run's figure, without a read of its own: where the
+// object holds a row of the attribute, an update when the stored figure differs (logged with
+// it), else an insert. True when the value is in place; any other attribute type is
+// SaveAtrybut's.
+bool ZapiszZamiast(TAtrybutyObiektCollectionItem &item, QHash<int, QString> &wiersze)
 {
     if (!item.CheckMandatory())
         return false;
@@ -49,14 +52,26 @@ bool ZapiszZamiast(TAtrybutyObiektCollectionItem &item, QSet<int> &wiersze)
         item.SaveAtrybut();
         return false;
     }
-    if (!wiersze.contains(item.NumerAtrybutu)) {
+    const auto stored = wiersze.constFind(item.NumerAtrybutu);
+    if (stored == wiersze.cend()) {
         if (!item.InsertAtrybut())
             return false;
-        wiersze.insert(item.NumerAtrybutu);
+        wiersze.insert(item.NumerAtrybutu, item.Wartosc.toString());
         return true;
     }
-    item.StaraWartosc = Variant(QStringLiteral("0"));
-    return item.UpdateAtrybut() && item.StatusZapisu == szZmieniony;
+    // An item not marked as edited is not written: its figure is 0, as after a zeroing of all.
+    item.StaraWartosc = Variant(*stored);
+    return item.Edytowany && item.UpdateAtrybut();
+}
+
+// The rows of figures other than 0 (or NULL) among those not written: the ones to set to 0.
+QSet<int> DoWyzerowania(const QHash<int, QString> &wiersze, const QSet<int> &zapisane)
+{
+    QSet<int> out;
+    for (auto it = wiersze.cbegin(); it != wiersze.cend(); ++it)
+        if (!zapisane.contains(it.key()) && (it->isNull() || !TakieSameLiczby(*it, QStringLiteral("0"))))
+            out.insert(it.key());
+    return out;
 }
 
 } // namespace
@@ -148,8 +163,13 @@ bool TPelk_ObiektSprzedaz::SaveObiektSprzedaz()
                     StatusZapisu = item.StatusZapisu;
             }
             // What was not written this time is 0, as after a zeroing of all figures.
-            if (!ustawiony && !m_sprzedaz.ZerujAtrybuty(o.Id, o.Atrybuty - zapisane))
-                return false;
+            if (!ustawiony) {
+                const QSet<int> zerowane = DoWyzerowania(o.Atrybuty, zapisane);
+                if (!m_sprzedaz.ZerujAtrybuty(o.Id, zerowane))
+                    return false;
+                if (StatusZapisu == szBezZmian && !zerowane.isEmpty())
+                    StatusZapisu = szZmieniony;
+            }
             m_obiekty.append(o.Id);
         }
         return true;

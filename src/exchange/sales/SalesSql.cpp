@@ -32,13 +32,6 @@ const std::array<RDefinicja, LiczbaZapytan> kDefinicje = {{
     {"Open_GetZamerSprzedazMIGMAGdown250", kIlosc, "MITMAS.MMITGR = '320'"},
 }};
 
-// "ATO_ID_ATR in (100, ..., 623)" of the zeroing of all figures.
-QString AtrybutySprzedazy(Dialect dialect)
-{
-    const QString &zeruj = ZerujAllAtrybutySprzedaz().For(dialect);
-    return zeruj.mid(zeruj.indexOf(QLatin1String("ATO_ID_ATR in (")));
-}
-
 // ":<name>0, :<name>1, ..." for n values.
 QString Parametry(const QString &name, int n)
 {
@@ -53,6 +46,12 @@ QString Parametry(const QString &name, int n)
 const RDefinicja &Definicja(Zapytanie zapytanie)
 {
     return kDefinicje.at(zapytanie);
+}
+
+QString AtrybutySprzedazy(Dialect dialect)
+{
+    const QString &zeruj = ZerujAllAtrybutySprzedaz().For(dialect);
+    return zeruj.mid(zeruj.indexOf(QLatin1String("ATO_ID_ATR in (")));
 }
 
 const DialectSql &ZerujAllAtrybutySprzedaz()
@@ -104,14 +103,16 @@ QString Tekst(Zapytanie zapytanie, const QString &biblioteka, Dialect dialect)
                                       library.isEmpty() ? QString() : library + QLatin1Char('.'));
 }
 
-// The objects and the rows they hold in one statement: a customer's figures are written without
-// a read per figure, each as an update of its row or an insert where there is none.
+// The objects with the rows they hold and their figures in one statement: a customer's figures
+// are written without a read per figure, each as an update of its row where it changed or an
+// insert where there is none.
 QString ObiektyKlienta(Dialect dialect)
 {
-    return QStringLiteral("select o.OB_ID, o.OB_ID_SLO_TYP, s.ATO_ID_ATR from (select distinct OB_ID, OB_ID_SLO_TYP "
-                          "from dbo.ATRYBUT_OBIEKT inner join dbo.OBIEKT on OB_ID = ATO_ID_OB and OB_AKTYWNY = 1 "
-                          "where ATO_VAR_TXT = cast(:ObiektERPID as varchar(128))) o "
-                          "left outer join dbo.ATRYBUT_OBIEKT s on s.ATO_ID_OB = o.OB_ID and s.%1 order by o.OB_ID")
+    return QStringLiteral(
+               "select o.OB_ID, o.OB_ID_SLO_TYP, s.ATO_ID_ATR, s.ATO_VAR_DEC from (select distinct OB_ID, OB_ID_SLO_TYP "
+               "from dbo.ATRYBUT_OBIEKT inner join dbo.OBIEKT on OB_ID = ATO_ID_OB and OB_AKTYWNY = 1 "
+               "where ATO_VAR_TXT = cast(:ObiektERPID as varchar(128))) o "
+               "left outer join dbo.ATRYBUT_OBIEKT s on s.ATO_ID_OB = o.OB_ID and s.%1 order by o.OB_ID")
         .arg(AtrybutySprzedazy(dialect));
 }
 

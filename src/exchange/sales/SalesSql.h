@@ -40,6 +40,8 @@ const RDefinicja &Definicja(Zapytanie zapytanie);
 
 // Every stored value of the sales attributes set to 0.
 const DialectSql &ZerujAllAtrybutySprzedaz();
+// "ATO_ID_ATR in (...)" over the sales attributes, as the zeroing of all figures names them.
+QString AtrybutySprzedazy(Dialect dialect);
 
 // The statement of the query with the ERP tables named through `biblioteka` (the library as
 // reached from the ERP data source, for example "MOVEX.MVXADTA500"; empty: the data source's
@@ -53,8 +55,8 @@ const DialectSql &Szablon();
 
 // GIS, each over the sales attributes exactly as the zeroing of all figures names them.
 // The active objects with an attribute whose text is the ERP id (:ObiektERPID): OB_ID and
-// OB_ID_SLO_TYP with ATO_ID_ATR, one row per sales attribute the object holds a row of (NULL
-// for an object that holds none), ordered by OB_ID.
+// OB_ID_SLO_TYP with ATO_ID_ATR and ATO_VAR_DEC, one row per sales attribute the object holds a
+// row of (NULL for an object that holds none), ordered by OB_ID.
 QString ObiektyKlienta(Dialect dialect);
 // The figures of `k` attributes (:Atrybut0, :Atrybut1, ...) of one object (:Obiekt) set to 0.
 QString ZerujAtrybuty(int k);
