@@ -243,7 +243,10 @@ TEST_F(GisDb, WatermarkRoundTripAndDictionaryNumbers)
     int user = -1;
     EXPECT_TRUE(fun->GetSlownikLiczba(QStringLiteral("interfejs_uprawnienia_userid"), 0, user));
     EXPECT_EQ(user, 1);
+    // Read once per run: a change is seen by the next run.
     ExecSql(QStringLiteral("update SLOWNIK set SLO_TXT1 = 'abc' where SLO_NAZWA = 'interfejs_uprawnienia_userid';"));
+    EXPECT_TRUE(fun->GetSlownikLiczba(QStringLiteral("interfejs_uprawnienia_userid"), 0, user));
+    dm->Process()->SetCountObj(1);
     EXPECT_THROW(fun->GetSlownikLiczba(QStringLiteral("interfejs_uprawnienia_userid"), 0, user), EConvertError);
 }
 

@@ -132,9 +132,15 @@ bool TDM_PelkFun::GetSlownikData(const QString &nazwa, int kategoria, TDateTime 
 
 bool TDM_PelkFun::GetSlownikLiczba(const QString &nazwa, int kategoria, int &liczba)
 {
-    if (!FindSlownikByNazwa(nazwa, kategoria))
-        return false;
-    const QString text = Q_Slownik.FieldByName(QStringLiteral("SLO_TXT1")).AsString();
+    StartOfRunCheck();
+    const QPair<QString, int> key(nazwa, kategoria);
+    auto found = m_slownikLiczba.constFind(key);
+    if (found == m_slownikLiczba.constEnd()) {
+        if (!FindSlownikByNazwa(nazwa, kategoria))
+            return false;
+        found = m_slownikLiczba.insert(key, Q_Slownik.FieldByName(QStringLiteral("SLO_TXT1")).AsString());
+    }
+    const QString &text = *found;
     if (text.isEmpty())
         return true;
     bool ok = false;
@@ -166,6 +172,7 @@ void TDM_PelkFun::StartOfRunCheck()
     m_cacheRun = run;
     m_atrybutByNazwa.clear();
     m_atrybutTyp.clear();
+    m_slownikLiczba.clear();
     m_obiektyTypu.clear();
 }
 

@@ -54,6 +54,7 @@ public:
     // Found with an empty value: true and the output unchanged. A text that is no date-time
     // gives 0; one that is no integer throws EConvertError.
     bool GetSlownikData(const QString &nazwa, int kategoria, TDateTime &data);
+    // Entries found are read once per run (an entry missing is asked for again).
     bool GetSlownikLiczba(const QString &nazwa, int kategoria, int &liczba);
     // Stores the date-time as "yyyy-mm-dd hh:nn:ss"; a missing entry is left alone. False
     // (logged) when the statement failed.
@@ -104,6 +105,7 @@ private:
     int m_cacheRun = -1;
     QHash<QPair<QString, int>, QPair<int, int>> m_atrybutByNazwa; // (name, object type) -> (id, type)
     QHash<int, int> m_atrybutTyp;                                 // id -> type
+    QHash<QPair<QString, int>, QString> m_slownikLiczba;          // (name, category) -> text
     QHash<int, QHash<QString, int>> m_obiektyTypu;                // object type -> external id -> OB_ID
 };
 
