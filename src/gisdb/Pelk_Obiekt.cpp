@@ -37,19 +37,6 @@ double ToFloat(const Variant &value)
     return StringToFloat(value.toString().trimmed());
 }
 
-// Text for a wide column; an empty text is stored as such, never as NULL.
-Variant WideText(const QString &text)
-{
-    return Variant::OleStr(text.isNull() ? QStringLiteral("") : text);
-}
-
-// Compares the column with the new value, logs a difference and assigns the value then.
-void CompareAndSet(TDatabaseHelpers &db, TableRow &row, const QString &field, const Variant &value)
-{
-    if (db.CompareFieldValue(row, field, value))
-        row.SetField(field, value);
-}
-
 } // namespace
 
 QString NormalizujLiczbe(const QString &text)
@@ -164,12 +151,7 @@ bool TPelk_ObiektAdres::UpdateAdres()
         CompareAndSet(db, row, QStringLiteral("ADR_ULICA"), WideText(Ulica));
         CompareAndSet(db, row, QStringLiteral("ADR_NUMER1"), WideText(Numer1));
         CompareAndSet(db, row, QStringLiteral("ADR_NUMER2"), WideText(Numer2));
-        if (row.State() == TableRow::dsEdit) {
-            row.Post();
-            StatusZapisu = szZmieniony;
-        } else {
-            StatusZapisu = szBezZmian;
-        }
+        StatusZapisu = PostIfEdited(row);
         return true;
     });
 }
@@ -484,12 +466,7 @@ bool TPelk_Obiekt::UpdateObiekt()
         for (const auto &[field, value] : Columns())
             CompareAndSet(db, row, field, value);
         CompareAndSet(db, row, QStringLiteral("OB_AKTYWNY"), Variant(Aktywny.toInt()));
-        if (row.State() == TableRow::dsEdit) {
-            row.Post();
-            StatusZapisu = szZmieniony;
-        } else {
-            StatusZapisu = szBezZmian;
-        }
+        StatusZapisu = PostIfEdited(row);
         return true;
     });
 }

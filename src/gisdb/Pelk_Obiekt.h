@@ -2,6 +2,7 @@
 // The GIS object of the customer and distributor exchange: one OBIEKT row with its address
 // (ADRES) and attribute values (ATRYBUT_OBIEKT), inserted or updated with every change logged.
 #include "DM_PelkFun.h"
+#include "RowChanges.h"
 #include "config/ObjectCollection.h"
 #include "config/Variant.h"
 #include "db/Connection.h"
@@ -11,9 +12,6 @@ namespace pelk {
 
 class TDM_Main;
 class TDM_PelkFun;
-
-// Save status of an object, an address or an attribute (the result kinds of the processing state).
-enum TStatusZapisu : quint8 { szNowy = 0, szZmieniony = 1, szBezZmian = 2 };
 
 // Decimal text with "." as point and trailing zeros after the point removed (the point stays).
 QString NormalizujLiczbe(const QString &text);

@@ -18,13 +18,6 @@ namespace {
 
 const QString kSystem = QStringLiteral("Pelk·GIS Trasar");
 
-// Text for a wide column; an empty text is stored as such, never as NULL (a NULL would count
-// as changed at every later save).
-Variant WideText(const QString &text)
-{
-    return Variant::OleStr(text.isNull() ? QStringLiteral("") : text);
-}
-
 // "yyyy-mm-dd hh:nn:ss" or "yyyy-mm-dd" read strictly: a text that is no such date-time
 // throws instead of being stored as some other day.
 TDateTime DateTimeOf(const Variant &value)
@@ -42,28 +35,12 @@ TDateTime DateTimeOf(const Variant &value)
     return EncodeDate(date.year(), date.month(), date.day()) + EncodeTime(time.hour(), time.minute(), time.second(), 0);
 }
 
-// Compares the column with the new value, logs a difference and assigns the value then.
-void CompareAndSet(TDatabaseHelpers &db, TableRow &row, const QString &field, const Variant &value)
-{
-    if (db.CompareFieldValue(row, field, value))
-        row.SetField(field, value);
-}
-
 // A date-time column compared through its text form and assigned as a date-time.
 void CompareAndSetDateTime(TDatabaseHelpers &db, TableRow &row, const QString &field, const Variant &text)
 {
     const TDateTime value = DateTimeOf(text);
     if (db.CompareFieldValue(row, field, Variant(DateTimeToText(value))))
         row.SetField(field, Variant::Date(value));
-}
-
-// Ends a row's save: posts an edited row. The status: updated when posted, else unchanged.
-quint8 PostIfEdited(TableRow &row)
-{
-    if (row.State() != TableRow::dsEdit)
-        return szBezZmian;
-    row.Post();
-    return szZmieniony;
 }
 
 } // namespace
