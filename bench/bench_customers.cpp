@@ -6,6 +6,7 @@
 // Usage: bench_customers [customers]   (default 1000; one size per process, since the ODBC
 // driver manager keeps the data sources it read first)
 #include "CrmGenerator.h"
+#include "DemoInstallation.h"
 #include "DocumentStages.h"
 #include "RoundTrips.h"
 #include "support/GisDatabase.h"
@@ -39,54 +40,27 @@ using namespace pelk::test;
 
 namespace {
 
-struct Bench
+struct Bench : bench::DemoInstallation
 {
-    Installation inst;
-    QString crm = inst.odbc.Folder() + QStringLiteral("/CRM.db");
-
     explicit Bench(int customers)
     {
-        inst.WriteSettings({{QStringLiteral("TraceLevel"), QStringLiteral("1")}});
-        // As the demo deploys them: WAL journal, normal synchronisation.
-        for (const QString &dsn : {QStringLiteral("GIS"), QStringLiteral("CRM"), QStringLiteral("ERP")})
-            inst.odbc.AddSqliteDsn(dsn, dsn + QStringLiteral(".db"), QStringLiteral("SyncPragma=NORMAL\nJournalMode=WAL\n"));
         CreateSqliteDatabase(crm, {QStringLiteral("crm.sql")});
         demo::CrmGenerator generator(7);
         OdbcEnvironment::ExecSqlite(crm, generator.InitialData(customers, 0, QStringLiteral("2026-01-05 08:00:00")));
-        const QString deploy = QStringLiteral(PELK_SOURCE_DIR "/deploy");
-        QFile::copy(deploy + QStringLiteral("/ObjectRules.xml"), inst.Path(QStringLiteral("ObjectRules.xml")));
-        for (const QString &xsl : QDir(deploy + QStringLiteral("/xsl")).entryList({QStringLiteral("*.xsl")}))
-            QFile::copy(deploy + QStringLiteral("/xsl/") + xsl, inst.Path(QStringLiteral("xsl/")) + xsl);
-        FreshGis();
-    }
-    void FreshGis()
-    {
-        for (const QString &suffix : {QString(), QStringLiteral("-wal"), QStringLiteral("-shm")})
-            QFile::remove(inst.gisFile + suffix);
-        CreateGisDatabase(inst.gisFile);
-    }
-    QString ProcessFile()
-    {
-        return inst.WriteProcessSettings(QStringLiteral("p.xml"), inst.Path(QStringLiteral("work")),
-                                         {{QStringLiteral("Klient"), QStringLiteral("esSysXtoSysY"), 10}});
     }
 };
 
 void run(int customers)
 {
     Bench b(customers);
-    const QString process = b.ProcessFile();
+    const QString process = b.ProcessFile(QStringLiteral("Klient"));
 
     // The whole exchange, as Start runs it: the customers new to the GIS, then each of them
     // changed, then changed again over a simulated LAN.
     auto exchange = [&] {
-        TDM_Main dm(b.inst.dir.path(), {process}, nullptr, nullptr);
-        TQueue queue(dm);
-        queue.Objects = dm.SettingsProcess()->ObjectToProcess();
-        queue.Execute();
-        if (dm.Process()->Processed() != customers)
-            std::printf("  %d of %d stored (the generator leaves about one in 97 without name and street)\n",
-                        dm.Process()->Processed(), customers);
+        const int stored = b.Exchange(process);
+        if (stored != customers)
+            std::printf("  %d of %d stored (the generator leaves about one in 97 without name and street)\n", stored, customers);
     };
     auto changeAll = [&] {
         OdbcEnvironment::ExecSqlite(b.crm,
@@ -101,7 +75,7 @@ void run(int customers)
     const bench::CountedRun lanRun = bench::Counted(QStringLiteral("CRM"), exchange, bench::kLanDelay);
 
     // The same run from the window's Start, as a user sees it.
-    b.FreshGis();
+    b.EmptyGis();
     double inWindow = 0;
     {
         b.inst.WriteSettings({{QStringLiteral("TraceLevel"), QStringLiteral("2")}});
@@ -116,7 +90,7 @@ void run(int customers)
     }
 
     // Each stage on its own, over all customers.
-    b.FreshGis();
+    b.EmptyGis();
     TDM_Main dm(b.inst.dir.path(), {process}, nullptr, nullptr);
     TDM_Obiekt crm(dm);
     QStringList keys;
@@ -149,7 +123,7 @@ void run(int customers)
     });
 
     // The same rows written directly: object, address, the attribute values, permission.
-    b.FreshGis();
+    b.EmptyGis();
     dm.ADOConnection_PelkGIS.Close();
     Query write(dm.ADOConnection_PelkGIS);
     const double bare = bench::SecondsOf([&] {

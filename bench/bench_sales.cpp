@@ -2,6 +2,7 @@
 // customer's zeroing and attribute writes, the zeroing of the objects no customer set) of a
 // run, beside the bare attribute writes of the same values.
 // Usage: bench_sales [customers] [lines]   (default 5000 customers, 60000 invoice lines)
+#include "DemoInstallation.h"
 #include "RoundTrips.h"
 #include "support/GisDatabase.h"
 #include "support/Installation.h"
@@ -43,21 +44,10 @@ public:
     }
 };
 
-struct Bench
+struct Bench : bench::DemoInstallation
 {
-    Installation inst;
-    QString erp = inst.odbc.Folder() + QStringLiteral("/ERP.db");
-
     Bench(int customers, int lines)
     {
-        inst.WriteSettings({{QStringLiteral("TraceLevel"), QStringLiteral("1")}});
-        for (const QString &dsn : {QStringLiteral("GIS"), QStringLiteral("CRM"), QStringLiteral("ERP")})
-            inst.odbc.AddSqliteDsn(dsn, dsn + QStringLiteral(".db"), QStringLiteral("SyncPragma=NORMAL\nJournalMode=WAL\n"));
-        const QString deploy = QStringLiteral(PELK_SOURCE_DIR "/deploy");
-        QFile::copy(deploy + QStringLiteral("/ObjectRules.xml"), inst.Path(QStringLiteral("ObjectRules.xml")));
-        for (const QString &xsl : QDir(deploy + QStringLiteral("/xsl")).entryList({QStringLiteral("*.xsl")}))
-            QFile::copy(deploy + QStringLiteral("/xsl/") + xsl, inst.Path(QStringLiteral("xsl/")) + xsl);
-        CreateGisDatabase(inst.gisFile);
         CreateSqliteDatabase(erp, {QStringLiteral("erp.sql")});
         // An item of every product group; one order per line, over the last 13 months, every
         // 50th of type PRX and every 40th line of another facility.
@@ -164,8 +154,7 @@ double BareReadAndUpdate(Connection &gis, const QList<Figure> &figures)
 void run(int customers, int lines)
 {
     Bench b(customers, lines);
-    const QString process = b.inst.WriteProcessSettings(QStringLiteral("p.xml"), b.inst.Path(QStringLiteral("work")),
-                                                        {{QStringLiteral("Sprzedaz"), QStringLiteral("esSysXtoSysY"), 10}});
+    const QString process = b.ProcessFile(QStringLiteral("Sprzedaz"));
     TDM_Main dm(b.inst.dir.path(), {process}, nullptr, nullptr);
     std::printf("%d customers, %d invoice lines\n", customers, lines);
     double elementSeconds[2] = {0, 0};

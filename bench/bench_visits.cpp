@@ -5,6 +5,7 @@
 // representatives, 5 activities each; one size per process, since the ODBC driver manager
 // keeps the data sources it read first)
 #include "CrmGenerator.h"
+#include "DemoInstallation.h"
 #include "DocumentStages.h"
 #include "RoundTrips.h"
 #include "support/GisDatabase.h"
@@ -37,17 +38,10 @@ namespace {
 
 constexpr int kStopsPerVisit = 5;
 
-struct Bench
+struct Bench : bench::DemoInstallation
 {
-    Installation inst;
-    QString crm = inst.odbc.Folder() + QStringLiteral("/CRM.db");
-
     explicit Bench(int days)
     {
-        inst.WriteSettings({{QStringLiteral("TraceLevel"), QStringLiteral("1")}});
-        // As the demo deploys them: WAL journal, normal synchronisation.
-        for (const QString &dsn : {QStringLiteral("GIS"), QStringLiteral("CRM"), QStringLiteral("ERP")})
-            inst.odbc.AddSqliteDsn(dsn, dsn + QStringLiteral(".db"), QStringLiteral("SyncPragma=NORMAL\nJournalMode=WAL\n"));
         CreateSqliteDatabase(crm, {QStringLiteral("crm.sql")});
         demo::CrmGenerator generator(7);
         OdbcEnvironment::ExecSqlite(crm, generator.InitialData(500, 20, QStringLiteral("2026-01-05 08:00:00")));
@@ -57,17 +51,12 @@ struct Bench
         plan.minPerDay = plan.maxPerDay = kStopsPerVisit;
         plan.weekdaysOnly = false;
         OdbcEnvironment::ExecSqlite(crm, generator.Activities(plan));
-        const QString deploy = QStringLiteral(PELK_SOURCE_DIR "/deploy");
-        QFile::copy(deploy + QStringLiteral("/ObjectRules.xml"), inst.Path(QStringLiteral("ObjectRules.xml")));
-        QFile::copy(deploy + QStringLiteral("/xsl/Wizyta_X2Y.xsl"), inst.Path(QStringLiteral("xsl/Wizyta_X2Y.xsl")));
         FreshGis();
     }
     // The GIS with the representatives and every CRM customer as objects, and no visit.
     void FreshGis()
     {
-        for (const QString &suffix : {QString(), QStringLiteral("-wal"), QStringLiteral("-shm")})
-            QFile::remove(inst.gisFile + suffix);
-        CreateGisDatabase(inst.gisFile);
+        EmptyGis();
         OdbcEnvironment::ExecSqlite(inst.gisFile, demo::CrmGenerator::GisRepresentatives());
         OdbcEnvironment::ExecSqlite(
             inst.gisFile,
@@ -76,11 +65,6 @@ struct Bench
                 "SELECT CustomerNumber, CASE WHEN BusinessLineCODE IN (1567, 1568) THEN 108 ELSE 102 END, ifnull(Name1, '?'), 1 "
                 "FROM crm.Customer WHERE Region = 'BPL' AND CustomerNumber IS NOT NULL;")
                 .arg(crm));
-    }
-    QString ProcessFile()
-    {
-        return inst.WriteProcessSettings(QStringLiteral("p.xml"), inst.Path(QStringLiteral("work")),
-                                         {{QStringLiteral("Wizyta"), QStringLiteral("esSysXtoSysY"), 10}});
     }
 };
 
@@ -110,17 +94,14 @@ void run(int wanted)
     const int days = (wanted + demo::CrmGenerator::Users - 1) / demo::CrmGenerator::Users;
     const int visits = days * demo::CrmGenerator::Users;
     Bench b(days);
-    const QString process = b.ProcessFile();
+    const QString process = b.ProcessFile(QStringLiteral("Wizyta"));
 
     // The whole exchange, as Start runs it: the visits new to the GIS, then each of them
     // changed, then changed again over a simulated LAN.
     auto exchange = [&] {
-        TDM_Main dm(b.inst.dir.path(), {process}, nullptr, nullptr);
-        TQueue queue(dm);
-        queue.Objects = dm.SettingsProcess()->ObjectToProcess();
-        queue.Execute();
-        if (dm.Process()->Processed() != visits)
-            std::printf("  warning: %d of %d stored\n", dm.Process()->Processed(), visits);
+        const int stored = b.Exchange(process);
+        if (stored != visits)
+            std::printf("  warning: %d of %d stored\n", stored, visits);
     };
     auto changeAll = [&] {
         OdbcEnvironment::ExecSqlite(b.crm,
