@@ -2,6 +2,7 @@
 // The installation the exchange benches run in, as the demo deploys it: trace level 1, the GIS,
 // CRM and ERP SQLite data sources in WAL mode with normal synchronisation, the shipped rules
 // and stylesheets, an empty GIS; and the exchange of one kind run as Start runs it.
+#include "RoundTrips.h"
 #include "support/GisDatabase.h"
 #include "support/Installation.h"
 
@@ -54,6 +55,36 @@ struct DemoInstallation
         queue.Objects = dm.SettingsProcess()->ObjectToProcess();
         queue.Execute();
         return dm.Process()->Processed();
+    }
+
+    // The exchange of `elements` new to the GIS, then with every element changed by the CRM
+    // statement, then changed again with every statement held back as a LAN would.
+    struct ThreeRuns
+    {
+        CountedRun added, changed, lan;
+    };
+    ThreeRuns NewChangedAndOverLan(const QString &process, int elements, const QString &changeInCrm)
+    {
+        auto exchange = [&] {
+            const int stored = Exchange(process);
+            if (stored != elements)
+                std::printf("  %d of %d stored\n", stored, elements);
+        };
+        ThreeRuns runs;
+        runs.added = Counted(QStringLiteral("CRM"), exchange);
+        test::OdbcEnvironment::ExecSqlite(crm, changeInCrm);
+        runs.changed = Counted(QStringLiteral("CRM"), exchange);
+        test::OdbcEnvironment::ExecSqlite(crm, changeInCrm);
+        runs.lan = Counted(QStringLiteral("CRM"), exchange, kLanDelay);
+        return runs;
+    }
+    static void Print(const ThreeRuns &runs, int elements)
+    {
+        std::printf("  changed:      %7.2f s  %6.0f elements/s  %6.2f ms/element\n", runs.changed.seconds,
+                    elements / runs.changed.seconds, 1000 * runs.changed.seconds / elements);
+        PrintStatements("new", "CRM", runs.added, elements);
+        PrintStatements("changed", "CRM", runs.changed, elements);
+        PrintLan("changed", runs.lan, elements);
     }
 };
 

@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <functional>
 
 namespace pelk::bench {
@@ -13,9 +14,18 @@ namespace pelk::bench {
 // One round trip on a LAN to a database server.
 constexpr std::chrono::microseconds kLanDelay{500};
 
+// CPU time of the process: on a shared machine the wall time also counts the waits for the
+// other programs' turns.
+inline double CpuSeconds()
+{
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return double(t.tv_sec) + t.tv_nsec / 1e9;
+}
+
 struct CountedRun
 {
-    double seconds = 0;
+    double seconds = 0, cpu = 0;
     test::StatementCounter::Counts source, gis;
 };
 
@@ -24,11 +34,13 @@ inline CountedRun Counted(const QString &sourceDsn, const std::function<void()> 
                           std::chrono::microseconds delay = std::chrono::microseconds(0))
 {
     test::StatementCounter counter(delay);
+    const double cpu = CpuSeconds();
     QElapsedTimer t;
     t.start();
     f();
     CountedRun run;
     run.seconds = t.nsecsElapsed() / 1e9;
+    run.cpu = CpuSeconds() - cpu;
     run.source = counter.Of(sourceDsn);
     run.gis = counter.Of(QStringLiteral("GIS"));
     return run;

@@ -57,22 +57,11 @@ void run(int customers)
 
     // The whole exchange, as Start runs it: the customers new to the GIS, then each of them
     // changed, then changed again over a simulated LAN.
-    auto exchange = [&] {
-        const int stored = b.Exchange(process);
-        if (stored != customers)
-            std::printf("  %d of %d stored (the generator leaves about one in 97 without name and street)\n", stored, customers);
-    };
-    auto changeAll = [&] {
-        OdbcEnvironment::ExecSqlite(b.crm,
-                                    QStringLiteral("UPDATE Customer SET Name1 = Name1 || '*', "
-                                                   "UpdateDate = datetime('now', 'localtime');"));
-    };
-    const bench::CountedRun newRun = bench::Counted(QStringLiteral("CRM"), exchange);
-    const double endToEnd = newRun.seconds;
-    changeAll();
-    const bench::CountedRun changedRun = bench::Counted(QStringLiteral("CRM"), exchange);
-    changeAll();
-    const bench::CountedRun lanRun = bench::Counted(QStringLiteral("CRM"), exchange, bench::kLanDelay);
+    // (The generator leaves about one customer in 97 without name and street.)
+    const Bench::ThreeRuns runs = b.NewChangedAndOverLan(
+        process, customers,
+        QStringLiteral("UPDATE Customer SET Name1 = Name1 || '*', UpdateDate = datetime('now', 'localtime');"));
+    const double endToEnd = runs.added.seconds;
 
     // The same run from the window's Start, as a user sees it.
     b.EmptyGis();
@@ -168,11 +157,7 @@ void run(int customers)
     std::printf("%d customers\n", customers);
     std::printf("  end to end:   %7.2f s  %6.0f elements/s  %6.2f ms/element\n", endToEnd, customers / endToEnd,
                 1000 * endToEnd / customers);
-    std::printf("  changed:      %7.2f s  %6.0f elements/s  %6.2f ms/element\n", changedRun.seconds,
-                customers / changedRun.seconds, 1000 * changedRun.seconds / customers);
-    bench::PrintStatements("new", "CRM", newRun, customers);
-    bench::PrintStatements("changed", "CRM", changedRun, customers);
-    bench::PrintLan("changed", lanRun, customers);
+    Bench::Print(runs, customers);
     std::printf("  in the window:%7.2f s  %6.0f elements/s  %6.2f ms/element (trace level 2)\n", inWindow, customers / inWindow,
                 1000 * inWindow / customers);
     std::printf(

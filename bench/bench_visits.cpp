@@ -68,24 +68,15 @@ struct Bench : bench::DemoInstallation
     }
 };
 
-// CPU time of the process: on a shared machine the wall time also counts the waits for the
-// other programs' turns.
-double cpuSeconds()
-{
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return double(t.tv_sec) + t.tv_nsec / 1e9;
-}
-
 // Wall time of f; its CPU time is added to `cpu` when given.
 double secondsOf(const std::function<void()> &f, double *cpu = nullptr)
 {
-    const double cpuBefore = cpuSeconds();
+    const double cpuBefore = bench::CpuSeconds();
     QElapsedTimer t;
     t.start();
     f();
     if (cpu)
-        *cpu = cpuSeconds() - cpuBefore;
+        *cpu = bench::CpuSeconds() - cpuBefore;
     return t.nsecsElapsed() / 1e9;
 }
 
@@ -98,23 +89,11 @@ void run(int wanted)
 
     // The whole exchange, as Start runs it: the visits new to the GIS, then each of them
     // changed, then changed again over a simulated LAN.
-    auto exchange = [&] {
-        const int stored = b.Exchange(process);
-        if (stored != visits)
-            std::printf("  warning: %d of %d stored\n", stored, visits);
-    };
-    auto changeAll = [&] {
-        OdbcEnvironment::ExecSqlite(b.crm,
-                                    QStringLiteral("UPDATE Activity SET EndDate = datetime(EndDate, '+5 minutes'), "
-                                                   "UpdateDate = datetime('now', 'localtime');"));
-    };
-    double endToEndCpu = 0;
-    const bench::CountedRun newRun = bench::Counted(QStringLiteral("CRM"), [&] { secondsOf(exchange, &endToEndCpu); });
-    const double endToEnd = newRun.seconds;
-    changeAll();
-    const bench::CountedRun changedRun = bench::Counted(QStringLiteral("CRM"), exchange);
-    changeAll();
-    const bench::CountedRun lanRun = bench::Counted(QStringLiteral("CRM"), exchange, bench::kLanDelay);
+    const Bench::ThreeRuns runs = b.NewChangedAndOverLan(
+        process, visits,
+        QStringLiteral("UPDATE Activity SET EndDate = datetime(EndDate, '+5 minutes'), "
+                       "UpdateDate = datetime('now', 'localtime');"));
+    const double endToEnd = runs.added.seconds, endToEndCpu = runs.added.cpu;
     const QString stops =
         OdbcEnvironment::QuerySqlite(b.inst.gisFile, QStringLiteral("SELECT count(*) FROM WIZYTA_OBIEKT;")).value(0);
 
@@ -208,11 +187,7 @@ void run(int wanted)
                 qPrintable(stops));
     std::printf("  end to end:   %7.2f s  %6.0f visits/s  %6.2f ms/visit  (CPU %.2f s: %.0f visits per CPU second)\n", endToEnd,
                 visits / endToEnd, 1000 * endToEnd / visits, endToEndCpu, visits / endToEndCpu);
-    std::printf("  changed:      %7.2f s  %6.0f visits/s  %6.2f ms/visit\n", changedRun.seconds, visits / changedRun.seconds,
-                1000 * changedRun.seconds / visits);
-    bench::PrintStatements("new", "CRM", newRun, visits);
-    bench::PrintStatements("changed", "CRM", changedRun, visits);
-    bench::PrintLan("changed", lanRun, visits);
+    Bench::Print(runs, visits);
     std::printf("  stages alone: %7.2f s (list %.0f%%, CRM read %.0f%%, XML write %.0f%%, transform %.0f%%, XML read %.0f%%, "
                 "GIS save %.0f%%)\n",
                 stages, share(list), share(crmRead), share(xmlWrite), share(transform), share(xmlRead), share(gisSave));
