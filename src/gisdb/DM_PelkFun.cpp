@@ -53,7 +53,11 @@ QString TDM_PelkFun::GetObiektTypNazwa(int typ)
 
 bool TDM_PelkFun::Open(Query &q, const DialectSql &sql, const QList<QPair<QString, Variant>> &params)
 {
-    const QString &text = sql.For(SqlDialect());
+    return Open(q, sql.For(SqlDialect()), params);
+}
+
+bool TDM_PelkFun::Open(Query &q, const QString &text, const QList<QPair<QString, Variant>> &params)
+{
     if (q.SQL() != text)
         q.SetSQL(text);
     else
@@ -224,10 +228,15 @@ bool TDM_PelkFun::GetWartoscAtrybutu(int atrybutId, int obiektId, int &typ, Vari
     return true;
 }
 
-QHash<int, TDM_PelkFun::RWartoscAtrybutu> TDM_PelkFun::GetWartosciAtrybutow(int obiektId)
+QHash<int, TDM_PelkFun::RWartoscAtrybutu> TDM_PelkFun::GetWartosciAtrybutow(int obiektId, const QList<int> &atrybuty)
 {
     QHash<int, RWartoscAtrybutu> wartosci;
-    Open(Q_WartoscAtrybutu, GisSql::GetWartosciAtrybutowObiektu(), {{QStringLiteral("ObiektID"), Variant(obiektId)}});
+    if (atrybuty.isEmpty())
+        return wartosci;
+    QList<QPair<QString, Variant>> params{{QStringLiteral("ObiektID"), Variant(obiektId)}};
+    for (int i = 0; i < atrybuty.size(); ++i)
+        params.append({QStringLiteral("Atrybut%1").arg(i), Variant(atrybuty[i])});
+    Open(Q_WartoscAtrybutu, GisSql::GetWartosciAtrybutowObiektu(int(atrybuty.size()), SqlDialect()), params);
     for (Q_WartoscAtrybutu.First(); !Q_WartoscAtrybutu.Eof(); Q_WartoscAtrybutu.Next())
         wartosci.insert(Q_WartoscAtrybutu.FieldByName(QStringLiteral("ATR_ID")).AsInteger(),
                         {Q_WartoscAtrybutu.FieldByName(QStringLiteral("ATR_TYP")).AsInteger(),

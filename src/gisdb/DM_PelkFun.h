@@ -70,14 +70,14 @@ public:
 
     // The stored value of the attribute for the object as text; false when there is none.
     bool GetWartoscAtrybutu(int atrybutId, int obiektId, int &typ, Variant &wartosc);
-    // Every stored value of the object, by attribute number, in one statement (a round trip
-    // per attribute costs more than the writes against a server across a network).
+    // The stored values of the object's attributes, by attribute number, in one statement (a
+    // round trip per attribute costs more than the writes against a server across a network).
     struct RWartoscAtrybutu
     {
         int Typ = 0;
         Variant Wartosc;
     };
-    QHash<int, RWartoscAtrybutu> GetWartosciAtrybutow(int obiektId);
+    QHash<int, RWartoscAtrybutu> GetWartosciAtrybutow(int obiektId, const QList<int> &atrybuty);
 
     // Never throws, never logs.
     bool InsertUprawnienia(int uzytkownikId, int obiektId);
@@ -96,6 +96,7 @@ public:
 
 private:
     bool Open(Query &q, const DialectSql &sql, const QList<QPair<QString, Variant>> &params);
+    bool Open(Query &q, const QString &text, const QList<QPair<QString, Variant>> &params);
     // Forgets the cached definitions when a new run has begun.
     void StartOfRunCheck();
     // The objects of the type read at the start of the run.

@@ -81,13 +81,12 @@ const DialectSql &GetWartoscAtrybutu()
     return s;
 }
 
-const DialectSql &GetWartosciAtrybutowObiektu()
+QString GetWartosciAtrybutowObiektu(int n, Dialect dialect)
 {
-    static const QString where = QStringLiteral("where ATR_ID = :AtrybutID and ATO_ID_OB = :ObiektID");
-    static const DialectSql s{
-        QString(GetWartoscAtrybutu().sqlServer).replace(where, QStringLiteral("where ATO_ID_OB = :ObiektID")),
-        QString(GetWartoscAtrybutu().sqlite).replace(where, QStringLiteral("where ATO_ID_OB = :ObiektID"))};
-    return s;
+    return QString(GetWartoscAtrybutu().For(dialect))
+        .replace(QStringLiteral("where ATR_ID = :AtrybutID and ATO_ID_OB = :ObiektID"),
+                 QStringLiteral("where ATO_ID_ATR in (%1) and ATO_ID_OB = :ObiektID")
+                     .arg(ParameterList(QStringLiteral("Atrybut"), n)));
 }
 
 const DialectSql &InsertUprawnienia()

@@ -39,8 +39,9 @@ const DialectSql &SetSlownikData();
 const DialectSql &FindAtrybutByID();
 const DialectSql &FindAtrybutByNazwa();
 const DialectSql &GetWartoscAtrybutu();
-// The same columns for every attribute value of one object (:ObiektID), in one statement.
-const DialectSql &GetWartosciAtrybutowObiektu();
+// The same columns for the values of `n` attributes (:Atrybut0, :Atrybut1, ...) of one object
+// (:ObiektID), in one statement that the table's key serves.
+QString GetWartosciAtrybutowObiektu(int n, Dialect dialect);
 const DialectSql &InsertUprawnienia();
 
 // Attribute values by attribute type (1..8); null for a type without a statement.

@@ -494,13 +494,28 @@ bool TPelk_Obiekt::SaveAdres(quint8 &status)
     });
 }
 
+QList<int> TPelk_Obiekt::NumeryAtrybutow()
+{
+    // Those given by name through the run's definitions; one the GIS does not know is refused
+    // by its save.
+    QList<int> numery;
+    for (int i = 0; i < m_atrybuty->Count(); ++i) {
+        const TAtrybutyObiektCollectionItem *item = m_atrybuty->Items(i);
+        int numer = item->NumerAtrybutu, typ = 0;
+        if (numer == 0 && TDM_PelkFun::IsObiektTyp(ObiektTyp) && !TDatabaseHelpers::IsEmptyValue(item->NazwaAtrybutu))
+            Fun().GetAtrybutByNazwa(item->NazwaAtrybutu.toString(), ObiektTyp, numer, typ);
+        if (numer != 0 && !numery.contains(numer))
+            numery.append(numer);
+    }
+    return numery;
+}
+
 bool TPelk_Obiekt::SaveAtrybuty(quint8 &status)
 {
     return Guarded(m_dm.Log(), PELK_HERE, [&] {
         // An object inserted by this element holds no values yet; another has them read at once.
-        const QHash<int, TDM_PelkFun::RWartoscAtrybutu> stored = Nowy || m_atrybuty->Count() == 0
-            ? QHash<int, TDM_PelkFun::RWartoscAtrybutu>()
-            : Fun().GetWartosciAtrybutow(ID.toInt());
+        const QHash<int, TDM_PelkFun::RWartoscAtrybutu> stored = Nowy ? QHash<int, TDM_PelkFun::RWartoscAtrybutu>()
+                                                                      : Fun().GetWartosciAtrybutow(ID.toInt(), NumeryAtrybutow());
         for (int i = 0; i < m_atrybuty->Count(); ++i) {
             TAtrybutyObiektCollectionItem *item = m_atrybuty->Items(i);
             item->WartosciObiektu = &stored;

@@ -154,6 +154,8 @@ public:
     bool UpdateObiekt();
     bool SaveAdres(quint8 &status);
     bool SaveAtrybuty(quint8 &status);
+    // The numbers of the attributes the object's values are given for.
+    QList<int> NumeryAtrybutow();
     // Reads the user that gets permissions on new objects; false when the entry is missing or
     // empty. Throws when the entry holds no number.
     bool UzytkownikUprawnien(int &uzytkownikId);

@@ -60,6 +60,7 @@ int main(int argc, char *argv[])
     t.Add(QStringLiteral("FindAtrybutByID"), GisSql::FindAtrybutByID());
     t.Add(QStringLiteral("FindAtrybutByNazwa"), GisSql::FindAtrybutByNazwa());
     t.Add(QStringLiteral("GetWartoscAtrybutu"), GisSql::GetWartoscAtrybutu());
+    t.Add(QStringLiteral("GetWartosciAtrybutowObiektu"), GisSql::GetWartosciAtrybutowObiektu(3, Dialect::SqlServer));
     t.Add(QStringLiteral("InsertUprawnienia"), GisSql::InsertUprawnienia());
     for (int typ = 1; typ <= 8; ++typ) {
         t.Add(QStringLiteral("InsertAtrybut %1").arg(typ), *GisSql::InsertAtrybut(typ));

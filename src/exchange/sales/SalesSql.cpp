@@ -32,15 +32,6 @@ const std::array<RDefinicja, LiczbaZapytan> kDefinicje = {{
     {"Open_GetZamerSprzedazMIGMAGdown250", kIlosc, "MITMAS.MMITGR = '320'"},
 }};
 
-// ":<name>0, :<name>1, ..." for n values.
-QString Parametry(const QString &name, int n)
-{
-    QStringList out;
-    for (int i = 0; i < n; ++i)
-        out << QStringLiteral(":%1%2").arg(name).arg(i);
-    return out.join(QStringLiteral(", "));
-}
-
 } // namespace
 
 const RDefinicja &Definicja(Zapytanie zapytanie)
@@ -119,13 +110,13 @@ QString ObiektyKlienta(Dialect dialect)
 QString ZerujAtrybuty(int k)
 {
     return QStringLiteral("update dbo.ATRYBUT_OBIEKT set ATO_VAR_DEC = 0 where ATO_ID_OB = :Obiekt and ATO_ID_ATR in (%1)")
-        .arg(Parametry(QStringLiteral("Atrybut"), k));
+        .arg(ParameterList(QStringLiteral("Atrybut"), k));
 }
 
 QString ZerujObiekty(int n, Dialect dialect)
 {
     return ZerujAllAtrybutySprzedaz().For(dialect)
-        + QStringLiteral(" and ATO_ID_OB in (%1)").arg(Parametry(QStringLiteral("Obiekt"), n));
+        + QStringLiteral(" and ATO_ID_OB in (%1)").arg(ParameterList(QStringLiteral("Obiekt"), n));
 }
 
 // A NULL figure counts as one to zero, as the zeroing of all figures sets it to 0 too.
