@@ -1,9 +1,10 @@
 #pragma once
 // The middle stages of the pipeline timed alone, as a run does them: source objects written to
-// documents in memory, each document transformed by the kind's stylesheet, and the results
-// read into target objects.
+// trees in memory, each tree transformed by the kind's stylesheet, and the result trees read
+// into target objects.
 #include "app/DM_Main.h"
 #include "engine/InterfaceObject.h"
+#include "engine/StagedDocument.h"
 #include "engine/Transformation.h"
 
 #include <QElapsedTimer>
@@ -34,7 +35,7 @@ StageTimes TimeDocumentStages(TDM_Main &dm, const std::vector<std::unique_ptr<So
                               std::vector<std::unique_ptr<Target>> &targets)
 {
     StageTimes times;
-    std::vector<QByteArray> sourceDocs(sources.size()), targetDocs(sources.size());
+    std::vector<TStagedDocument> sourceDocs(sources.size()), targetDocs(sources.size());
     times.xmlWrite = SecondsOf([&] {
         for (size_t i = 0; i < sources.size(); ++i) {
             sources[i]->Document = &sourceDocs[i];
@@ -48,7 +49,7 @@ StageTimes TimeDocumentStages(TDM_Main &dm, const std::vector<std::unique_ptr<So
             t.InputName = QStringLiteral("source%1.xml").arg(i);
             t.OutputName = QStringLiteral("target%1.xml").arg(i);
             t.StylesheetName = stylesheet;
-            t.Input = &sourceDocs[i];
+            t.Input = sourceDocs[i].Tree();
             t.Output = &targetDocs[i];
             t.Transform();
         }

@@ -288,9 +288,15 @@ bool TXMLSerializer::SaveDocument(const QString &fileName, QString *error)
 
 bool TXMLSerializer::SaveDocumentToBytes(QByteArray &bytes, QString *error)
 {
+    return DocumentBytes(GetDocument(), m_settings->WellFormated(), bytes, error);
+}
+
+bool TXMLSerializer::DocumentBytes(xmlDocPtr doc, bool indented, QByteArray &bytes, QString *error)
+{
     try {
-        xmlDocPtr doc = GetDocument();
-        const QString encoding = m_settings->Encoding();
+        if (!doc)
+            return Failed(error, QStringLiteral("no document"));
+        const QString encoding = FromXml(doc->encoding);
         const QByteArray enc = encoding.toUtf8();
         if (!encoding.isEmpty()) {
             xmlCharEncodingHandlerPtr handler = xmlFindCharEncodingHandler(enc.constData());
@@ -300,8 +306,7 @@ bool TXMLSerializer::SaveDocumentToBytes(QByteArray &bytes, QString *error)
         }
         xmlChar *mem = nullptr;
         int size = 0;
-        xmlDocDumpFormatMemoryEnc(doc, &mem, &size, encoding.isEmpty() ? nullptr : enc.constData(),
-                                  m_settings->WellFormated() ? 1 : 0);
+        xmlDocDumpFormatMemoryEnc(doc, &mem, &size, encoding.isEmpty() ? nullptr : enc.constData(), indented ? 1 : 0);
         if (!mem)
             return Failed(error, QStringLiteral("the document cannot be written in %1").arg(encoding));
         bytes = QByteArray(reinterpret_cast<const char *>(mem), size);
@@ -316,6 +321,13 @@ bool TXMLSerializer::SaveDocumentToBytes(QByteArray &bytes, QString *error)
     } catch (...) {
         return Failed(error, QStringLiteral("unknown error"));
     }
+}
+
+xmlDocPtr TXMLSerializer::TakeDocument()
+{
+    xmlDocPtr doc = GetDocument();
+    m_doc = nullptr;
+    return doc;
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -116,6 +116,12 @@ public:
     // The same without a file: the document from / as the bytes a file would hold.
     bool LoadDocumentFromBytes(const QByteArray &text, QString *error = nullptr);
     bool SaveDocumentToBytes(QByteArray &bytes, QString *error = nullptr);
+    // The bytes a file of the document holds, in the document's encoding, indented when
+    // `indented` is set (as WellFormated). Never throws.
+    static bool DocumentBytes(xmlDocPtr doc, bool indented, QByteArray &bytes, QString *error = nullptr);
+    // Hands the document over to the caller (free it with xmlFreeDoc); the serializer has none
+    // afterwards.
+    xmlDocPtr TakeDocument();
 
     // Fills the object from the first matching "class" element under parentNode (default:
     // the root); returns that element or nullptr.

@@ -15,10 +15,15 @@ TInterfaceObject::TInterfaceObject(TDM_Main &dm, QObject *parent) : TPersistent(
 void TInterfaceObject::ReadXML()
 {
     std::unique_ptr<TXMLSerializer> serializer(m_dm.CreateXMLSerializer());
+    if (Document) {
+        xmlNodePtr root = Document->Tree() ? xmlDocGetRootElement(Document->Tree()) : nullptr;
+        if (!root)
+            throw Exception(QStringLiteral("Nie można odczytać pliku %1: no document").arg(FileName));
+        serializer->LoadObject(this, ClassName(), root);
+        return;
+    }
     QString error;
-    const bool loaded = Document ? serializer->LoadDocumentFromBytes(*Document, &error)
-                                 : serializer->LoadDocument(FileName, &error);
-    if (!loaded)
+    if (!serializer->LoadDocument(FileName, &error))
         throw Exception(QStringLiteral("Nie można odczytać pliku %1").arg(error));
     serializer->LoadObject(this, ClassName());
 }
@@ -27,9 +32,16 @@ void TInterfaceObject::WriteXML()
 {
     std::unique_ptr<TXMLSerializer> serializer(m_dm.CreateXMLSerializer());
     serializer->SaveObject(this, ClassName());
+    if (Document) {
+        // The tree as built: the file written from it reads back as the same tree.
+        const bool indented = serializer->XMLSettings()->WellFormated();
+        Document->Set(serializer->TakeDocument(), [indented](xmlDocPtr tree, QByteArray &bytes, QString *error) {
+            return TXMLSerializer::DocumentBytes(tree, indented, bytes, error);
+        });
+        return;
+    }
     QString error;
-    const bool saved = Document ? serializer->SaveDocumentToBytes(*Document, &error) : serializer->SaveDocument(FileName, &error);
-    if (!saved)
+    if (!serializer->SaveDocument(FileName, &error))
         throw Exception(QStringLiteral("Nie można zapisać pliku %1").arg(error));
 }
 

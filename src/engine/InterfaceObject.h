@@ -2,6 +2,7 @@
 // Exchange objects: records that travel through the staged-file pipeline. Their published
 // properties (ObjectID first, then the subclass's) are their XML form.
 #include "RObiekt.h"
+#include "StagedDocument.h"
 #include "config/Persistent.h"
 #include "config/Variant.h"
 
@@ -20,9 +21,9 @@ public:
 
     Variant ObjectID;
     QString FileName; // full path of the object's XML file
-    // When set, the XML operations read and write this document instead of the file (the
-    // list queue keeps an element's stages in memory until one of them stops it).
-    QByteArray *Document = nullptr;
+    // When set, the XML operations read and write this tree instead of the file (the list
+    // queue keeps an element's stages in memory until one of them stops it).
+    TStagedDocument *Document = nullptr;
     pelk::Connection *Connection = nullptr; // source for loading, target for saving
     QString PathSave;
     QString PathLoad;

@@ -251,7 +251,9 @@ bool TObjectListQueue::KeepStage()
     if (!m_stage.InMemory || DryRun())
         return true;
     QString error;
-    const bool written = WriteFileAtomically(WorkPath(m_stage.FileName), m_stage.Bytes, Overwrite::Refuse, &error);
+    QByteArray bytes;
+    const bool written = m_stage.Document.Bytes(bytes, &error)
+        && WriteFileAtomically(WorkPath(m_stage.FileName), bytes, Overwrite::Refuse, &error);
     if (!written)
         Log().Error(1, QStringLiteral(" Nie można zapisać pliku etapu przetwarzania:\r\n      %1").arg(error));
     m_stage = {};
@@ -375,7 +377,7 @@ bool TObjectListQueue::SerializeSysObject(RObiekt &element, std::unique_ptr<TInt
         object->ObjectID = Variant(element.Key);
         element.FileName = StagedFileName(Rules->SysXLoadName);
         object->FileName = WorkPath(element.FileName);
-        QByteArray document;
+        TStagedDocument document;
         object->Document = &document;
         if (!object->LoadObjectData(element) || !object->SaveToXML())
             return false;
@@ -390,11 +392,11 @@ bool TObjectListQueue::TransformFile(RObiekt &element)
     transformation.InputName = element.FileName;
     const bool fromMemory = InMemory(element.FileName);
     if (fromMemory)
-        transformation.Input = &m_stage.Bytes;
+        transformation.Input = m_stage.Document.Tree();
     transformation.StylesheetName = Direction ? Rules->TransSysXtoSysYName : Rules->TransSysYtoSysXName;
     element.FileName = StagedFileName(SecondStageName());
     transformation.OutputName = element.FileName;
-    QByteArray result;
+    TStagedDocument result;
     transformation.Output = &result;
     if (!transformation.Transform())
         return false;
@@ -409,7 +411,7 @@ bool TObjectListQueue::DeSerializeSysObject(RObiekt &element, std::unique_ptr<TI
         Attach(*object, TargetConnection);
         object->FileName = WorkPath(element.FileName);
         if (InMemory(element.FileName))
-            object->Document = &m_stage.Bytes;
+            object->Document = &m_stage.Document;
         return object->LoadFromXML() && object->SaveObjectData(element);
     });
 }

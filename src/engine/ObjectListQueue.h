@@ -1,9 +1,9 @@
 #pragma once
 // The list queue: moves the elements of one object kind in one direction through the staged
 // documents of its stages (source layout, transformation, target layout, store). An element's
-// stages pass in memory; the stage an element stops at (a failure, Stop) stays as its file in
-// the working folder for the next run, and files of earlier runs are taken up and deleted once
-// their next stage succeeded.
+// stages pass in memory as document trees; the stage an element stops at (a failure, Stop) stays
+// as its file in the working folder for the next run, and files of earlier runs are taken up and
+// deleted once their next stage succeeded.
 #include "FileSweeper.h"
 #include "InterfaceObject.h"
 #include "QueueObjectRules.h"
@@ -142,7 +142,7 @@ private:
     struct Stage
     {
         QString FileName;
-        QByteArray Bytes;
+        TStagedDocument Document;
         bool InMemory = false;
     };
     Stage m_stage;

@@ -1,5 +1,7 @@
 #include "Transformation.h"
 
+#include "StagedDocument.h"
+
 #include "app/Guarded.h"
 #include "app/Log.h"
 #include "config/AtomicFile.h"
@@ -9,18 +11,21 @@
 #include <QFile>
 #include <QFileInfo>
 #include <libxml/parser.h>
+#include <libxslt/imports.h>
 #include <libxslt/transform.h>
 #include <libxslt/xsltInternals.h>
 #include <libxslt/xsltutils.h>
 #include <memory>
 #include <mutex>
-#include <optional>
 
 namespace pelk {
 
 namespace {
 
 constexpr int kParseOptions = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
+// A staged file is read without the blank text nodes of its indentation: the stylesheet sees
+// the tree the element had in memory when it was transformed in one go.
+constexpr int kStagedParseOptions = kParseOptions | XML_PARSE_NOBLANKS;
 
 // Stylesheet and transformation errors end in false; their text is not printed.
 void SilentXsltError(void *, const char *, ...) {}
@@ -36,6 +41,17 @@ struct DocDeleter
     void operator()(xmlDoc *doc) const { xmlFreeDoc(doc); }
 };
 using DocPtr = std::unique_ptr<xmlDoc, DocDeleter>;
+using StylePtr = std::shared_ptr<xsltStylesheet>;
+
+// Whether the stylesheet (or one it imports) strips white space: the transformation then
+// deletes text nodes of its source tree.
+bool StripsSpace(xsltStylesheetPtr style)
+{
+    for (xsltStylesheetPtr s = style; s; s = xsltNextImport(s))
+        if (s->stripSpaces || s->stripAll == 1)
+            return true;
+    return false;
+}
 
 // Whether the result tree is written as one XML document: XML output and exactly one element
 // at the top, with nothing but white space beside it.
@@ -53,20 +69,23 @@ bool IsXmlDocument(xmlDocPtr result, xsltStylesheetPtr style)
     return elements == 1;
 }
 
-// The result tree as a file holds it, after an XML declaration; nothing when it cannot be
-// written out.
-std::optional<QByteArray> ResultBytes(xmlDocPtr result, xsltStylesheetPtr style)
+// The result tree as a file holds it, after an XML declaration; false with the reason when it
+// cannot be written out.
+bool ResultBytes(xmlDocPtr result, xsltStylesheetPtr style, QByteArray &bytes, QString *error)
 {
     xmlChar *text = nullptr;
     int length = 0;
-    if (xsltSaveResultToString(&text, &length, result, style) != 0)
-        return std::nullopt;
-    QByteArray bytes("<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
+    if (xsltSaveResultToString(&text, &length, result, style) != 0) {
+        if (error)
+            *error = QStringLiteral("the result of the stylesheet cannot be written out");
+        return false;
+    }
+    bytes = QByteArrayLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
     if (text) {
         bytes.append(reinterpret_cast<const char *>(text), length);
         xmlFree(text);
     }
-    return bytes;
+    return true;
 }
 
 } // namespace
@@ -80,11 +99,7 @@ QString JoinFolder(const QString &folder, const QString &name)
 
 // ---------------------------------------------------------------------------------------------
 
-TStylesheetCache::~TStylesheetCache()
-{
-    for (const Entry &e : std::as_const(m_entries))
-        Free(e.style);
-}
+TStylesheetCache::~TStylesheetCache() = default;
 
 xsltStylesheetPtr TStylesheetCache::Compile(const QString &path)
 {
@@ -112,7 +127,7 @@ void TStylesheetCache::Free(xsltStylesheetPtr style)
         xsltFreeStylesheet(style);
 }
 
-xsltStylesheetPtr TStylesheetCache::Get(const QString &path)
+StylePtr TStylesheetCache::Share(const QString &path)
 {
     const QFileInfo info(path);
     const QDateTime modified = info.lastModified();
@@ -121,10 +136,9 @@ xsltStylesheetPtr TStylesheetCache::Get(const QString &path)
     if (it != m_entries.end()) {
         if (it->modified == modified && it->size == size)
             return it->style;
-        Free(it->style);
         m_entries.erase(it);
     }
-    xsltStylesheetPtr style = Compile(path);
+    StylePtr style(Compile(path), Free);
     ++m_compilations;
     if (style)
         m_entries.insert(path, Entry{modified, size, style});
@@ -151,35 +165,40 @@ bool TTransformationObject::Run()
         m_log.Error(1, QStringLiteral(" Brak pliku do transformacj: \r\n      %1").arg(input));
         return false;
     }
-    thread_local XmlParserContext parser;
-    if (!parser.Get())
-        return false;
-    DocPtr source(Input ? xmlCtxtReadMemory(parser.Get(), Input->constData(), int(Input->size()), nullptr, nullptr, kParseOptions)
-                        : xmlCtxtReadFile(parser.Get(), QFile::encodeName(input).constData(), nullptr, kParseOptions));
-    if (!source)
-        return false;
+    DocPtr read;
+    if (!Input) {
+        thread_local XmlParserContext parser;
+        if (!parser.Get())
+            return false;
+        read.reset(xmlCtxtReadFile(parser.Get(), QFile::encodeName(input).constData(), nullptr, kStagedParseOptions));
+        if (!read)
+            return false;
+    }
 
     const QString stylesheet = JoinFolder(m_xsl, StylesheetName);
     if (!QFileInfo(stylesheet).isFile()) {
         m_log.Error(1, QStringLiteral(" Brak pliku transformacyjnego: \r\n      %1").arg(stylesheet));
         return false;
     }
-    std::unique_ptr<xsltStylesheet, void (*)(xsltStylesheetPtr)> own(nullptr, TStylesheetCache::Free);
-    xsltStylesheetPtr style = nullptr;
-    if (m_cache) {
-        style = m_cache->Get(stylesheet);
-    } else {
-        own.reset(TStylesheetCache::Compile(stylesheet));
-        style = own.get();
-    }
+    const StylePtr style = m_cache ? m_cache->Share(stylesheet)
+                                   : StylePtr(TStylesheetCache::Compile(stylesheet), TStylesheetCache::Free);
     if (!style)
         return false;
 
-    DocPtr result(xsltApplyStylesheet(style, source.get(), nullptr));
+    // A tree given in memory stays as it is: it is the stage's document until the result
+    // replaces it, and a stylesheet that strips white space would delete text of its values.
+    xmlDocPtr source = read.get();
+    if (Input && StripsSpace(style.get())) {
+        read.reset(xmlCopyDoc(Input, 1));
+        if (!read)
+            return false;
+        source = read.get();
+    } else if (Input) {
+        source = Input;
+    }
+
+    DocPtr result(xsltApplyStylesheet(style.get(), source, nullptr));
     if (!result)
-        return false;
-    std::optional<QByteArray> bytes = ResultBytes(result.get(), style);
-    if (!bytes)
         return false;
 
     const QString output = JoinFolder(m_work, OutputName);
@@ -191,14 +210,20 @@ bool TTransformationObject::Run()
         return false;
     }
     // A result that is no XML document is refused rather than staged for a load that fails.
-    if (!IsXmlDocument(result.get(), style))
+    if (!IsXmlDocument(result.get(), style.get()))
         return false;
 
     if (Output) {
-        *Output = std::move(*bytes);
+        // Written out, if ever, as a file of the transformation would be: the stylesheet's
+        // output settings stay with the tree.
+        Output->Set(result.release(), [style](xmlDocPtr tree, QByteArray &bytes, QString *error) {
+            return ResultBytes(tree, style.get(), bytes, error);
+        });
         return true;
     }
-    return WriteFileAtomically(output, *bytes, Overwrite::Refuse, nullptr);
+    QByteArray bytes;
+    return ResultBytes(result.get(), style.get(), bytes, nullptr)
+        && WriteFileAtomically(output, bytes, Overwrite::Refuse, nullptr);
 }
 
 } // namespace pelk

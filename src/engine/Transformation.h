@@ -4,12 +4,15 @@
 #include <QDateTime>
 #include <QHash>
 #include <QString>
+#include <memory>
 
 struct _xsltStylesheet;
+struct _xmlDoc;
 
 namespace pelk {
 
 class TLog;
+class TStagedDocument;
 
 // Compiled stylesheets by path. An entry is compiled again when the file's modification time
 // or size changed, so an edited stylesheet takes effect at the latest with the next run.
@@ -22,7 +25,9 @@ public:
     ~TStylesheetCache();
 
     // The compiled stylesheet of the file, owned by the cache; null when it does not compile.
-    _xsltStylesheet *Get(const QString &path);
+    _xsltStylesheet *Get(const QString &path) { return Share(path).get(); }
+    // The same, kept alive for the holder even when the cache compiles the file again.
+    std::shared_ptr<_xsltStylesheet> Share(const QString &path);
     int Compilations() const { return m_compilations; }
 
     // Compiles the file; the caller owns the result (free with Free). Null on failure.
@@ -34,7 +39,7 @@ private:
     {
         QDateTime modified;
         qint64 size = -1;
-        _xsltStylesheet *style = nullptr;
+        std::shared_ptr<_xsltStylesheet> style;
     };
     QHash<QString, Entry> m_entries;
     int m_compilations = 0;
@@ -50,13 +55,15 @@ public:
     QString OutputName;     // result, in the working folder
     QString InputName;      // source, in the working folder
     QString StylesheetName; // in the transformation folder
-    // When set, the source is this document (the bytes of InputName) instead of the file.
-    const QByteArray *Input = nullptr;
-    // When set, the result goes here instead of into the file OutputName.
-    QByteArray *Output = nullptr;
+    // When set, the source is this tree (the document of InputName) instead of the file, which
+    // is read without blank text nodes. The tree is left as it was.
+    _xmlDoc *Input = nullptr;
+    // When set, the result tree goes here (with the way its file is written) instead of into
+    // the file OutputName.
+    TStagedDocument *Output = nullptr;
 
-    // True when the result was saved. The result begins with the UTF-8 declaration; a file is
-    // written under a temporary name and renamed, and never replaces an existing file.
+    // True when the result was saved. The result's file begins with the UTF-8 declaration; it
+    // is written under a temporary name and renamed, and never replaces an existing file.
     bool Transform();
 
 private:
