@@ -9,12 +9,12 @@
 #include "app/Settings.h"
 #include "app/Views.h"
 #include "config/Common.h"
+#include "config/Errors.h"
 #include "config/XMLSerializer.h"
 #include "db/Query.h"
 #include "engine/CloseDataSets.h"
 #include "engine/Queue.h"
 #include "engine/RunControl.h"
-#include "engine/TempObjects.h"
 #include "engine/Transformation.h"
 
 #include <QCoreApplication>
@@ -524,22 +524,27 @@ TEST_F(Engine, ExchangeObjectsBaseAndTemporaryObjects)
     EXPECT_TRUE(Logged(QStringLiteral(" Wyjątek funkcji TSysX_TempObj.LoadFromXML ")));
 
     // A queue of the Y-to-X kind with the temporary objects: nothing is written for an element
-    // whose load is not implemented, and the base's missing override is logged as an exception.
+    // whose load is not implemented, nor for one whose load throws (logged as an exception).
+    class Throwing : public TInterfaceObject
+    {
+    public:
+        using TInterfaceObject::TInterfaceObject;
+        bool LoadObjectData(RObiekt &) override { throw Exception(QStringLiteral(" Brak danych")); }
+    };
     class TempQueue : public TTestListQueue
     {
     public:
         using TTestListQueue::TTestListQueue;
         bool SerializeObject(RObiekt &e) override { return SerializeSysObject(e, std::make_unique<TSysY_TempObj>(m_dm)); }
-        bool BaseSerialize(RObiekt &e) { return SerializeSysObject(e, std::make_unique<TInterfaceObject>(m_dm)); }
+        bool ThrowingSerialize(RObiekt &e) { return SerializeSysObject(e, std::make_unique<Throwing>(m_dm)); }
     };
     TempQueue queue(Dm());
     queue.Rules = std::make_unique<TQueueObjectRules>();
     queue.Rules->SysXLoadName = QStringLiteral("T_SysX");
     element.Key = QStringLiteral("1");
     EXPECT_FALSE(queue.SerializeObject(element));
-    EXPECT_FALSE(queue.BaseSerialize(element));
-    EXPECT_TRUE(Logged(QStringLiteral(
-        " Nie nadpisana funkcja LoadFromDB\n Wyjątek funkcji TObjectListQueue.SerializeSysObject\n  Nie nadpisana funkcja LoadFromDB")));
+    EXPECT_FALSE(queue.ThrowingSerialize(element));
+    EXPECT_TRUE(Logged(QStringLiteral(" Wyjątek funkcji TObjectListQueue.SerializeSysObject\n  Brak danych")));
     EXPECT_TRUE(WorkFiles(QStringLiteral("T_SysX*")).isEmpty());
 
     // CloseDataSets leaves the queries closed.
