@@ -1,5 +1,6 @@
 #include "Common.h"
 
+#include "Clock.h"
 #include "Errors.h"
 #include "NumberText.h"
 
@@ -258,7 +259,7 @@ TDateTime StrToDateTimeByFormat(const QString &format, const QString &text)
             }
         } else if (token == QLatin1String("YY")) {
             const int n = NumberOrZero(take(2));
-            const int century = QDate::currentDate().year() / 100 * 100;
+            const int century = CurrentDateTime().date().year() / 100 * 100;
             year = n < 50 ? century + n : century - 100 + n;
         } else if (token == QLatin1String("YYYY")) {
             year = NumberOrZero(take(4));

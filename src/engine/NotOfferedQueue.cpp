@@ -4,8 +4,7 @@
 
 namespace pelk {
 
-TNotOfferedQueue::TNotOfferedQueue(TDM_Main &dm, QString className) : TObjectListQueue(dm), m_className(std::move(className))
-{}
+TNotOfferedQueue::TNotOfferedQueue(TDM_Main &dm, QString className) : TObjectListQueue(dm), m_className(std::move(className)) {}
 
 bool TNotOfferedQueue::PrepareList()
 {
@@ -30,7 +29,8 @@ bool TNotOfferedQueue::DeSerializeObject(RObiekt &)
 bool TNotOfferedQueue::NotOffered(const char *operation) const
 {
     // NotImplemented names the operation after a signature: the queue's name stands for the class.
-    const QByteArray signature = (m_className + QStringLiteral("::") + QLatin1String(operation) + QStringLiteral("()")).toLatin1();
+    const QByteArray signature =
+        (m_className + QStringLiteral("::") + QLatin1String(operation) + QStringLiteral("()")).toLatin1();
     return NotImplemented(signature.constData());
 }
 
