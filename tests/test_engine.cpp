@@ -522,7 +522,10 @@ TEST_F(Engine, ExchangeObjectsBaseAndTemporaryObjects)
     back.FileName = WorkFile(QStringLiteral("brak.xml"));
     EXPECT_FALSE(back.LoadFromXML());
     EXPECT_TRUE(Logged(QStringLiteral(" Wyjątek funkcji TSysX_TempObj.LoadFromXML ")));
+}
 
+TEST_F(Engine, ASourceObjectThatCannotLoadWritesNoFileAndCloseDataSetsClosesTheQueries)
+{
     // A queue of the Y-to-X kind with the temporary objects: nothing is written for an element
     // whose load is not implemented, nor for one whose load throws (logged as an exception).
     class Throwing : public TInterfaceObject
@@ -541,6 +544,7 @@ TEST_F(Engine, ExchangeObjectsBaseAndTemporaryObjects)
     TempQueue queue(Dm());
     queue.Rules = std::make_unique<TQueueObjectRules>();
     queue.Rules->SysXLoadName = QStringLiteral("T_SysX");
+    RObiekt element;
     element.Key = QStringLiteral("1");
     EXPECT_FALSE(queue.SerializeObject(element));
     EXPECT_FALSE(queue.ThrowingSerialize(element));

@@ -387,10 +387,15 @@ bool TF_Main::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
-void TF_Main::A_StartExecute()
+bool TF_Main::Available(QAction *command)
 {
     UpdateActions();
-    if (!A_Start->isEnabled() || !m_run)
+    return command->isEnabled();
+}
+
+void TF_Main::A_StartExecute()
+{
+    if (!Available(A_Start) || !m_run)
         return;
     try {
         m_run->Start();
@@ -407,16 +412,14 @@ void TF_Main::A_StartExecute()
 
 void TF_Main::A_StopExecute()
 {
-    UpdateActions();
-    if (!A_Stop->isEnabled() || !m_run)
+    if (!Available(A_Stop) || !m_run)
         return;
     m_run->Stop();
 }
 
 void TF_Main::A_ZapiszKonfiguracjeExecute()
 {
-    UpdateActions();
-    if (!A_ZapiszKonfiguracje->isEnabled())
+    if (!Available(A_ZapiszKonfiguracje))
         return;
     m_dm->Przelaczniki()->ToProcessSettings();
     const QString file = ChooseSaveFile();
@@ -428,8 +431,7 @@ void TF_Main::A_ZapiszKonfiguracjeExecute()
 
 void TF_Main::A_OtworzKonfiguracjeExecute()
 {
-    UpdateActions();
-    if (!A_OtworzKonfiguracje->isEnabled())
+    if (!Available(A_OtworzKonfiguracje))
         return;
     const QString file = ChooseOpenFile();
     if (file.isEmpty())
@@ -446,8 +448,7 @@ void TF_Main::A_OtworzKonfiguracjeExecute()
 
 void TF_Main::A_WyborKataloguExecute()
 {
-    UpdateActions();
-    if (!A_WyborKatalogu->isEnabled())
+    if (!Available(A_WyborKatalogu))
         return;
     const QString folder = ChooseFolder();
     if (folder.isEmpty())

@@ -79,6 +79,8 @@ private:
     void ConnectCommands();
     // The file and folder dialogs and the error box the commands use (tests replace them).
     void SetDefaultDialogs();
+    // Whether the command may run now (the actions' states brought up to date first).
+    bool Available(QAction *command);
     // The window's font, not bold.
     QFont NormalFont() const;
     void FormShow();
