@@ -38,15 +38,6 @@ protected:
     }
 
     QStringList Sqlite(const QString &sql) { return OdbcEnvironment::QuerySqlite(file, sql); }
-    // Objects a, b and c with quantities 1, 2 and 3 (b with no description and no value).
-    void InsertThreeObjects()
-    {
-        OdbcEnvironment::ExecSqlite(
-            file,
-            QStringLiteral("INSERT INTO OBIEKT (NAZWA, OPIS, WARTOSC, ILOSC) VALUES ('a', 'ą', 1.5, 1);"
-                           "INSERT INTO OBIEKT (NAZWA, OPIS, WARTOSC, ILOSC) VALUES ('b', NULL, NULL, 2);"
-                           "INSERT INTO OBIEKT (NAZWA, OPIS, WARTOSC, ILOSC) VALUES ('c', 'x', 2.25, 3);"));
-    }
 
     // The pane lines of every message logged since the last call.
     QList<LoggedMessage> TakeLog() { return view.Take(); }
@@ -233,7 +224,10 @@ TEST_F(DbTest, DatesTravelAsTypedValuesInTheOneTextForm)
 
 TEST_F(DbTest, NavigationValuesAndFieldMetadata)
 {
-    InsertThreeObjects();
+    OdbcEnvironment::ExecSqlite(file,
+                                QStringLiteral("INSERT INTO OBIEKT (NAZWA, OPIS, WARTOSC, ILOSC) VALUES ('a', 'ą', 1.5, 1);"
+                                               "INSERT INTO OBIEKT (NAZWA, OPIS, WARTOSC, ILOSC) VALUES ('b', NULL, NULL, 2);"
+                                               "INSERT INTO OBIEKT (NAZWA, OPIS, WARTOSC, ILOSC) VALUES ('c', 'x', 2.25, 3);"));
     Connection conn;
     conn.Open(QStringLiteral("PELK_TEST"));
     Query q(conn);
@@ -270,14 +264,7 @@ TEST_F(DbTest, NavigationValuesAndFieldMetadata)
     q.First();
     EXPECT_FALSE(q.Eof());
     EXPECT_EQ(q.FieldByName(QStringLiteral("NAZWA")).AsString(), QStringLiteral("a"));
-}
 
-TEST_F(DbTest, EmptyResultsClosedQueriesStatementsAndTheirErrors)
-{
-    InsertThreeObjects();
-    Connection conn;
-    conn.Open(QStringLiteral("PELK_TEST"));
-    Query q(conn);
     q.SetSQL(QStringLiteral("SELECT NAZWA FROM dbo.OBIEKT WHERE 1 = 0"));
     q.Open();
     EXPECT_TRUE(q.Eof());
