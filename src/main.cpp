@@ -90,6 +90,22 @@ void QuietQtMessages(QtMsgType type, const QMessageLogContext &context, const QS
     g_qtMessages(type, context, message);
 }
 
+// An unattended run, or a machine without a display, works on the offscreen platform.
+void ChoosePlatform(bool automatic)
+{
+    const bool noDisplay = qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && (noDisplay || automatic))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+}
+
+void AskQuestionsIn(pelk::TF_Main &window)
+{
+    pelk::SetAskYesNoHandler([&window](const QString &text, const QString &caption) {
+        return QMessageBox::question(&window, caption, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+            == QMessageBox::Yes;
+    });
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -102,11 +118,8 @@ int main(int argc, char *argv[])
     if (const int answered = AnswerCommandLine(commandLine, argc, argv); answered >= 0)
         return answered;
     g_qtMessages = qInstallMessageHandler(QuietQtMessages);
-    // An unattended run, or a machine without a display, works on the offscreen platform.
-    const bool noDisplay = qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
     const bool automatic = commandLine.Automatic();
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && (noDisplay || automatic))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    ChoosePlatform(automatic);
 
     QApplication app(argc, argv);
     pelk::RegisterExchangeKinds();
@@ -147,10 +160,7 @@ int main(int argc, char *argv[])
     window.SetDataModule(&dm);
     // Questions are asked only when somebody is there to answer them.
     if (!dm.Log()->Automatic())
-        pelk::SetAskYesNoHandler([&window](const QString &text, const QString &caption) {
-            return QMessageBox::question(&window, caption, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
-                == QMessageBox::Yes;
-        });
+        AskQuestionsIn(window);
     window.show();
     const int code = app.exec();
     pelk::SetKeyLibraryMessageHandler(nullptr);

@@ -1,5 +1,6 @@
 #include "config/Common.h"
 #include "config/Errors.h"
+#include "support/FixedClock.h"
 #include "support/WarsawZone.h"
 
 #include <QDate>
@@ -84,10 +85,12 @@ TEST(Common, StrToDateTimeByFormatNumericTokens)
     EXPECT_EQ(StrToDateTimeByFormat(f, QString()), EncodeDate(1, 1, 1));
     EXPECT_EQ(Text(StrToDateTimeByFormat(f, QStringLiteral("1850-06-01 18:15:00"))), "1850-06-01 18:15:00");
 
-    EXPECT_EQ(StrToDateTimeByFormat(QStringLiteral("YY-MM-DD"), QStringLiteral("09-03-14")),
-              EncodeDate(QDate::currentDate().year() / 100 * 100 + 9, 3, 14));
-    EXPECT_EQ(StrToDateTimeByFormat(QStringLiteral("YY-MM-DD"), QStringLiteral("75-03-14")),
-              EncodeDate(QDate::currentDate().year() / 100 * 100 - 25, 3, 14));
+    {
+        // Two-digit years take the century of the project clock's date.
+        const test::ScopedFixedClock clock(QDateTime(QDate(2107, 5, 1), QTime(12, 0)));
+        EXPECT_EQ(StrToDateTimeByFormat(QStringLiteral("YY-MM-DD"), QStringLiteral("09-03-14")), EncodeDate(2109, 3, 14));
+        EXPECT_EQ(StrToDateTimeByFormat(QStringLiteral("YY-MM-DD"), QStringLiteral("75-03-14")), EncodeDate(2075, 3, 14));
+    }
     EXPECT_EQ(StrToDateTimeByFormat(QStringLiteral("dd.mm.yyyy hh:nn:ss.zzz"), QStringLiteral(" 4. 3.2009  7:05:09.120")),
               DT(2009, 3, 4, 7, 5, 9, 120));
 }

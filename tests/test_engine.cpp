@@ -10,6 +10,7 @@
 #include "app/Views.h"
 #include "config/AtomicFile.h"
 #include "config/Common.h"
+#include "config/Errors.h"
 #include "config/ObjectCollection.h"
 #include "config/XMLSerializer.h"
 #include "db/Query.h"
@@ -17,7 +18,6 @@
 #include "engine/Queue.h"
 #include "engine/RunControl.h"
 #include "engine/StagedDocument.h"
-#include "engine/TempObjects.h"
 #include "engine/Transformation.h"
 #include "exchange/customers/DM_Obiekt.h"
 #include "exchange/customers/Zamer_Klient.h"
@@ -634,24 +634,33 @@ TEST_F(Engine, ExchangeObjectsBaseAndTemporaryObjects)
     back.FileName = WorkFile(QStringLiteral("brak.xml"));
     EXPECT_FALSE(back.LoadFromXML());
     EXPECT_TRUE(Logged(QStringLiteral(" Wyjątek funkcji TSysX_TempObj.LoadFromXML ")));
+}
 
+TEST_F(Engine, ASourceObjectThatCannotLoadWritesNoFileAndCloseDataSetsClosesTheQueries)
+{
     // A queue of the Y-to-X kind with the temporary objects: nothing is written for an element
-    // whose load is not implemented, and the base's missing override is logged as an exception.
+    // whose load is not implemented, nor for one whose load throws (logged as an exception).
+    class Throwing : public TInterfaceObject
+    {
+    public:
+        using TInterfaceObject::TInterfaceObject;
+        bool LoadObjectData(RObiekt &) override { throw Exception(QStringLiteral(" Brak danych")); }
+    };
     class TempQueue : public TTestListQueue
     {
     public:
         using TTestListQueue::TTestListQueue;
         bool SerializeObject(RObiekt &e) override { return SerializeSysObject(e, std::make_unique<TSysY_TempObj>(m_dm)); }
-        bool BaseSerialize(RObiekt &e) { return SerializeSysObject(e, std::make_unique<TInterfaceObject>(m_dm)); }
+        bool ThrowingSerialize(RObiekt &e) { return SerializeSysObject(e, std::make_unique<Throwing>(m_dm)); }
     };
     TempQueue queue(Dm());
     queue.Rules = std::make_unique<TQueueObjectRules>();
     queue.Rules->SysXLoadName = QStringLiteral("T_SysX");
+    RObiekt element;
     element.Key = QStringLiteral("1");
     EXPECT_FALSE(queue.SerializeObject(element));
-    EXPECT_FALSE(queue.BaseSerialize(element));
-    EXPECT_TRUE(Logged(QStringLiteral(
-        " Nie nadpisana funkcja LoadFromDB\n Wyjątek funkcji TObjectListQueue.SerializeSysObject\n  Nie nadpisana funkcja LoadFromDB")));
+    EXPECT_FALSE(queue.ThrowingSerialize(element));
+    EXPECT_TRUE(Logged(QStringLiteral(" Wyjątek funkcji TObjectListQueue.SerializeSysObject\n  Brak danych")));
     EXPECT_TRUE(WorkFiles(QStringLiteral("T_SysX*")).isEmpty());
 
     // CloseDataSets leaves the queries closed.

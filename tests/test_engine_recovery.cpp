@@ -5,7 +5,7 @@
 #include "support/EngineTestKind.h"
 #include "support/Installation.h"
 
-#include "app/Log.h"
+#include "config/IsoLatin2.h"
 
 #include <QDir>
 #include <QFile>
@@ -161,7 +161,7 @@ TEST_F(Recovery, UnattendedProgramRunDrivesTheQueuesOfTheObjectList)
         EXPECT_TRUE(p.waitForFinished(30000));
         QDir logs(inst.Path(QStringLiteral("logs")));
         const QStringList files = logs.entryList({QStringLiteral("*.log")}, QDir::Files, QDir::Time);
-        const QString log = files.isEmpty() ? QString() : pelk::TLog::FromIsoLatin2(ReadFileBytes(logs.filePath(files.first())));
+        const QString log = files.isEmpty() ? QString() : pelk::FromIsoLatin2(ReadFileBytes(logs.filePath(files.first())));
         for (const QString &f : files)
             QFile::remove(logs.filePath(f));
         return log;

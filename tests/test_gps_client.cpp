@@ -463,30 +463,32 @@ TEST_F(GpsClient, AVehicleListTheServerRepeatsListsEachVehicleOnce)
 
 TEST_F(GpsClient, ReadingStopsAtTheInputLimitInsideTheReadLoop)
 {
-    // One day of frames a second: megabytes that the server writes as fast as it can.
+    // Days of frames a second: far more than the input limit, written as fast as the server can.
     options.frameInterval = 1;
     StartSimulator();
     TTlsConnection connection;
     connection.Open(QStringLiteral("127.0.0.1"), konfig.SerwerDSLocate()->Port, RTlsOptions());
-    connection.SetInputLimit(1);
     TDSLocateMsg msg;
     connection.WriteLine(
         TDSLocateMsg::Line(msg.LoginMsg(QStringLiteral("jan"), TDSLocateMsg::PasswordHash(QStringLiteral("tajne hasło")))));
     connection.WriteLine(TDSLocateMsg::Line(
-        msg.RequestArchiveMsg(QStringLiteral("101"), Local("2026-03-10 06:00:00"), Local("2026-03-10 22:00:00"))));
-    // Until the sockets hold far more than one TLS record and the server is blocked on them.
+        msg.RequestArchiveMsg(QStringLiteral("101"), Local("2026-03-01 00:00:00"), Local("2026-03-10 00:00:00"))));
+    // Until the sockets hold far more than one TLS record past the limit and the server is
+    // blocked on them.
+    const qint64 beyond = TTlsConnection::kMaxBuffered + 32 * 1024;
     qint64 sent = 0;
-    for (int polls = 0, still = 0; polls < 1500 && (sent < 256 * 1024 || still < 10); ++polls) {
+    for (int polls = 0, still = 0; polls < 1500 && (sent < beyond || still < 10); ++polls) {
         QThread::msleep(20);
         const qint64 now = simulator->BytesSent();
         still = now == sent ? still + 1 : 0;
         sent = now;
     }
-    ASSERT_GE(sent, 256 * 1024);
+    ASSERT_GE(sent, beyond);
     EXPECT_TRUE(connection.IsOpen());
-    // One TLS record (at most 16 KiB) reaches the limit; the rest stays on the socket.
-    EXPECT_LE(connection.Take(std::chrono::milliseconds(0)).size(), 16 * 1024) << sent << " bytes sent";
-    EXPECT_LE(connection.Take(std::chrono::milliseconds(0)).size(), 16 * 1024);
+    // One TLS record (at most 16 KiB) past the limit is read; the rest stays on the socket.
+    const qsizetype most = TTlsConnection::kMaxBuffered + 16 * 1024;
+    EXPECT_LE(connection.Take(std::chrono::milliseconds(0)).size(), most) << sent << " bytes sent";
+    EXPECT_LE(connection.Take(std::chrono::milliseconds(0)).size(), most);
     connection.Close();
 }
 

@@ -1,5 +1,6 @@
 #include "app/Log.h"
 #include "app/Views.h"
+#include "config/IsoLatin2.h"
 #include "support/RecordingLogView.h"
 #include "support/TestSupport.h"
 
@@ -76,12 +77,12 @@ TEST_F(LogTest, FileLayoutOfMultiLineMessage)
 
 TEST(LogEncoding, IsoLatin2)
 {
-    EXPECT_EQ(TLog::ToIsoLatin2(QStringLiteral("ą")), QByteArray("\xb1"));
-    EXPECT_EQ(TLog::ToIsoLatin2(QStringLiteral("ĄŚŹśźĆĘŁŃÓŻćęłńóż")),
+    EXPECT_EQ(ToIsoLatin2(QStringLiteral("ą")), QByteArray("\xb1"));
+    EXPECT_EQ(ToIsoLatin2(QStringLiteral("ĄŚŹśźĆĘŁŃÓŻćęłńóż")),
               QByteArray("\xa1\xa6\xac\xb6\xbc\xc6\xca\xa3\xd1\xd3\xaf\xe6\xea\xb3\xf1\xf3\xbf"));
     // Outside the character set: one '?' per character, also beyond the BMP.
-    EXPECT_EQ(TLog::ToIsoLatin2(QStringLiteral("a€b😀c")), QByteArray("a?b?c"));
-    EXPECT_EQ(TLog::ToIsoLatin2(QStringLiteral("\u00a0\u02d9")), QByteArray("\xa0\xff"));
+    EXPECT_EQ(ToIsoLatin2(QStringLiteral("a€b😀c")), QByteArray("a?b?c"));
+    EXPECT_EQ(ToIsoLatin2(QStringLiteral("\u00a0\u02d9")), QByteArray("\xa0\xff"));
 }
 
 TEST_F(LogTest, CopyOfPaneAtOpenFile)
@@ -193,8 +194,8 @@ TEST_F(LogTest, WorkerThreadMessagesReachPaneOnGuiThreadInOrder)
 TEST(LogEncoding, FileBytesDecodeBackToText)
 {
     const QString text = QStringLiteral("Zażółć gęślą jaźń ĄĆĘŁŃÓŚŹŻ, Pelk·GIS");
-    EXPECT_EQ(TLog::FromIsoLatin2(TLog::ToIsoLatin2(text)), text);
-    EXPECT_TRUE(TLog::ToIsoLatin2(QStringLiteral("Pelk·GIS")).contains('\xb7'));
+    EXPECT_EQ(FromIsoLatin2(ToIsoLatin2(text)), text);
+    EXPECT_TRUE(ToIsoLatin2(QStringLiteral("Pelk·GIS")).contains('\xb7'));
 }
 
 TEST_F(LogTest, TheMirrorOfALongRunKeepsOnlyItsNewestPart)

@@ -16,6 +16,7 @@
 #include "app/MailSettings.h"
 #include "app/Process.h"
 #include "app/Settings.h"
+#include "config/IsoLatin2.h"
 #include "mail/MailMessage.h"
 #include "mail/MailSender.h"
 
@@ -124,7 +125,7 @@ protected:
     QString LogFileText() const
     {
         const QStringList files = inst.LogFiles();
-        return files.isEmpty() ? QString() : TLog::FromIsoLatin2(ReadFileBytes(inst.Path("logs/") + files.first()));
+        return files.isEmpty() ? QString() : FromIsoLatin2(ReadFileBytes(inst.Path("logs/") + files.first()));
     }
 
     Installation inst;

@@ -4,7 +4,7 @@
 #include "support/SilentPort.h"
 #include "support/SmtpRecorder.h"
 
-#include "app/Log.h"
+#include "config/IsoLatin2.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -96,7 +96,7 @@ TEST_F(Program, SecondInstanceRefusesToRun)
     QProcess *second = Launch({file, QStringLiteral("auto")});
     ASSERT_TRUE(second->waitForFinished(20000));
     EXPECT_EQ(second->exitCode(), 3); // a refused start is a failed start
-    const QByteArray refusal = pelk::TLog::ToIsoLatin2(
+    const QByteArray refusal = pelk::ToIsoLatin2(
         QStringLiteral("*  Nie można uruchomić aplikacji, ponieważ w tle działa już jedna instancja tego programu.\r\n"));
     EXPECT_TRUE(AllLogs().contains(refusal));
     EXPECT_EQ(first->state(), QProcess::Running);

@@ -522,6 +522,14 @@ TEST_F(XmlSerializerTest, DocumentFilesAndTheirFailures)
         EXPECT_TRUE(e.message().endsWith(QStringLiteral("): not xml at all"))) << e.what();
     }
     EXPECT_TRUE(s.LoadDocumentFromBytes("<classes><class classname=\"X\" name=\"x\"/></classes>"));
+}
+
+TEST_F(XmlSerializerTest, SavedDocumentsTheirSettingsAndTheirFailures)
+{
+    TXMLSerializer s;
+    QString error;
+    ASSERT_TRUE(s.LoadDocumentFromBytes("<classes><class classname=\"X\" name=\"x\"/></classes>"));
+    test::WriteFileText(Path(QStringLiteral("bad.xml")), QStringLiteral("<classes><class name=\"a\">\n</classes>\n"));
 
     // Settings and the declaration; an existing file is replaced.
     TAllKinds a;

@@ -2,6 +2,7 @@
 
 #include "config/Clock.h"
 #include "config/Errors.h"
+#include "config/IsoLatin2.h"
 
 #include "Views.h"
 
@@ -18,21 +19,6 @@
 namespace pelk {
 
 namespace {
-
-// Unicode code points of ISO 8859-2 bytes 0xA0..0xFF; below 0xA0 the codes are Latin-1's.
-// The middle dot of "Pelk·GIS" has no ISO 8859-2 code; log files have always carried it as its
-// Windows-1250 byte.
-constexpr uchar kMiddleDotByte = 0xB7;
-
-constexpr std::array<char16_t, 96> kLatin2High = {
-    0x00A0, 0x0104, 0x02D8, 0x0141, 0x00A4, 0x013D, 0x015A, 0x00A7, 0x00A8, 0x0160, 0x015E, 0x0164, 0x0179, 0x00AD,
-    0x017D, 0x017B, 0x00B0, 0x0105, 0x02DB, 0x0142, 0x00B4, 0x013E, 0x015B, 0x02C7, 0x00B8, 0x0161, 0x015F, 0x0165,
-    0x017A, 0x02DD, 0x017E, 0x017C, 0x0154, 0x00C1, 0x00C2, 0x0102, 0x00C4, 0x0139, 0x0106, 0x00C7, 0x010C, 0x00C9,
-    0x0118, 0x00CB, 0x011A, 0x00CD, 0x00CE, 0x010E, 0x0110, 0x0143, 0x0147, 0x00D3, 0x00D4, 0x0150, 0x00D6, 0x00D7,
-    0x0158, 0x016E, 0x00DA, 0x0170, 0x00DC, 0x00DD, 0x0162, 0x00DF, 0x0155, 0x00E1, 0x00E2, 0x0103, 0x00E4, 0x013A,
-    0x0107, 0x00E7, 0x010D, 0x00E9, 0x0119, 0x00EB, 0x011B, 0x00ED, 0x00EE, 0x010F, 0x0111, 0x0144, 0x0148, 0x00F3,
-    0x00F4, 0x0151, 0x00F6, 0x00F7, 0x0159, 0x016F, 0x00FA, 0x0171, 0x00FC, 0x00FD, 0x0163, 0x02D9,
-};
 
 const QString kCrLf = QStringLiteral("\r\n");
 
@@ -291,38 +277,6 @@ void TLog::WriteToFileLocked(const QString &text)
         out += QStringLiteral("   ") + lines.at(i).trimmed() + kCrLf;
     out += kCrLf;
     m_file->write(ToIsoLatin2(out));
-}
-
-QString TLog::FromIsoLatin2(const QByteArray &bytes)
-{
-    QString out;
-    out.reserve(bytes.size());
-    for (const char ch : bytes) {
-        const uchar b = uchar(ch);
-        out.append(b < 0xA0 ? QChar(b) : b == kMiddleDotByte ? QChar(0x00B7) : QChar(char16_t(kLatin2High[b - 0xA0])));
-    }
-    return out;
-}
-
-QByteArray TLog::ToIsoLatin2(const QString &text)
-{
-    QByteArray out;
-    out.reserve(text.size());
-    for (const char32_t c : text.toUcs4()) {
-        if (c < 0xA0) {
-            out.append(char(c));
-            continue;
-        }
-        char byte = c == 0x00B7 ? char(kMiddleDotByte) : '?';
-        for (size_t i = 0; i < kLatin2High.size(); ++i) {
-            if (kLatin2High[i] == c) {
-                byte = char(0xA0 + i);
-                break;
-            }
-        }
-        out.append(byte);
-    }
-    return out;
 }
 
 QString TLog::ExceptionText(const std::exception &e)

@@ -56,11 +56,6 @@ public:
     QStringList PaneElements() const;
     static constexpr int kPaneMirrorLimit = 20000;
 
-    // Text in ISO 8859-2 bytes; characters outside it become '?'.
-    static QByteArray ToIsoLatin2(const QString &text);
-    // Log file bytes back to text.
-    static QString FromIsoLatin2(const QByteArray &bytes);
-
 private:
     struct PaneMessage
     {

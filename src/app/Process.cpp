@@ -3,7 +3,6 @@
 #include "Log.h"
 #include "Views.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -246,17 +245,6 @@ QString TProcess::ModuleVersion()
         .arg(PELK_VERSION_MINOR)
         .arg(PELK_VERSION_PATCH)
         .arg(PELK_VERSION_TWEAK);
-}
-
-QString TProcess::FileVersion(const QString &file)
-{
-    if (QCoreApplication::instance()) {
-        const QString self = QFileInfo(QCoreApplication::applicationFilePath()).canonicalFilePath();
-        const QString target = QFileInfo(file).canonicalFilePath();
-        if (!target.isEmpty() && target == self)
-            return ModuleVersion();
-    }
-    return QStringLiteral("?");
 }
 
 QString TProcess::CommentVersion(const QString &file)

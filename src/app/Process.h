@@ -89,8 +89,6 @@ public:
 
     // The version compiled into the program, "major.minor.release.build".
     static QString ModuleVersion();
-    // The program's own file gives ModuleVersion(); files carry no version resource here: "?".
-    static QString FileVersion(const QString &file);
     // Text of the first "<!-- ... -->" line from its sixth character; empty when none.
     static QString CommentVersion(const QString &file);
     static QString RulesVersionLine(const QString &folder);

@@ -1,5 +1,6 @@
 #include "Common.h"
 
+#include "Clock.h"
 #include "Errors.h"
 #include "NumberText.h"
 
@@ -213,79 +214,122 @@ bool TextToDateTime(QStringView text, TDateTime &out)
     return true;
 }
 
-TDateTime StrToDateTimeByFormat(const QString &format, const QString &text)
+namespace {
+
+QString TakeFront(QString &rest, int n)
 {
-    const QString fmt = UpperAscii(format);
-    QString rest = UpperAscii(text);
+    const QString part = rest.left(n);
+    rest.remove(0, n);
+    return part;
+}
+
+// What StrToDateTimeByFormat reads, token by token; a field the format lacks keeps its
+// default (0001-01-01 00:00:00.000).
+struct DateTimeFields
+{
     int year = 1, month = 1, day = 1, hour = 0, minute = 0, second = 0, msec = 0;
     enum { NoMark, AmMark, PmMark } mark = NoMark;
 
-    auto take = [&rest](int n) {
-        const QString part = rest.left(n);
-        rest.remove(0, n);
-        return part;
-    };
+    // Reads a date token (D, M, Y) from the front of `rest`; false for any other token.
+    bool TakeDate(const QString &token, QString &rest);
+    // Reads a time token (H, N, S, Z and the AM/PM marks) from the front of `rest`.
+    void TakeTime(const QString &token, QString &rest);
+    // The fields as a date-time, or 0 when they name no valid instant.
+    TDateTime Value() const;
+};
 
+bool DateTimeFields::TakeDate(const QString &token, QString &rest)
+{
+    if (token == QLatin1String("DD")) {
+        day = NumberOrZero(TakeFront(rest, 2).trimmed());
+    } else if (token == QLatin1String("DDD")) {
+        TakeFront(rest, 3);
+    } else if (token == QLatin1String("DDDD")) {
+        const int k = MatchName(DayNames(), rest);
+        if (k >= 0)
+            TakeFront(rest, DayNames().at(k).size());
+    } else if (token == QLatin1String("MM")) {
+        month = NumberOrZero(TakeFront(rest, 2).trimmed());
+    } else if (token == QLatin1String("MMM") || token == QLatin1String("MMMM")) {
+        const int k = MatchName(MonthNames(), rest);
+        if (k >= 0) {
+            month = k + 1;
+            TakeFront(rest, token.size() == 3 ? 3 : MonthNames().at(k).size());
+        }
+    } else if (token == QLatin1String("YY")) {
+        const int n = NumberOrZero(TakeFront(rest, 2));
+        const int century = CurrentDateTime().date().year() / 100 * 100;
+        year = n < 50 ? century + n : century - 100 + n;
+    } else if (token == QLatin1String("YYYY")) {
+        year = NumberOrZero(TakeFront(rest, 4));
+    } else {
+        return false;
+    }
+    return true;
+}
+
+void DateTimeFields::TakeTime(const QString &token, QString &rest)
+{
+    if (token == QLatin1String("HH"))
+        hour = NumberOrZero(TakeFront(rest, 2).trimmed());
+    else if (token == QLatin1String("NN"))
+        minute = NumberOrZero(TakeFront(rest, 2).trimmed());
+    else if (token == QLatin1String("SS"))
+        second = NumberOrZero(TakeFront(rest, 2).trimmed());
+    else if (token == QLatin1String("ZZ") || token == QLatin1String("ZZZ"))
+        msec = NumberOrZero(TakeFront(rest, 3).trimmed());
+    else if (token == QLatin1String("AP"))
+        mark = TakeFront(rest, 1) == QLatin1String("A") ? AmMark : PmMark;
+    else if (token.startsWith(QLatin1String("AM")))
+        mark = TakeFront(rest, 2) == QLatin1String("AM") ? AmMark : PmMark;
+    // "YYY" and letters that form no token consume nothing.
+}
+
+TDateTime DateTimeFields::Value() const
+{
+    // Twelve-hour clock: 12 AM is midnight, 12 PM is noon.
+    int hour24 = hour;
+    if (mark == PmMark && hour < 12)
+        hour24 += 12;
+    else if (mark == AmMark && hour == 12)
+        hour24 = 0;
+    TDateTime result = 0;
+    return TryEncodeDateTimeParts(year, month, day, hour24, minute, second, msec, result) ? result : 0;
+}
+
+// The token starting at `i` of the upper-cased format: the longest run of letters that forms
+// a token; `i` moves past it.
+QString NextToken(const QString &fmt, int &i)
+{
+    QString token(fmt.at(i++));
+    while (i < fmt.size() && IsDateToken(token + fmt.at(i)))
+        token += fmt.at(i++);
+    return token;
+}
+
+} // namespace
+
+TDateTime StrToDateTimeByFormat(const QString &format, const QString &text)
+{
     static const QString tokenLetters = QStringLiteral("ADHMNPSYZ");
+    const QString fmt = UpperAscii(format);
+    QString rest = UpperAscii(text);
+    DateTimeFields fields;
     int i = 0;
     // The last format character never starts a token.
     while (i < fmt.size() - 1 && !rest.isEmpty()) {
         if (!tokenLetters.contains(fmt.at(i))) {
+            // A separator skips one character of the text, never its last.
             if (rest.size() > 1)
                 rest.remove(0, 1);
             ++i;
             continue;
         }
-        QString token(fmt.at(i++));
-        while (i < fmt.size() && IsDateToken(token + fmt.at(i)))
-            token += fmt.at(i++);
-
-        if (token == QLatin1String("DD")) {
-            day = NumberOrZero(take(2).trimmed());
-        } else if (token == QLatin1String("DDD")) {
-            take(3);
-        } else if (token == QLatin1String("DDDD")) {
-            const int k = MatchName(DayNames(), rest);
-            if (k >= 0)
-                take(DayNames().at(k).size());
-        } else if (token == QLatin1String("MM")) {
-            month = NumberOrZero(take(2).trimmed());
-        } else if (token == QLatin1String("MMM") || token == QLatin1String("MMMM")) {
-            const int k = MatchName(MonthNames(), rest);
-            if (k >= 0) {
-                month = k + 1;
-                take(token.size() == 3 ? 3 : MonthNames().at(k).size());
-            }
-        } else if (token == QLatin1String("YY")) {
-            const int n = NumberOrZero(take(2));
-            const int century = QDate::currentDate().year() / 100 * 100;
-            year = n < 50 ? century + n : century - 100 + n;
-        } else if (token == QLatin1String("YYYY")) {
-            year = NumberOrZero(take(4));
-        } else if (token == QLatin1String("HH")) {
-            hour = NumberOrZero(take(2).trimmed());
-        } else if (token == QLatin1String("NN")) {
-            minute = NumberOrZero(take(2).trimmed());
-        } else if (token == QLatin1String("SS")) {
-            second = NumberOrZero(take(2).trimmed());
-        } else if (token == QLatin1String("ZZ") || token == QLatin1String("ZZZ")) {
-            msec = NumberOrZero(take(3).trimmed());
-        } else if (token == QLatin1String("AP")) {
-            mark = take(1) == QLatin1String("A") ? AmMark : PmMark;
-        } else if (token.startsWith(QLatin1String("AM"))) {
-            mark = take(2) == QLatin1String("AM") ? AmMark : PmMark;
-        }
-        // "YYY" and letters that form no token consume nothing.
+        const QString token = NextToken(fmt, i);
+        if (!fields.TakeDate(token, rest))
+            fields.TakeTime(token, rest);
     }
-
-    // Twelve-hour clock: 12 AM is midnight, 12 PM is noon.
-    if (mark == PmMark && hour < 12)
-        hour += 12;
-    else if (mark == AmMark && hour == 12)
-        hour = 0;
-
-    TDateTime result = 0;
-    return TryEncodeDateTimeParts(year, month, day, hour, minute, second, msec, result) ? result : 0;
+    return fields.Value();
 }
 
 } // namespace pelk

@@ -47,36 +47,22 @@ void TInterfaceObject::WriteXML()
 
 bool TInterfaceObject::LoadFromXML()
 {
-    return Guarded(nullptr, PELK_HERE, [this] { return ReadXML(), true; });
-}
-
-bool TInterfaceObject::SaveToXML()
-{
-    return Guarded(nullptr, PELK_HERE, [this] { return WriteXML(), true; });
-}
-
-bool TInterfaceObject::LoadFromXMLLogged()
-{
     return Guarded(Log(), Where::Of(ClassName(), "LoadFromXML "), [this] { return ReadXML(), true; });
 }
 
-bool TInterfaceObject::SaveToXMLLogged()
+bool TInterfaceObject::SaveToXML()
 {
     return Guarded(Log(), Where::Of(ClassName(), "SaveToXML "), [this] { return WriteXML(), true; });
 }
 
 bool TInterfaceObject::LoadObjectData(RObiekt &)
 {
-    const QString text = QStringLiteral(" Nie nadpisana funkcja LoadFromDB");
-    m_dm.Log()->Error(1, text);
-    throw Exception(text);
+    return NotImplemented("LoadObjectData");
 }
 
 bool TInterfaceObject::SaveObjectData(RObiekt &)
 {
-    const QString text = QStringLiteral(" Nie nadpisana funkcja SaveToDB");
-    m_dm.Log()->Error(1, text);
-    throw Exception(text);
+    return NotImplemented("SaveObjectData");
 }
 
 bool TInterfaceObject::NotImplemented(const char *operation) const

@@ -29,11 +29,13 @@ public:
     QString PathLoad;
 
     // Read / write the published properties from / to FileName (or Document). False on any
-    // failure.
+    // failure, logged as " Wyjątek funkcji <Class>.LoadFromXML " (or ".SaveToXML ") with its
+    // reason.
     virtual bool LoadFromXML();
     virtual bool SaveToXML();
-    // Fill from the source database / store into the target database. The base logs that
-    // it was not overridden and throws.
+    // Fill from the source database / store into the target database. The base (a side that
+    // has no database operation of the kind) logs " Funkcja <Class>.LoadObjectData nie jest
+    // zaimplementowana" (or ".SaveObjectData") at error level 1; false.
     virtual bool LoadObjectData(RObiekt &element);
     virtual bool SaveObjectData(RObiekt &element);
 
@@ -42,10 +44,6 @@ protected:
     // write, throws with the reason (subclasses that log their failures use these).
     void ReadXML();
     void WriteXML();
-    // LoadFromXML / SaveToXML that log a failure as " Wyjątek funkcji <Class>.LoadFromXML "
-    // (or ".SaveToXML ") with its reason.
-    bool LoadFromXMLLogged();
-    bool SaveToXMLLogged();
     // Logs " Funkcja <Class>.<operation> nie jest zaimplementowana" at error level 1; false.
     bool NotImplemented(const char *operation) const;
     TLog &Log() const;

@@ -316,21 +316,6 @@ TDM_PelkFun &TPelk_Obiekt::Fun() const
     return TDM_PelkFun::Of(m_dm);
 }
 
-bool TPelk_Obiekt::LoadFromXML()
-{
-    return LoadFromXMLLogged();
-}
-
-bool TPelk_Obiekt::SaveToXML()
-{
-    return SaveToXMLLogged();
-}
-
-bool TPelk_Obiekt::LoadObjectData(RObiekt &)
-{
-    return NotImplemented("LoadObjectData");
-}
-
 bool TPelk_Obiekt::SaveObjectData(RObiekt &element)
 {
     TElementTransaction transaction(m_dm.Db(), m_dm.ADOConnection_PelkGIS);

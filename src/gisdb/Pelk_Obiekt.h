@@ -143,9 +143,6 @@ public:
     bool Nowy = false;
     quint8 StatusZapisu = szBezZmian;
 
-    bool LoadFromXML() override;
-    bool SaveToXML() override;
-    bool LoadObjectData(RObiekt &element) override;
     bool SaveObjectData(RObiekt &element) override;
 
     bool CheckMandatory();

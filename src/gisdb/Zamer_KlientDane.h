@@ -34,12 +34,6 @@ public:
     Variant Kod;
     QString Ulica;
     Variant Aktywny, DataUtworzenia, DataAktualizacji, KategoriaABC, Sektor, ERPID, Kategoria, OsobaOdpowiedzialna;
-
-    // The file operations log their failures under the subclass's name.
-    bool LoadFromXML() override;
-    bool SaveToXML() override;
-    // A source record is never written to its source: logged as not implemented, false.
-    bool SaveObjectData(RObiekt &element) override;
 };
 
 } // namespace pelk

@@ -35,49 +35,9 @@ QString Span(const RPojazdDoWyslania &z)
 
 } // namespace
 
-TX2Y_DaneGPSListQueue::TX2Y_DaneGPSListQueue(TDM_Main &dm) : TObjectListQueue(dm) {}
+TX2Y_DaneGPSListQueue::TX2Y_DaneGPSListQueue(TDM_Main &dm) : TNotOfferedQueue(dm, QStringLiteral("TX2Y_DaneGPSListQueue")) {}
 
 TX2Y_DaneGPSListQueue::~TX2Y_DaneGPSListQueue() = default;
-
-bool TX2Y_DaneGPSListQueue::PrepareList()
-{
-    return NotImplemented(PELK_FUNCTION);
-}
-
-bool TX2Y_DaneGPSListQueue::FindFileObject(RObiekt &)
-{
-    return NotImplemented(PELK_FUNCTION);
-}
-
-bool TX2Y_DaneGPSListQueue::SerializeObject(RObiekt &)
-{
-    return NotImplemented(PELK_FUNCTION);
-}
-
-bool TX2Y_DaneGPSListQueue::DeSerializeObject(RObiekt &)
-{
-    return NotImplemented(PELK_FUNCTION);
-}
-
-bool TY2X_DaneGPSListQueue::PrepareList()
-{
-    return NotImplemented(PELK_FUNCTION);
-}
-
-bool TY2X_DaneGPSListQueue::FindFileObject(RObiekt &)
-{
-    return NotImplemented(PELK_FUNCTION);
-}
-
-bool TY2X_DaneGPSListQueue::SerializeObject(RObiekt &)
-{
-    return NotImplemented(PELK_FUNCTION);
-}
-
-bool TY2X_DaneGPSListQueue::DeSerializeObject(RObiekt &)
-{
-    return NotImplemented(PELK_FUNCTION);
-}
 
 QString TX2Y_DaneGPSListQueue::Host() const
 {
@@ -346,11 +306,7 @@ void RegisterGpsQueues()
         q->TargetConnection = &dm.ADOConnection_PelkGIS;
         return std::unique_ptr<TObjectListQueue>(std::move(q));
     });
-    QueueFactory::Register(name, false, [](TDM_Main &dm) {
-        auto q = std::make_unique<TY2X_DaneGPSListQueue>(dm);
-        q->TargetConnection = &dm.ADOConnection_PelkGIS;
-        return std::unique_ptr<TObjectListQueue>(std::move(q));
-    });
+    TNotOfferedQueue::Register(name, false, QStringLiteral("TY2X_DaneGPSListQueue"));
 }
 
 } // namespace pelk

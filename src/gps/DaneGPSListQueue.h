@@ -2,9 +2,9 @@
 // The GPS queue (GPS server to GIS): connects to the GPS server, waits for its vehicle list,
 // asks for each configured vehicle's archive day by day since its last stored stop and waits
 // until the server has answered every request, while the decoder stores the stops. The file
-// pipeline is not used; the opposite direction is not implemented.
+// pipeline is not used; the opposite direction is not offered.
 #include "DaneGPSPlan.h"
-#include "engine/ObjectListQueue.h"
+#include "engine/NotOfferedQueue.h"
 
 #include <QHash>
 #include <chrono>
@@ -23,17 +23,13 @@ struct RPojazdDoWyslania
     bool Zgloszony = false; // reported as processed or not fetched
 };
 
-class TX2Y_DaneGPSListQueue : public TObjectListQueue
+// The file pipeline's operations are not offered (logged, false).
+class TX2Y_DaneGPSListQueue : public TNotOfferedQueue
 {
 public:
     explicit TX2Y_DaneGPSListQueue(TDM_Main &dm);
     ~TX2Y_DaneGPSListQueue() override;
 
-    // The file pipeline's operations are not implemented: logged, false.
-    bool PrepareList() override;
-    bool FindFileObject(RObiekt &element) override;
-    bool SerializeObject(RObiekt &element) override;
-    bool DeSerializeObject(RObiekt &element) override;
     // The GPS run.
     void Run() override;
     bool ShortSummary() const override { return true; }
@@ -72,18 +68,6 @@ private:
     std::vector<RPojazdDoWyslania> m_zapytania;
     QHash<qint32, size_t> m_wyslane; // the requests sent, by the identifier their answer carries
     int m_zgloszone = 0;             // requests reported so far
-};
-
-class TY2X_DaneGPSListQueue : public TObjectListQueue
-{
-public:
-    explicit TY2X_DaneGPSListQueue(TDM_Main &dm) : TObjectListQueue(dm) {}
-
-    // Not implemented: logged, false (the base run ends at the first).
-    bool PrepareList() override;
-    bool FindFileObject(RObiekt &element) override;
-    bool SerializeObject(RObiekt &element) override;
-    bool DeSerializeObject(RObiekt &element) override;
 };
 
 // Registers both directions of "DaneGPS" with the queue factory.

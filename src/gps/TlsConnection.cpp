@@ -246,7 +246,7 @@ void TTlsConnection::PumpLocked()
     char block[kReadBlock];
     // The limit holds inside the loop too: a server that writes faster than the loop reads
     // would otherwise keep it reading.
-    while (m_input.size() < m_inputLimit) {
+    while (m_input.size() < kMaxBuffered) {
         ERR_clear_error();
         const int n = SSL_read(m_ssl, block, sizeof block);
         if (n > 0) {

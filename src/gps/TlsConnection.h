@@ -75,11 +75,9 @@ public:
     void Close();
 
     // Above this much unread input the connection stops reading, so a slow reader keeps the
-    // server waiting on the socket instead of filling memory.
+    // server waiting on the socket instead of filling memory. Reading stops once it is
+    // reached, so one TLS record, at most 16 KiB, may go past it.
     static constexpr qsizetype kMaxBuffered = 4 * 1024 * 1024;
-    // The limit in force (kMaxBuffered unless set; set before reading). Reading stops once it
-    // is reached, so one TLS record, at most 16 KiB, may go past it.
-    void SetInputLimit(qsizetype bytes) { m_inputLimit = bytes; }
 
 private:
     // Reads what the socket holds into the input buffer, without waiting (lock held).
@@ -102,7 +100,6 @@ private:
     QString m_failure;      // why reading failed; reported to the reader once
     bool m_drained = false; // the reader came back after the end with nothing left
     std::chrono::milliseconds m_writeTimeout{0};
-    qsizetype m_inputLimit = kMaxBuffered;
 };
 
 } // namespace pelk

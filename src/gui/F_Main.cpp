@@ -105,11 +105,44 @@ TF_Main::TF_Main(QWidget *parent) : QWidget(parent)
     auto *root = new QVBoxLayout(this);
     root->setContentsMargins(0, 0, 0, 0);
     root->setSpacing(0);
-
     auto *top = new QHBoxLayout;
     top->setContentsMargins(4, 4, 4, 4);
     root->addLayout(top, 1);
+    top->addWidget(BuildObjectsBox());
+    cxSplitter1 = new SnapSplitter(Qt::Horizontal, this);
+    cxSplitter1->setHandleWidth(8);
+    cxSplitter1->setChildrenCollapsible(true);
+    Processing = new ProcessingPanel(cxSplitter1);
+    cxSplitter1->addWidget(Processing);
+    cxSplitter1->addWidget(BuildSettingsBox(cxSplitter1));
+    cxSplitter1->setCollapsible(0, true);
+    cxSplitter1->setCollapsible(1, true);
+    top->addWidget(cxSplitter1, 1);
+    root->addWidget(BuildLogPanel());
 
+    Timer_Automat = new QTimer(this);
+    Timer_Automat->setInterval(500);
+    Timer_Automat->setSingleShot(true);
+    ConnectCommands();
+    SetDefaultDialogs();
+
+    SetButtonAction(A_Start);
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+    // The processing panel fills the right part but for the splitter's snap margin.
+    cxSplitter1->setSizes({2000, 0});
+    UpdateActions();
+}
+
+QFont TF_Main::NormalFont() const
+{
+    QFont normal = font();
+    normal.setBold(false); // explicit, so a group box's bold caption does not propagate
+    return normal;
+}
+
+QWidget *TF_Main::BuildObjectsBox()
+{
     auto *objectsBox = BoldGroup(QStringLiteral("Przetwarzane obiekty"), this);
     objectsBox->setFixedWidth(241);
     auto *objectsLayout = new QVBoxLayout(objectsBox);
@@ -119,23 +152,14 @@ TF_Main::TF_Main(QWidget *parent) : QWidget(parent)
     ListView_Objects->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ListView_Objects->setIconSize(QSize(24, 24));
     ListView_Objects->setMouseTracking(true);
-    QFont normal = font();
-    normal.setBold(false); // explicit, so the group box's bold caption does not propagate
-    ListView_Objects->setFont(normal);
+    ListView_Objects->setFont(NormalFont());
     objectsLayout->addWidget(ListView_Objects);
-    top->addWidget(objectsBox);
+    return objectsBox;
+}
 
-    cxSplitter1 = new SnapSplitter(Qt::Horizontal, this);
-    cxSplitter1->setHandleWidth(8);
-    cxSplitter1->setChildrenCollapsible(true);
-    Processing = new ProcessingPanel(cxSplitter1);
-    auto *settingsBox = BoldGroup(QStringLiteral("Ustawienia"), cxSplitter1);
-    cxSplitter1->addWidget(Processing);
-    cxSplitter1->addWidget(settingsBox);
-    cxSplitter1->setCollapsible(0, true);
-    cxSplitter1->setCollapsible(1, true);
-    top->addWidget(cxSplitter1, 1);
-
+QWidget *TF_Main::BuildSettingsBox(QWidget *parent)
+{
+    auto *settingsBox = BoldGroup(QStringLiteral("Ustawienia"), parent);
     auto *settingsLayout = new QVBoxLayout(settingsBox);
     auto *toolbar = new QToolBar(settingsBox);
     toolbar->setIconSize(QSize(16, 16));
@@ -164,9 +188,14 @@ TF_Main::TF_Main(QWidget *parent) : QWidget(parent)
     dirRow->addWidget(Button_WyborKatalogu);
     settingsLayout->addLayout(dirRow);
     settingsLayout->addStretch(1);
+    const QFont normal = NormalFont();
     for (QWidget *w : settingsBox->findChildren<QWidget *>())
         w->setFont(normal);
+    return settingsBox;
+}
 
+QWidget *TF_Main::BuildLogPanel()
+{
     auto *logPanel = new QFrame(this);
     logPanel->setFrameShape(QFrame::Panel);
     logPanel->setFrameShadow(QFrame::Sunken);
@@ -175,12 +204,11 @@ TF_Main::TF_Main(QWidget *parent) : QWidget(parent)
     logLayout->setContentsMargins(5, 5, 5, 5);
     RV_Log = new LogPane(logPanel);
     logLayout->addWidget(RV_Log);
-    root->addWidget(logPanel);
+    return logPanel;
+}
 
-    Timer_Automat = new QTimer(this);
-    Timer_Automat->setInterval(500);
-    Timer_Automat->setSingleShot(true);
-
+void TF_Main::ConnectCommands()
+{
     connect(A_ZapiszKonfiguracje, &QAction::triggered, this, &TF_Main::A_ZapiszKonfiguracjeExecute);
     connect(A_OtworzKonfiguracje, &QAction::triggered, this, &TF_Main::A_OtworzKonfiguracjeExecute);
     connect(A_WyborKatalogu, &QAction::triggered, this, &TF_Main::A_WyborKataloguExecute);
@@ -193,34 +221,26 @@ TF_Main::TF_Main(QWidget *parent) : QWidget(parent)
     connect(ListView_Objects, &QListWidget::itemClicked, this, &TF_Main::ListView_ObjectsClick);
     connect(ListView_Objects, &QListWidget::itemEntered, this, &TF_Main::ListView_ObjectsMouseMove);
     connect(cxSplitter1, &QSplitter::splitterMoved, this, &TF_Main::SplitterMoved);
-
     for (QWidget *w : std::initializer_list<QWidget *>{this, RV_Log, Processing->Button_Proces, Edit_Dir, Button_WyborKatalogu})
         w->installEventFilter(this);
+}
 
-    ChooseSaveFile = [this] {
+void TF_Main::SetDefaultDialogs()
+{
+    const auto chooseConfigFile = [this](QFileDialog::AcceptMode mode) {
         QFileDialog d(this, QString(), QString(), QStringLiteral("Config File [*.xml] (*.xml)"));
-        d.setAcceptMode(QFileDialog::AcceptSave);
+        d.setAcceptMode(mode);
+        if (mode == QFileDialog::AcceptOpen)
+            d.setFileMode(QFileDialog::ExistingFile);
         d.setDefaultSuffix(QStringLiteral("xml"));
         return d.exec() == QDialog::Accepted ? d.selectedFiles().value(0) : QString();
     };
-    ChooseOpenFile = [this] {
-        QFileDialog d(this, QString(), QString(), QStringLiteral("Config File [*.xml] (*.xml)"));
-        d.setAcceptMode(QFileDialog::AcceptOpen);
-        d.setFileMode(QFileDialog::ExistingFile);
-        d.setDefaultSuffix(QStringLiteral("xml"));
-        return d.exec() == QDialog::Accepted ? d.selectedFiles().value(0) : QString();
-    };
+    ChooseSaveFile = [chooseConfigFile] { return chooseConfigFile(QFileDialog::AcceptSave); };
+    ChooseOpenFile = [chooseConfigFile] { return chooseConfigFile(QFileDialog::AcceptOpen); };
     ShowError = [this](const QString &text) {
         QMessageBox::critical(this, QApplication::applicationDisplayName(), text.trimmed());
     };
     ChooseFolder = [this] { return QFileDialog::getExistingDirectory(this, QStringLiteral("Wybierz katalog")); };
-
-    SetButtonAction(A_Start);
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
-    // The processing panel fills the right part but for the splitter's snap margin.
-    cxSplitter1->setSizes({2000, 0});
-    UpdateActions();
 }
 
 TF_Main::~TF_Main() = default;
@@ -367,10 +387,15 @@ bool TF_Main::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
-void TF_Main::A_StartExecute()
+bool TF_Main::Available(QAction *command)
 {
     UpdateActions();
-    if (!A_Start->isEnabled() || !m_run)
+    return command->isEnabled();
+}
+
+void TF_Main::A_StartExecute()
+{
+    if (!Available(A_Start) || !m_run)
         return;
     try {
         m_run->Start();
@@ -387,16 +412,14 @@ void TF_Main::A_StartExecute()
 
 void TF_Main::A_StopExecute()
 {
-    UpdateActions();
-    if (!A_Stop->isEnabled() || !m_run)
+    if (!Available(A_Stop) || !m_run)
         return;
     m_run->Stop();
 }
 
 void TF_Main::A_ZapiszKonfiguracjeExecute()
 {
-    UpdateActions();
-    if (!A_ZapiszKonfiguracje->isEnabled())
+    if (!Available(A_ZapiszKonfiguracje))
         return;
     m_dm->Przelaczniki()->ToProcessSettings();
     const QString file = ChooseSaveFile();
@@ -408,8 +431,7 @@ void TF_Main::A_ZapiszKonfiguracjeExecute()
 
 void TF_Main::A_OtworzKonfiguracjeExecute()
 {
-    UpdateActions();
-    if (!A_OtworzKonfiguracje->isEnabled())
+    if (!Available(A_OtworzKonfiguracje))
         return;
     const QString file = ChooseOpenFile();
     if (file.isEmpty())
@@ -426,8 +448,7 @@ void TF_Main::A_OtworzKonfiguracjeExecute()
 
 void TF_Main::A_WyborKataloguExecute()
 {
-    UpdateActions();
-    if (!A_WyborKatalogu->isEnabled())
+    if (!Available(A_WyborKatalogu))
         return;
     const QString folder = ChooseFolder();
     if (folder.isEmpty())

@@ -72,6 +72,17 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // The parts of the window, built once by the constructor.
+    QWidget *BuildObjectsBox();
+    QWidget *BuildSettingsBox(QWidget *parent);
+    QWidget *BuildLogPanel();
+    void ConnectCommands();
+    // The file and folder dialogs and the error box the commands use (tests replace them).
+    void SetDefaultDialogs();
+    // Whether the command may run now (the actions' states brought up to date first).
+    bool Available(QAction *command);
+    // The window's font, not bold.
+    QFont NormalFont() const;
     void FormShow();
     void Timer_AutomatTimer();
     void ListView_ObjectsClick(QListWidgetItem *item);

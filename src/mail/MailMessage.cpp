@@ -1,6 +1,6 @@
 #include "MailMessage.h"
 
-#include "app/Log.h"
+#include "config/IsoLatin2.h"
 
 #include <QUuid>
 
@@ -62,7 +62,7 @@ QList<QByteArray> EncodedWords(const QString &text, int firstRoom)
     const qsizetype frame = kWordStart.size() + kWordEnd.size();
     QByteArray payload;
     qsizetype room = firstRoom - frame;
-    for (const char ch : TLog::ToIsoLatin2(text)) {
+    for (const char ch : ToIsoLatin2(text)) {
         const QByteArray piece = QEncoded(uchar(ch));
         if (payload.size() + piece.size() > room && !payload.isEmpty()) {
             words << kWordStart + payload + kWordEnd;

@@ -142,7 +142,7 @@ int TMailSender::Port() const
 
 void RegisterMailSender()
 {
-    curl_global_init(CURL_GLOBAL_DEFAULT);
+    TSmtpClient::InitializeLibrary();
     SetMailSenderFactory([](TMailSettings &settings, MailStatusCallback status) -> std::unique_ptr<IMailSender> {
         return std::make_unique<TMailSender>(settings, std::move(status));
     });

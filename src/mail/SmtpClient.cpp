@@ -3,6 +3,7 @@
 #include <QFile>
 #include <algorithm>
 #include <cstring>
+#include <curl/curl.h>
 #ifdef _WIN32
 #include <winsock2.h>
 #define SHUT_RDWR SD_BOTH
@@ -28,6 +29,16 @@ bool IsPlainHost(const QString &host)
 
 } // namespace
 
+struct TSmtpClient::Handle
+{
+    CURL *curl = nullptr;
+    char errorBuffer[CURL_ERROR_SIZE] = {};
+
+    static size_t Discard(char *data, size_t size, size_t count, void *client);
+    static size_t ReadMessage(char *buffer, size_t size, size_t count, void *client);
+    static int Trace(CURL *curl, curl_infotype type, char *data, size_t size, void *client);
+};
+
 TSmtpClient::TSmtpClient() = default;
 
 TSmtpClient::~TSmtpClient()
@@ -38,6 +49,11 @@ TSmtpClient::~TSmtpClient()
 int TSmtpClient::EffectivePort(int port)
 {
     return port == 0 ? kSmtpPort : port;
+}
+
+void TSmtpClient::InitializeLibrary()
+{
+    curl_global_init(CURL_GLOBAL_DEFAULT);
 }
 
 QString TSmtpClient::Url(const QString &host, int port)
@@ -58,38 +74,39 @@ bool TSmtpClient::Open(const SmtpServer &server)
         m_lastError = QStringLiteral("Niepoprawna nazwa serwera w zmiennej \"Host\".");
         return false;
     }
-    m_curl = curl_easy_init();
-    if (!m_curl) {
+    m_handle = std::make_unique<Handle>();
+    CURL *const curl = m_handle->curl = curl_easy_init();
+    if (!curl) {
         m_lastError = QStringLiteral("Nie można utworzyć klienta SMTP.");
         return false;
     }
     // libcurl copies every text option, so the temporaries may go.
-    curl_easy_setopt(m_curl, CURLOPT_URL, Url(server.host, server.port).toUtf8().constData());
-    curl_easy_setopt(m_curl, CURLOPT_USE_SSL, long(CURLUSESSL_TRY));
+    curl_easy_setopt(curl, CURLOPT_URL, Url(server.host, server.port).toUtf8().constData());
+    curl_easy_setopt(curl, CURLOPT_USE_SSL, long(CURLUSESSL_TRY));
     // Whatever libcurl's build defaults to: the chain is checked and must name the host.
-    curl_easy_setopt(m_curl, CURLOPT_SSL_VERIFYPEER, 1L);
-    curl_easy_setopt(m_curl, CURLOPT_SSL_VERIFYHOST, 2L);
+    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
+    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
     if (!server.caFile.isEmpty())
-        curl_easy_setopt(m_curl, CURLOPT_CAINFO, QFile::encodeName(server.caFile).constData());
-    curl_easy_setopt(m_curl, CURLOPT_CONNECTTIMEOUT, long(server.connectTimeout));
-    curl_easy_setopt(m_curl, CURLOPT_TIMEOUT, long(server.transferTimeout));
+        curl_easy_setopt(curl, CURLOPT_CAINFO, QFile::encodeName(server.caFile).constData());
+    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, long(server.connectTimeout));
+    curl_easy_setopt(curl, CURLOPT_TIMEOUT, long(server.transferTimeout));
     // Also bounds the wait for the answer to QUIT, which has no other time-out.
-    curl_easy_setopt(m_curl, CURLOPT_SERVER_RESPONSE_TIMEOUT, long(server.transferTimeout));
-    curl_easy_setopt(m_curl, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(curl, CURLOPT_SERVER_RESPONSE_TIMEOUT, long(server.transferTimeout));
+    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
     if (server.authenticate) {
-        curl_easy_setopt(m_curl, CURLOPT_USERNAME, server.login.toUtf8().constData());
-        curl_easy_setopt(m_curl, CURLOPT_PASSWORD, server.password.toUtf8().constData());
+        curl_easy_setopt(curl, CURLOPT_USERNAME, server.login.toUtf8().constData());
+        curl_easy_setopt(curl, CURLOPT_PASSWORD, server.password.toUtf8().constData());
     }
-    curl_easy_setopt(m_curl, CURLOPT_ERRORBUFFER, m_errorBuffer);
+    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, m_handle->errorBuffer);
     // The trace gives the server's replies, for the reasons of refusals; nothing is printed.
-    curl_easy_setopt(m_curl, CURLOPT_VERBOSE, 1L);
-    curl_easy_setopt(m_curl, CURLOPT_DEBUGFUNCTION, &TSmtpClient::Trace);
-    curl_easy_setopt(m_curl, CURLOPT_DEBUGDATA, this);
-    curl_easy_setopt(m_curl, CURLOPT_WRITEFUNCTION, &TSmtpClient::Discard);
-    curl_easy_setopt(m_curl, CURLOPT_WRITEDATA, this);
+    curl_easy_setopt(curl, CURLOPT_VERBOSE, 1L);
+    curl_easy_setopt(curl, CURLOPT_DEBUGFUNCTION, &Handle::Trace);
+    curl_easy_setopt(curl, CURLOPT_DEBUGDATA, this);
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &Handle::Discard);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, this);
     // A command of its own opens the session (greeting, TLS, login) and leaves it open in the
     // handle for the mail, which libcurl sends over the same connection.
-    curl_easy_setopt(m_curl, CURLOPT_CUSTOMREQUEST, "NOOP");
+    curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, "NOOP");
     if (!Perform()) {
         Close();
         return false;
@@ -107,46 +124,49 @@ bool TSmtpClient::SendMail(const QByteArray &from, const QByteArray &to, const Q
     }
     m_message = message;
     m_sent = 0;
+    CURL *const curl = m_handle->curl;
     curl_slist *recipients = curl_slist_append(nullptr, ('<' + to + '>').constData());
-    curl_easy_setopt(m_curl, CURLOPT_CUSTOMREQUEST, nullptr);
-    curl_easy_setopt(m_curl, CURLOPT_MAIL_FROM, ('<' + from + '>').constData());
-    curl_easy_setopt(m_curl, CURLOPT_MAIL_RCPT, recipients);
-    curl_easy_setopt(m_curl, CURLOPT_UPLOAD, 1L);
-    curl_easy_setopt(m_curl, CURLOPT_READFUNCTION, &TSmtpClient::ReadMessage);
-    curl_easy_setopt(m_curl, CURLOPT_READDATA, this);
-    curl_easy_setopt(m_curl, CURLOPT_INFILESIZE_LARGE, curl_off_t(m_message.size()));
+    curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, nullptr);
+    curl_easy_setopt(curl, CURLOPT_MAIL_FROM, ('<' + from + '>').constData());
+    curl_easy_setopt(curl, CURLOPT_MAIL_RCPT, recipients);
+    curl_easy_setopt(curl, CURLOPT_UPLOAD, 1L);
+    curl_easy_setopt(curl, CURLOPT_READFUNCTION, &Handle::ReadMessage);
+    curl_easy_setopt(curl, CURLOPT_READDATA, this);
+    curl_easy_setopt(curl, CURLOPT_INFILESIZE_LARGE, curl_off_t(m_message.size()));
     const bool ok = Perform();
-    curl_easy_setopt(m_curl, CURLOPT_MAIL_RCPT, nullptr);
+    curl_easy_setopt(curl, CURLOPT_MAIL_RCPT, nullptr);
     curl_slist_free_all(recipients);
-    curl_easy_setopt(m_curl, CURLOPT_UPLOAD, 0L);
+    curl_easy_setopt(curl, CURLOPT_UPLOAD, 0L);
     return ok;
 }
 
 void TSmtpClient::Close()
 {
-    if (m_curl) {
+    if (m_handle && m_handle->curl) {
         // A server that stopped answering would hold the QUIT of the clean-up for another
         // response time-out: its connection is cut first.
         curl_socket_t socket = CURL_SOCKET_BAD;
-        if (m_stalled && curl_easy_getinfo(m_curl, CURLINFO_ACTIVESOCKET, &socket) == CURLE_OK && socket != CURL_SOCKET_BAD)
+        if (m_stalled && curl_easy_getinfo(m_handle->curl, CURLINFO_ACTIVESOCKET, &socket) == CURLE_OK
+            && socket != CURL_SOCKET_BAD)
             ::shutdown(socket, SHUT_RDWR);
-        curl_easy_cleanup(m_curl); // QUIT on a live connection, then closed
+        curl_easy_cleanup(m_handle->curl); // QUIT on a live connection, then closed
     }
-    m_curl = nullptr;
+    m_handle.reset();
     m_open = false;
     m_stalled = false;
 }
 
 bool TSmtpClient::Perform()
 {
-    m_errorBuffer[0] = '\0';
+    m_handle->errorBuffer[0] = '\0';
     m_lastReply.clear();
     m_lastRefusal.clear();
-    const CURLcode code = curl_easy_perform(m_curl);
+    const CURLcode code = curl_easy_perform(m_handle->curl);
     if (code == CURLE_OK)
         return true;
     m_stalled = code == CURLE_OPERATION_TIMEDOUT;
-    QString reason = m_errorBuffer[0] ? QString::fromUtf8(m_errorBuffer) : QString::fromUtf8(curl_easy_strerror(code));
+    QString reason = m_handle->errorBuffer[0] ? QString::fromUtf8(m_handle->errorBuffer)
+                                              : QString::fromUtf8(curl_easy_strerror(code));
     // The server's refusal says more than libcurl's summary of it ("RCPT failed: 550").
     if (!m_lastRefusal.isEmpty())
         reason += QStringLiteral(" (") + m_lastRefusal + QLatin1Char(')');
@@ -166,12 +186,12 @@ QString TSmtpClient::Blanked(QString text) const
     return text;
 }
 
-size_t TSmtpClient::Discard(char *, size_t size, size_t count, void *)
+size_t TSmtpClient::Handle::Discard(char *, size_t size, size_t count, void *)
 {
     return size * count;
 }
 
-size_t TSmtpClient::ReadMessage(char *buffer, size_t size, size_t count, void *client)
+size_t TSmtpClient::Handle::ReadMessage(char *buffer, size_t size, size_t count, void *client)
 {
     auto *self = static_cast<TSmtpClient *>(client);
     const size_t n = std::min(size * count, size_t(self->m_message.size() - self->m_sent));
@@ -180,7 +200,7 @@ size_t TSmtpClient::ReadMessage(char *buffer, size_t size, size_t count, void *c
     return n;
 }
 
-int TSmtpClient::Trace(CURL *, curl_infotype type, char *data, size_t size, void *client)
+int TSmtpClient::Handle::Trace(CURL *, curl_infotype type, char *data, size_t size, void *client)
 {
     if (type != CURLINFO_HEADER_IN)
         return 0;

@@ -4,7 +4,7 @@
 // every exchange, so a server that does not answer never holds the caller for long.
 #include <QByteArray>
 #include <QString>
-#include <curl/curl.h>
+#include <memory>
 
 namespace pelk {
 
@@ -48,23 +48,23 @@ public:
     // "smtp://" elsewhere; an IPv6 address in brackets.
     static int EffectivePort(int port);
     static QString Url(const QString &host, int port);
+    // Sets libcurl up for the process; once, before threads start.
+    static void InitializeLibrary();
 
 private:
     // Runs the transfer set up on the handle; false with LastError() set.
     bool Perform();
     QString Blanked(QString text) const;
-    static size_t Discard(char *data, size_t size, size_t count, void *client);
-    static size_t ReadMessage(char *buffer, size_t size, size_t count, void *client);
-    static int Trace(CURL *curl, curl_infotype type, char *data, size_t size, void *client);
 
-    CURL *m_curl = nullptr;
+    // The libcurl handle of the session, with its error buffer and callbacks.
+    struct Handle;
+    std::unique_ptr<Handle> m_handle;
     bool m_open = false;
     bool m_stalled = false; // the last exchange timed out: the server may never answer again
     SmtpServer m_server;
     QByteArray m_message;
     qsizetype m_sent = 0;
     QString m_lastError, m_lastReply, m_lastRefusal;
-    char m_errorBuffer[CURL_ERROR_SIZE] = {};
 };
 
 } // namespace pelk

@@ -30,6 +30,22 @@ public:
     bool SaveObjectData(RObiekt &element) override;
 };
 
+// Sides without database operations of their own: the exchange object's defaults under names
+// of their own.
+class TSysX_TempObj : public TInterfaceObject
+{
+    Q_OBJECT
+public:
+    using TInterfaceObject::TInterfaceObject;
+};
+
+class TSysY_TempObj : public TInterfaceObject
+{
+    Q_OBJECT
+public:
+    using TInterfaceObject::TInterfaceObject;
+};
+
 // Lists the SRC rows that DST does not hold yet, in key order.
 class TTestListQueue : public TObjectListQueue
 {

@@ -4,7 +4,7 @@
 #include "support/GisDatabase.h"
 #include "support/Installation.h"
 
-#include "app/Log.h"
+#include "config/IsoLatin2.h"
 
 #include <QDir>
 #include <QFile>
@@ -98,7 +98,7 @@ public:
     {
         QDir logs(inst.Path(QStringLiteral("logs")));
         const QStringList files = logs.entryList({QStringLiteral("*.log")}, QDir::Files, QDir::Time);
-        return files.isEmpty() ? QString() : TLog::FromIsoLatin2(ReadFileBytes(logs.filePath(files.first())));
+        return files.isEmpty() ? QString() : FromIsoLatin2(ReadFileBytes(logs.filePath(files.first())));
     }
 
     Installation inst;

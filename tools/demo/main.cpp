@@ -9,11 +9,11 @@
 #include "SimulatorProcess.h"
 
 #include "app/DSLocateKonfig.h"
-#include "app/Log.h"
 #include "app/Settings.h"
 #include "config/Clock.h"
 #include "config/DateTime.h"
 #include "config/Errors.h"
+#include "config/IsoLatin2.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -394,7 +394,7 @@ void Demo::Exchange(const QString &processFile)
         const QString logFile = Path(QStringLiteral("logs/") + logs.last());
         QFile f(logFile);
         f.open(QIODevice::ReadOnly);
-        out << "== log file " << logFile << Qt::endl << TLog::FromIsoLatin2(f.readAll()).remove(QLatin1Char('\r'));
+        out << "== log file " << logFile << Qt::endl << FromIsoLatin2(f.readAll()).remove(QLatin1Char('\r'));
     }
 }
 

@@ -46,14 +46,9 @@ private:
     QJsonArray m_all;
 };
 
-} // namespace
-
-int main(int argc, char *argv[])
+// The GIS statements and rows.
+void AddGisTexts(Texts &t)
 {
-    QCoreApplication app(argc, argv);
-    Texts t;
-    t.Add(QStringLiteral("ServerNow"), TDatabaseHelpers::ServerNowSql());
-
     t.Add(QStringLiteral("FindObiektByEXID"), GisSql::FindObiektByEXID());
     t.Add(QStringLiteral("FindSlownikByNazwa"), GisSql::FindSlownikByNazwa());
     t.Add(QStringLiteral("SetSlownikData"), GisSql::SetSlownikData());
@@ -76,7 +71,11 @@ int main(int argc, char *argv[])
             adres.SelectWhereText({QStringLiteral("ADR_ID_OB"), QStringLiteral("ADR_AKTYWNY"), QStringLiteral("ADR_ID_SLO_TYP")},
                                   Dialect::SqlServer));
     }
+}
 
+// The CRM kinds' statements and rows.
+void AddCustomerAndVisitTexts(Texts &t)
+{
     t.Add(QStringLiteral("KlienciDoTransportu"), CustomerSql::KlienciDoTransportu());
     t.Add(QStringLiteral("DystrybutorzyDoTransportu"), CustomerSql::DystrybutorzyDoTransportu());
     t.Add(QStringLiteral("ZamerKlient"), CustomerSql::ZamerKlient());
@@ -89,7 +88,11 @@ int main(int argc, char *argv[])
     t.AddRow(VisitSql::WizytaTable(), {QStringLiteral("WIZ_ID")}, VisitSql::WizytaFields(), true);
     t.AddRow(VisitSql::WizytaObiektTable(), {QStringLiteral("WIO_ID_WIZ"), QStringLiteral("WIO_ID_OB")},
              VisitSql::WizytaObiektFields(), false);
+}
 
+// The sales statements.
+void AddSalesTexts(Texts &t)
+{
     // The ERP's tables by four-part names through a linked server; and once with the catalog
     // left empty, as many sites name it.
     for (int q = 0; q < SalesSql::LiczbaZapytan; ++q) {
@@ -104,13 +107,29 @@ int main(int argc, char *argv[])
     t.Add(QStringLiteral("ZerujAtrybuty"), SalesSql::ZerujAtrybuty(3));
     t.Add(QStringLiteral("ZerujObiekty"), SalesSql::ZerujObiekty(3, Dialect::SqlServer));
     t.Add(QStringLiteral("ObiektyZeSprzedaza"), SalesSql::ObiektyZeSprzedaza(Dialect::SqlServer));
+}
 
+// The GPS feed's statements and rows.
+void AddGpsTexts(Texts &t)
+{
     t.Add(QStringLiteral("FindPojazd"), GpsSql::FindPojazd());
     t.Add(QStringLiteral("FindKierowca"), GpsSql::FindKierowca());
     t.Add(QStringLiteral("FindPostoj"), GpsSql::FindPostoj());
     t.Add(QStringLiteral("OstatniPostoj"), GpsSql::OstatniPostoj());
     t.AddRow(GpsSql::TrasaTable(), {QStringLiteral("TGP_ID")}, GpsSql::TrasaFields(), true);
+}
 
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    Texts t;
+    t.Add(QStringLiteral("ServerNow"), TDatabaseHelpers::ServerNowSql());
+    AddGisTexts(t);
+    AddCustomerAndVisitTexts(t);
+    AddSalesTexts(t);
+    AddGpsTexts(t);
     const QByteArray json = t.Json();
     std::fwrite(json.constData(), 1, size_t(json.size()), stdout);
     return 0;

@@ -5,6 +5,7 @@
 #include "app/Guarded.h"
 #include "app/Log.h"
 #include "app/Process.h"
+#include "engine/NotOfferedQueue.h"
 #include "engine/Queue.h"
 #include "gisdb/Pelk_Obiekt.h"
 
@@ -136,39 +137,6 @@ void TX2Y_ObiektListQueue::Run()
         m_dm.Process()->MarkUnfinished();
 }
 
-TY2X_ObiektListQueue::TY2X_ObiektListQueue(TDM_Main &dm) : TObjectListQueue(dm), m_crm(dm) {}
-
-TY2X_ObiektListQueue::~TY2X_ObiektListQueue()
-{
-    m_crm.CloseDataSets();
-}
-
-bool TY2X_ObiektListQueue::PrepareList()
-{
-    return NotImplemented(PELK_FUNCTION);
-}
-
-bool TY2X_ObiektListQueue::FindFileObject(RObiekt &element)
-{
-    return Guarded(Log(), PELK_HERE, [&] {
-        if (element.Kind == RObiekt::SourceFile)
-            return FileObjectOnList(element.FileName, std::make_unique<TPelk_Obiekt>(m_dm));
-        if (element.Kind == RObiekt::TargetFile)
-            return FileObjectOnList(element.FileName, std::make_unique<TZamer_Klient>(m_dm, m_crm));
-        return false;
-    });
-}
-
-bool TY2X_ObiektListQueue::SerializeObject(RObiekt &element)
-{
-    return Guarded(Log(), PELK_HERE, [&] { return SerializeSysObject(element, std::make_unique<TPelk_Obiekt>(m_dm)); });
-}
-
-bool TY2X_ObiektListQueue::DeSerializeObject(RObiekt &element)
-{
-    return Guarded(Log(), PELK_HERE, [&] { return DeSerializeSysObject(element, std::make_unique<TZamer_Klient>(m_dm, m_crm)); });
-}
-
 void RegisterCustomerQueues()
 {
     for (const auto &[name, typ] :
@@ -180,12 +148,7 @@ void RegisterCustomerQueues()
             q->TargetConnection = &dm.ADOConnection_PelkGIS;
             return std::unique_ptr<TObjectListQueue>(std::move(q));
         });
-        QueueFactory::Register(name, false, [](TDM_Main &dm) {
-            auto q = std::make_unique<TY2X_ObiektListQueue>(dm);
-            q->SourceConnection = &dm.ADOConnection_Caesar;
-            q->TargetConnection = &dm.ADOConnection_PelkGIS;
-            return std::unique_ptr<TObjectListQueue>(std::move(q));
-        });
+        TNotOfferedQueue::Register(name, false, QStringLiteral("TY2X_ObiektListQueue"));
     }
 }
 

@@ -1,6 +1,6 @@
 #pragma once
-// The incremental customer and distributor queues (CRM to GIS), and the opposite direction,
-// which is not implemented.
+// The incremental customer and distributor queues (CRM to GIS); the opposite direction is not
+// offered.
 #include "DM_Obiekt.h"
 #include "engine/ObjectListQueue.h"
 #include "gisdb/DM_PelkFun.h"
@@ -35,21 +35,6 @@ private:
 
     TDM_Obiekt m_crm;
     TDM_PelkFun &m_gis;
-};
-
-class TY2X_ObiektListQueue : public TObjectListQueue
-{
-public:
-    explicit TY2X_ObiektListQueue(TDM_Main &dm);
-    ~TY2X_ObiektListQueue() override;
-
-    bool PrepareList() override;
-    bool FindFileObject(RObiekt &element) override;
-    bool SerializeObject(RObiekt &element) override;
-    bool DeSerializeObject(RObiekt &element) override;
-
-private:
-    TDM_Obiekt m_crm;
 };
 
 // Registers both directions of "Klient" and "Dystrybutor" with the queue factory.

@@ -80,11 +80,6 @@ TPelk_ObiektSprzedaz::TPelk_ObiektSprzedaz(TDM_Main &dm, TDM_Sprzedaz &sprzedaz,
     : TPelk_Obiekt(dm, parent), m_sprzedaz(sprzedaz)
 {}
 
-bool TPelk_ObiektSprzedaz::LoadObjectData(RObiekt &)
-{
-    return NotImplemented("LoadObjectData");
-}
-
 bool TPelk_ObiektSprzedaz::SaveObjectData(RObiekt &element)
 {
     TElementTransaction transaction(m_dm.Db(), m_dm.ADOConnection_PelkGIS);

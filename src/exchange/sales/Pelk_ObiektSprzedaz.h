@@ -13,7 +13,6 @@ class TPelk_ObiektSprzedaz : public TPelk_Obiekt
 public:
     TPelk_ObiektSprzedaz(TDM_Main &dm, TDM_Sprzedaz &sprzedaz, QObject *parent = nullptr);
 
-    bool LoadObjectData(RObiekt &element) override;
     // SaveObiektSprzedaz in one transaction; once committed, the status is counted and the
     // objects join the run's set objects. A customer on no active GIS object is refused
     // (element.Refused): it has nothing to store.

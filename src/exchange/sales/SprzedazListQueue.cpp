@@ -8,8 +8,8 @@
 #include "app/Guarded.h"
 #include "app/Log.h"
 #include "app/Process.h"
+#include "engine/NotOfferedQueue.h"
 #include "engine/Queue.h"
-#include "engine/TempObjects.h"
 
 namespace pelk {
 
@@ -207,32 +207,6 @@ void TX2Y_SprzedazListQueue::FinishElement(RObiekt &element, bool result)
         m_wszystkieZapisane = false;
 }
 
-bool TY2X_SprzedazListQueue::PrepareList()
-{
-    return NotImplemented(PELK_FUNCTION);
-}
-
-bool TY2X_SprzedazListQueue::FindFileObject(RObiekt &element)
-{
-    return Guarded(Log(), PELK_HERE, [&] {
-        if (element.Kind == RObiekt::SourceFile)
-            return FileObjectOnList(element.FileName, std::make_unique<TSysY_TempObj>(m_dm));
-        if (element.Kind == RObiekt::TargetFile)
-            return FileObjectOnList(element.FileName, std::make_unique<TSysX_TempObj>(m_dm));
-        return false;
-    });
-}
-
-bool TY2X_SprzedazListQueue::SerializeObject(RObiekt &element)
-{
-    return Guarded(Log(), PELK_HERE, [&] { return SerializeSysObject(element, std::make_unique<TSysY_TempObj>(m_dm)); });
-}
-
-bool TY2X_SprzedazListQueue::DeSerializeObject(RObiekt &element)
-{
-    return Guarded(Log(), PELK_HERE, [&] { return DeSerializeSysObject(element, std::make_unique<TSysX_TempObj>(m_dm)); });
-}
-
 void RegisterSalesQueues()
 {
     const QString name = QStringLiteral("Sprzedaz");
@@ -242,12 +216,7 @@ void RegisterSalesQueues()
         q->TargetConnection = &dm.ADOConnection_PelkGIS;
         return std::unique_ptr<TObjectListQueue>(std::move(q));
     });
-    QueueFactory::Register(name, false, [](TDM_Main &dm) {
-        auto q = std::make_unique<TY2X_SprzedazListQueue>(dm);
-        q->SourceConnection = &dm.ADOConnection_Movex;
-        q->TargetConnection = &dm.ADOConnection_PelkGIS;
-        return std::unique_ptr<TObjectListQueue>(std::move(q));
-    });
+    TNotOfferedQueue::Register(name, false, QStringLiteral("TY2X_SprzedazListQueue"));
 }
 
 } // namespace pelk

@@ -2,7 +2,7 @@
 // The sales queue (ERP to GIS): every run sums the sales of each ERP customer in 58 steps and
 // replaces each customer's figures in the GIS by the new ones, customer by customer, each in
 // its own transaction; after a run that stored every customer, the figures of the objects no
-// customer has set become 0. The opposite direction is not implemented.
+// customer has set become 0. The opposite direction is not offered.
 #include "DM_Sprzedaz.h"
 #include "engine/ObjectListQueue.h"
 
@@ -50,18 +50,6 @@ private:
     TDM_Sprzedaz m_sprzedaz;
     TDateTime m_teraz = 0; // the run's date, read once by PrepareList
     bool m_wszystkieZapisane = true;
-};
-
-class TY2X_SprzedazListQueue : public TObjectListQueue
-{
-public:
-    explicit TY2X_SprzedazListQueue(TDM_Main &dm) : TObjectListQueue(dm) {}
-
-    // Not implemented: logged, false.
-    bool PrepareList() override;
-    bool FindFileObject(RObiekt &element) override;
-    bool SerializeObject(RObiekt &element) override;
-    bool DeSerializeObject(RObiekt &element) override;
 };
 
 // Registers both directions of "Sprzedaz" with the queue factory.

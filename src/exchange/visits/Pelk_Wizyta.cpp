@@ -162,21 +162,6 @@ TPelk_Wizyta::TPelk_Wizyta(TDM_Main &dm, TDM_Wizyta &wiz, QObject *parent)
     : TInterfaceObject(dm, parent), m_wiz(wiz), m_pozycje(new TPelk_WizytaPozycjeCollection(dm, wiz, this))
 {}
 
-bool TPelk_Wizyta::LoadFromXML()
-{
-    return LoadFromXMLLogged();
-}
-
-bool TPelk_Wizyta::SaveToXML()
-{
-    return SaveToXMLLogged();
-}
-
-bool TPelk_Wizyta::LoadObjectData(RObiekt &)
-{
-    return NotImplemented("LoadObjectData");
-}
-
 bool TPelk_Wizyta::SaveObjectData(RObiekt &element)
 {
     TLog &log = *m_dm.Log();

@@ -99,9 +99,6 @@ public:
     bool Nowa = false; // no visit of this object and day existed
     quint8 StatusZapisu = szBezZmian;
 
-    bool LoadFromXML() override;
-    bool SaveToXML() override;
-    bool LoadObjectData(RObiekt &element) override;
     // Stores the visit and its stops in one transaction and counts the result. A visit with
     // stops refused for their data keeps what was written but fails (not counted), so that its
     // file stays and the next run adds the missing stops; a database failure stores nothing.

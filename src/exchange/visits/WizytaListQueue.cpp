@@ -6,6 +6,7 @@
 #include "app/Guarded.h"
 #include "app/Log.h"
 #include "app/Process.h"
+#include "engine/NotOfferedQueue.h"
 #include "engine/Queue.h"
 
 #include <cmath>
@@ -92,39 +93,6 @@ void TX2Y_WizytaListQueue::Run()
         m_dm.Process()->MarkUnfinished();
 }
 
-TY2X_WizytaListQueue::TY2X_WizytaListQueue(TDM_Main &dm) : TObjectListQueue(dm), m_wiz(dm) {}
-
-TY2X_WizytaListQueue::~TY2X_WizytaListQueue()
-{
-    m_wiz.CloseDataSets();
-}
-
-bool TY2X_WizytaListQueue::PrepareList()
-{
-    return NotImplemented(PELK_FUNCTION);
-}
-
-bool TY2X_WizytaListQueue::FindFileObject(RObiekt &element)
-{
-    return Guarded(Log(), PELK_HERE, [&] {
-        if (element.Kind == RObiekt::SourceFile)
-            return FileObjectOnList(element.FileName, std::make_unique<TPelk_Wizyta>(m_dm, m_wiz));
-        if (element.Kind == RObiekt::TargetFile)
-            return FileObjectOnList(element.FileName, std::make_unique<TZamer_Wizyta>(m_dm, m_wiz));
-        return false;
-    });
-}
-
-bool TY2X_WizytaListQueue::SerializeObject(RObiekt &element)
-{
-    return Guarded(Log(), PELK_HERE, [&] { return SerializeSysObject(element, std::make_unique<TPelk_Wizyta>(m_dm, m_wiz)); });
-}
-
-bool TY2X_WizytaListQueue::DeSerializeObject(RObiekt &element)
-{
-    return Guarded(Log(), PELK_HERE, [&] { return DeSerializeSysObject(element, std::make_unique<TZamer_Wizyta>(m_dm, m_wiz)); });
-}
-
 void RegisterVisitQueues()
 {
     const QString name = QStringLiteral("Wizyta");
@@ -134,12 +102,7 @@ void RegisterVisitQueues()
         q->TargetConnection = &dm.ADOConnection_PelkGIS;
         return std::unique_ptr<TObjectListQueue>(std::move(q));
     });
-    QueueFactory::Register(name, false, [](TDM_Main &dm) {
-        auto q = std::make_unique<TY2X_WizytaListQueue>(dm);
-        q->SourceConnection = &dm.ADOConnection_Caesar;
-        q->TargetConnection = &dm.ADOConnection_PelkGIS;
-        return std::unique_ptr<TObjectListQueue>(std::move(q));
-    });
+    TNotOfferedQueue::Register(name, false, QStringLiteral("TY2X_WizytaListQueue"));
 }
 
 } // namespace pelk

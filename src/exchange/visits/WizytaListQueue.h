@@ -1,6 +1,6 @@
 #pragma once
 // The incremental visit queue (CRM to GIS): one element per representative and day whose
-// activities changed since the last exchange; and the opposite direction, not implemented.
+// activities changed since the last exchange; the opposite direction is not offered.
 #include "DM_Wizyta.h"
 #include "engine/ObjectListQueue.h"
 #include "gisdb/DM_PelkFun.h"
@@ -34,21 +34,6 @@ private:
 
     TDM_Wizyta m_wiz;
     TDM_PelkFun &m_gis;
-};
-
-class TY2X_WizytaListQueue : public TObjectListQueue
-{
-public:
-    explicit TY2X_WizytaListQueue(TDM_Main &dm);
-    ~TY2X_WizytaListQueue() override;
-
-    bool PrepareList() override;
-    bool FindFileObject(RObiekt &element) override;
-    bool SerializeObject(RObiekt &element) override;
-    bool DeSerializeObject(RObiekt &element) override;
-
-private:
-    TDM_Wizyta m_wiz;
 };
 
 // Registers both directions of "Wizyta" with the queue factory.

@@ -30,21 +30,6 @@ TZamer_Wizyta::TZamer_Wizyta(TDM_Main &dm, TDM_Wizyta &crm, QObject *parent)
     : TInterfaceObject(dm, parent), m_crm(crm), m_pozycje(new TZamer_WizytaPozycjeCollection(this))
 {}
 
-bool TZamer_Wizyta::LoadFromXML()
-{
-    return LoadFromXMLLogged();
-}
-
-bool TZamer_Wizyta::SaveToXML()
-{
-    return SaveToXMLLogged();
-}
-
-bool TZamer_Wizyta::SaveObjectData(RObiekt &)
-{
-    return NotImplemented("SaveObjectData");
-}
-
 bool TZamer_Wizyta::LoadObjectData(RObiekt &element)
 {
     m_answered = false;

@@ -62,12 +62,9 @@ public:
     TZamer_WizytaPozycjeCollection *WizytaPozycje() const { return m_pozycje; }
     int DzienWizyty = 0; // the day number (days since 1899-12-30)
 
-    bool LoadFromXML() override;
-    bool SaveToXML() override;
     // Reads the representative-day of the element (Key, Text1: representative, Number: day).
     // Sets element.Refused when the CRM answered but the day cannot be exchanged.
     bool LoadObjectData(RObiekt &element) override;
-    bool SaveObjectData(RObiekt &element) override;
 
     bool LoadWizyta();
     bool GetWizyta();

@@ -1,0 +1,44 @@
+#include "NotOfferedQueue.h"
+
+#include "Queue.h"
+
+namespace pelk {
+
+TNotOfferedQueue::TNotOfferedQueue(TDM_Main &dm, QString className) : TObjectListQueue(dm), m_className(std::move(className)) {}
+
+bool TNotOfferedQueue::PrepareList()
+{
+    return NotOffered("PrepareList");
+}
+
+bool TNotOfferedQueue::FindFileObject(RObiekt &)
+{
+    return NotOffered("FindFileObject");
+}
+
+bool TNotOfferedQueue::SerializeObject(RObiekt &)
+{
+    return NotOffered("SerializeObject");
+}
+
+bool TNotOfferedQueue::DeSerializeObject(RObiekt &)
+{
+    return NotOffered("DeSerializeObject");
+}
+
+bool TNotOfferedQueue::NotOffered(const char *operation) const
+{
+    // NotImplemented names the operation after a signature: the queue's name stands for the class.
+    const QByteArray signature =
+        (m_className + QStringLiteral("::") + QLatin1String(operation) + QStringLiteral("()")).toLatin1();
+    return NotImplemented(signature.constData());
+}
+
+void TNotOfferedQueue::Register(const QString &rulesName, bool direction, const QString &className)
+{
+    QueueFactory::Register(rulesName, direction, [className](TDM_Main &dm) {
+        return std::unique_ptr<TObjectListQueue>(std::make_unique<TNotOfferedQueue>(dm, className));
+    });
+}
+
+} // namespace pelk
