@@ -49,7 +49,7 @@ inline CountedRun Counted(const QString &sourceDsn, const std::function<void()> 
 inline void PrintStatements(const char *what, const char *source, const CountedRun &run, int elements)
 {
     const double n = elements > 0 ? elements : 1;
-    std::printf("  statements per element: %s %.2f, GIS %.2f (reads %.2f, writes %.2f)  [%s]\n", source, run.source.All() / n,
+    std::printf("  statements per element: %s %.3f, GIS %.3f (reads %.3f, writes %.3f)  [%s]\n", source, run.source.All() / n,
                 run.gis.All() / n, run.gis.reads / n, run.gis.writes / n, what);
 }
 

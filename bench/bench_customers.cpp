@@ -50,6 +50,108 @@ struct Bench : bench::DemoInstallation
     }
 };
 
+// The exchange from the window's Start into an empty GIS, as a user sees it (trace level 2).
+double InWindow(Bench &b, const QString &process)
+{
+    b.EmptyGis();
+    b.inst.WriteSettings({{QStringLiteral("TraceLevel"), QStringLiteral("2")}});
+    TF_Main window;
+    window.setAttribute(Qt::WA_DontShowOnScreen);
+    TDM_Main dm(b.inst.dir.path(), {process}, window.RV_Log, window.Processing);
+    window.SetDataModule(&dm);
+    window.show();
+    QCoreApplication::processEvents();
+    const double seconds = bench::SecondsOf([&] { window.A_StartExecute(); });
+    b.inst.WriteSettings({{QStringLiteral("TraceLevel"), QStringLiteral("1")}});
+    return seconds;
+}
+
+struct Stages
+{
+    double crmRead = 0, xmlWrite = 0, transform = 0, xmlRead = 0, gisSave = 0;
+    double Sum() const { return crmRead + xmlWrite + transform + xmlRead + gisSave; }
+};
+
+// Each stage on its own, over all customers, into an empty GIS; the saved objects are left in
+// `targets`.
+Stages TimeStages(Bench &b, TDM_Main &dm, TDM_Obiekt &crm, std::vector<std::unique_ptr<TPelk_Obiekt>> &targets)
+{
+    b.EmptyGis();
+    Stages t;
+    QStringList keys;
+    crm.OpenQ_GetKlientToTransport(0);
+    for (Query &q = crm.Q_GetZamerKlientToTransport; !q.Eof(); q.Next())
+        keys << q.FieldByName(QStringLiteral("ID")).Value().toString();
+    std::vector<std::unique_ptr<TZamer_Klient>> sources;
+    RObiekt element;
+    t.crmRead = bench::SecondsOf([&] {
+        for (const QString &key : keys) {
+            auto k = std::make_unique<TZamer_Klient>(dm, crm);
+            k->Connection = &dm.ADOConnection_Caesar;
+            k->ObjectID = Variant(key);
+            k->LoadObjectData(element);
+            sources.push_back(std::move(k));
+        }
+    });
+    // The stages as the pipeline runs them: documents in memory, a file only where an element
+    // stops.
+    const bench::StageTimes documents = bench::TimeDocumentStages<TZamer_Klient, TPelk_Obiekt>(
+        dm, sources, b.inst.Path(QStringLiteral("xsl")), QStringLiteral("Klient_X2Y.xsl"),
+        [&] { return std::make_unique<TPelk_Obiekt>(dm); }, targets);
+    t.xmlWrite = documents.xmlWrite;
+    t.transform = documents.transform;
+    t.xmlRead = documents.xmlRead;
+    t.gisSave = bench::SecondsOf([&] {
+        for (auto &o : targets) {
+            o->Connection = &dm.ADOConnection_PelkGIS;
+            o->SaveObjectData(element);
+        }
+    });
+    return t;
+}
+
+// The same rows written directly into an empty GIS: object, address, the attribute values,
+// permission.
+double BareWrites(Bench &b, Connection &gis, const std::vector<std::unique_ptr<TPelk_Obiekt>> &targets)
+{
+    b.EmptyGis();
+    gis.Close();
+    Query object(gis), address(gis), attribute(gis), permission(gis);
+    object.SetSQL(
+        QStringLiteral("INSERT INTO OBIEKT (OB_ID, OB_EXID, OB_ID_SLO_TYP, OB_NAZWA1, OB_NAZWA2, OB_NAZWA3, OB_AKTYWNY) "
+                       "VALUES (:Id, :Exid, 102, :N1, :N2, :N3, 1)"));
+    address.SetSQL(
+        QStringLiteral("INSERT INTO ADRES (ADR_ID_OB, ADR_KRAJ, ADR_KOD, ADR_MIASTO, ADR_ULICA, ADR_AKTYWNY, ADR_ID_SLO_TYP) "
+                       "VALUES (:Id, :Kraj, :Kod, :Miasto, :Ulica, 1, 201)"));
+    attribute.SetSQL(QStringLiteral("INSERT INTO ATRYBUT_OBIEKT (ATO_ID_ATR, ATO_ID_OB, ATO_VAR_TXT) VALUES (:Atr, :Id, :W)"));
+    permission.SetSQL(QStringLiteral(
+        "INSERT INTO UPRAWNIENIA (UPR_ID_UZYTKOWNIK, UPR_ID_OBIEKT, UPR_WIDOCZNOSC, UPR_ZARZADZANIE) VALUES (1, :Id, 1, 1)"));
+    return bench::SecondsOf([&] {
+        int id = 0;
+        for (auto &o : targets) {
+            ++id;
+            object.SetParam(QStringLiteral("Id"), Variant(id));
+            object.SetParam(QStringLiteral("Exid"), o->EXID);
+            object.SetParam(QStringLiteral("N1"), Variant(o->Nazwa.left(40)));
+            object.SetParam(QStringLiteral("N2"), Variant(o->Nazwa.mid(40, 40)));
+            object.SetParam(QStringLiteral("N3"), Variant(o->Nazwa.mid(80, 40)));
+            object.ExecSQL();
+            address.SetParam(QStringLiteral("Id"), Variant(id));
+            for (const char *field : {"Kraj", "Kod", "Miasto", "Ulica"})
+                address.SetParam(QLatin1String(field), Variant(o->Adres()->property(field).toString()));
+            address.ExecSQL();
+            for (int a = 0; a < o->Atrybuty()->Count(); ++a) {
+                attribute.SetParam(QStringLiteral("Atr"), Variant(a + 1));
+                attribute.SetParam(QStringLiteral("Id"), Variant(id));
+                attribute.SetParam(QStringLiteral("W"), o->Atrybuty()->ItemAs<TAtrybutyObiektCollectionItem>(a)->Wartosc);
+                attribute.ExecSQL();
+            }
+            permission.SetParam(QStringLiteral("Id"), Variant(id));
+            permission.ExecSQL();
+        }
+    });
+}
+
 void run(int customers)
 {
     Bench b(customers);
@@ -62,98 +164,14 @@ void run(int customers)
         process, customers,
         QStringLiteral("UPDATE Customer SET Name1 = Name1 || '*', UpdateDate = datetime('now', 'localtime');"));
     const double endToEnd = runs.added.seconds;
-
-    // The same run from the window's Start, as a user sees it.
-    b.EmptyGis();
-    double inWindow = 0;
-    {
-        b.inst.WriteSettings({{QStringLiteral("TraceLevel"), QStringLiteral("2")}});
-        TF_Main window;
-        window.setAttribute(Qt::WA_DontShowOnScreen);
-        TDM_Main dm(b.inst.dir.path(), {process}, window.RV_Log, window.Processing);
-        window.SetDataModule(&dm);
-        window.show();
-        QCoreApplication::processEvents();
-        inWindow = bench::SecondsOf([&] { window.A_StartExecute(); });
-        b.inst.WriteSettings({{QStringLiteral("TraceLevel"), QStringLiteral("1")}});
-    }
-
-    // Each stage on its own, over all customers.
-    b.EmptyGis();
+    const double inWindow = InWindow(b, process);
     TDM_Main dm(b.inst.dir.path(), {process}, nullptr, nullptr);
     TDM_Obiekt crm(dm);
-    QStringList keys;
-    crm.OpenQ_GetKlientToTransport(0);
-    for (Query &q = crm.Q_GetZamerKlientToTransport; !q.Eof(); q.Next())
-        keys << q.FieldByName(QStringLiteral("ID")).Value().toString();
-    std::vector<std::unique_ptr<TZamer_Klient>> sources;
-    RObiekt element;
-    const double crmRead = bench::SecondsOf([&] {
-        for (const QString &key : keys) {
-            auto k = std::make_unique<TZamer_Klient>(dm, crm);
-            k->Connection = &dm.ADOConnection_Caesar;
-            k->ObjectID = Variant(key);
-            k->LoadObjectData(element);
-            sources.push_back(std::move(k));
-        }
-    });
-    // The stages as the pipeline runs them: documents in memory, a file only where an element
-    // stops.
     std::vector<std::unique_ptr<TPelk_Obiekt>> targets;
-    const bench::StageTimes stagesAlone = bench::TimeDocumentStages<TZamer_Klient, TPelk_Obiekt>(
-        dm, sources, b.inst.Path(QStringLiteral("xsl")), QStringLiteral("Klient_X2Y.xsl"),
-        [&] { return std::make_unique<TPelk_Obiekt>(dm); }, targets);
-    const double xmlWrite = stagesAlone.xmlWrite, transform = stagesAlone.transform, xmlRead = stagesAlone.xmlRead;
-    const double gisSave = bench::SecondsOf([&] {
-        for (auto &o : targets) {
-            o->Connection = &dm.ADOConnection_PelkGIS;
-            o->SaveObjectData(element);
-        }
-    });
+    const Stages t = TimeStages(b, dm, crm, targets);
+    const double bare = BareWrites(b, dm.ADOConnection_PelkGIS, targets);
 
-    // The same rows written directly: object, address, the attribute values, permission.
-    b.EmptyGis();
-    dm.ADOConnection_PelkGIS.Close();
-    Query write(dm.ADOConnection_PelkGIS);
-    const double bare = bench::SecondsOf([&] {
-        int id = 0;
-        for (auto &o : targets) {
-            ++id;
-            write.SetSQL(
-                QStringLiteral("INSERT INTO OBIEKT (OB_ID, OB_EXID, OB_ID_SLO_TYP, OB_NAZWA1, OB_NAZWA2, OB_NAZWA3, OB_AKTYWNY) "
-                               "VALUES (:Id, :Exid, 102, :N1, :N2, :N3, 1)"));
-            write.SetParam(QStringLiteral("Id"), Variant(id));
-            write.SetParam(QStringLiteral("Exid"), o->EXID);
-            write.SetParam(QStringLiteral("N1"), Variant(o->Nazwa.left(40)));
-            write.SetParam(QStringLiteral("N2"), Variant(o->Nazwa.mid(40, 40)));
-            write.SetParam(QStringLiteral("N3"), Variant(o->Nazwa.mid(80, 40)));
-            write.ExecSQL();
-            write.SetSQL(QStringLiteral(
-                "INSERT INTO ADRES (ADR_ID_OB, ADR_KRAJ, ADR_KOD, ADR_MIASTO, ADR_ULICA, ADR_AKTYWNY, ADR_ID_SLO_TYP) "
-                "VALUES (:Id, :Kraj, :Kod, :Miasto, :Ulica, 1, 201)"));
-            write.SetParam(QStringLiteral("Id"), Variant(id));
-            write.SetParam(QStringLiteral("Kraj"), Variant(o->Adres()->property("Kraj").toString()));
-            write.SetParam(QStringLiteral("Kod"), Variant(o->Adres()->property("Kod").toString()));
-            write.SetParam(QStringLiteral("Miasto"), Variant(o->Adres()->property("Miasto").toString()));
-            write.SetParam(QStringLiteral("Ulica"), Variant(o->Adres()->property("Ulica").toString()));
-            write.ExecSQL();
-            for (int a = 0; a < o->Atrybuty()->Count(); ++a) {
-                write.SetSQL(
-                    QStringLiteral("INSERT INTO ATRYBUT_OBIEKT (ATO_ID_ATR, ATO_ID_OB, ATO_VAR_TXT) VALUES (:Atr, :Id, :W)"));
-                write.SetParam(QStringLiteral("Atr"), Variant(a + 1));
-                write.SetParam(QStringLiteral("Id"), Variant(id));
-                write.SetParam(QStringLiteral("W"), o->Atrybuty()->ItemAs<TAtrybutyObiektCollectionItem>(a)->Wartosc);
-                write.ExecSQL();
-            }
-            write.SetSQL(QStringLiteral(
-                "INSERT INTO UPRAWNIENIA (UPR_ID_UZYTKOWNIK, UPR_ID_OBIEKT, UPR_WIDOCZNOSC, UPR_ZARZADZANIE) VALUES (1, :Id, 1, 1)"));
-            write.SetParam(QStringLiteral("Id"), Variant(id));
-            write.ExecSQL();
-        }
-    });
-
-    const double stages = crmRead + xmlWrite + transform + xmlRead + gisSave;
-    auto share = [&](double s) { return 100.0 * s / stages; };
+    auto share = [&](double s) { return 100.0 * s / t.Sum(); };
     std::printf("%d customers\n", customers);
     std::printf("  end to end:   %7.2f s  %6.0f elements/s  %6.2f ms/element\n", endToEnd, customers / endToEnd,
                 1000 * endToEnd / customers);
@@ -162,9 +180,9 @@ void run(int customers)
                 1000 * inWindow / customers);
     std::printf(
         "  stages alone: %7.2f s (CRM read %.0f%%, XML write %.0f%%, transform %.0f%%, XML read %.0f%%, GIS save %.0f%%)\n",
-        stages, share(crmRead), share(xmlWrite), share(transform), share(xmlRead), share(gisSave));
-    std::printf("  GIS save %.2f s against bare writes %.2f s: ratio %.2f; end to end against bare writes: %.2f\n", gisSave, bare,
-                gisSave / bare, endToEnd / bare);
+        t.Sum(), share(t.crmRead), share(t.xmlWrite), share(t.transform), share(t.xmlRead), share(t.gisSave));
+    std::printf("  GIS save %.2f s against bare writes %.2f s: ratio %.2f; end to end against bare writes: %.2f\n", t.gisSave,
+                bare, t.gisSave / bare, endToEnd / bare);
 }
 
 } // namespace

@@ -80,6 +80,99 @@ double secondsOf(const std::function<void()> &f, double *cpu = nullptr)
     return t.nsecsElapsed() / 1e9;
 }
 
+struct Stages
+{
+    double list = 0, crmRead = 0, xmlWrite = 0, transform = 0, xmlRead = 0, gisSave = 0, gisSaveCpu = 0;
+    double Sum() const { return list + crmRead + xmlWrite + transform + xmlRead + gisSave; }
+};
+
+// Each stage on its own, over all visits: the list as the queue gathers it, then each visit;
+// the saved visits are left in `targets`.
+Stages TimeStages(Bench &b, TDM_Main &dm, TDM_Wizyta &wiz, std::vector<std::unique_ptr<TPelk_Wizyta>> &targets)
+{
+    Stages t;
+    std::unique_ptr<TObjectListQueue> queue = QueueFactory::Create(QStringLiteral("Wizyta"), true, dm);
+    queue->Rules = std::make_unique<TQueueObjectRules>();
+    queue->Rules->ObjectName = QStringLiteral("Wizyta");
+    t.list = secondsOf([&] { queue->PrepareList(); });
+    std::vector<std::unique_ptr<TZamer_Wizyta>> sources;
+    t.crmRead = secondsOf([&] {
+        for (auto &element : queue->Elements) {
+            auto v = std::make_unique<TZamer_Wizyta>(dm, wiz);
+            v->Connection = &dm.ADOConnection_Caesar;
+            v->LoadObjectData(*element);
+            sources.push_back(std::move(v));
+        }
+    });
+    // The stages as the pipeline runs them: documents in memory, a file only where an element
+    // stops.
+    const bench::StageTimes documents = bench::TimeDocumentStages<TZamer_Wizyta, TPelk_Wizyta>(
+        dm, sources, b.inst.Path(QStringLiteral("xsl")), QStringLiteral("Wizyta_X2Y.xsl"),
+        [&] { return std::make_unique<TPelk_Wizyta>(dm, wiz); }, targets);
+    t.xmlWrite = documents.xmlWrite;
+    t.transform = documents.transform;
+    t.xmlRead = documents.xmlRead;
+    RObiekt element;
+    t.gisSave = secondsOf(
+        [&] {
+            for (auto &v : targets) {
+                v->Connection = &dm.ADOConnection_PelkGIS;
+                v->SaveObjectData(element);
+            }
+        },
+        &t.gisSaveCpu);
+    return t;
+}
+
+// The same rows written directly into an empty GIS, the objects' ids known beforehand, into the
+// tables as the exchange names them (on SQLite "dbo" is the database attached to itself), one
+// transaction per visit; the wall time, with the CPU time in `cpu`.
+double BareWrites(Bench &b, Connection &gis, const std::vector<std::unique_ptr<TPelk_Wizyta>> &targets, double &cpu)
+{
+    b.FreshGis();
+    gis.Close();
+    QHash<QString, int> ids;
+    for (const QString &row :
+         OdbcEnvironment::QuerySqlite(b.inst.gisFile, QStringLiteral("SELECT OB_EXID || '|' || OB_ID FROM OBIEKT;")))
+        ids.insert(row.section(QLatin1Char('|'), 0, 0), row.section(QLatin1Char('|'), 1, 1).toInt());
+    gis.Open();
+    Query visit(gis), stop(gis);
+    visit.SetSQL(QStringLiteral("INSERT INTO dbo.WIZYTA (WIZ_ID, WIZ_EXID, WIZ_NAZWA, WIZ_ID_OB, WIZ_DATA, WIZ_ILOSC) "
+                                "VALUES (:Id, :Exid, :Nazwa, :Ob, :Data, :Ilosc)"));
+    stop.SetSQL(QStringLiteral("INSERT INTO dbo.WIZYTA_OBIEKT (WIO_ID_WIZ, WIO_ID_OB, WIO_SORT, WIO_GODZ_OD, WIO_GODZ_DO, "
+                               "WIO_CZAS, WIO_OPIS, WIO_NUM1) VALUES (:Id, :Ob, :Sort, :Od, :Do, :Czas, :Opis, :Num1)"));
+    return secondsOf(
+        [&] {
+            int id = 0;
+            for (auto &v : targets) {
+                ++id;
+                gis.BeginTransaction();
+                visit.SetParam(QStringLiteral("Id"), Variant(id));
+                visit.SetParam(QStringLiteral("Exid"), v->EXID);
+                visit.SetParam(QStringLiteral("Nazwa"),
+                               Variant(v->Data.toString() + QLatin1Char('.') + v->ObiektEXID.toString()));
+                visit.SetParam(QStringLiteral("Ob"), Variant(ids.value(v->ObiektEXID.toString())));
+                visit.SetParam(QStringLiteral("Data"), Variant(v->Data.toString() + QStringLiteral(" 00:00:00")));
+                visit.SetParam(QStringLiteral("Ilosc"), Variant(v->WizytaPozycje()->Count()));
+                visit.ExecSQL();
+                for (int s = 0; s < v->WizytaPozycje()->Count(); ++s) {
+                    const TPelk_WizytaPozycjeCollectionItem *item = v->WizytaPozycje()->Items(s);
+                    stop.SetParam(QStringLiteral("Id"), Variant(id));
+                    stop.SetParam(QStringLiteral("Ob"), Variant(ids.value(item->ObiektEXID.toString())));
+                    stop.SetParam(QStringLiteral("Sort"), Variant(item->Sort));
+                    stop.SetParam(QStringLiteral("Od"), item->GodzinaOd);
+                    stop.SetParam(QStringLiteral("Do"), item->GodzinaDo);
+                    stop.SetParam(QStringLiteral("Czas"), item->Czas);
+                    stop.SetParam(QStringLiteral("Opis"), Variant(item->Opis));
+                    stop.SetParam(QStringLiteral("Num1"), item->Num1);
+                    stop.ExecSQL();
+                }
+                gis.EndTransaction(true);
+            }
+        },
+        &cpu);
+}
+
 void run(int wanted)
 {
     const int days = (wanted + demo::CrmGenerator::Users - 1) / demo::CrmGenerator::Users;
@@ -93,107 +186,31 @@ void run(int wanted)
         process, visits,
         QStringLiteral("UPDATE Activity SET EndDate = datetime(EndDate, '+5 minutes'), "
                        "UpdateDate = datetime('now', 'localtime');"));
-    const double endToEnd = runs.added.seconds, endToEndCpu = runs.added.cpu;
+    const double endToEnd = runs.added.seconds;
     const QString stops =
         OdbcEnvironment::QuerySqlite(b.inst.gisFile, QStringLiteral("SELECT count(*) FROM WIZYTA_OBIEKT;")).value(0);
 
-    // Each stage on its own, over all visits: the list as the queue gathers it, then each visit.
     b.FreshGis();
     TDM_Main dm(b.inst.dir.path(), {process}, nullptr, nullptr);
-    std::unique_ptr<TObjectListQueue> queue = QueueFactory::Create(QStringLiteral("Wizyta"), true, dm);
-    queue->Rules = std::make_unique<TQueueObjectRules>();
-    queue->Rules->ObjectName = QStringLiteral("Wizyta");
-    const double list = secondsOf([&] { queue->PrepareList(); });
     TDM_Wizyta wiz(dm);
-    std::vector<std::unique_ptr<TZamer_Wizyta>> sources;
-    const double crmRead = secondsOf([&] {
-        for (auto &element : queue->Elements) {
-            auto v = std::make_unique<TZamer_Wizyta>(dm, wiz);
-            v->Connection = &dm.ADOConnection_Caesar;
-            v->LoadObjectData(*element);
-            sources.push_back(std::move(v));
-        }
-    });
-    // The stages as the pipeline runs them: documents in memory, a file only where an element
-    // stops.
     std::vector<std::unique_ptr<TPelk_Wizyta>> targets;
-    const bench::StageTimes stagesAlone = bench::TimeDocumentStages<TZamer_Wizyta, TPelk_Wizyta>(
-        dm, sources, b.inst.Path(QStringLiteral("xsl")), QStringLiteral("Wizyta_X2Y.xsl"),
-        [&] { return std::make_unique<TPelk_Wizyta>(dm, wiz); }, targets);
-    const double xmlWrite = stagesAlone.xmlWrite, transform = stagesAlone.transform, xmlRead = stagesAlone.xmlRead;
-    RObiekt element;
-    double gisSaveCpu = 0;
-    const double gisSave = secondsOf(
-        [&] {
-            for (auto &v : targets) {
-                v->Connection = &dm.ADOConnection_PelkGIS;
-                v->SaveObjectData(element);
-            }
-        },
-        &gisSaveCpu);
-
-    // The same rows written directly, the objects' ids known beforehand, into the tables as the
-    // exchange names them (on SQLite "dbo" is the database attached to itself).
-    b.FreshGis();
-    dm.ADOConnection_PelkGIS.Close();
-    QHash<QString, int> ids;
-    for (const QString &row :
-         OdbcEnvironment::QuerySqlite(b.inst.gisFile, QStringLiteral("SELECT OB_EXID || '|' || OB_ID FROM OBIEKT;")))
-        ids.insert(row.section(QLatin1Char('|'), 0, 0), row.section(QLatin1Char('|'), 1, 1).toInt());
-    Connection &gis = dm.ADOConnection_PelkGIS;
-    gis.Open();
-    Query write(gis);
+    const Stages t = TimeStages(b, dm, wiz, targets);
     double bareCpu = 0;
-    const double bare = secondsOf(
-        [&] {
-            int id = 0;
-            for (auto &v : targets) {
-                ++id;
-                gis.BeginTransaction();
-                write.SetSQL(
-                    QStringLiteral("INSERT INTO dbo.WIZYTA (WIZ_ID, WIZ_EXID, WIZ_NAZWA, WIZ_ID_OB, WIZ_DATA, WIZ_ILOSC) "
-                                   "VALUES (:Id, :Exid, :Nazwa, :Ob, :Data, :Ilosc)"));
-                write.SetParam(QStringLiteral("Id"), Variant(id));
-                write.SetParam(QStringLiteral("Exid"), v->EXID);
-                write.SetParam(QStringLiteral("Nazwa"),
-                               Variant(v->Data.toString() + QLatin1Char('.') + v->ObiektEXID.toString()));
-                write.SetParam(QStringLiteral("Ob"), Variant(ids.value(v->ObiektEXID.toString())));
-                write.SetParam(QStringLiteral("Data"), Variant(v->Data.toString() + QStringLiteral(" 00:00:00")));
-                write.SetParam(QStringLiteral("Ilosc"), Variant(v->WizytaPozycje()->Count()));
-                write.ExecSQL();
-                for (int s = 0; s < v->WizytaPozycje()->Count(); ++s) {
-                    const TPelk_WizytaPozycjeCollectionItem *stop = v->WizytaPozycje()->Items(s);
-                    write.SetSQL(QStringLiteral(
-                        "INSERT INTO dbo.WIZYTA_OBIEKT (WIO_ID_WIZ, WIO_ID_OB, WIO_SORT, WIO_GODZ_OD, WIO_GODZ_DO, "
-                        "WIO_CZAS, WIO_OPIS, WIO_NUM1) VALUES (:Id, :Ob, :Sort, :Od, :Do, :Czas, :Opis, :Num1)"));
-                    write.SetParam(QStringLiteral("Id"), Variant(id));
-                    write.SetParam(QStringLiteral("Ob"), Variant(ids.value(stop->ObiektEXID.toString())));
-                    write.SetParam(QStringLiteral("Sort"), Variant(stop->Sort));
-                    write.SetParam(QStringLiteral("Od"), stop->GodzinaOd);
-                    write.SetParam(QStringLiteral("Do"), stop->GodzinaDo);
-                    write.SetParam(QStringLiteral("Czas"), stop->Czas);
-                    write.SetParam(QStringLiteral("Opis"), Variant(stop->Opis));
-                    write.SetParam(QStringLiteral("Num1"), stop->Num1);
-                    write.ExecSQL();
-                }
-                gis.EndTransaction(true);
-            }
-        },
-        &bareCpu);
+    const double bare = BareWrites(b, dm.ADOConnection_PelkGIS, targets, bareCpu);
 
-    const double stages = list + crmRead + xmlWrite + transform + xmlRead + gisSave;
-    auto share = [&](double s) { return 100.0 * s / stages; };
+    auto share = [&](double s) { return 100.0 * s / t.Sum(); };
     std::printf("%d visits (%d representatives x %d days), %s stops\n", visits, demo::CrmGenerator::Users, days,
                 qPrintable(stops));
     std::printf("  end to end:   %7.2f s  %6.0f visits/s  %6.2f ms/visit  (CPU %.2f s: %.0f visits per CPU second)\n", endToEnd,
-                visits / endToEnd, 1000 * endToEnd / visits, endToEndCpu, visits / endToEndCpu);
+                visits / endToEnd, 1000 * endToEnd / visits, runs.added.cpu, visits / runs.added.cpu);
     Bench::Print(runs, visits);
     std::printf("  stages alone: %7.2f s (list %.0f%%, CRM read %.0f%%, XML write %.0f%%, transform %.0f%%, XML read %.0f%%, "
                 "GIS save %.0f%%)\n",
-                stages, share(list), share(crmRead), share(xmlWrite), share(transform), share(xmlRead), share(gisSave));
+                t.Sum(), share(t.list), share(t.crmRead), share(t.xmlWrite), share(t.transform), share(t.xmlRead),
+                share(t.gisSave));
     std::printf("  GIS save %.2f s against bare writes %.2f s: ratio %.2f (CPU %.2f s against %.2f s: %.2f); "
                 "end to end against bare writes: %.2f\n",
-                gisSave, bare, gisSave / bare, gisSaveCpu, bareCpu, gisSaveCpu / bareCpu, endToEnd / bare);
+                t.gisSave, bare, t.gisSave / bare, t.gisSaveCpu, bareCpu, t.gisSaveCpu / bareCpu, endToEnd / bare);
 }
 
 } // namespace

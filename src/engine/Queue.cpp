@@ -1,5 +1,6 @@
 #include "Queue.h"
 
+#include "NotOfferedQueue.h"
 #include "app/DM_Main.h"
 #include "app/Guarded.h"
 #include "app/Log.h"
@@ -25,6 +26,19 @@ std::map<std::pair<QString, bool>, QueueFactory::Creator> &Registry()
 void QueueFactory::Register(const QString &rulesName, bool direction, Creator creator)
 {
     Registry()[{rulesName, direction}] = std::move(creator);
+}
+
+void QueueFactory::RegisterIntoGis(const QString &rulesName, Connection TDM_Main::*source, const Creator &make,
+                                   const QString &notOffered)
+{
+    Register(rulesName, true, [source, make](TDM_Main &dm) {
+        std::unique_ptr<TObjectListQueue> q = make(dm);
+        if (source)
+            q->SourceConnection = &(dm.*source);
+        q->TargetConnection = &dm.ADOConnection_PelkGIS;
+        return q;
+    });
+    TNotOfferedQueue::Register(rulesName, false, notOffered);
 }
 
 void QueueFactory::Unregister(const QString &rulesName, bool direction)

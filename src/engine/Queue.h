@@ -17,6 +17,11 @@ class QueueFactory
 public:
     using Creator = std::function<std::unique_ptr<TObjectListQueue>(TDM_Main &dm)>;
     static void Register(const QString &rulesName, bool direction, Creator creator);
+    // Both directions of a kind carried from the source connection (none: null) into the GIS:
+    // `make` builds the queue of the offered direction, the other is not offered and logged
+    // under `notOffered` (the queue's name, "TY2X_ObiektListQueue").
+    static void RegisterIntoGis(const QString &rulesName, Connection TDM_Main::*source, const Creator &make,
+                                const QString &notOffered);
     static void Unregister(const QString &rulesName, bool direction);
     // Null for a name and direction nobody registered.
     static std::unique_ptr<TObjectListQueue> Create(const QString &rulesName, bool direction, TDM_Main &dm);

@@ -301,12 +301,9 @@ void TX2Y_DaneGPSListQueue::Pauza(std::chrono::milliseconds time) const
 void RegisterGpsQueues()
 {
     const QString name = QStringLiteral("DaneGPS");
-    QueueFactory::Register(name, true, [](TDM_Main &dm) {
-        auto q = std::make_unique<TX2Y_DaneGPSListQueue>(dm);
-        q->TargetConnection = &dm.ADOConnection_PelkGIS;
-        return std::unique_ptr<TObjectListQueue>(std::move(q));
-    });
-    TNotOfferedQueue::Register(name, false, QStringLiteral("TY2X_DaneGPSListQueue"));
+    QueueFactory::RegisterIntoGis(
+        name, nullptr, [](TDM_Main &dm) { return std::make_unique<TX2Y_DaneGPSListQueue>(dm); },
+        QStringLiteral("TY2X_DaneGPSListQueue"));
 }
 
 } // namespace pelk

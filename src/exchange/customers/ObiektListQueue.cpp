@@ -5,7 +5,6 @@
 #include "app/Guarded.h"
 #include "app/Log.h"
 #include "app/Process.h"
-#include "engine/NotOfferedQueue.h"
 #include "engine/Queue.h"
 #include "gisdb/Pelk_Obiekt.h"
 
@@ -142,13 +141,10 @@ void RegisterCustomerQueues()
     for (const auto &[name, typ] :
          {std::pair{QStringLiteral("Klient"), kKlient}, std::pair{QStringLiteral("Dystrybutor"), kDystrybutor}}) {
         const int type = typ;
-        QueueFactory::Register(name, true, [type](TDM_Main &dm) {
-            auto q = std::make_unique<TX2Y_ObiektListQueue>(dm, type);
-            q->SourceConnection = &dm.ADOConnection_Caesar;
-            q->TargetConnection = &dm.ADOConnection_PelkGIS;
-            return std::unique_ptr<TObjectListQueue>(std::move(q));
-        });
-        TNotOfferedQueue::Register(name, false, QStringLiteral("TY2X_ObiektListQueue"));
+        QueueFactory::RegisterIntoGis(
+            name, &TDM_Main::ADOConnection_Caesar,
+            [type](TDM_Main &dm) { return std::make_unique<TX2Y_ObiektListQueue>(dm, type); },
+            QStringLiteral("TY2X_ObiektListQueue"));
     }
 }
 

@@ -8,7 +8,6 @@
 #include "app/Guarded.h"
 #include "app/Log.h"
 #include "app/Process.h"
-#include "engine/NotOfferedQueue.h"
 #include "engine/Queue.h"
 
 namespace pelk {
@@ -210,13 +209,9 @@ void TX2Y_SprzedazListQueue::FinishElement(RObiekt &element, bool result)
 void RegisterSalesQueues()
 {
     const QString name = QStringLiteral("Sprzedaz");
-    QueueFactory::Register(name, true, [](TDM_Main &dm) {
-        auto q = std::make_unique<TX2Y_SprzedazListQueue>(dm);
-        q->SourceConnection = &dm.ADOConnection_Movex;
-        q->TargetConnection = &dm.ADOConnection_PelkGIS;
-        return std::unique_ptr<TObjectListQueue>(std::move(q));
-    });
-    TNotOfferedQueue::Register(name, false, QStringLiteral("TY2X_SprzedazListQueue"));
+    QueueFactory::RegisterIntoGis(
+        name, &TDM_Main::ADOConnection_Movex, [](TDM_Main &dm) { return std::make_unique<TX2Y_SprzedazListQueue>(dm); },
+        QStringLiteral("TY2X_SprzedazListQueue"));
 }
 
 } // namespace pelk

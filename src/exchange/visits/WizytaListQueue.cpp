@@ -6,7 +6,6 @@
 #include "app/Guarded.h"
 #include "app/Log.h"
 #include "app/Process.h"
-#include "engine/NotOfferedQueue.h"
 #include "engine/Queue.h"
 
 #include <cmath>
@@ -96,13 +95,9 @@ void TX2Y_WizytaListQueue::Run()
 void RegisterVisitQueues()
 {
     const QString name = QStringLiteral("Wizyta");
-    QueueFactory::Register(name, true, [](TDM_Main &dm) {
-        auto q = std::make_unique<TX2Y_WizytaListQueue>(dm);
-        q->SourceConnection = &dm.ADOConnection_Caesar;
-        q->TargetConnection = &dm.ADOConnection_PelkGIS;
-        return std::unique_ptr<TObjectListQueue>(std::move(q));
-    });
-    TNotOfferedQueue::Register(name, false, QStringLiteral("TY2X_WizytaListQueue"));
+    QueueFactory::RegisterIntoGis(
+        name, &TDM_Main::ADOConnection_Caesar, [](TDM_Main &dm) { return std::make_unique<TX2Y_WizytaListQueue>(dm); },
+        QStringLiteral("TY2X_WizytaListQueue"));
 }
 
 } // namespace pelk
