@@ -2,6 +2,7 @@
 // rules and reference data, SQLite databases through ODBC, a fixed clock.
 #include "support/ExchangeFixture.h"
 #include "support/FixedClock.h"
+#include "support/StatementCounter.h"
 
 #include "app/DM_Main.h"
 #include "app/Process.h"
@@ -513,3 +514,26 @@ TEST_F(Sales, OppositeDirectionIsNotImplemented)
 }
 
 } // namespace
+
+// The round trips of a sales customer: a change that adds a statement per customer fails here.
+TEST_F(Sales, TheStatementsOfACustomerArePinned)
+{
+    for (int k = 1; k <= 3; ++k) {
+        GisObject(QStringLiteral("10000%1").arg(k), QStringLiteral("K%1").arg(k));
+        Order(QStringLiteral("K%1").arg(k), 20260310, {{"RB", 100.0 * k, 2}});
+    }
+    StatementCounter counter;
+    RunExchange();
+    const auto first = counter.Of(QStringLiteral("GIS"));
+    counter.Reset();
+    RunExchange();
+    const auto second = counter.Of(QStringLiteral("GIS"));
+    EXPECT_EQ(Summary(), Counts(3, 3, 0, 0, 3, 0)) << Pane().toStdString();
+    // Per run: the three attribute definitions (once each) and the objects holding figures.
+    // Per customer: its objects with their rows and figures (1 read); on the first run one
+    // insert per figure (PC 12M, PCE rutile/basic M, PCE M (kg)), on the second nothing.
+    EXPECT_EQ(first.reads, 3 + 1 + 3);
+    EXPECT_EQ(second.reads, 3 + 1 + 3);
+    EXPECT_EQ(first.writes, 3 * 3);
+    EXPECT_EQ(second.writes, 0);
+}
