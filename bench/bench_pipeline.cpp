@@ -145,15 +145,9 @@ void Report(const char *title, int n, qint64 total, qint64 cpu, const TBenchQueu
     std::printf("    loop (progress, last file deleted): %5.1f us\n", rest * us);
 }
 
-} // namespace
-
-int main(int argc, char **argv)
+// The settings and the stylesheet of a run with no database.
+void WriteInstallation(const QTemporaryDir &dir)
 {
-    PinSystemTimeZone(); // as the program does
-    QCoreApplication app(argc, argv);
-    const int n = argc > 1 ? std::atoi(argv[1]) : 10000;
-    QTemporaryDir dir(argc > 2 ? QString::fromLocal8Bit(argv[2]) + QStringLiteral("/bench_pipeline-XXXXXX")
-                               : QDir::tempPath() + QStringLiteral("/bench_pipeline-XXXXXX"));
     for (const char *sub : {"logs", "work", "xsl"})
         QDir(dir.path()).mkpath(QLatin1String(sub));
     WriteText(
@@ -168,12 +162,11 @@ int main(int argc, char **argv)
         "<property name=\"TraceLevel\" type=\"Integer\">1</property>"
         "</properties></class></classes>\n");
     WriteText(dir.filePath(QStringLiteral("xsl/Bench_X2Y.xsl")), kStylesheet);
+}
 
-    TDM_Main dm(dir.path(), {}, nullptr, nullptr);
-    if (!dm.SettingsProcess()) {
-        std::fprintf(stderr, "start-up failed\n");
-        return 1;
-    }
+// n elements through the stages, with the stylesheet cache and without.
+void RunStages(TDM_Main &dm, int n)
+{
     for (bool cached : {true, false}) {
         TStylesheetCache cache;
         TBenchQueue queue(dm, n);
@@ -195,9 +188,12 @@ int main(int argc, char **argv)
         if (left)
             std::printf("  files left in the working folder: %d\n", left);
     }
+}
 
-    // Leftover files of earlier runs against the listed elements: every other file belongs to
-    // an element listed again (it is dropped), the rest stay as file elements.
+// Leftover files of earlier runs against the listed elements: every other file belongs to an
+// element listed again (it is dropped), the rest stay as file elements.
+void MatchLeftovers(TDM_Main &dm)
+{
     const int listed = 10000, files = 5000;
     QElapsedTimer sweep;
     {
@@ -222,6 +218,25 @@ int main(int argc, char **argv)
     } // the queue waits for the superseded files to be deleted
     std::printf("  superseded files deleted in the background; the queue waited %.3f s more at its end\n",
                 sweep.nsecsElapsed() * 1e-9);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    PinSystemTimeZone(); // as the program does
+    QCoreApplication app(argc, argv);
+    const int n = argc > 1 ? std::atoi(argv[1]) : 10000;
+    QTemporaryDir dir(argc > 2 ? QString::fromLocal8Bit(argv[2]) + QStringLiteral("/bench_pipeline-XXXXXX")
+                               : QDir::tempPath() + QStringLiteral("/bench_pipeline-XXXXXX"));
+    WriteInstallation(dir);
+    TDM_Main dm(dir.path(), {}, nullptr, nullptr);
+    if (!dm.SettingsProcess()) {
+        std::fprintf(stderr, "start-up failed\n");
+        return 1;
+    }
+    RunStages(dm, n);
+    MatchLeftovers(dm);
     return 0;
 }
 

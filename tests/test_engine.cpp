@@ -8,28 +8,18 @@
 #include "app/Process.h"
 #include "app/Settings.h"
 #include "app/Views.h"
-#include "config/AtomicFile.h"
 #include "config/Common.h"
 #include "config/Errors.h"
-#include "config/ObjectCollection.h"
 #include "config/XMLSerializer.h"
 #include "db/Query.h"
 #include "engine/CloseDataSets.h"
 #include "engine/Queue.h"
 #include "engine/RunControl.h"
-#include "engine/StagedDocument.h"
 #include "engine/Transformation.h"
-#include "exchange/customers/DM_Obiekt.h"
-#include "exchange/customers/Zamer_Klient.h"
-#include "exchange/sales/DM_Sprzedaz.h"
-#include "exchange/sales/Zamer_KlientSprzedaz.h"
-#include "exchange/visits/DM_Wizyta.h"
-#include "exchange/visits/Zamer_Wizyta.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QMetaProperty>
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <QThread>
@@ -340,108 +330,6 @@ TEST_F(Engine, TransformationMessagesAndOutputRules)
     }
     EXPECT_EQ(pane.messages.size(), before);
     EXPECT_TRUE(WorkFiles(QStringLiteral("*.part")).isEmpty());
-}
-
-// Sets every text the object writes (its collections' items too, two of them) to one of the
-// texts a reader that drops blank text nodes could alter: white space alone, white space around
-// words, line breaks, markup characters.
-void FillWithAwkwardTexts(QObject &object, int &next)
-{
-    static const QStringList texts = {QStringLiteral(" "),     QStringLiteral("  Łódź & <Piotrkowska> \"7\"  "),
-                                      QStringLiteral("\r\n"),  QStringLiteral("wiersz\r\n  drugi\t"),
-                                      QStringLiteral("\t \t"), QStringLiteral("12")};
-    const QMetaObject *mo = object.metaObject();
-    for (int i = QObject::staticMetaObject.propertyCount(); i < mo->propertyCount(); ++i) {
-        const QMetaProperty p = mo->property(i);
-        if (auto *collection = qobject_cast<TObjectCollection *>(p.read(&object).value<QObject *>())) {
-            for (int k = 0; k < 2; ++k)
-                FillWithAwkwardTexts(*collection->Add(), next);
-        } else if (p.isWritable() && p.metaType() == QMetaType::fromType<QString>()) {
-            p.write(&object, texts[next++ % texts.size()]);
-        } else if (p.isWritable() && p.metaType() == QMetaType::fromType<Variant>()) {
-            p.write(&object, QVariant::fromValue(Variant(texts[next++ % texts.size()])));
-        }
-    }
-}
-
-TEST_F(Engine, AStylesheetGetsTheSameInputInOneGoAsFromTheKeptFile)
-{
-    const QString deployed = QStringLiteral(PELK_SOURCE_DIR "/deploy/xsl/");
-    for (const QString &name : QDir(deployed).entryList({QStringLiteral("*.xsl")}))
-        ASSERT_TRUE(QFile::copy(deployed + name, Xsl(name)));
-    const QString copy = QStringLiteral("<xsl:stylesheet version=\"1.0\" xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\">%1"
-                                        "<xsl:template match=\"/\"><xsl:copy-of select=\"/\"/></xsl:template></xsl:stylesheet>");
-    WriteFileText(Xsl(QStringLiteral("Copy.xsl")), copy.arg(QString()));
-    // Stripping white space deletes text nodes of the stylesheet's source tree.
-    WriteFileText(Xsl(QStringLiteral("CopyStripped.xsl")), copy.arg(QStringLiteral("<xsl:strip-space elements=\"*\"/>")));
-
-    using Make = std::function<std::unique_ptr<TInterfaceObject>()>;
-    TDM_Obiekt klienci(Dm());
-    TDM_Sprzedaz sprzedaze(Dm());
-    TDM_Wizyta wizyty(Dm());
-    const Make klient = [&] { return std::make_unique<TZamer_Klient>(Dm(), klienci); };
-    const Make sprzedaz = [&] { return std::make_unique<TZamer_KlientSprzedaz>(Dm(), sprzedaze); };
-    const Make wizyta = [&] { return std::make_unique<TZamer_Wizyta>(Dm(), wizyty); };
-    const struct
-    {
-        const char *stylesheet;
-        Make source;
-        const char *result; // a text of the result
-    } cases[] = {
-        {"Klient_X2Y.xsl", klient, "classname=\"TPelk_Obiekt\""},
-        {"Dystrybutor_X2Y.xsl", klient, "classname=\"TPelk_Obiekt\""},
-        {"Sprzedaz_X2Y.xsl", sprzedaz, "classname=\"TPelk_ObiektSprzedaz\""},
-        {"Wizyta_X2Y.xsl", wizyta, "classname=\"TPelk_WizytaPozycjeCollectionItem\""},
-        {"Copy.xsl", klient, "type=\"String\"> </property>"},
-        {"Copy.xsl", sprzedaz, "classname=\"TZamer_KlientSprzedazPozycjaCollectionItem\""},
-        {"Copy.xsl", wizyta, "classname=\"TZamer_WizytaPozycjeCollectionItem\""},
-        {"CopyStripped.xsl", wizyta, "classname=\"TZamer_WizytaPozycjeCollectionItem\""},
-    };
-    TStylesheetCache cache;
-    int file = 0;
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.stylesheet);
-        std::unique_ptr<TInterfaceObject> source = c.source();
-        int next = 0;
-        FillWithAwkwardTexts(*source, next);
-        // In one go: the tree the source object was written to is the stylesheet's input.
-        TStagedDocument tree;
-        source->Document = &tree;
-        ASSERT_TRUE(source->SaveToXML());
-        QByteArray kept;
-        ASSERT_TRUE(tree.Bytes(kept, nullptr));
-        TTransformationObject inMemory(*Dm().Log(), Work(), inst.Path(QStringLiteral("xsl")), &cache);
-        inMemory.StylesheetName = QLatin1String(c.stylesheet);
-        inMemory.Input = tree.Tree();
-        TStagedDocument oneGo;
-        inMemory.Output = &oneGo;
-        ASSERT_TRUE(inMemory.Transform());
-        QByteArray oneGoBytes;
-        ASSERT_TRUE(oneGo.Bytes(oneGoBytes, nullptr));
-        // The transformation left the tree as it was: were the element to stop here, its
-        // file would hold the same.
-        QByteArray keptAfter;
-        ASSERT_TRUE(tree.Bytes(keptAfter, nullptr));
-        EXPECT_EQ(keptAfter.toStdString(), kept.toStdString());
-
-        // Kept: the file holds what the object writes to a file (as the earlier version kept
-        // it, indented), and is taken up by the next run.
-        const QString name = QStringLiteral("Kept%1.xml").arg(++file);
-        source->Document = nullptr;
-        source->FileName = WorkFile(QStringLiteral("Written%1.xml").arg(file));
-        ASSERT_TRUE(source->SaveToXML());
-        EXPECT_EQ(ReadFileBytes(source->FileName).toStdString(), kept.toStdString());
-        ASSERT_TRUE(WriteFileAtomically(WorkFile(name), kept, Overwrite::Refuse, nullptr));
-        TTransformationObject fromFile(*Dm().Log(), Work(), inst.Path(QStringLiteral("xsl")), &cache);
-        fromFile.StylesheetName = QLatin1String(c.stylesheet);
-        fromFile.InputName = name;
-        fromFile.OutputName = QStringLiteral("Result%1.xml").arg(file);
-        ASSERT_TRUE(fromFile.Transform());
-
-        const QByteArray fromFileBytes = ReadFileBytes(WorkFile(fromFile.OutputName));
-        EXPECT_EQ(oneGoBytes.toStdString(), fromFileBytes.toStdString());
-        EXPECT_TRUE(oneGoBytes.contains(c.result)) << oneGoBytes.toStdString();
-    }
 }
 
 TEST_F(Engine, StylesheetIsCompiledOncePerRunAndAChangedOneIsPickedUp)

@@ -158,30 +158,44 @@ bool TTransformationObject::Transform()
     return Guarded(nullptr, PELK_HERE, [this] { return Run(); });
 }
 
+namespace {
+
+// The staged file, read without blank text as the stages build their trees; null on failure
+// (a missing file logged).
+DocPtr ReadStagedFile(TLog &log, const QString &input)
+{
+    if (!QFileInfo(input).isFile()) {
+        log.Error(1, QStringLiteral(" Brak pliku do transformacj: \r\n      %1").arg(input));
+        return nullptr;
+    }
+    thread_local XmlParserContext parser;
+    if (!parser.Get())
+        return nullptr;
+    return DocPtr(xmlCtxtReadFile(parser.Get(), QFile::encodeName(input).constData(), nullptr, kStagedParseOptions));
+}
+
+// The stylesheet, shared through the cache when there is one; null on failure (a missing file
+// logged).
+StylePtr LoadStylesheet(TLog &log, const QString &stylesheet, TStylesheetCache *cache)
+{
+    if (!QFileInfo(stylesheet).isFile()) {
+        log.Error(1, QStringLiteral(" Brak pliku transformacyjnego: \r\n      %1").arg(stylesheet));
+        return nullptr;
+    }
+    return cache ? cache->Share(stylesheet) : StylePtr(TStylesheetCache::Compile(stylesheet), TStylesheetCache::Free);
+}
+
+} // namespace
+
 bool TTransformationObject::Run()
 {
-    const QString input = JoinFolder(m_work, InputName);
-    if (!Input && !QFileInfo(input).isFile()) {
-        m_log.Error(1, QStringLiteral(" Brak pliku do transformacj: \r\n      %1").arg(input));
-        return false;
-    }
     DocPtr read;
     if (!Input) {
-        thread_local XmlParserContext parser;
-        if (!parser.Get())
-            return false;
-        read.reset(xmlCtxtReadFile(parser.Get(), QFile::encodeName(input).constData(), nullptr, kStagedParseOptions));
+        read = ReadStagedFile(m_log, JoinFolder(m_work, InputName));
         if (!read)
             return false;
     }
-
-    const QString stylesheet = JoinFolder(m_xsl, StylesheetName);
-    if (!QFileInfo(stylesheet).isFile()) {
-        m_log.Error(1, QStringLiteral(" Brak pliku transformacyjnego: \r\n      %1").arg(stylesheet));
-        return false;
-    }
-    const StylePtr style = m_cache ? m_cache->Share(stylesheet)
-                                   : StylePtr(TStylesheetCache::Compile(stylesheet), TStylesheetCache::Free);
+    const StylePtr style = LoadStylesheet(m_log, JoinFolder(m_xsl, StylesheetName), m_cache);
     if (!style)
         return false;
 

@@ -126,49 +126,56 @@ bool TPelk_ObiektSprzedaz::SaveObiektSprzedaz()
         for (int i = 0; i < atrybuty.Count(); ++i)
             atrybuty.Items(i)->WartoscZrodlowa = atrybuty.Items(i)->Wartosc;
         for (int k = 0; k < n; ++k) {
-            RObiektKlienta &o = obiekty[k];
-            // The customer's figures replace the previous run's in its own transaction: no one
-            // sees them at 0 while the run goes on, and a run that breaks off leaves them whole.
-            // An object an earlier customer of the run has set keeps that customer's figures
-            // and gets this one's on top, as after one zeroing of all.
-            const bool ustawiony = m_sprzedaz.Ustawione.contains(o.Id);
-            QSet<int> zapisane;
-            for (int i = 0; i < atrybuty.Count(); ++i) {
-                TAtrybutyObiektCollectionItem &item = *atrybuty.Items(i);
-                item.ObiektID = o.Id;
-                item.ObiektTyp = o.Typ;
-                item.ObiektNowy = false;
-                item.StatusZapisu = szBezZmian;
-                const double wartosc = Udzial(item.WartoscZrodlowa, n);
-                item.Wartosc = Variant(wartosc);
-                // Figures of 0 or less are not written: they are 0.
-                if (wartosc <= 0) {
-                    if (k == 0)
-                        m_dm.Log()->Info(3,
-                                         QStringLiteral(" Atrybut nr: %1 klienta o numerze ERP ID = \"%2\": wartość %3 nie "
-                                                        "jest dodatnia\r\n      Atrybut nie został zapisany (pozostaje 0)")
-                                             .arg(item.NumerAtrybutu)
-                                             .arg(erpId, item.WartoscZrodlowa.toString()));
-                } else if (ustawiony) {
-                    item.SaveAtrybut();
-                } else if (ZapiszZamiast(item, o.Atrybuty)) {
-                    zapisane.insert(item.NumerAtrybutu);
-                }
-                if (StatusZapisu == szBezZmian && item.StatusZapisu != szBezZmian)
-                    StatusZapisu = item.StatusZapisu;
-            }
-            // What was not written this time is 0, as after a zeroing of all figures.
-            if (!ustawiony) {
-                const QSet<int> zerowane = DoWyzerowania(o.Atrybuty, zapisane);
-                if (!m_sprzedaz.ZerujAtrybuty(o.Id, zerowane))
-                    return false;
-                if (StatusZapisu == szBezZmian && !zerowane.isEmpty())
-                    StatusZapisu = szZmieniony;
-            }
-            m_obiekty.append(o.Id);
+            if (!ZapiszObiekt(obiekty[k].Id, obiekty[k].Typ, obiekty[k].Atrybuty, n, k == 0))
+                return false;
+            m_obiekty.append(obiekty[k].Id);
         }
         return true;
     });
+}
+
+bool TPelk_ObiektSprzedaz::ZapiszObiekt(int id, int typ, QHash<int, QString> &wiersze, int n, bool pierwszy)
+{
+    // The customer's figures replace the previous run's in its own transaction: no one sees
+    // them at 0 while the run goes on, and a run that breaks off leaves them whole. An object an
+    // earlier customer of the run has set keeps that customer's figures and gets this one's on
+    // top, as after one zeroing of all.
+    TAtrybutyObiektCollection &atrybuty = *Atrybuty();
+    const bool ustawiony = m_sprzedaz.Ustawione.contains(id);
+    QSet<int> zapisane;
+    for (int i = 0; i < atrybuty.Count(); ++i) {
+        TAtrybutyObiektCollectionItem &item = *atrybuty.Items(i);
+        item.ObiektID = id;
+        item.ObiektTyp = typ;
+        item.ObiektNowy = false;
+        item.StatusZapisu = szBezZmian;
+        const double wartosc = Udzial(item.WartoscZrodlowa, n);
+        item.Wartosc = Variant(wartosc);
+        // Figures of 0 or less are not written: they are 0.
+        if (wartosc <= 0) {
+            if (pierwszy)
+                m_dm.Log()->Info(3,
+                                 QStringLiteral(" Atrybut nr: %1 klienta o numerze ERP ID = \"%2\": wartość %3 nie "
+                                                "jest dodatnia\r\n      Atrybut nie został zapisany (pozostaje 0)")
+                                     .arg(item.NumerAtrybutu)
+                                     .arg(EXID.toString(), item.WartoscZrodlowa.toString()));
+        } else if (ustawiony) {
+            item.SaveAtrybut();
+        } else if (ZapiszZamiast(item, wiersze)) {
+            zapisane.insert(item.NumerAtrybutu);
+        }
+        if (StatusZapisu == szBezZmian && item.StatusZapisu != szBezZmian)
+            StatusZapisu = item.StatusZapisu;
+    }
+    if (ustawiony)
+        return true;
+    // What was not written this time is 0, as after a zeroing of all figures.
+    const QSet<int> zerowane = DoWyzerowania(wiersze, zapisane);
+    if (!m_sprzedaz.ZerujAtrybuty(id, zerowane))
+        return false;
+    if (StatusZapisu == szBezZmian && !zerowane.isEmpty())
+        StatusZapisu = szZmieniony;
+    return true;
 }
 
 } // namespace pelk

@@ -29,6 +29,10 @@ public:
     static double Udzial(const Variant &wartosc, int n);
 
 private:
+    // The figures of one of the customer's `n` objects, with the rows it holds and their stored
+    // figures (`wiersze`); `pierwszy`: the first object, which logs the figures not written.
+    bool ZapiszObiekt(int id, int typ, QHash<int, QString> &wiersze, int n, bool pierwszy);
+
     TDM_Sprzedaz &m_sprzedaz;
     QList<int> m_obiekty; // the objects SaveObiektSprzedaz wrote to
     bool m_brakObiektu = false;
