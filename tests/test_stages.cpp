@@ -30,9 +30,9 @@ protected:
     {
         ExchangeFixture::SetUp();
         Objects({{QStringLiteral("Klient"), QStringLiteral("esSysXtoSysY"), 10}});
-        const QString copy =
-            QStringLiteral("<xsl:stylesheet version=\"1.0\" xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\">%1"
-                           "<xsl:template match=\"/\"><xsl:copy-of select=\"/\"/></xsl:template></xsl:stylesheet>");
+        const QString copy = QStringLiteral(
+            "<xsl:stylesheet version=\"1.0\" xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\">%1"
+            "<xsl:template match=\"/\"><xsl:copy-of select=\"/\"/></xsl:template></xsl:stylesheet>");
         WriteFileText(Xsl(QStringLiteral("Copy.xsl")), copy.arg(QString()));
         // Stripping white space deletes text nodes of the stylesheet's source tree.
         WriteFileText(Xsl(QStringLiteral("CopyStripped.xsl")), copy.arg(QStringLiteral("<xsl:strip-space elements=\"*\"/>")));

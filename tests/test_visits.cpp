@@ -94,6 +94,36 @@ protected:
                 .arg(exid));
     }
     std::string Summary() const { return ExchangeFixture::Summary(QStringLiteral("Wizyta")); }
+    // Saves the visit of the representative on 2009-03-14 with two stops (the second ending
+    // then), as the stylesheet writes it and read back from its file.
+    bool SaveVisit(TDM_Wizyta &wiz, const QString &rep, const QString &secondEnd)
+    {
+        const QString file = inst.Path(QStringLiteral("work/v.xml"));
+        {
+            TPelk_Wizyta visit(Dm(), wiz);
+            visit.ObiektEXID = Variant(rep);
+            visit.Data = Variant(QStringLiteral("2009-03-14"));
+            const QList<std::tuple<const char *, const char *, QString>> stops = {
+                {"100001", "2009-03-14 08:00:00", QStringLiteral("2009-03-14 08:30:00")},
+                {"100005", "2009-03-14 10:00:00", secondEnd}};
+            for (const auto &[exid, od, doDnia] : stops) {
+                TPelk_WizytaPozycjeCollectionItem *stop = visit.WizytaPozycje()->Add();
+                stop->ObiektEXID = Variant(QString::fromLatin1(exid));
+                stop->Sort = visit.WizytaPozycje()->Count();
+                stop->GodzinaOd = Variant(QString::fromLatin1(od));
+                stop->GodzinaDo = Variant(doDnia);
+                stop->Czas = Variant(600);
+                stop->Num1 = Variant(3001);
+            }
+            visit.FileName = file;
+            EXPECT_TRUE(visit.SaveToXML());
+        }
+        TPelk_Wizyta visit(Dm(), wiz);
+        visit.FileName = file;
+        EXPECT_TRUE(visit.LoadFromXML());
+        RObiekt element;
+        return visit.SaveObjectData(element);
+    }
 
     // The runs happen the evening after the day of the worked example.
     ScopedFixedClock clock{QDateTime(QDate(2009, 3, 15), QTime(22, 0))};
@@ -222,34 +252,7 @@ TEST_F(Visits, RowsOfOneRepresentativeDayMergeIntoOneVisitWithStopsInStartOrder)
 TEST_F(Visits, SavingAVisitCountsNewThenUnchangedThenUpdatedWithEveryChangedFieldLogged)
 {
     TDM_Wizyta wiz(Dm());
-    const QString file = inst.Path(QStringLiteral("work/v.xml"));
-    // The visit as the stylesheet writes it, read back from its file for every save.
-    auto save = [&](const QString &rep, const QString &secondEnd) {
-        {
-            TPelk_Wizyta visit(Dm(), wiz);
-            visit.ObiektEXID = Variant(rep);
-            visit.Data = Variant(QStringLiteral("2009-03-14"));
-            const QList<std::tuple<const char *, const char *, QString>> stops = {
-                {"100001", "2009-03-14 08:00:00", QStringLiteral("2009-03-14 08:30:00")},
-                {"100005", "2009-03-14 10:00:00", secondEnd}};
-            for (const auto &[exid, od, doDnia] : stops) {
-                TPelk_WizytaPozycjeCollectionItem *stop = visit.WizytaPozycje()->Add();
-                stop->ObiektEXID = Variant(QString::fromLatin1(exid));
-                stop->Sort = visit.WizytaPozycje()->Count();
-                stop->GodzinaOd = Variant(QString::fromLatin1(od));
-                stop->GodzinaDo = Variant(doDnia);
-                stop->Czas = Variant(600);
-                stop->Num1 = Variant(3001);
-            }
-            visit.FileName = file;
-            EXPECT_TRUE(visit.SaveToXML());
-        }
-        TPelk_Wizyta visit(Dm(), wiz);
-        visit.FileName = file;
-        EXPECT_TRUE(visit.LoadFromXML());
-        RObiekt element;
-        return visit.SaveObjectData(element);
-    };
+    auto save = [&](const QString &rep, const QString &secondEnd) { return SaveVisit(wiz, rep, secondEnd); };
     auto counts = [&] {
         const TProcess &p = *Dm().Process();
         return QStringLiteral("%1 new, %2 updated, %3 unchanged")
