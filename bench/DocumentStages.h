@@ -2,25 +2,17 @@
 // The middle stages of the pipeline timed alone, as a run does them: source objects written to
 // trees in memory, each tree transformed by the kind's stylesheet, and the result trees read
 // into target objects.
+#include "Timing.h"
 #include "app/DM_Main.h"
 #include "engine/InterfaceObject.h"
 #include "engine/StagedDocument.h"
 #include "engine/Transformation.h"
 
-#include <QElapsedTimer>
 #include <functional>
 #include <memory>
 #include <vector>
 
 namespace pelk::bench {
-
-inline double SecondsOf(const std::function<void()> &f)
-{
-    QElapsedTimer t;
-    t.start();
-    f();
-    return t.nsecsElapsed() / 1e9;
-}
 
 struct StageTimes
 {

@@ -1,27 +1,16 @@
 #pragma once
 // The round trips of a run: the statements each element costs against its source and the GIS,
 // counted by the db layer, and the same run with every statement held back as a LAN would.
+#include "Timing.h"
 #include "support/StatementCounter.h"
 
-#include <QElapsedTimer>
 #include <chrono>
 #include <cstdio>
-#include <ctime>
-#include <functional>
 
 namespace pelk::bench {
 
 // One round trip on a LAN to a database server.
 constexpr std::chrono::microseconds kLanDelay{500};
-
-// CPU time of the process: on a shared machine the wall time also counts the waits for the
-// other programs' turns.
-inline double CpuSeconds()
-{
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return double(t.tv_sec) + t.tv_nsec / 1e9;
-}
 
 struct CountedRun
 {
@@ -34,13 +23,8 @@ inline CountedRun Counted(const QString &sourceDsn, const std::function<void()> 
                           std::chrono::microseconds delay = std::chrono::microseconds(0))
 {
     test::StatementCounter counter(delay);
-    const double cpu = CpuSeconds();
-    QElapsedTimer t;
-    t.start();
-    f();
     CountedRun run;
-    run.seconds = t.nsecsElapsed() / 1e9;
-    run.cpu = CpuSeconds() - cpu;
+    run.seconds = SecondsOf(f, &run.cpu);
     run.source = counter.Of(sourceDsn);
     run.gis = counter.Of(QStringLiteral("GIS"));
     return run;

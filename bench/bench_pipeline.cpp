@@ -4,6 +4,8 @@
 // against the listed elements (10,000 elements, 5,000 files).
 //   bench_pipeline [elements [folder]]   (default 10000 elements, in the temporary folder)
 // The working folder lies below folder (e.g. /dev/shm to leave the disk out).
+#include "Timing.h"
+
 #include "app/DM_Main.h"
 #include "app/Process.h"
 #include "app/Settings.h"
@@ -124,13 +126,6 @@ void WriteText(const QString &path, const QByteArray &text)
         f.write(text);
 }
 
-qint64 CpuNanoseconds()
-{
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
-}
-
 void Report(const char *title, int n, qint64 total, qint64 cpu, const TBenchQueue &q, int processed)
 {
     const double us = 1e-3 / n;
@@ -175,15 +170,11 @@ void RunStages(TDM_Main &dm, int n)
         queue.Rules->SysYSaveName = QStringLiteral("Bench_SysY");
         queue.Rules->TransSysXtoSysYName = QStringLiteral("Bench_X2Y.xsl");
         queue.Stylesheets = cached ? &cache : nullptr;
-        QElapsedTimer total;
-        const qint64 cpu = CpuNanoseconds();
-        total.start();
-        queue.Run();
-        const qint64 ns = total.nsecsElapsed();
-        const qint64 cpuNs = CpuNanoseconds() - cpu;
+        double cpu = 0;
+        const double seconds = bench::SecondsOf([&] { queue.Run(); }, &cpu);
         Report(cached ? "with the stylesheet cache (one compilation per run)"
                       : "without the cache (stylesheet compiled for every file)",
-               n, ns, cpuNs, queue, dm.Process()->Processed());
+               n, qint64(seconds * 1e9), qint64(cpu * 1e9), queue, dm.Process()->Processed());
         const int left = int(QDir(dm.SettingsProcess()->WorkDirectory).entryList(QDir::Files).size());
         if (left)
             std::printf("  files left in the working folder: %d\n", left);

@@ -18,7 +18,6 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QHash>
 #include <cstdio>
@@ -36,10 +35,8 @@ public:
     static inline double Steps = 0;
     bool PrepareList() override
     {
-        QElapsedTimer t;
-        t.start();
-        const bool ok = TX2Y_SprzedazListQueue::PrepareList();
-        Steps = t.nsecsElapsed() / 1e9;
+        bool ok = false;
+        Steps = bench::SecondsOf([&] { ok = TX2Y_SprzedazListQueue::PrepareList(); });
         return ok;
     }
 };
@@ -79,14 +76,6 @@ struct Bench : bench::DemoInstallation
     }
 };
 
-double secondsOf(const std::function<void()> &f)
-{
-    QElapsedTimer t;
-    t.start();
-    f();
-    return t.nsecsElapsed() / 1e9;
-}
-
 struct Figure
 {
     int attribute, object;
@@ -96,7 +85,7 @@ struct Figure
 // Runs f for each customer's (object's) figures in a transaction of its own, as the elements do.
 double PerObject(Connection &gis, const QList<Figure> &figures, const std::function<void(const QList<Figure> &)> &f)
 {
-    return secondsOf([&] {
+    return bench::SecondsOf([&] {
         for (qsizetype first = 0; first < figures.size();) {
             qsizetype end = first;
             while (end < figures.size() && figures[end].object == figures[first].object)

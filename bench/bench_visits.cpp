@@ -25,7 +25,6 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QHash>
 #include <cstdio>
@@ -68,18 +67,6 @@ struct Bench : bench::DemoInstallation
     }
 };
 
-// Wall time of f; its CPU time is added to `cpu` when given.
-double secondsOf(const std::function<void()> &f, double *cpu = nullptr)
-{
-    const double cpuBefore = bench::CpuSeconds();
-    QElapsedTimer t;
-    t.start();
-    f();
-    if (cpu)
-        *cpu = bench::CpuSeconds() - cpuBefore;
-    return t.nsecsElapsed() / 1e9;
-}
-
 struct Stages
 {
     double list = 0, crmRead = 0, xmlWrite = 0, transform = 0, xmlRead = 0, gisSave = 0, gisSaveCpu = 0;
@@ -94,9 +81,9 @@ Stages TimeStages(Bench &b, TDM_Main &dm, TDM_Wizyta &wiz, std::vector<std::uniq
     std::unique_ptr<TObjectListQueue> queue = QueueFactory::Create(QStringLiteral("Wizyta"), true, dm);
     queue->Rules = std::make_unique<TQueueObjectRules>();
     queue->Rules->ObjectName = QStringLiteral("Wizyta");
-    t.list = secondsOf([&] { queue->PrepareList(); });
+    t.list = bench::SecondsOf([&] { queue->PrepareList(); });
     std::vector<std::unique_ptr<TZamer_Wizyta>> sources;
-    t.crmRead = secondsOf([&] {
+    t.crmRead = bench::SecondsOf([&] {
         for (auto &element : queue->Elements) {
             auto v = std::make_unique<TZamer_Wizyta>(dm, wiz);
             v->Connection = &dm.ADOConnection_Caesar;
@@ -113,7 +100,7 @@ Stages TimeStages(Bench &b, TDM_Main &dm, TDM_Wizyta &wiz, std::vector<std::uniq
     t.transform = documents.transform;
     t.xmlRead = documents.xmlRead;
     RObiekt element;
-    t.gisSave = secondsOf(
+    t.gisSave = bench::SecondsOf(
         [&] {
             for (auto &v : targets) {
                 v->Connection = &dm.ADOConnection_PelkGIS;
@@ -141,7 +128,7 @@ double BareWrites(Bench &b, Connection &gis, const std::vector<std::unique_ptr<T
                                 "VALUES (:Id, :Exid, :Nazwa, :Ob, :Data, :Ilosc)"));
     stop.SetSQL(QStringLiteral("INSERT INTO dbo.WIZYTA_OBIEKT (WIO_ID_WIZ, WIO_ID_OB, WIO_SORT, WIO_GODZ_OD, WIO_GODZ_DO, "
                                "WIO_CZAS, WIO_OPIS, WIO_NUM1) VALUES (:Id, :Ob, :Sort, :Od, :Do, :Czas, :Opis, :Num1)"));
-    return secondsOf(
+    return bench::SecondsOf(
         [&] {
             int id = 0;
             for (auto &v : targets) {

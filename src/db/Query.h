@@ -21,7 +21,8 @@ public:
 
     Connection &GetConnection() const { return *m_connection; }
 
-    // Replaces the text (and forgets the parameter values); closes the query.
+    // Replaces the text (and forgets the parameter values); closes the query. The same text
+    // again keeps its parsed parameter list.
     void SetSQL(const QString &sql);
     QString SQL() const { return m_sql; }
 

@@ -9,6 +9,13 @@
 
 namespace pelk {
 
+// An owned libxml2 document.
+struct FreeXmlDoc
+{
+    void operator()(xmlDocPtr doc) const { xmlFreeDoc(doc); }
+};
+using XmlDocPtr = std::unique_ptr<xmlDoc, FreeXmlDoc>;
+
 class TStagedDocument
 {
 public:
@@ -24,11 +31,7 @@ public:
     bool Bytes(QByteArray &bytes, QString *error) const;
 
 private:
-    struct FreeDoc
-    {
-        void operator()(xmlDocPtr doc) const { xmlFreeDoc(doc); }
-    };
-    std::unique_ptr<xmlDoc, FreeDoc> m_tree;
+    XmlDocPtr m_tree;
     Writer m_writer;
 };
 

@@ -36,11 +36,6 @@ void EnsureQuietXslt()
     std::call_once(once, [] { xsltSetGenericErrorFunc(nullptr, SilentXsltError); });
 }
 
-struct DocDeleter
-{
-    void operator()(xmlDoc *doc) const { xmlFreeDoc(doc); }
-};
-using DocPtr = std::unique_ptr<xmlDoc, DocDeleter>;
 using StylePtr = std::shared_ptr<xsltStylesheet>;
 
 // Whether the stylesheet (or one it imports) strips white space: the transformation then
@@ -162,7 +157,7 @@ namespace {
 
 // The staged file, read without blank text as the stages build their trees; null on failure
 // (a missing file logged).
-DocPtr ReadStagedFile(TLog &log, const QString &input)
+XmlDocPtr ReadStagedFile(TLog &log, const QString &input)
 {
     if (!QFileInfo(input).isFile()) {
         log.Error(1, QStringLiteral(" Brak pliku do transformacj: \r\n      %1").arg(input));
@@ -171,7 +166,7 @@ DocPtr ReadStagedFile(TLog &log, const QString &input)
     thread_local XmlParserContext parser;
     if (!parser.Get())
         return nullptr;
-    return DocPtr(xmlCtxtReadFile(parser.Get(), QFile::encodeName(input).constData(), nullptr, kStagedParseOptions));
+    return XmlDocPtr(xmlCtxtReadFile(parser.Get(), QFile::encodeName(input).constData(), nullptr, kStagedParseOptions));
 }
 
 // The stylesheet, shared through the cache when there is one; null on failure (a missing file
@@ -189,7 +184,7 @@ StylePtr LoadStylesheet(TLog &log, const QString &stylesheet, TStylesheetCache *
 
 bool TTransformationObject::Run()
 {
-    DocPtr read;
+    XmlDocPtr read;
     if (!Input) {
         read = ReadStagedFile(m_log, JoinFolder(m_work, InputName));
         if (!read)
@@ -211,7 +206,7 @@ bool TTransformationObject::Run()
         source = Input;
     }
 
-    DocPtr result(xsltApplyStylesheet(style.get(), source, nullptr));
+    XmlDocPtr result(xsltApplyStylesheet(style.get(), source, nullptr));
     if (!result)
         return false;
 

@@ -58,10 +58,7 @@ bool TDM_PelkFun::Open(Query &q, const DialectSql &sql, const QList<QPair<QStrin
 
 bool TDM_PelkFun::Open(Query &q, const QString &text, const QList<QPair<QString, Variant>> &params)
 {
-    if (q.SQL() != text)
-        q.SetSQL(text);
-    else
-        q.Close();
+    q.SetSQL(text);
     for (const auto &p : params)
         q.SetParam(p.first, p.second);
     q.Open();

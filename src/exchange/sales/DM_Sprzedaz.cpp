@@ -39,10 +39,7 @@ bool TDM_Sprzedaz::RunQuery(Query &query, const QString &operation, const std::f
     if (!m_dm.Db().CheckConnection(query.GetConnection()))
         return false;
     return Guarded(m_dm.Log(), Where::Heading(QStringLiteral(" TDM_Sprzedaz.") + operation), [&] {
-        const QString text = sql();
-        query.Close();
-        if (query.SQL() != text)
-            query.SetSQL(text);
+        query.SetSQL(sql());
         for (const auto &p : params)
             query.SetParam(p.first, p.second);
         if (!open) {

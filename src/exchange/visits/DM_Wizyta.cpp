@@ -76,9 +76,7 @@ bool TDM_Wizyta::GetAktywnosci(const QString &pracownikId, int dzien, QList<RAkt
 
 bool TDM_Wizyta::FindWizyta(int obiektId, const QString &dzien)
 {
-    const QString &sql = VisitSql::Wizyta().For(Q_Wizyta.GetConnection().SqlDialect());
-    if (Q_Wizyta.SQL() != sql)
-        Q_Wizyta.SetSQL(sql);
+    Q_Wizyta.SetSQL(VisitSql::Wizyta().For(Q_Wizyta.GetConnection().SqlDialect()));
     Q_Wizyta.SetParam(QStringLiteral("ObiektID"), Variant(obiektId));
     Q_Wizyta.SetParam(QStringLiteral("DataWizyty"), Variant(dzien));
     Q_Wizyta.Open();
@@ -88,9 +86,7 @@ bool TDM_Wizyta::FindWizyta(int obiektId, const QString &dzien)
 
 void TDM_Wizyta::ReadWizytaObiekty(int wizytaId)
 {
-    const QString &sql = VisitSql::WizytaObiekty().For(Q_WizytaObiekty.GetConnection().SqlDialect());
-    if (Q_WizytaObiekty.SQL() != sql)
-        Q_WizytaObiekty.SetSQL(sql);
+    Q_WizytaObiekty.SetSQL(VisitSql::WizytaObiekty().For(Q_WizytaObiekty.GetConnection().SqlDialect()));
     Q_WizytaObiekty.SetParam(QStringLiteral("WizytaID"), Variant(wizytaId));
     Q_WizytaObiekty.Open();
 }
