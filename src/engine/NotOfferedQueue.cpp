@@ -1,7 +1,5 @@
 #include "NotOfferedQueue.h"
 
-#include "Queue.h"
-
 namespace pelk {
 
 TNotOfferedQueue::TNotOfferedQueue(TDM_Main &dm, QString className) : TObjectListQueue(dm), m_className(std::move(className)) {}
@@ -32,13 +30,6 @@ bool TNotOfferedQueue::NotOffered(const char *operation) const
     const QByteArray signature =
         (m_className + QStringLiteral("::") + QLatin1String(operation) + QStringLiteral("()")).toLatin1();
     return NotImplemented(signature.constData());
-}
-
-void TNotOfferedQueue::Register(const QString &rulesName, bool direction, const QString &className)
-{
-    QueueFactory::Register(rulesName, direction, [className](TDM_Main &dm) {
-        return std::unique_ptr<TObjectListQueue>(std::make_unique<TNotOfferedQueue>(dm, className));
-    });
 }
 
 } // namespace pelk

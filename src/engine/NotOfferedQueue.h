@@ -18,9 +18,6 @@ public:
     bool SerializeObject(RObiekt &element) override;
     bool DeSerializeObject(RObiekt &element) override;
 
-    // Registers the direction of the rules name as not offered.
-    static void Register(const QString &rulesName, bool direction, const QString &className);
-
 private:
     bool NotOffered(const char *operation) const;
 

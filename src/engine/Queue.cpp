@@ -38,7 +38,9 @@ void QueueFactory::RegisterIntoGis(const QString &rulesName, Connection TDM_Main
         q->TargetConnection = &dm.ADOConnection_PelkGIS;
         return q;
     });
-    TNotOfferedQueue::Register(rulesName, false, notOffered);
+    Register(rulesName, false, [notOffered](TDM_Main &dm) {
+        return std::unique_ptr<TObjectListQueue>(std::make_unique<TNotOfferedQueue>(dm, notOffered));
+    });
 }
 
 void QueueFactory::Unregister(const QString &rulesName, bool direction)
